@@ -1,0 +1,346 @@
+#include "camera_sim.h"
+
+#include <arpa/inet.h>
+#include <microhttpd.h>
+#include <netinet/in.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+
+#include "digest_auth.h"
+
+namespace sim {
+
+namespace {
+
+// Bodies beyond this are cut off; no command of a camera comes near it.
+const std::size_t kMaxRequestBody = 16 * 1024 * 1024;
+
+// The state of one request between the calls that libmicrohttpd makes for it.
+struct Exchange {
+    std::string target;
+    std::string body;
+    bool headers_seen = false;
+};
+
+}  // namespace
+
+std::string RecordedRequest::header(const std::string& name) const {
+    for (const auto& h : headers) {
+        if (strcasecmp(h.first.c_str(), name.c_str()) == 0) {
+            return h.second;
+        }
+    }
+    return std::string();
+}
+
+// The server behind CameraSim; libmicrohttpd calls into it from its connection threads.
+class Server {
+public:
+    explicit Server(Options o)
+        : options(std::move(o)), auth(options.realm, options.user, options.password) {}
+
+    Options options;
+    DigestAuth auth;
+    MHD_Daemon* daemon = nullptr;
+
+    mutable std::mutex mutex;  // guards everything below
+    std::condition_variable stop_cv;
+    bool stopping = false;
+    CameraState state;
+    std::vector<RecordedRequest> requests;
+    std::map<std::string, Script> scripts;
+
+    // Waits `delay` unless the camera stops first; true when the whole delay passed.
+    bool wait(std::chrono::milliseconds delay) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return !stop_cv.wait_for(lock, delay, [this] { return stopping; });
+    }
+
+    void wait_for_stop() {
+        std::unique_lock<std::mutex> lock(mutex);
+        stop_cv.wait(lock, [this] { return stopping; });
+    }
+
+    MHD_Result respond(MHD_Connection* connection, const char* method, Exchange& exchange);
+    MHD_Result send_script(MHD_Connection* connection, const Script& script, RecordedRequest& r);
+    void finish(RecordedRequest& request);
+};
+
+namespace {
+
+struct Stream {
+    Server* impl;
+    std::string body;
+    Script::Mode mode;
+    std::size_t piece;
+    std::chrono::milliseconds delay;
+};
+
+ssize_t read_stream(void* cls, uint64_t pos, char* buf, size_t max) {
+    Stream* s = static_cast<Stream*>(cls);
+    const std::size_t size = s->body.size();
+    std::size_t end = s->mode == Script::Mode::CloseMidBody ? size / 2 : size;
+    if (pos >= end) {
+        return s->mode == Script::Mode::CloseMidBody ? MHD_CONTENT_READER_END_WITH_ERROR
+                                                     : MHD_CONTENT_READER_END_OF_STREAM;
+    }
+    std::size_t n = std::min<std::size_t>(max, end - pos);
+    if (s->mode == Script::Mode::Drip) {
+        if (!s->impl->wait(s->delay)) {
+            return MHD_CONTENT_READER_END_WITH_ERROR;
+        }
+        n = std::min(n, std::max<std::size_t>(s->piece, 1));
+    }
+    std::memcpy(buf, s->body.data() + pos, n);
+    return static_cast<ssize_t>(n);
+}
+
+void free_stream(void* cls) {
+    delete static_cast<Stream*>(cls);
+}
+
+MHD_Result collect_header(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    static_cast<Headers*>(cls)->emplace_back(key, value != nullptr ? value : "");
+    return MHD_YES;
+}
+
+MHD_Result queue(MHD_Connection* connection, unsigned status, const std::string& body,
+                 const Headers& headers) {
+    MHD_Response* response = MHD_create_response_from_buffer(
+        body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+    if (response == nullptr) {
+        return MHD_NO;
+    }
+    MHD_add_response_header(response, "Content-Type", "application/xml");
+    for (const auto& h : headers) {
+        MHD_add_response_header(response, h.first.c_str(), h.second.c_str());
+    }
+    const MHD_Result result = MHD_queue_response(connection, status, response);
+    MHD_destroy_response(response);
+    return result;
+}
+
+void* on_uri(void*, const char* uri, MHD_Connection*) {
+    Exchange* exchange = new Exchange;
+    exchange->target = uri != nullptr ? uri : "";
+    return exchange;
+}
+
+void on_completed(void*, MHD_Connection*, void** con_cls, MHD_RequestTerminationCode) {
+    delete static_cast<Exchange*>(*con_cls);
+    *con_cls = nullptr;
+}
+
+MHD_Result on_request(void* cls, MHD_Connection* connection, const char*, const char* method,
+                      const char*, const char* upload_data, size_t* upload_data_size,
+                      void** con_cls) {
+    Exchange* exchange = static_cast<Exchange*>(*con_cls);
+    if (!exchange->headers_seen) {
+        exchange->headers_seen = true;
+        return MHD_YES;
+    }
+    if (*upload_data_size != 0) {
+        const std::size_t room = kMaxRequestBody - std::min(kMaxRequestBody, exchange->body.size());
+        exchange->body.append(upload_data, std::min(room, *upload_data_size));
+        *upload_data_size = 0;
+        return MHD_YES;
+    }
+    // Answering only now, with the body consumed, keeps the connection usable.
+    return static_cast<Server*>(cls)->respond(connection, method, *exchange);
+}
+
+}  // namespace
+
+void Server::finish(RecordedRequest& request) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (options.log) {
+        std::printf("%s %s %s -> %u\n", request.method.c_str(), request.target.c_str(),
+                    request.authenticated ? "authenticated" : "unauthenticated", request.status);
+        std::fflush(stdout);
+    }
+    requests.push_back(std::move(request));
+}
+
+MHD_Result Server::send_script(MHD_Connection* connection, const Script& script,
+                               RecordedRequest& request) {
+    switch (script.mode) {
+        case Script::Mode::NeverAnswer:
+            finish(request);
+            wait_for_stop();
+            return MHD_NO;
+        case Script::Mode::BasicOnly:
+            request.status = 401;
+            finish(request);
+            return queue(connection, 401, script.body,
+                         {{"WWW-Authenticate", "Basic realm=\"" + options.realm + "\""}});
+        case Script::Mode::Answer:
+            if (script.delay.count() > 0 && !wait(script.delay)) {
+                finish(request);
+                return MHD_NO;
+            }
+            if (script.transfer == Script::Transfer::Length) {
+                request.status = script.status;
+                finish(request);
+                return queue(connection, script.status, script.body, script.headers);
+            }
+            break;
+        case Script::Mode::CloseMidBody:
+        case Script::Mode::Drip:
+            break;
+    }
+    const bool known_size = script.transfer == Script::Transfer::Length;
+    Stream* stream = new Stream{this, script.body, script.mode, script.drip_bytes, script.delay};
+    MHD_Response* response = MHD_create_response_from_callback(
+        known_size ? script.body.size() : MHD_SIZE_UNKNOWN, 4096, read_stream, stream, free_stream);
+    if (response == nullptr) {
+        delete stream;
+        finish(request);
+        return MHD_NO;
+    }
+    if (script.transfer == Script::Transfer::Http10) {
+        MHD_set_response_options(response, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
+    }
+    MHD_add_response_header(response, "Content-Type", "application/xml");
+    for (const auto& h : script.headers) {
+        MHD_add_response_header(response, h.first.c_str(), h.second.c_str());
+    }
+    request.status = script.status;
+    finish(request);
+    const MHD_Result result = MHD_queue_response(connection, script.status, response);
+    MHD_destroy_response(response);
+    return result;
+}
+
+MHD_Result Server::respond(MHD_Connection* connection, const char* method, Exchange& exchange) {
+    RecordedRequest request;
+    request.method = method;
+    request.target = exchange.target;
+    request.body = std::move(exchange.body);
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, collect_header, &request.headers);
+    const std::string path = request.target.substr(0, request.target.find('?'));
+
+    Script script;
+    bool scripted = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        auto found = scripts.find(path);
+        if (found != scripts.end()) {
+            script = found->second;
+            scripted = true;
+        }
+    }
+    if (scripted && (script.before_auth || script.mode == Script::Mode::BasicOnly)) {
+        return send_script(connection, script, request);
+    }
+
+    const std::string authorization = request.header("Authorization");
+    request.authenticated =
+        !authorization.empty() && auth.verify(request.method, request.target, authorization);
+    if (!request.authenticated) {
+        request.status = 401;
+        finish(request);
+        return queue(connection, 401,
+                     response_status(exchange.target, 4, "Invalid Operation", "badAuthorization"),
+                     {{"WWW-Authenticate", auth.challenge()}});
+    }
+    if (scripted) {
+        return send_script(connection, script, request);
+    }
+    Answer answer;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        answer = answer_request(state, request.method, path, request.target, request.body);
+    }
+    request.status = answer.status;
+    finish(request);
+    return queue(connection, answer.status, answer.body, {});
+}
+
+CameraSim::CameraSim(Options options) : impl_(new Server(std::move(options))) {}
+
+CameraSim::~CameraSim() {
+    stop();
+}
+
+void CameraSim::start() {
+    if (impl_->daemon != nullptr) {
+        return;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(impl_->options.port);
+    if (inet_pton(AF_INET, impl_->options.address.c_str(), &address.sin_addr) != 1) {
+        throw std::runtime_error("not an IPv4 address: " + impl_->options.address);
+    }
+    {
+        std::lock_guard<std::mutex> lock(impl_->mutex);
+        impl_->stopping = false;
+    }
+    // A thread per connection, so a camera scripted to stall one client still serves others.
+    impl_->daemon = MHD_start_daemon(
+        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_POLL,
+        impl_->options.port, nullptr, nullptr, on_request, impl_.get(), MHD_OPTION_SOCK_ADDR,
+        reinterpret_cast<sockaddr*>(&address), MHD_OPTION_LISTENING_ADDRESS_REUSE, 1U,
+        MHD_OPTION_URI_LOG_CALLBACK, on_uri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, on_completed,
+        nullptr, MHD_OPTION_END);
+    if (impl_->daemon == nullptr) {
+        throw std::runtime_error("cannot listen on " + impl_->options.address + ":" +
+                                 std::to_string(impl_->options.port));
+    }
+}
+
+void CameraSim::stop() {
+    if (impl_->daemon == nullptr) {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(impl_->mutex);
+        impl_->stopping = true;
+    }
+    impl_->stop_cv.notify_all();
+    MHD_stop_daemon(impl_->daemon);
+    impl_->daemon = nullptr;
+}
+
+std::vector<RecordedRequest> CameraSim::requests() const {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    return impl_->requests;
+}
+
+void CameraSim::clear_requests() {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->requests.clear();
+}
+
+void CameraSim::script(const std::string& path, Script script) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->scripts[path] = std::move(script);
+}
+
+void CameraSim::clear_scripts() {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->scripts.clear();
+}
+
+CameraState CameraSim::state() const {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    return impl_->state;
+}
+
+void CameraSim::set_state(const CameraState& state) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->state = state;
+}
+
+const Options& CameraSim::options() const {
+    return impl_->options;
+}
+
+}  // namespace sim

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "camera_resources.h"
+
+namespace sim {
+
+using Headers = std::vector<std::pair<std::string, std::string>>;
+
+// One request as the camera received it.
+struct RecordedRequest {
+    std::string method;
+    std::string target;  // path and query, exactly as sent
+    Headers headers;     // in the order received
+    std::string body;
+    bool authenticated = false;
+    unsigned status = 0;  // the HTTP status answered; 0 when none was sent
+
+    // The first header of that name (case-insensitive), or "" when there is none.
+    std::string header(const std::string& name) const;
+};
+
+// A scripted answer for one resource, in place of the camera's own behaviour.
+struct Script {
+    enum class Mode {
+        Answer,        // `status`, `headers`, `body` after `delay`
+        NeverAnswer,   // read the request, then stay silent until the camera stops
+        CloseMidBody,  // promise the whole body, send half of it, close the connection
+        Drip,          // send the body `drip_bytes` at a time, `delay` before each piece
+        BasicOnly,     // challenge for Basic authentication only
+    };
+    enum class Transfer {
+        Length,   // Content-Length
+        Chunked,  // HTTP/1.1 chunked encoding
+        Http10,   // an HTTP/1.0 answer without Content-Length, ended by closing
+    };
+    Mode mode = Mode::Answer;
+    Transfer transfer = Transfer::Length;
+    unsigned status = 200;
+    Headers headers;
+    std::string body;
+    std::chrono::milliseconds delay{0};
+    std::size_t drip_bytes = 1;
+    // Give this answer before authentication, to every request.
+    bool before_auth = false;
+};
+
+struct Options {
+    std::string address = "127.0.0.1";
+    std::uint16_t port = 80;
+    std::string user = "admin";
+    std::string password = "password";
+    std::string realm = "PTZ Camera";
+    bool log = false;  // one line per request on stdout
+};
+
+class Server;
+
+// A simulated PTZ camera: an HTTP/1.1 server with Digest authentication that answers the
+// camera's ISAPI resources with state, records every request and can be scripted per resource.
+class CameraSim {
+public:
+    explicit CameraSim(Options options = Options());
+    // Listens when it returns; throws std::runtime_error when the address cannot be bound.
+    void start();
+    // Ends every pending answer and closes the listener. Also done by the destructor.
+    void stop();
+    ~CameraSim();
+
+    CameraSim(const CameraSim&) = delete;
+    CameraSim& operator=(const CameraSim&) = delete;
+
+    std::vector<RecordedRequest> requests() const;
+    void clear_requests();
+
+    // `path` is matched without the query part.
+    void script(const std::string& path, Script script);
+    void clear_scripts();
+
+    CameraState state() const;
+    void set_state(const CameraState& state);
+
+    const Options& options() const;
+
+private:
+    std::unique_ptr<Server> impl_;
+};
+
+}  // namespace sim

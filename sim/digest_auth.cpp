@@ -1,0 +1,148 @@
+#include "digest_auth.h"
+
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+
+#include <map>
+#include <stdexcept>
+
+namespace sim {
+
+namespace {
+
+// Old nonces are forgotten beyond this many, so a long run keeps bounded memory.
+const std::size_t kMaxNonces = 4096;
+
+std::string to_hex(const unsigned char* bytes, std::size_t size) {
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(size * 2);
+    for (std::size_t i = 0; i < size; ++i) {
+        hex += digits[bytes[i] >> 4];
+        hex += digits[bytes[i] & 0x0f];
+    }
+    return hex;
+}
+
+std::string random_hex(std::size_t bytes) {
+    unsigned char buffer[32];
+    if (bytes > sizeof buffer || RAND_bytes(buffer, static_cast<int>(bytes)) != 1) {
+        throw std::runtime_error("no random bytes for a Digest nonce");
+    }
+    return to_hex(buffer, bytes);
+}
+
+// Splits `Digest a="x", b=y` into its parameters; quoted values may hold commas and escapes.
+std::map<std::string, std::string> digest_params(const std::string& header) {
+    std::map<std::string, std::string> params;
+    const std::string scheme = "Digest ";
+    if (header.compare(0, scheme.size(), scheme) != 0) {
+        return params;
+    }
+    std::size_t i = scheme.size();
+    const std::size_t n = header.size();
+    while (i < n) {
+        while (i < n && (header[i] == ' ' || header[i] == ',')) {
+            ++i;
+        }
+        const std::size_t eq = header.find('=', i);
+        if (eq == std::string::npos) {
+            break;
+        }
+        std::string key = header.substr(i, eq - i);
+        while (!key.empty() && key.back() == ' ') {
+            key.pop_back();
+        }
+        i = eq + 1;
+        std::string value;
+        if (i < n && header[i] == '"') {
+            for (++i; i < n && header[i] != '"'; ++i) {
+                if (header[i] == '\\' && i + 1 < n) {
+                    ++i;
+                }
+                value += header[i];
+            }
+            ++i;
+        } else {
+            while (i < n && header[i] != ',') {
+                value += header[i++];
+            }
+            while (!value.empty() && value.back() == ' ') {
+                value.pop_back();
+            }
+        }
+        params[key] = value;
+    }
+    return params;
+}
+
+}  // namespace
+
+std::string md5_hex(const std::string& text) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (EVP_Digest(text.data(), text.size(), digest, &size, EVP_md5(), nullptr) != 1) {
+        throw std::runtime_error("MD5 is not available");
+    }
+    return to_hex(digest, size);
+}
+
+DigestAuth::DigestAuth(std::string realm, std::string user, std::string password)
+    : realm_(std::move(realm)),
+      user_(std::move(user)),
+      password_(std::move(password)),
+      opaque_(random_hex(16)) {}
+
+std::string DigestAuth::challenge() {
+    const std::string nonce = random_hex(16);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        nonce_counts_[nonce] = 0;
+        nonce_order_.push_back(nonce);
+        if (nonce_order_.size() > kMaxNonces) {
+            nonce_counts_.erase(nonce_order_.front());
+            nonce_order_.pop_front();
+        }
+    }
+    return "Digest realm=\"" + realm_ + "\", qop=\"auth\", nonce=\"" + nonce + "\", opaque=\"" +
+           opaque_ + "\", algorithm=MD5";
+}
+
+bool DigestAuth::verify(const std::string& method, const std::string& uri,
+                        const std::string& authorization) {
+    auto params = digest_params(authorization);
+    if (params["username"] != user_ || params["realm"] != realm_ || params["uri"] != uri ||
+        params["qop"] != "auth" || params["nc"].size() != 8 || params["cnonce"].empty()) {
+        return false;
+    }
+    const std::string& algorithm = params["algorithm"];
+    if (!algorithm.empty() && algorithm != "MD5") {
+        return false;
+    }
+    std::uint32_t nc = 0;
+    try {
+        std::size_t used = 0;
+        nc = static_cast<std::uint32_t>(std::stoul(params["nc"], &used, 16));
+        if (used != 8) {
+            return false;
+        }
+    } catch (const std::exception&) {
+        return false;
+    }
+    const std::string ha1 = md5_hex(user_ + ":" + realm_ + ":" + password_);
+    const std::string ha2 = md5_hex(method + ":" + uri);
+    const std::string expected = md5_hex(ha1 + ":" + params["nonce"] + ":" + params["nc"] + ":" +
+                                         params["cnonce"] + ":auth:" + ha2);
+    if (params["response"] != expected) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto known = nonce_counts_.find(params["nonce"]);
+    if (known == nonce_counts_.end() || nc <= known->second) {
+        return false;
+    }
+    known->second = nc;
+    return true;
+}
+
+}  // namespace sim

@@ -1,0 +1,45 @@
+#include "xml_parser.h"
+
+#include <sstream>
+
+namespace Utils {
+
+namespace {
+
+// The namespace of the camera interface's own XML schema; every body carries it.
+const char* const kSchemaNamespace = "http://www.isapi.org/ver20/XMLSchema";
+
+}  // namespace
+
+bool XmlParser::parse(const std::string& response) {
+    return static_cast<bool>(document.load_string(response.c_str(), pugi::parse_default));
+}
+
+std::string XmlParser::get_text(const std::string& parent_name, const std::string& child_name) {
+    const pugi::xml_node node = document.child(parent_name.c_str()).child(child_name.c_str());
+    if (!node) {
+        return std::string();
+    }
+    return node.text().as_string("");
+}
+
+std::string XmlParser::build_ptz_xml(std::string root_name,
+                                     std::map<std::string, std::string> fields) {
+    pugi::xml_document doc;
+    pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+    declaration.append_attribute("version") = "1.0";
+    declaration.append_attribute("encoding") = "UTF-8";
+
+    pugi::xml_node root = doc.append_child(root_name.c_str());
+    root.append_attribute("xmlns") = kSchemaNamespace;
+    root.append_attribute("version") = "2.0";
+    for (const auto& field : fields) {
+        root.append_child(field.first.c_str()).text().set(field.second.c_str());
+    }
+
+    std::ostringstream out;
+    doc.save(out, "\t", pugi::format_indent, pugi::encoding_auto);
+    return out.str();
+}
+
+}  // namespace Utils
