@@ -230,7 +230,10 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     bool scripted = false;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        auto found = scripts.find(path);
+        auto found = scripts.find(request.method + " " + path);
+        if (found == scripts.end()) {
+            found = scripts.find(" " + path);
+        }
         if (found != scripts.end()) {
             script = found->second;
             scripted = true;
@@ -321,7 +324,8 @@ void CameraSim::clear_requests() {
 
 void CameraSim::script(const std::string& path, Script script) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
-    impl_->scripts[path] = std::move(script);
+    const std::string key = script.method + " " + path;
+    impl_->scripts[key] = std::move(script);
 }
 
 void CameraSim::clear_scripts() {

@@ -40,6 +40,7 @@ struct Script {
         Chunked,  // HTTP/1.1 chunked encoding
         Http10,   // an HTTP/1.0 answer without Content-Length, ended by closing
     };
+    std::string method;  // the request method it applies to; empty for every method
     Mode mode = Mode::Answer;
     Transfer transfer = Transfer::Length;
     unsigned status = 200;
@@ -79,7 +80,8 @@ public:
     std::vector<RecordedRequest> requests() const;
     void clear_requests();
 
-    // `path` is matched without the query part.
+    // `path` is matched without the query part; a script for the request's method wins over
+    // one for every method.
     void script(const std::string& path, Script script);
     void clear_scripts();
 
