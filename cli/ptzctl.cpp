@@ -1,0 +1,170 @@
+// ptzctl: steer a PTZ camera from the shell, through the library's public interface.
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "ptz/zelko_ptz_camera_isapi.h"
+#include "ptzctl_args.h"
+#include "utils/http_client.h"
+#include "utils/xml_parser.h"
+
+namespace {
+
+const int kBadArguments = 64;
+const int kBadPositionAnswer = 3;
+
+// The shortest text that reads back as the same float.
+std::string number(float value, bool json) {
+    if (!std::isfinite(value)) {
+        return json ? "null" : std::to_string(value);
+    }
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+void print_position(const Ptz::PtzAbsoluteEx& p, bool json) {
+    const std::pair<const char*, std::string> fields[] = {
+        {"elevation", number(p.elevation, json)},
+        {"azimuth", number(p.azimuth, json)},
+        {"absoluteZoom", number(p.absoluteZoom, json)},
+        {"focus", std::to_string(p.focus)},
+        {"focalLen", std::to_string(p.focalLen)},
+        {"horizontalSpeed", number(p.horizontalSpeed, json)},
+        {"verticalSpeed", number(p.verticalSpeed, json)},
+    };
+    if (json) {
+        std::string line = "{";
+        for (const auto& f : fields) {
+            line += std::string(line.size() > 1 ? "," : "") + "\"" + f.first + "\":" + f.second;
+        }
+        std::printf("%s}\n", line.c_str());
+        return;
+    }
+    for (const auto& f : fields) {
+        std::printf("%-16s %s\n", f.first, f.second.c_str());
+    }
+}
+
+void apply_fields(const ptzctl::Invocation& in, Ptz::PtzAbsoluteEx& p) {
+    for (const auto& f : in.fields) {
+        const std::string& name = f.first;
+        if (name == "focus" || name == "focalLen") {
+            int value = 0;
+            ptzctl::parse_int(f.second, value);
+            (name == "focus" ? p.focus : p.focalLen) = value;
+            continue;
+        }
+        float value = 0.0f;
+        ptzctl::parse_float(f.second, value);
+        float& field = name == "elevation"         ? p.elevation
+                       : name == "azimuth"         ? p.azimuth
+                       : name == "absoluteZoom"    ? p.absoluteZoom
+                       : name == "horizontalSpeed" ? p.horizontalSpeed
+                                                   : p.verticalSpeed;
+        field = value;
+    }
+}
+
+Ptz::PtzCtrl motion(const ptzctl::Invocation& in) {
+    Ptz::PtzCtrl ctrl{0, 0, 0};
+    ptzctl::parse_int(in.args[0], ctrl.pan);
+    ptzctl::parse_int(in.args[1], ctrl.tilt);
+    ptzctl::parse_int(in.args[2], ctrl.zoom);
+    return ctrl;
+}
+
+// `get PATH` goes through the public HTTP client and judges the answer as get_info() does, but
+// also shows it.
+int get(const ptzctl::Invocation& in) {
+    Utils::HttpClient client;
+    std::string answer;
+    if (!client.get("http://" + in.host + ":80" + in.args[0], in.userpwd, answer)) {
+        std::fprintf(stderr, "ptzctl: the HTTP transfer did not complete\n");
+        return 1;
+    }
+    std::fwrite(answer.data(), 1, answer.size(), stdout);
+    Utils::XmlParser parser;
+    if (!parser.parse(answer)) {
+        std::fprintf(stderr, "ptzctl: the answer is not well-formed XML\n");
+        return 2;
+    }
+    return 0;
+}
+
+int run(const ptzctl::Invocation& in) {
+    if (in.command == "get") {
+        return get(in);
+    }
+    Ptz::ZelkoPtzCameraIsapi camera(in.host, in.userpwd);
+    const std::string& c = in.command;
+    if (c == "position") {
+        Ptz::PtzAbsoluteEx p{};
+        const int code = camera.get_ptz_absoluteEx(p);
+        if (code == 0) {
+            print_position(p, in.json);
+        }
+        return code;
+    }
+    if (c == "goto") {
+        Ptz::PtzAbsoluteEx p{};
+        const int code = camera.get_ptz_absoluteEx(p);
+        if (code != 0) {
+            return code;
+        }
+        apply_fields(in, p);
+        return camera.set_ptz_absoluteEx(p);
+    }
+    if (c == "move") {
+        const int code = camera.set_ptz_ctrl(motion(in));
+        if (code != 0 || in.for_seconds == 0.0) {
+            return code;
+        }
+        std::this_thread::sleep_for(std::chrono::duration<double>(in.for_seconds));
+        return camera.set_ptz_ctrl({0, 0, 0});
+    }
+    if (c == "stop") {
+        return camera.set_ptz_ctrl({0, 0, 0});
+    }
+    if (c == "home") {
+        return camera.reset_position();
+    }
+    if (c == "zoom-reset") {
+        return camera.reset_zoom();
+    }
+    const Ptz::PtzAux aux = c == "light"   ? Ptz::PtzAux::Light
+                            : c == "wiper" ? Ptz::PtzAux::Wiper
+                                           : Ptz::PtzAux::Fan;
+    return camera.set_ptz_aux(aux, in.args[0] == "on" ? Ptz::PtzStatus::On : Ptz::PtzStatus::Off);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ptzctl::Invocation in;
+    std::string error;
+    if (!ptzctl::parse_arguments(argc, argv, std::getenv("PTZCTL_USER"), in, error)) {
+        std::fprintf(stderr, "ptzctl: %s\n\n%s", error.c_str(), ptzctl::kUsage);
+        return kBadArguments;
+    }
+    if (in.command.empty()) {
+        std::fputs(ptzctl::kUsage, stdout);
+        return 0;
+    }
+    try {
+        return run(in);
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "ptzctl: the camera's position answer is not numbers (%s)\n",
+                     e.what());
+    } catch (const std::out_of_range& e) {
+        std::fprintf(stderr, "ptzctl: the camera's position answer is out of range (%s)\n",
+                     e.what());
+    }
+    return kBadPositionAnswer;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace ptzctl {
+
+// What the command line asks for, checked for form but not yet run.
+struct Invocation {
+    std::string host;
+    std::string userpwd;
+    std::string command;            // "" for --help
+    std::vector<std::string> args;  // the command's own arguments
+    bool json = false;
+    double for_seconds = 0.0;  // move --for; 0 keeps moving
+    // goto: record field name -> the text given for it
+    std::map<std::string, std::string> fields;
+};
+
+// Parses argv; `env_user` stands in for --user when that is absent (nullptr when unset).
+// Returns false with a one-line reason in `error` when the arguments are unusable.
+bool parse_arguments(int argc, const char* const* argv, const char* env_user, Invocation& out,
+                     std::string& error);
+
+// Strict number texts: the whole text must be the number.
+bool parse_float(const std::string& text, float& out);
+bool parse_int(const std::string& text, int& out);
+
+extern const char* const kUsage;
+
+}  // namespace ptzctl
