@@ -6,30 +6,38 @@
 // The value types that the host and the camera object exchange. Their layouts are part of the
 // library's binary interface.
 
+/// The camera driver: the camera object and the values it exchanges with the host.
 namespace Ptz {
 
-// The camera's absolute position, in the camera's own units; nothing is scaled or checked.
+/// The camera's absolute position, in the camera's own units; nothing is scaled or checked.
 struct PtzAbsoluteEx {
-    float elevation;
-    float azimuth;
-    float absoluteZoom;
-    std::int32_t focus;
-    std::int32_t focalLen;
-    float horizontalSpeed;
-    float verticalSpeed;
+    float elevation;        ///< "elevation"
+    float azimuth;          ///< "azimuth"
+    float absoluteZoom;     ///< "absoluteZoom"
+    std::int32_t focus;     ///< "focus"
+    std::int32_t focalLen;  ///< "focalLen", the focal length
+    float horizontalSpeed;  ///< "horizontalSpeed"
+    float verticalSpeed;    ///< "verticalSpeed"
 };
 
-// An auxiliary device. Any 32-bit value is representable; set_ptz_aux() rejects the others.
-enum class PtzAux : std::int32_t { Light = 0, Wiper = 1, Fan = 2 };
+/// An auxiliary device. Any 32-bit value is representable; set_ptz_aux() rejects the others.
+enum class PtzAux : std::int32_t {
+    Light = 0,  ///< "LIGHT"
+    Wiper = 1,  ///< "WIPER"
+    Fan = 2     ///< "FAN"
+};
 
-// The state to switch an auxiliary device to. On is 0.
-enum class PtzStatus : std::int32_t { On = 0, Off = 1 };
+/// The state to switch an auxiliary device to. On is 0.
+enum class PtzStatus : std::int32_t {
+    On = 0,  ///< "on"
+    Off = 1  ///< "off"
+};
 
-// One continuous-motion request; the camera gives the numbers their meaning.
+/// One continuous-motion request; the camera gives the numbers their meaning.
 struct PtzCtrl {
-    std::int32_t pan;
-    std::int32_t tilt;
-    std::int32_t zoom;
+    std::int32_t pan;   ///< "pan"
+    std::int32_t tilt;  ///< "tilt"
+    std::int32_t zoom;  ///< "zoom"
 };
 
 static_assert(sizeof(float) == 4, "position fields are 32 bits wide");

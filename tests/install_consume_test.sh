@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the built library into a temporary prefix, builds both examples against that prefix
+# alone, and reads a simulated camera's position with each.
+set -euo pipefail
+source_dir=$1
+build_dir=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+
+cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+
+cmake -S "$source_dir/examples/cmake" -B "$work/cmake" -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_FIND_PACKAGE_NO_PACKAGE_REGISTRY=ON >/dev/null
+cmake --build "$work/cmake" >/dev/null
+grep -q "ZelkoPtzCameraIsapi_DIR:PATH=$prefix/" "$work/cmake/CMakeCache.txt" \
+    || { echo "the CMake example did not find the installed package"; exit 1; }
+
+PKG_CONFIG_PATH=$prefix/lib/pkgconfig "$source_dir/examples/pkg-config/build.sh" \
+    "$work/read_position_pc"
+[ "$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --modversion zelko_ptz_camera_isapi)" = 1.0.0 ]
+PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --print-requires-private zelko_ptz_camera_isapi \
+    | tr '\n' ' ' | grep -q "libcurl pugixml" || { echo "Requires.private is wrong"; exit 1; }
+
+# Both link the installed library, not the build tree's.
+export LD_LIBRARY_PATH=$prefix/lib
+for program in "$work/cmake/read_position" "$work/read_position_pc"; do
+    ldd "$program" | grep -q "libzelko_ptz_camera_isapi.so.1 => $prefix/lib/" \
+        || { echo "$program does not load the installed library"; ldd "$program"; exit 1; }
+done
+
+"$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --user admin:secret >"$work/sim.log" 2>&1 &
+sim=$!
+trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do grep -q listening "$work/sim.log" && break; sleep 0.1; done
+
+for program in "$work/cmake/read_position" "$work/read_position_pc"; do
+    out=$("$program" 127.0.0.1 admin:secret)
+    [ "$out" = "elevation 0 azimuth 0 zoom 1 focus 29000" ] || { echo "unexpected: $out"; exit 1; }
+done
+echo "both examples built against $prefix and read the position"
