@@ -165,7 +165,9 @@ void Server::finish(RecordedRequest& request) {
                     request.authenticated ? "authenticated" : "unauthenticated", request.status);
         std::fflush(stdout);
     }
-    requests.push_back(std::move(request));
+    if (options.record) {
+        requests.push_back(std::move(request));
+    }
 }
 
 MHD_Result Server::send_script(MHD_Connection* connection, const Script& script,

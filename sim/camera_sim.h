@@ -58,7 +58,8 @@ struct Options {
     std::string user = "admin";
     std::string password = "password";
     std::string realm = "PTZ Camera";
-    bool log = false;  // one line per request on stdout
+    bool log = false;    // one line per request on stdout
+    bool record = true;  // keep every request for requests(); off for long benchmark runs
 };
 
 class Server;

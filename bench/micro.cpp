@@ -1,0 +1,84 @@
+#include "micro.h"
+
+#include <benchmark/benchmark.h>
+
+#include <pugixml.hpp>
+
+#include "ptz/position_text.h"
+#include "utils/xml_parser.h"
+
+namespace bench {
+
+namespace {
+
+const char* const kStatusAnswer =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<ResponseStatus version=\"2.0\" xmlns=\"http://www.isapi.org/ver20/XMLSchema\">\n"
+    "<requestURL>/ISAPI/PTZCtrl/channels/1/continuous</requestURL>\n"
+    "<statusCode>1</statusCode>\n<statusString>OK</statusString>\n"
+    "<subStatusCode>ok</subStatusCode>\n</ResponseStatus>\n";
+
+const char* const kPositionAnswer =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<PTZAbsoluteEx version=\"2.0\" xmlns=\"http://www.isapi.org/ver20/XMLSchema\">\n"
+    "<elevation>10.5</elevation>\n<azimuth>200.25</azimuth>\n<absoluteZoom>4</absoluteZoom>\n"
+    "<focus>29000</focus>\n<focalLen>48</focalLen>\n<horizontalSpeed>0.5</horizontalSpeed>\n"
+    "<verticalSpeed>1.5</verticalSpeed>\n</PTZAbsoluteEx>\n";
+
+class Collector : public benchmark::BenchmarkReporter {
+public:
+    bool ReportContext(const Context&) override { return true; }
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            results.push_back({run.benchmark_name(), run.GetAdjustedRealTime()});
+        }
+    }
+    std::vector<MicroResult> results;
+};
+
+}  // namespace
+
+std::vector<MicroResult> run_micro_benchmarks(const char* program) {
+    const Ptz::PtzAbsoluteEx position{10.5f, 200.25f, 4.0f, 29000, 48, 0.5f, 1.5f};
+    benchmark::RegisterBenchmark("build_ptz_xml, eight-entry position body",
+                                 [position](benchmark::State& state) {
+                                     for (auto _ : state) {
+                                         benchmark::DoNotOptimize(Utils::XmlParser::build_ptz_xml(
+                                             "PtzAbsoluteEx", Ptz::position_fields(position)));
+                                     }
+                                 });
+    benchmark::RegisterBenchmark("parse + get_text, status answer", [](benchmark::State& state) {
+        Utils::XmlParser parser;
+        const std::string answer = kStatusAnswer;
+        for (auto _ : state) {
+            parser.parse(answer);
+            benchmark::DoNotOptimize(parser.get_text("ResponseStatus", "statusString"));
+        }
+    });
+    benchmark::RegisterBenchmark(
+        "parse + get_text x7 + convert, position answer", [](benchmark::State& state) {
+            Utils::XmlParser parser;
+            const std::string answer = kPositionAnswer;
+            for (auto _ : state) {
+                parser.parse(answer);
+                benchmark::DoNotOptimize(Ptz::position_from_answer(parser));
+            }
+        });
+    // The floor of any XML reading: pugixml alone loading the same status answer.
+    benchmark::RegisterBenchmark("baseline: pugixml load_string, status answer",
+                                 [](benchmark::State& state) {
+                                     pugi::xml_document doc;
+                                     for (auto _ : state) {
+                                         benchmark::DoNotOptimize(doc.load_string(kStatusAnswer));
+                                     }
+                                 });
+    int argc = 2;
+    char min_time[] = "--benchmark_min_time=0.5";
+    char* argv[] = {const_cast<char*>(program), min_time, nullptr};
+    benchmark::Initialize(&argc, argv);
+    Collector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    return collector.results;
+}
+
+}  // namespace bench

@@ -1,0 +1,413 @@
+// ptz_bench: what a command costs, against the floor and against the curl tool; throughput over
+// threads; memory over long runs; time to give up on a dead camera. Prints one table and writes
+// it to the file given by --out. Exits non-zero only when it could not measure.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "camera_sim.h"
+#include "floor_client.h"
+#include "heap_count.h"
+#include "micro.h"
+#include "ptz/position_text.h"
+#include "ptz/zelko_ptz_camera_isapi.h"
+#include "utils/xml_parser.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char* const kUserPwd = "admin:password";
+const std::string kBase = "http://127.0.0.1:80";
+const std::string kChannel = "/ISAPI/PTZCtrl/channels/1";
+const int kThroughputCameras = 64;
+
+std::string address_of(int camera) {
+    return "127.0.0." + std::to_string(10 + camera);
+}
+
+// The simulated cameras run in a child process, so that the benchmark's own memory and CPU
+// figures are the library's.
+pid_t start_cameras() {
+    const pid_t pid = fork();
+    if (pid != 0) {
+        return pid;
+    }
+    std::vector<std::unique_ptr<sim::CameraSim>> cameras;
+    auto add = [&cameras](const std::string& address) {
+        sim::Options options;
+        options.address = address;
+        options.record = false;
+        cameras.emplace_back(new sim::CameraSim(options));
+        cameras.back()->start();
+        return cameras.back().get();
+    };
+    sim::CameraSim* main_camera = add("127.0.0.1");
+    sim::Script silent;
+    silent.mode = sim::Script::Mode::NeverAnswer;
+    main_camera->script("/silent", silent);
+    sim::Script plain;
+    plain.body = "<ok/>";
+    plain.before_auth = true;
+    main_camera->script("/capacity", plain);
+    for (int c = 0; c < kThroughputCameras; ++c) {
+        add(address_of(c));
+    }
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &signals, nullptr);
+    int received = 0;
+    sigwait(&signals, &received);
+    cameras.clear();
+    _exit(0);
+}
+
+// One HTTP request on a fresh connection, with the cheapest client there is.
+bool raw_request(const std::string& address, const std::string& path) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(80);
+    inet_pton(AF_INET, address.c_str(), &to.sin_addr);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+    const std::string request =
+        "GET " + path + " HTTP/1.1\r\nHost: " + address + "\r\nConnection: close\r\n\r\n";
+    ok = ok && write(fd, request.data(), request.size()) == static_cast<ssize_t>(request.size());
+    char buffer[4096];
+    ssize_t n = 0;
+    std::size_t total = 0;
+    while (ok && (n = read(fd, buffer, sizeof buffer)) > 0) {
+        total += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    return ok && total > 0;
+}
+
+bool wait_for_cameras() {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (raw_request("127.0.0.1", "/capacity") &&
+            raw_request(address_of(kThroughputCameras - 1), "/")) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return false;
+}
+
+double micros(Clock::duration d) {
+    return std::chrono::duration<double, std::micro>(d).count();
+}
+
+struct Stats {
+    double median;
+    double p99;
+};
+
+Stats stats(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    const std::size_t n = samples.size();
+    return {samples[n / 2], samples[std::min(n - 1, (n * 99 + 99) / 100 - 1)]};
+}
+
+template <typename F>
+double timed(F&& f, bool& ok) {
+    const auto start = Clock::now();
+    ok = f() && ok;
+    return micros(Clock::now() - start);
+}
+
+struct Command {
+    std::string name;
+    std::function<bool(Ptz::ZelkoPtzCameraIsapi&)> library;
+    std::function<bool()> floor;
+    std::function<bool()> cli;
+};
+
+std::vector<Command> commands() {
+    const Ptz::PtzAbsoluteEx position{10.5f, 200.25f, 4.0f, 29000, 48, 0.5f, 1.5f};
+    // Bodies as the library sends them, built once, outside the timing.
+    const std::string absolute =
+        Utils::XmlParser::build_ptz_xml("PtzAbsoluteEx", Ptz::position_fields(position));
+    Ptz::PtzAbsoluteEx reset = position;
+    reset.absoluteZoom = 1.0f;
+    const std::string zoom_reset =
+        Utils::XmlParser::build_ptz_xml("PtzAbsoluteEx", Ptz::position_fields(reset));
+    const std::string aux = Utils::XmlParser::build_ptz_xml(
+        "PTZAux", {{"id", "1"}, {"status", "on"}, {"type", "LIGHT"}});
+    const std::string ctrl =
+        Utils::XmlParser::build_ptz_xml("PTZData", {{"pan", "10"}, {"tilt", "-5"}, {"zoom", "0"}});
+    const std::string info = kBase + "/ISAPI/System/deviceInfo";
+    const std::string abs_url = kBase + kChannel + "/absoluteEx";
+    const std::string home_url = kBase + kChannel + "/homeposition/goto";
+    const std::string aux_url = kBase + kChannel + "/auxcontrols/1";
+    const std::string ctrl_url = kBase + kChannel + "/continuous";
+    auto get = [](std::string url) {
+        return [url] {
+            std::string r;
+            return bench::floor_get(url, kUserPwd, r);
+        };
+    };
+    auto put = [](std::string url, std::string body) {
+        return [url, body] {
+            std::string r;
+            return bench::floor_put(url, kUserPwd, body, r);
+        };
+    };
+    auto cli = [](const char* method, std::string url, std::string body = "") {
+        return [method, url, body] { return bench::cli_request(method, url, kUserPwd, body); };
+    };
+    return {
+        {"get_info",
+         [](Ptz::ZelkoPtzCameraIsapi& c) { return c.get_info("/ISAPI/System/deviceInfo") == 0; },
+         get(info), cli("GET", info)},
+        {"get_ptz_absoluteEx",
+         [](Ptz::ZelkoPtzCameraIsapi& c) {
+             Ptz::PtzAbsoluteEx p{};
+             return c.get_ptz_absoluteEx(p) == 0;
+         },
+         get(abs_url), cli("GET", abs_url)},
+        {"set_ptz_absoluteEx",
+         [position](Ptz::ZelkoPtzCameraIsapi& c) { return c.set_ptz_absoluteEx(position) == 0; },
+         put(abs_url, absolute), cli("PUT", abs_url, absolute)},
+        {"reset_zoom", [](Ptz::ZelkoPtzCameraIsapi& c) { return c.reset_zoom() == 0; },
+         [g = get(abs_url), p = put(abs_url, zoom_reset)] { return g() && p(); },
+         [g = cli("GET", abs_url), p = cli("PUT", abs_url, zoom_reset)] { return g() && p(); }},
+        {"reset_position", [](Ptz::ZelkoPtzCameraIsapi& c) { return c.reset_position() == 0; },
+         put(home_url, ""), cli("PUT", home_url, "")},
+        {"set_ptz_aux",
+         [](Ptz::ZelkoPtzCameraIsapi& c) {
+             return c.set_ptz_aux(Ptz::PtzAux::Light, Ptz::PtzStatus::On) == 0;
+         },
+         put(aux_url, aux), cli("PUT", aux_url, aux)},
+        {"set_ptz_ctrl",
+         [](Ptz::ZelkoPtzCameraIsapi& c) {
+             return c.set_ptz_ctrl({10, -5, 0}) == 0;
+         },
+         put(ctrl_url, ctrl), cli("PUT", ctrl_url, ctrl)},
+    };
+}
+
+std::string format(const char* pattern, double a, double b = 0, double c = 0, double d = 0,
+                   double e = 0, double f = 0, double g = 0) {
+    char text[256];
+    std::snprintf(text, sizeof text, pattern, a, b, c, d, e, f, g);
+    return text;
+}
+
+long resident_kib() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string out_path;
+    int rounds = 400;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) == "--out") {
+            out_path = argv[++i];
+        } else if (std::string(argv[i]) == "--rounds") {
+            rounds = std::max(20, std::atoi(argv[++i]));
+        }
+    }
+    bench::count_pugixml_allocations();
+    const pid_t cameras = start_cameras();
+    struct Stop {
+        pid_t pid;
+        ~Stop() {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    } stop{cameras};
+
+    std::ostringstream report;
+    const auto micro = bench::run_micro_benchmarks(argv[0]);
+    if (!wait_for_cameras()) {
+        std::fprintf(stderr, "ptz_bench: the simulated cameras did not come up\n");
+        return 1;
+    }
+    bool ok = true;
+
+    // 1 and 2: per-command latency, library and floor interleaved; the curl tool every tenth.
+    report << "## Per-command latency (µs), " << rounds << " rounds, interleaved\n\n"
+           << "| command | library median | library p99 | floor median | floor p99 | "
+              "library/floor | curl tool median | curl tool/library |\n"
+           << "|---|---:|---:|---:|---:|---:|---:|---:|\n";
+    double worst = 0.0;
+    Ptz::ZelkoPtzCameraIsapi camera("127.0.0.1", kUserPwd);
+    for (const Command& command : commands()) {
+        std::vector<double> library, floor, cli;
+        for (int i = 0; i < 20; ++i) {  // warm-up
+            ok = command.library(camera) && command.floor() && ok;
+        }
+        for (int i = 0; i < rounds; ++i) {
+            if (i % 2 == 0) {
+                library.push_back(timed([&] { return command.library(camera); }, ok));
+                floor.push_back(timed(command.floor, ok));
+            } else {
+                floor.push_back(timed(command.floor, ok));
+                library.push_back(timed([&] { return command.library(camera); }, ok));
+            }
+            if (i % 10 == 0) {
+                cli.push_back(timed(command.cli, ok));
+            }
+        }
+        const Stats l = stats(library), f = stats(floor), t = stats(cli);
+        worst = std::max(worst, l.median / f.median);
+        report << "| " << command.name
+               << format(" | %.0f | %.0f | %.0f | %.0f | %.3f | %.0f | %.1f |\n", l.median, l.p99,
+                         f.median, f.p99, l.median / f.median, t.median, t.median / l.median);
+    }
+
+    // 3: in-process costs.
+    report << "\n## In-process costs (Google Benchmark, ns per operation)\n\n"
+           << "| operation | ns/op |\n|---|---:|\n";
+    double parse_status = 0, baseline = 0;
+    for (const auto& m : micro) {
+        report << "| " << m.name << format(" | %.0f |\n", m.ns_per_op);
+        if (m.name.rfind("parse + get_text, status", 0) == 0) {
+            parse_status = m.ns_per_op;
+        } else if (m.name.rfind("baseline", 0) == 0) {
+            baseline = m.ns_per_op;
+        }
+    }
+    if (baseline > 0) {
+        report << format("\nstatus answer: parse + get_text / pugixml alone = %.2f\n",
+                         parse_status / baseline);
+    }
+
+    // 4: throughput over threads, each with its own object and camera.
+    report << "\n## Throughput (set_ptz_ctrl, one object and one camera per thread, 2 s each)\n\n"
+           << "| threads | commands/s | HTTP requests/s |\n|---:|---:|---:|\n";
+    for (int threads : {1, 2, 4, 16, 64}) {
+        std::atomic<bool> running{true};
+        std::atomic<long> done{0};
+        std::atomic<long> failed{0};
+        std::vector<std::thread> workers;
+        const auto start = Clock::now();
+        for (int t = 0; t < threads; ++t) {
+            workers.emplace_back([t, &running, &done, &failed] {
+                Ptz::ZelkoPtzCameraIsapi own(address_of(t), kUserPwd);
+                while (running) {
+                    (own.set_ptz_ctrl({t, 0, 0}) == 0 ? done : failed)++;
+                }
+            });
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        running = false;
+        for (auto& w : workers) {
+            w.join();
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        ok = ok && failed == 0;
+        report << format("| %.0f | %.0f | %.0f |\n", threads, done / seconds, 2 * done / seconds);
+    }
+    {
+        std::atomic<bool> running{true};
+        std::atomic<long> done{0};
+        std::vector<std::thread> workers;
+        const auto start = Clock::now();
+        for (int t = 0; t < 4; ++t) {
+            workers.emplace_back([&running, &done] {
+                while (running) {
+                    done += raw_request("127.0.0.1", "/capacity") ? 1 : 0;
+                }
+            });
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        running = false;
+        for (auto& w : workers) {
+            w.join();
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        report << format(
+            "\nsimulated camera alone (raw sockets, a connection per request, "
+            "4 threads): %.0f HTTP requests/s\n",
+            done / seconds);
+    }
+
+    // 5: memory over a long run and of an idle object.
+    {
+        Ptz::ZelkoPtzCameraIsapi one("127.0.0.1", kUserPwd);
+        for (int i = 0; i < 1000; ++i) {
+            ok = one.set_ptz_ctrl({i, 0, 0}) == 0 && ok;
+        }
+        const long after_1k = resident_kib();
+        for (int i = 1000; i < 100000; ++i) {
+            ok = one.set_ptz_ctrl({i, 0, 0}) == 0 && ok;
+        }
+        const long after_100k = resident_kib();
+        const std::size_t before = bench::live_heap_bytes();
+        auto idle = std::make_unique<Ptz::ZelkoPtzCameraIsapi>("127.0.0.1", kUserPwd);
+        const std::size_t constructed = bench::live_heap_bytes() - before;
+        ok = idle->set_ptz_ctrl({0, 0, 0}) == 0 && ok;
+        const std::size_t after_command = bench::live_heap_bytes() - before;
+        idle.reset();
+        const std::size_t after_destruction = bench::live_heap_bytes() - before;
+        report << "\n## Memory\n\n"
+               << format(
+                      "resident set after 1,000 commands: %.0f KiB; after 100,000: %.0f KiB; "
+                      "growth %.0f KiB\n",
+                      after_1k, after_100k, after_100k - after_1k)
+               << format(
+                      "heap held by one idle camera object: %.0f bytes as constructed, %.0f "
+                      "bytes holding its last answer; %.0f bytes left after destruction\n",
+                      constructed, after_command, after_destruction);
+    }
+
+    // 6: time to give up on a dead camera.
+    {
+        Ptz::ZelkoPtzCameraIsapi dead("127.0.0.99", kUserPwd);
+        std::vector<double> refused;
+        // The expected error lines would only clutter the table.
+        if (std::freopen("/dev/null", "w", stderr) == nullptr) {
+            ok = false;
+        }
+        for (int i = 0; i < 20; ++i) {
+            bool answered = true;
+            refused.push_back(timed([&] { return dead.get_info("/") == 1; }, answered));
+            ok = ok && answered;
+        }
+        bool gave_up = true;
+        const double silent = timed([&] { return camera.get_info("/silent") == 1; }, gave_up);
+        ok = ok && gave_up;
+        report << "\n## Giving up on a dead camera\n\n"
+               << format(
+                      "refused connection: %.0f µs (median of 20); camera that never "
+                      "answers: %.2f s\n",
+                      stats(refused).median, silent / 1e6);
+    }
+
+    report << format("\nworst library/floor ratio: %.2f\n", worst);
+    if (!ok) {
+        std::fprintf(stdout, "%s", report.str().c_str());
+        std::fprintf(stdout, "ptz_bench: some exchanges failed; the figures are not valid\n");
+        return 1;
+    }
+    std::fputs(report.str().c_str(), stdout);
+    if (!out_path.empty()) {
+        std::ofstream(out_path, std::ios::app) << report.str();
+    }
+    return 0;
+}
