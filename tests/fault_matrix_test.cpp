@@ -21,7 +21,9 @@ const char* op_name(Op op) {
     return op == Op::Info ? "get_info" : op == Op::Query ? "get_ptz_absoluteEx" : "set_ptz_ctrl";
 }
 
-std::ostream& operator<<(std::ostream& os, Op op) { return os << op_name(op); }
+std::ostream& operator<<(std::ostream& os, Op op) {
+    return os << op_name(op);
+}
 
 std::string op_path(Op op) {
     return op == Op::Info    ? "/ISAPI/System/deviceInfo"
