@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "../utils/http_client.h"
 #include "../utils/xml_parser.h"
@@ -154,7 +155,7 @@ int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
             report(kBadPtzStatus, operation);
             return 10;
     }
-    const std::string body = Utils::XmlParser::build_ptz_xml("PTZAux", fields);
+    const std::string body = Utils::XmlParser::build_ptz_xml("PTZAux", std::move(fields));
     return exchange(operation, command_url("/auxcontrols/" + control_id), body);
 }
 
@@ -165,7 +166,7 @@ int ZelkoPtzCameraIsapi::set_ptz_ctrl(PtzCtrl ctrl) {
     fields["zoom"] = std::to_string(ctrl.zoom);
     // No query part: the camera takes the motion from the body alone.
     return exchange("set_ptz_ctrl", command_url("/continuous"),
-                    Utils::XmlParser::build_ptz_xml("PTZData", fields));
+                    Utils::XmlParser::build_ptz_xml("PTZData", std::move(fields)));
 }
 
 }  // namespace Ptz

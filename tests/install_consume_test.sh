@@ -19,14 +19,17 @@ grep -q "ZelkoPtzCameraIsapi_DIR:PATH=$prefix/" "$work/cmake/CMakeCache.txt" \
 PKG_CONFIG_PATH=$prefix/lib/pkgconfig "$source_dir/examples/pkg-config/build.sh" \
     "$work/read_position_pc"
 [ "$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --modversion zelko_ptz_camera_isapi)" = 1.0.0 ]
-PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --print-requires-private zelko_ptz_camera_isapi \
-    | tr '\n' ' ' | grep -q "libcurl pugixml" || { echo "Requires.private is wrong"; exit 1; }
+requires=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --print-requires-private \
+    zelko_ptz_camera_isapi | tr '\n' ' ')
+[ "$requires" = "libcurl pugixml " ] || { echo "Requires.private is wrong: $requires"; exit 1; }
 
 # Both link the installed library, not the build tree's.
 export LD_LIBRARY_PATH=$prefix/lib
 for program in "$work/cmake/read_position" "$work/read_position_pc"; do
-    ldd "$program" | grep -q "libzelko_ptz_camera_isapi.so.1 => $prefix/lib/" \
-        || { echo "$program does not load the installed library"; ldd "$program"; exit 1; }
+    # Read whole before matching: grep -q would close the pipe early and fail it under pipefail.
+    libraries=$(ldd "$program")
+    [[ "$libraries" == *"libzelko_ptz_camera_isapi.so.1 => $prefix/lib/"* ]] \
+        || { echo "$program does not load the installed library"; echo "$libraries"; exit 1; }
 done
 
 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --user admin:secret >"$work/sim.log" 2>&1 &

@@ -1,13 +1,24 @@
 #include "xml_parser.h"
 
-#include <sstream>
-
 namespace Utils {
 
 namespace {
 
 // The namespace of the camera interface's own XML schema; every body carries it.
 const char* const kSchemaNamespace = "http://www.isapi.org/ver20/XMLSchema";
+
+// Collects the serialised body straight into a string: the same bytes as a string stream
+// would hold, without a stream and its locale on every command.
+class StringWriter : public pugi::xml_writer {
+public:
+    explicit StringWriter(std::string& out) : out_(out) {}
+    void write(const void* data, size_t size) override {
+        out_.append(static_cast<const char*>(data), size);
+    }
+
+private:
+    std::string& out_;
+};
 
 }  // namespace
 
@@ -37,9 +48,10 @@ std::string XmlParser::build_ptz_xml(std::string root_name,
         root.append_child(field.first.c_str()).text().set(field.second.c_str());
     }
 
-    std::ostringstream out;
-    doc.save(out, "\t", pugi::format_indent, pugi::encoding_auto);
-    return out.str();
+    std::string body;
+    StringWriter writer(body);
+    doc.save(writer, "\t", pugi::format_indent, pugi::encoding_auto);
+    return body;
 }
 
 }  // namespace Utils
