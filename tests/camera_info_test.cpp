@@ -6,50 +6,16 @@ namespace {
 
 using namespace testing_support;
 
-struct InfoCase {
-    const char* name;
-    const char* address;
-    std::string path;
-    std::string scripted;  // "" leaves the camera's own answer
-    bool script_empty;
-    int code;
-    std::string error;
-};
-
-std::ostream& operator<<(std::ostream& os, const InfoCase& c) {
-    return os << c.name;
-}
-
-class GetInfoTest : public SimTest, public ::testing::WithParamInterface<InfoCase> {};
-
-TEST_P(GetInfoTest, ReturnsTheCodeAndWritesTheLine) {
-    const InfoCase& c = GetParam();
-    if (!c.scripted.empty() || c.script_empty) {
-        camera_sim.script(c.path, answer(c.scripted));
+// Codes 1 and 2 of get_info, with their lines, are in the fault matrix.
+TEST_F(SimTest, GetInfoSucceedsForAnyWellFormedAnswer) {
+    Ptz::ZelkoPtzCameraIsapi camera("127.0.0.1", kUserPwd);
+    for (const char* path : {"/ISAPI/System/deviceInfo", "/ISAPI/unknown"}) {
+        StderrCapture err;
+        EXPECT_EQ(camera.get_info(path), 0) << path;
+        EXPECT_EQ(err.text(), "") << path;
     }
-    Ptz::ZelkoPtzCameraIsapi camera(c.address, kUserPwd);
-    StderrCapture err;
-    EXPECT_EQ(camera.get_info(c.path), c.code);
-    EXPECT_EQ(err.text(), c.error);
+    EXPECT_EQ(camera_sim.requests().back().status, 404u) << "the error document was judged OK";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, GetInfoTest,
-    ::testing::Values(
-        InfoCase{"KnownResource", "127.0.0.1", "/ISAPI/System/deviceInfo", "", false, 0, ""},
-        InfoCase{"ErrorDocumentIsStillXml", "127.0.0.1", "/ISAPI/unknown", "", false, 0, ""},
-        InfoCase{"NotXml", "127.0.0.1", "/p", "not xml", false, 2,
-                 "\x1b[31m[Error] [get_info] Fail to parse reponse data, response data: not "
-                 "xml.\n\x1b[0m\n"},
-        InfoCase{"Empty", "127.0.0.1", "/p", "", true, 2,
-                 "\x1b[31m[Error] [get_info] Fail to parse reponse data, response data: "
-                 ".\n\x1b[0m\n"},
-        InfoCase{"FormatDirectivesAreText", "127.0.0.1", "/p", "%s%n%x", false, 2,
-                 "\x1b[31m[Error] [get_info] Fail to parse reponse data, response data: "
-                 "%s%n%x.\n\x1b[0m\n"},
-        InfoCase{"Unreachable", kDeadAddress, "/p", "", false, 1,
-                 "\x1b[31m[Error] [get_info] Fail to complete http get.\n\x1b[0m\n"}),
-    [](const ::testing::TestParamInfo<InfoCase>& info) { return info.param.name; });
 
 TEST_F(SimTest, GetInfoAppendsThePathUnchangedAfterThePort) {
     Ptz::ZelkoPtzCameraIsapi camera("127.0.0.1", kUserPwd);

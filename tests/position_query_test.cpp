@@ -111,48 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 Thrown::InvalidArgument, "stof", kSentinel}),
     [](const ::testing::TestParamInfo<QueryCase>& info) { return info.param.name; });
 
-struct FailureCase {
-    const char* name;
-    const char* address;
-    bool scripted;
-    std::string answer;
-    int code;
-    std::string error;
-};
-
-std::ostream& operator<<(std::ostream& os, const FailureCase& c) {
-    return os << c.name;
-}
-
-class PositionFailureTest : public SimTest, public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(PositionFailureTest, LeavesTheRecordUntouched) {
-    const FailureCase& c = GetParam();
-    if (c.scripted) {
-        camera_sim.script(kChannel + "/absoluteEx", answer(c.answer));
-    }
-    Ptz::ZelkoPtzCameraIsapi camera(c.address, kUserPwd);
-    Ptz::PtzAbsoluteEx record = kSentinel;
-    StderrCapture err;
-    EXPECT_EQ(camera.get_ptz_absoluteEx(record), c.code);
-    EXPECT_EQ(err.text(), c.error);
-    EXPECT_TRUE(same(record, kSentinel));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Failures, PositionFailureTest,
-    ::testing::Values(
-        FailureCase{"Unreachable", kDeadAddress, false, "", 1,
-                    "\x1b[31m[Error] [get_ptz_absoluteEx] Fail to complete http "
-                    "request.\n\x1b[0m\n"},
-        FailureCase{"NotXml", "127.0.0.1", true, "10.5,200", 2,
-                    "\x1b[31m[Error] [get_ptz_absoluteEx] Fail to parse reponse data, response "
-                    "data: 10.5,200.\n\x1b[0m\n"},
-        FailureCase{"Empty", "127.0.0.1", true, "", 2,
-                    "\x1b[31m[Error] [get_ptz_absoluteEx] Fail to parse reponse data, response "
-                    "data: .\n\x1b[0m\n"}),
-    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
-
 TEST_F(SimTest, QueryReadsTheCamerasOwnPosition) {
     sim::CameraState state = camera_sim.state();
     state.position = {-12.5f, 359.75f, 2.5f, 31000, 96, 0.25f, 0.75f};
