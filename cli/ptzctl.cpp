@@ -52,34 +52,6 @@ void print_position(const Ptz::PtzAbsoluteEx& p, bool json) {
     }
 }
 
-void apply_fields(const ptzctl::Invocation& in, Ptz::PtzAbsoluteEx& p) {
-    for (const auto& f : in.fields) {
-        const std::string& name = f.first;
-        if (name == "focus" || name == "focalLen") {
-            int value = 0;
-            ptzctl::parse_int(f.second, value);
-            (name == "focus" ? p.focus : p.focalLen) = value;
-            continue;
-        }
-        float value = 0.0f;
-        ptzctl::parse_float(f.second, value);
-        float& field = name == "elevation"         ? p.elevation
-                       : name == "azimuth"         ? p.azimuth
-                       : name == "absoluteZoom"    ? p.absoluteZoom
-                       : name == "horizontalSpeed" ? p.horizontalSpeed
-                                                   : p.verticalSpeed;
-        field = value;
-    }
-}
-
-Ptz::PtzCtrl motion(const ptzctl::Invocation& in) {
-    Ptz::PtzCtrl ctrl{0, 0, 0};
-    ptzctl::parse_int(in.args[0], ctrl.pan);
-    ptzctl::parse_int(in.args[1], ctrl.tilt);
-    ptzctl::parse_int(in.args[2], ctrl.zoom);
-    return ctrl;
-}
-
 // `get PATH` goes through the public HTTP client and judges the answer as get_info() does, but
 // also shows it.
 int get(const ptzctl::Invocation& in) {
@@ -118,11 +90,11 @@ int run(const ptzctl::Invocation& in) {
         if (code != 0) {
             return code;
         }
-        apply_fields(in, p);
+        in.change.apply(p);
         return camera.set_ptz_absoluteEx(p);
     }
     if (c == "move") {
-        const int code = camera.set_ptz_ctrl(motion(in));
+        const int code = camera.set_ptz_ctrl(in.motion);
         if (code != 0 || in.for_seconds == 0.0) {
             return code;
         }

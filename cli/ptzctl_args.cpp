@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 namespace ptzctl {
 
@@ -36,17 +37,21 @@ const char* const kUsage =
 
 namespace {
 
-// goto's options and the record fields they set.
-const std::map<std::string, std::string> kGotoOptions = {
-    {"--elevation", "elevation"}, {"--azimuth", "azimuth"},       {"--zoom", "absoluteZoom"},
-    {"--focus", "focus"},         {"--focal-length", "focalLen"}, {"--hspeed", "horizontalSpeed"},
-    {"--vspeed", "verticalSpeed"}};
+// goto's options and the fields they set.
+const std::map<std::string, std::optional<float> PositionChange::*> kFloatOptions = {
+    {"--elevation", &PositionChange::elevation},
+    {"--azimuth", &PositionChange::azimuth},
+    {"--zoom", &PositionChange::absoluteZoom},
+    {"--hspeed", &PositionChange::horizontalSpeed},
+    {"--vspeed", &PositionChange::verticalSpeed}};
+const std::map<std::string, std::optional<int> PositionChange::*> kIntOptions = {
+    {"--focus", &PositionChange::focus}, {"--focal-length", &PositionChange::focalLen}};
 
 bool is_option(const std::string& arg) {
     return arg.size() > 2 && arg.compare(0, 2, "--") == 0;
 }
 
-bool check_command(const Invocation& in, std::string& error) {
+bool check_command(Invocation& in, std::string& error) {
     const std::string& c = in.command;
     const std::size_t n = in.args.size();
     auto expect = [&](bool ok, const char* what) {
@@ -55,7 +60,7 @@ bool check_command(const Invocation& in, std::string& error) {
         }
         return ok;
     };
-    if (c != "goto" && !in.fields.empty()) {
+    if (c != "goto" && !in.change.empty()) {
         return expect(false, "position fields belong to goto");
     }
     if (c != "position" && in.json) {
@@ -68,24 +73,12 @@ bool check_command(const Invocation& in, std::string& error) {
         return expect(n == 0, "this command takes no arguments");
     }
     if (c == "goto") {
-        if (!expect(n == 0 && !in.fields.empty(), "goto needs at least one position field")) {
-            return false;
-        }
-        for (const auto& f : in.fields) {
-            float fv;
-            int iv;
-            const bool integer = f.first == "focus" || f.first == "focalLen";
-            if (!(integer ? parse_int(f.second, iv) : parse_float(f.second, fv))) {
-                error = "not a number for " + f.first + ": " + f.second;
-                return false;
-            }
-        }
-        return true;
+        return expect(n == 0 && !in.change.empty(), "goto needs at least one position field");
     }
     if (c == "move") {
-        int v;
-        return expect(n == 3 && parse_int(in.args[0], v) && parse_int(in.args[1], v) &&
-                          parse_int(in.args[2], v),
+        return expect(n == 3 && parse_int(in.args[0], in.motion.pan) &&
+                          parse_int(in.args[1], in.motion.tilt) &&
+                          parse_int(in.args[2], in.motion.zoom),
                       "move needs three integers: PAN TILT ZOOM");
     }
     if (c == "light" || c == "wiper" || c == "fan") {
@@ -101,6 +94,21 @@ bool check_command(const Invocation& in, std::string& error) {
 }
 
 }  // namespace
+
+bool PositionChange::empty() const {
+    return !elevation && !azimuth && !absoluteZoom && !horizontalSpeed && !verticalSpeed &&
+           !focus && !focalLen;
+}
+
+void PositionChange::apply(Ptz::PtzAbsoluteEx& p) const {
+    p.elevation = elevation.value_or(p.elevation);
+    p.azimuth = azimuth.value_or(p.azimuth);
+    p.absoluteZoom = absoluteZoom.value_or(p.absoluteZoom);
+    p.focus = focus.value_or(p.focus);
+    p.focalLen = focalLen.value_or(p.focalLen);
+    p.horizontalSpeed = horizontalSpeed.value_or(p.horizontalSpeed);
+    p.verticalSpeed = verticalSpeed.value_or(p.verticalSpeed);
+}
 
 bool parse_float(const std::string& text, float& out) {
     if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) {
@@ -156,7 +164,8 @@ bool parse_arguments(int argc, const char* const* argv, const char* env_user, In
             return false;
         }
         const std::string value = argv[++i];
-        const auto field = kGotoOptions.find(arg);
+        const auto float_field = kFloatOptions.find(arg);
+        const auto int_field = kIntOptions.find(arg);
         if (arg == "--host") {
             in.host = value;
         } else if (arg == "--user") {
@@ -168,8 +177,20 @@ bool parse_arguments(int argc, const char* const* argv, const char* env_user, In
                 return false;
             }
             in.for_seconds = seconds;
-        } else if (field != kGotoOptions.end()) {
-            in.fields[field->second] = value;
+        } else if (float_field != kFloatOptions.end() || int_field != kIntOptions.end()) {
+            float f = 0.0f;
+            int n = 0;
+            const bool number =
+                float_field != kFloatOptions.end() ? parse_float(value, f) : parse_int(value, n);
+            if (!number) {
+                error = "not a number for " + arg + ": " + value;
+                return false;
+            }
+            if (float_field != kFloatOptions.end()) {
+                in.change.*(float_field->second) = f;
+            } else {
+                in.change.*(int_field->second) = n;
+            }
         } else {
             error = "unknown option: " + arg;
             return false;

@@ -1,21 +1,32 @@
 #pragma once
 
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ptz/ptz_types.h"
+
 namespace ptzctl {
 
-// What the command line asks for, checked for form but not yet run.
+// The fields of an absolute move that the command line gives; the others keep the camera's.
+struct PositionChange {
+    std::optional<float> elevation, azimuth, absoluteZoom, horizontalSpeed, verticalSpeed;
+    std::optional<int> focus, focalLen;
+
+    bool empty() const;
+    void apply(Ptz::PtzAbsoluteEx& position) const;
+};
+
+// What the command line asks for, checked and converted but not yet run.
 struct Invocation {
     std::string host;
     std::string userpwd;
     std::string command;            // "" for --help
     std::vector<std::string> args;  // the command's own arguments
     bool json = false;
-    double for_seconds = 0.0;  // move --for; 0 keeps moving
-    // goto: record field name -> the text given for it
-    std::map<std::string, std::string> fields;
+    double for_seconds = 0.0;      // move --for; 0 keeps moving
+    Ptz::PtzCtrl motion{0, 0, 0};  // move
+    PositionChange change;         // goto
 };
 
 // Parses argv; `env_user` stands in for --user when that is absent (nullptr when unset).
