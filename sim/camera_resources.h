@@ -15,6 +15,12 @@ struct Position {
     float verticalSpeed = 0.0f;
 };
 
+inline bool operator==(const Position& a, const Position& b) {
+    return a.elevation == b.elevation && a.azimuth == b.azimuth &&
+           a.absoluteZoom == b.absoluteZoom && a.focus == b.focus && a.focalLen == b.focalLen &&
+           a.horizontalSpeed == b.horizontalSpeed && a.verticalSpeed == b.verticalSpeed;
+}
+
 // The last continuous-motion request.
 struct Motion {
     int pan = 0;

@@ -160,7 +160,7 @@ TEST_F(SimTest, ManyClientsChallengedTogetherAllAuthenticate) {
     EXPECT_EQ(camera_sim.state().commands_accepted, static_cast<unsigned long>(kThreads * kEach));
 }
 
-TEST(CameraSimLifecycle, RefusesAnAddressItCannotBind) {
+TEST(CameraSimLifecycle, RefusesAnAddressThatIsNotIPv4) {
     sim::Options options;
     options.address = "not-an-address";
     sim::CameraSim camera(options);

@@ -112,9 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<QueryCase>& info) { return info.param.name; });
 
 TEST_F(SimTest, QueryReadsTheCamerasOwnPosition) {
-    sim::CameraState state = camera_sim.state();
-    state.position = {-12.5f, 359.75f, 2.5f, 31000, 96, 0.25f, 0.75f};
-    camera_sim.set_state(state);
+    set_position({-12.5f, 359.75f, 2.5f, 31000, 96, 0.25f, 0.75f});
     Ptz::ZelkoPtzCameraIsapi camera("127.0.0.1", kUserPwd);
     Ptz::PtzAbsoluteEx record{};
     ASSERT_EQ(camera.get_ptz_absoluteEx(record), 0);
@@ -125,9 +123,7 @@ class ResetZoomTest : public SimTest {
 protected:
     void SetUp() override {
         SimTest::SetUp();
-        sim::CameraState state = camera_sim.state();
-        state.position = {10.5f, 200.25f, 7.0f, 100, 48, 0.5f, 1.5f};
-        camera_sim.set_state(state);
+        set_position({10.5f, 200.25f, 7.0f, 100, 48, 0.5f, 1.5f});
     }
 
     std::vector<sim::RecordedRequest> puts() const {
@@ -147,14 +143,8 @@ TEST_F(ResetZoomTest, SendsTheReadPositionWithZoomOneAndFocus29000) {
     StderrCapture err;
     EXPECT_EQ(camera.reset_zoom(), 0);
     EXPECT_EQ(err.text(), "");
-    const sim::Position p = camera_sim.state().position;
-    EXPECT_EQ(p.absoluteZoom, 1.0f);
-    EXPECT_EQ(p.focus, 29000);
-    EXPECT_EQ(p.elevation, 10.5f);
-    EXPECT_EQ(p.azimuth, 200.25f);
-    EXPECT_EQ(p.focalLen, 48);
-    EXPECT_EQ(p.horizontalSpeed, 0.5f);
-    EXPECT_EQ(p.verticalSpeed, 1.5f);
+    EXPECT_EQ(camera_sim.state().position,
+              (sim::Position{10.5f, 200.25f, 1.0f, 29000, 48, 0.5f, 1.5f}));
     const auto requests = authenticated();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].method, "GET");

@@ -68,9 +68,7 @@ class PtzctlTest : public SimTest {
 protected:
     void SetUp() override {
         SimTest::SetUp();
-        sim::CameraState state = camera_sim.state();
-        state.position = {10.5f, 200.25f, 4.0f, 29000, 48, 0.5f, 1.5f};
-        camera_sim.set_state(state);
+        set_position({10.5f, 200.25f, 4.0f, 29000, 48, 0.5f, 1.5f});
     }
 
     std::vector<std::string> methods() const {
@@ -103,12 +101,8 @@ TEST_F(PtzctlTest, PositionAsJson) {
 TEST_F(PtzctlTest, GotoKeepsTheFieldsNotGiven) {
     const Outcome run = ptzctl(with_camera({"goto", "--azimuth", "90.5", "--focus", "100"}));
     EXPECT_EQ(run.status, 0) << run.err;
-    const sim::Position p = camera_sim.state().position;
-    EXPECT_EQ(p.azimuth, 90.5f);
-    EXPECT_EQ(p.focus, 100);
-    EXPECT_EQ(p.elevation, 10.5f);
-    EXPECT_EQ(p.absoluteZoom, 4.0f);
-    EXPECT_EQ(p.verticalSpeed, 1.5f);
+    EXPECT_EQ(camera_sim.state().position,
+              (sim::Position{10.5f, 90.5f, 4.0f, 100, 48, 0.5f, 1.5f}));
     EXPECT_EQ(methods(), (std::vector<std::string>{"GET " + kChannel + "/absoluteEx",
                                                    "PUT " + kChannel + "/absoluteEx"}));
 }

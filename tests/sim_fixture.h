@@ -8,6 +8,16 @@
 
 #include "camera_sim.h"
 
+namespace sim {
+
+// Failure messages show the seven values.
+inline void PrintTo(const Position& p, std::ostream* os) {
+    *os << "{" << p.elevation << ", " << p.azimuth << ", " << p.absoluteZoom << ", " << p.focus
+        << ", " << p.focalLen << ", " << p.horizontalSpeed << ", " << p.verticalSpeed << "}";
+}
+
+}  // namespace sim
+
 namespace testing_support {
 
 const char* const kUserPwd = "admin:password";
@@ -48,6 +58,12 @@ protected:
         ASSERT_TRUE(netns != nullptr && std::string(netns) == "1")
             << "network tests bind port 80; run them through scripts/in-netns";
         camera_sim.start();
+    }
+
+    void set_position(const sim::Position& position) {
+        sim::CameraState state = camera_sim.state();
+        state.position = position;
+        camera_sim.set_state(state);
     }
 
     std::vector<sim::RecordedRequest> authenticated() const {
