@@ -1,5 +1,7 @@
 // ptzctl: steer a PTZ camera from the shell, through the library's public interface.
 
+#include <unistd.h>
+
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -9,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "ptz/answer_echo.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "ptzctl_args.h"
 #include "utils/http_client.h"
@@ -61,7 +64,13 @@ int get(const ptzctl::Invocation& in) {
         std::fprintf(stderr, "ptzctl: the HTTP transfer did not complete\n");
         return 1;
     }
-    std::fwrite(answer.data(), 1, answer.size(), stdout);
+    // The answer is the camera's: on a terminal its control bytes are shown, not obeyed; a pipe
+    // or a file gets it exact.
+    if (isatty(STDOUT_FILENO) != 0) {
+        std::fputs(Ptz::echo_answer(answer, answer.size()).c_str(), stdout);
+    } else {
+        std::fwrite(answer.data(), 1, answer.size(), stdout);
+    }
     Utils::XmlParser parser;
     if (!parser.parse(answer)) {
         std::fprintf(stderr, "ptzctl: the answer is not well-formed XML\n");

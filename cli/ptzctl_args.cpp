@@ -47,6 +47,18 @@ const std::map<std::string, std::optional<float> PositionChange::*> kFloatOption
 const std::map<std::string, std::optional<int> PositionChange::*> kIntOptions = {
     {"--focus", &PositionChange::focus}, {"--focal-length", &PositionChange::focalLen}};
 
+// The library puts the address into its URLs as it stands, so a scheme, a port, a path, a query
+// or user info would change where the requests go.
+bool is_host(const std::string& host) {
+    static const char kName[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_";
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+        const std::string inside = host.substr(1, host.size() - 2);
+        return inside.find(':') != std::string::npos &&
+               inside.find_first_not_of("0123456789abcdefABCDEF:.") == std::string::npos;
+    }
+    return !host.empty() && host.find_first_not_of(kName) == std::string::npos;
+}
+
 bool is_option(const std::string& arg) {
     return arg.size() > 2 && arg.compare(0, 2, "--") == 0;
 }
@@ -167,6 +179,13 @@ bool parse_arguments(int argc, const char* const* argv, const char* env_user, In
         const auto float_field = kFloatOptions.find(arg);
         const auto int_field = kIntOptions.find(arg);
         if (arg == "--host") {
+            if (!is_host(value)) {
+                error =
+                    "--host takes a host name, an IPv4 address or a bracketed IPv6 address, "
+                    "without scheme, port, path, query, user or spaces: " +
+                    value;
+                return false;
+            }
             in.host = value;
         } else if (arg == "--user") {
             in.userpwd = value;

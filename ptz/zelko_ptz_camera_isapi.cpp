@@ -7,6 +7,7 @@
 
 #include "../utils/http_client.h"
 #include "../utils/xml_parser.h"
+#include "answer_echo.h"
 #include "position_text.h"
 
 namespace Ptz {
@@ -20,8 +21,9 @@ void report(const char* format, const char* operation) {
     std::fprintf(stderr, format, operation);
 }
 
+// The answer is the camera's: it reaches an operator's terminal only through echo_answer().
 void report(const char* format, const char* operation, const std::string& response) {
-    std::fprintf(stderr, format, operation, response.c_str());
+    std::fprintf(stderr, format, operation, echo_answer(response).c_str());
 }
 
 const char* const kHttpGetFailed = "\x1b[31m[Error] [%s] Fail to complete http get.\n\x1b[0m\n";

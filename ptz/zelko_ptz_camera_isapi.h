@@ -24,11 +24,21 @@ namespace Ptz {
 /// Each failure also writes one red error line to stderr, "[Error] [<method>] <message>". The
 /// HTTP status of an answer is never read: the body alone decides.
 ///
+/// A line that shows the camera's answer ("response data: <answer>.") shows it safely for a
+/// terminal: every byte below 0x20 other than tab and line feed, a carriage return not directly
+/// followed by a line feed, 0x7F and NUL are written as \\xNN (two lowercase hex digits), and
+/// bytes after a NUL are shown too. At most the first 4096 bytes are shown; a longer answer ends
+/// in "[cut: N bytes in all]". A clean answer of up to 4096 bytes is shown as received. An
+/// answer longer than Utils::HttpClient::kMaxResponseBytes (16 MiB) ends the transfer: result 1.
+///
 /// Calls on one object must not overlap; separate objects are independent.
 class ZELKO_PTZ_API ZelkoPtzCameraIsapi {
 public:
-    /// `address` is a host name or IP address without scheme or port; `userpwd` is
-    /// "name:password". Neither is checked and nothing is sent.
+    /// `address` is a host name, an IPv4 address or a bracketed IPv6 literal ("[fd00::5]"),
+    /// without scheme, port, path or user info; `userpwd` is "name:password". Neither is
+    /// checked and nothing is sent. The address goes into every URL as it stands, between
+    /// "http://" and ":80": anything else in it changes where the requests go, so a host that
+    /// takes it from an untrusted source must check it first.
     ZelkoPtzCameraIsapi(std::string address, std::string userpwd);
     ~ZelkoPtzCameraIsapi();
 

@@ -55,7 +55,7 @@ public:
     bool stopping = false;
     CameraState state;
     std::vector<RecordedRequest> requests;
-    std::map<std::string, Script> scripts;
+    std::map<std::string, std::shared_ptr<const Script>> scripts;
 
     // Waits `delay` unless the camera stops first; true when the whole delay passed.
     bool wait(std::chrono::milliseconds delay) {
@@ -69,36 +69,46 @@ public:
     }
 
     MHD_Result respond(MHD_Connection* connection, const char* method, Exchange& exchange);
-    MHD_Result send_script(MHD_Connection* connection, const Script& script, RecordedRequest& r);
+    MHD_Result send_script(MHD_Connection* connection, const std::shared_ptr<const Script>& script,
+                           RecordedRequest& r);
     void finish(RecordedRequest& request);
 };
 
 namespace {
 
+// A scripted body, read by libmicrohttpd piece by piece. It shares the script rather than
+// copying it, so that answers of many MiB cost the camera nothing per request.
 struct Stream {
     Server* impl;
-    std::string body;
-    Script::Mode mode;
-    std::size_t piece;
-    std::chrono::milliseconds delay;
+    std::shared_ptr<const Script> script;
 };
 
 ssize_t read_stream(void* cls, uint64_t pos, char* buf, size_t max) {
     Stream* s = static_cast<Stream*>(cls);
-    const std::size_t size = s->body.size();
-    std::size_t end = s->mode == Script::Mode::CloseMidBody ? size / 2 : size;
+    const Script& script = *s->script;
+    const std::string& body = script.body;
+    if (script.mode == Script::Mode::Endless) {
+        for (std::size_t n = 0; n < max;) {
+            const std::size_t at = (pos + n) % body.size();
+            const std::size_t piece = std::min(max - n, body.size() - at);
+            std::memcpy(buf + n, body.data() + at, piece);
+            n += piece;
+        }
+        return static_cast<ssize_t>(max);
+    }
+    const bool cut = script.mode == Script::Mode::CloseMidBody;
+    const std::size_t end = cut ? body.size() / 2 : body.size();
     if (pos >= end) {
-        return s->mode == Script::Mode::CloseMidBody ? MHD_CONTENT_READER_END_WITH_ERROR
-                                                     : MHD_CONTENT_READER_END_OF_STREAM;
+        return cut ? MHD_CONTENT_READER_END_WITH_ERROR : MHD_CONTENT_READER_END_OF_STREAM;
     }
     std::size_t n = std::min<std::size_t>(max, end - pos);
-    if (s->mode == Script::Mode::Drip) {
-        if (!s->impl->wait(s->delay)) {
+    if (script.mode == Script::Mode::Drip) {
+        if (!s->impl->wait(script.delay)) {
             return MHD_CONTENT_READER_END_WITH_ERROR;
         }
-        n = std::min(n, std::max<std::size_t>(s->piece, 1));
+        n = std::min(n, std::max<std::size_t>(script.drip_bytes, 1));
     }
-    std::memcpy(buf, s->body.data() + pos, n);
+    std::memcpy(buf, body.data() + pos, n);
     return static_cast<ssize_t>(n);
 }
 
@@ -170,9 +180,10 @@ void Server::finish(RecordedRequest& request) {
     }
 }
 
-MHD_Result Server::send_script(MHD_Connection* connection, const Script& script,
+MHD_Result Server::send_script(MHD_Connection* connection,
+                               const std::shared_ptr<const Script>& script,
                                RecordedRequest& request) {
-    switch (script.mode) {
+    switch (script->mode) {
         case Script::Mode::NeverAnswer:
             finish(request);
             wait_for_stop();
@@ -180,42 +191,36 @@ MHD_Result Server::send_script(MHD_Connection* connection, const Script& script,
         case Script::Mode::BasicOnly:
             request.status = 401;
             finish(request);
-            return queue(connection, 401, script.body,
+            return queue(connection, 401, script->body,
                          {{"WWW-Authenticate", "Basic realm=\"" + options.realm + "\""}});
-        case Script::Mode::Answer:
-            if (script.delay.count() > 0 && !wait(script.delay)) {
-                finish(request);
-                return MHD_NO;
-            }
-            if (script.transfer == Script::Transfer::Length) {
-                request.status = script.status;
-                finish(request);
-                return queue(connection, script.status, script.body, script.headers);
-            }
-            break;
-        case Script::Mode::CloseMidBody:
-        case Script::Mode::Drip:
+        default:
             break;
     }
-    const bool known_size = script.transfer == Script::Transfer::Length;
-    Stream* stream = new Stream{this, script.body, script.mode, script.drip_bytes, script.delay};
-    MHD_Response* response = MHD_create_response_from_callback(
-        known_size ? script.body.size() : MHD_SIZE_UNKNOWN, 4096, read_stream, stream, free_stream);
+    if (script->mode == Script::Mode::Answer && script->delay.count() > 0 && !wait(script->delay)) {
+        finish(request);
+        return MHD_NO;
+    }
+    const bool known_size =
+        script->transfer == Script::Transfer::Length && script->mode != Script::Mode::Endless;
+    Stream* stream = new Stream{this, script};
+    MHD_Response* response =
+        MHD_create_response_from_callback(known_size ? script->body.size() : MHD_SIZE_UNKNOWN,
+                                          32 * 1024, read_stream, stream, free_stream);
     if (response == nullptr) {
         delete stream;
         finish(request);
         return MHD_NO;
     }
-    if (script.transfer == Script::Transfer::Http10) {
+    if (script->transfer == Script::Transfer::Http10) {
         MHD_set_response_options(response, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
     }
     MHD_add_response_header(response, "Content-Type", "application/xml");
-    for (const auto& h : script.headers) {
+    for (const auto& h : script->headers) {
         MHD_add_response_header(response, h.first.c_str(), h.second.c_str());
     }
-    request.status = script.status;
+    request.status = script->status;
     finish(request);
-    const MHD_Result result = MHD_queue_response(connection, script.status, response);
+    const MHD_Result result = MHD_queue_response(connection, script->status, response);
     MHD_destroy_response(response);
     return result;
 }
@@ -228,8 +233,7 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     MHD_get_connection_values(connection, MHD_HEADER_KIND, collect_header, &request.headers);
     const std::string path = request.target.substr(0, request.target.find('?'));
 
-    Script script;
-    bool scripted = false;
+    std::shared_ptr<const Script> script;
     {
         std::lock_guard<std::mutex> lock(mutex);
         auto found = scripts.find(request.method + " " + path);
@@ -238,10 +242,9 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
         }
         if (found != scripts.end()) {
             script = found->second;
-            scripted = true;
         }
     }
-    if (scripted && (script.before_auth || script.mode == Script::Mode::BasicOnly)) {
+    if (script && (script->before_auth || script->mode == Script::Mode::BasicOnly)) {
         return send_script(connection, script, request);
     }
 
@@ -255,7 +258,7 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
                      response_status(exchange.target, 4, "Invalid Operation", "badAuthorization"),
                      {{"WWW-Authenticate", auth.challenge()}});
     }
-    if (scripted) {
+    if (script) {
         return send_script(connection, script, request);
     }
     Answer answer;
@@ -326,8 +329,11 @@ void CameraSim::clear_requests() {
 
 void CameraSim::script(const std::string& path, Script script) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
+    if (script.mode == Script::Mode::Endless && script.body.empty()) {
+        script.body = "x";
+    }
     const std::string key = script.method + " " + path;
-    impl_->scripts[key] = std::move(script);
+    impl_->scripts[key] = std::make_shared<const Script>(std::move(script));
 }
 
 void CameraSim::clear_scripts() {

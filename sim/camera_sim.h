@@ -34,6 +34,7 @@ struct Script {
         CloseMidBody,  // promise the whole body, send half of it, close the connection
         Drip,          // send the body `drip_bytes` at a time, `delay` before each piece
         BasicOnly,     // challenge for Basic authentication only
+        Endless,       // send `body` over and over, chunked, until the client gives up
     };
     enum class Transfer {
         Length,   // Content-Length

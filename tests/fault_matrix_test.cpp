@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 
@@ -86,6 +87,31 @@ std::string deep(int depth, bool closed) {
     return "<ResponseStatus>" + open + (closed ? close + "</ResponseStatus>" : "");
 }
 
+// An answer of exactly HttpClient::kMaxResponseBytes, plus `extra` bytes.
+std::function<sim::Script(Op)> padded(std::size_t extra) {
+    return [extra](Op op) {
+        const std::size_t frame = good_answer(op, "<pad></pad>").size();
+        return body(
+            good_answer(op, "<pad>" + std::string((16u << 20) - frame + extra, 'p') + "</pad>"));
+    };
+}
+
+// Peak resident memory since the last reset, in KiB.
+long peak_kib() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+void reset_peak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
 const std::string kDoctype =
     "<!DOCTYPE ResponseStatus [<!ENTITY ok \"OK\"><!ENTITY lol \"&ok;&ok;&ok;&ok;\">"
     "<!ENTITY file SYSTEM \"file:///etc/hostname\">]>"
@@ -116,23 +142,50 @@ const Fault kFaults[] = {
      ""},
     {"EmptyBody", fixed(""), {2, 2, 2}, "="},
     {"NotXml", fixed("Service Unavailable"), {2, 2, 2}, "="},
-    {"FormatDirectivesAndEscapes", fixed("%s%n%p\x1b[2J\x1b]0;x\x07\\n"), {2, 2, 2}, "="},
-    {"NulEndsTheText",
+    {"ControlBytesShownEscaped",
+     fixed(std::string("%s%n\x1b]0;x\x07\x1b[2J\x1b[8m\ta\rb\r\nc\x08\x7f\0\xc3\xa9\n", 31)),
+     {2, 2, 2},
+     "%s%n\\x1b]0;x\\x07\\x1b[2J\\x1b[8m\ta\\x0db\r\nc\\x08\\x7f\\x00\xc3\xa9\n"},
+    {"NulDoesNotHideTheRest",
      fixed(std::string("<ResponseStatus>\0</ResponseStatus>", 34)),
      {2, 2, 2},
-     "<ResponseStatus>"},
+     "<ResponseStatus>\\x00</ResponseStatus>"},
+    {"Gzip",
+     [](Op) {
+         sim::Script s =
+             body(std::string("\x1f\x8b\x08\0\0\0\0\0\x02\x03\xb3\x09J-.\xc8\xcf+N\x0d.I,)"
+                              "-\xd6\xb7\x03\0\xa5\x43\x0e\xf1\x11\0\0\0",
+                              37));
+         s.headers = {{"Content-Encoding", "gzip"}};
+         return s;
+     },
+     {2, 2, 2},
+     "\\x1f\x8b\\x08\\x00\\x00\\x00\\x00\\x00\\x02\\x03\xb3\tJ-.\xc8\xcf+N\\x0d.I,)-\xd6\xb7"
+     "\\x03\\x00\xa5"
+     "C\\x0e\xf1\\x11\\x00\\x00\\x00"},
     {"NulAfterTheDocument",
      fixed(std::string("<ResponseStatus><statusString>OK</statusString></ResponseStatus>\0<", 65)),
      {0, kThrows, 0},
      ""},
     {"InvalidUtf8", fixed(kBadUtf8), {0, kThrows, 10}, "="},
-    {"VeryLongText", fixed(kLongText), {0, kThrows, 10}, "="},
-    {"LargeAnswer",
-     [](Op op) { return body(good_answer(op, "<pad>" + std::string(32 << 20, 'p') + "</pad>")); },
-     {0, 0, 0},
+    {"VeryLongTextShownCut",
+     fixed(kLongText),
+     {0, kThrows, 10},
+     kLongText.substr(0, 4096) + "[cut: 1048638 bytes in all]"},
+    {"AnswerAtTheLimit", padded(0), {0, 0, 0}, ""},
+    {"AnswerPastTheLimit", padded(1), {1, 1, 1}, ""},
+    {"EndlessAnswer",
+     [](Op) {
+         sim::Script s = body("<ResponseStatus>");
+         s.mode = sim::Script::Mode::Endless;
+         return s;
+     },
+     {1, 1, 1},
      ""},
-    {"DeeplyNested", fixed(deep(100000, true)), {0, kThrows, 10}, "="},
-    {"DeeplyNestedUnclosed", fixed(deep(100000, false)), {2, 2, 2}, "="},
+    {"DeeplyNested",
+     fixed(deep(100000, true)),
+     {0, kThrows, 10},
+     deep(2000, false).substr(0, 4096) + "[cut: 700033 bytes in all]"},
     {"DoctypeEntitiesNotExpanded", fixed(kDoctype), {0, kThrows, 10}, "="},
     {"RedirectNotFollowed",
      [](Op op) {
@@ -213,6 +266,8 @@ TEST_P(FaultTest, AnswersWithTheDocumentedCodeAndLine) {
     Ptz::PtzAbsoluteEx record = kSentinel;
 
     StderrCapture err;
+    reset_peak();
+    const long peak_before = peak_kib();
     const auto start = std::chrono::steady_clock::now();
     int code = kThrows;
     switch (op) {
@@ -237,6 +292,7 @@ TEST_P(FaultTest, AnswersWithTheDocumentedCodeAndLine) {
     EXPECT_EQ(code, expected);
     EXPECT_EQ(line, expected_line(op, expected, shown));
     EXPECT_LT(elapsed, std::chrono::seconds(8)) << "past the time-outs";
+    EXPECT_LT(peak_kib() - peak_before, 100 * 1024) << "peak resident memory";
     if (op == Op::Query && expected != 0) {
         EXPECT_EQ(std::memcmp(&record, &kSentinel, sizeof record), 0) << "record changed";
     }

@@ -211,6 +211,9 @@ TEST_P(PtzctlGetTest, ExitsAsGetInfoWouldAndPrintsTheAnswer) {
 
 INSTANTIATE_TEST_SUITE_P(Answers, PtzctlGetTest,
                          ::testing::Values(GetCase{"Xml", "127.0.0.1", true, "<a>1</a>", 0},
+                                           GetCase{"Ipv6Literal", "[::1]", false, "", 1},
+                                           GetCase{"ControlBytesExactIntoAFile", "127.0.0.1", true,
+                                                   "<a>\x1b[2J\r</a>", 0},
                                            GetCase{"NotXml", "127.0.0.1", true, "hello", 2},
                                            GetCase{"Unreachable", kDeadAddress, false, "", 1}),
                          [](const ::testing::TestParamInfo<GetCase>& info) {
@@ -253,7 +256,14 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"AuxDim", {"--host", "h", "--user", "a:b", "light", "dim"}},
         UsageCase{"GetRelative", {"--host", "h", "--user", "a:b", "get", "ISAPI"}},
         UsageCase{"JsonElsewhere", {"--host", "h", "--user", "a:b", "home", "--json"}},
-        UsageCase{"MissingValue", {"--host"}}),
+        UsageCase{"MissingValue", {"--host"}},
+        UsageCase{"HostWithPort", {"--host", "127.0.0.1:8080", "--user", "a:b", "home"}},
+        UsageCase{"HostWithPathAndQuery",
+                  {"--host", "127.0.0.1/ISAPI/x?y=", "--user", "a:b", "home"}},
+        UsageCase{"HostWithScheme", {"--host", "http://cam", "--user", "a:b", "home"}},
+        UsageCase{"HostWithUser", {"--host", "me@cam", "--user", "a:b", "home"}},
+        UsageCase{"HostWithSpace", {"--host", "cam ", "--user", "a:b", "home"}},
+        UsageCase{"HostIpv6WithPort", {"--host", "[::1]:80", "--user", "a:b", "home"}}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return info.param.name; });
 
 TEST(Ptzctl, HelpDocumentsEveryCommandAndTheEnvironment) {

@@ -13,6 +13,9 @@ const char* const kContentType = "Content-Type: application/xml; charset=\"UTF-8
 
 const long kTimeoutSeconds = 5;
 
+// Any other count than the one libcurl offered makes it abort the transfer.
+const size_t kRefused = static_cast<size_t>(-1);
+
 bool perform(CURL* curl) {
     return curl_easy_perform(curl) == CURLE_OK;
 }
@@ -37,8 +40,9 @@ bool send_body(const char* method, const std::string& url, const std::string& us
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     // Digest alone: a camera that offers only Basic must never see the password in clear.
     curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
+    ResponseSink sink{&response, 0};
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onWriteData);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds);
@@ -51,15 +55,31 @@ bool send_body(const char* method, const std::string& url, const std::string& us
 }  // namespace
 
 size_t onWriteData(void* ptr, size_t size, size_t nmemb, void* userdata) {
-    if (userdata == nullptr || ptr == nullptr) {
-        return static_cast<size_t>(-1);
+    ResponseSink* sink = static_cast<ResponseSink*>(userdata);
+    if (sink == nullptr || ptr == nullptr) {
+        return kRefused;
     }
-    static_cast<std::string*>(userdata)->append(static_cast<const char*>(ptr), size * nmemb);
+    // An answer that never ends would otherwise hold the whole link's worth of bytes.
+    const size_t bytes = size * nmemb;
+    if (bytes > HttpClient::kMaxResponseBytes - sink->taken) {
+        return kRefused;
+    }
+    // An exception must not unwind through libcurl's C frames.
+    try {
+        sink->response->append(static_cast<const char*>(ptr), bytes);
+    } catch (...) {
+        return kRefused;
+    }
+    sink->taken += bytes;
     return nmemb;
 }
 
 size_t WriteCallback(void* ptr, size_t size, size_t nmemb, void* userdata) {
-    static_cast<std::string*>(userdata)->append(static_cast<const char*>(ptr), size * nmemb);
+    try {
+        static_cast<std::string*>(userdata)->append(static_cast<const char*>(ptr), size * nmemb);
+    } catch (...) {
+        return 0;
+    }
     return size * nmemb;
 }
 
@@ -80,8 +100,9 @@ bool HttpClient::get(const std::string& url, const std::string& userpwd, std::st
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_USERPWD, userpwd.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
+    ResponseSink sink{&response, 0};
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onWriteData);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTimeoutSeconds);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds);

@@ -1,12 +1,20 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace Utils {
 
+// What one request has taken in: the caller's response string and the bytes added to it.
+struct ResponseSink {
+    std::string* response;
+    size_t taken;
+};
+
 // The write callback that HttpClient installs; internal to the library. Appends the chunk to
-// the std::string behind userdata and confirms nmemb bytes; a null pointer makes it refuse the
-// chunk with the all-ones value, which aborts the transfer.
+// the ResponseSink behind userdata and confirms nmemb bytes. It refuses the chunk with the
+// all-ones value, which aborts the transfer, for a null pointer, for an answer that would grow
+// past HttpClient::kMaxResponseBytes and when the string cannot grow.
 size_t onWriteData(void* ptr, size_t size, size_t nmemb, void* userdata);
 
 }  // namespace Utils
