@@ -130,7 +130,12 @@ Answer put_absolute(CameraState& state, const std::string& target, const std::st
     if (!valid) {
         return invalid_content(target);
     }
-    state.position = p;
+    // Focus, focal length and speeds are settings; the three axes travel.
+    state.position.focus = p.focus;
+    state.position.focalLen = p.focalLen;
+    state.position.horizontalSpeed = p.horizontalSpeed;
+    state.position.verticalSpeed = p.verticalSpeed;
+    state.movement = travel_to(p);
     return ok(target);
 }
 
@@ -166,6 +171,7 @@ Answer put_continuous(CameraState& state, const std::string& target, const std::
         return invalid_content(target);
     }
     state.motion = m;
+    state.movement = continuous(m);
     return ok(target);
 }
 
@@ -185,8 +191,15 @@ std::string response_status(const std::string& target, int code, const std::stri
            element("subStatusCode", sub_status) + "</ResponseStatus>\n";
 }
 
-Answer answer_request(CameraState& state, const std::string& method, const std::string& path,
-                      const std::string& target, const std::string& body) {
+void settle(CameraState& state, std::chrono::nanoseconds now) {
+    advance(state.position, state.movement,
+            std::chrono::duration<double>(now - state.since).count());
+    state.since = now;
+}
+
+Answer answer_request(CameraState& state, std::chrono::nanoseconds now, const std::string& method,
+                      const std::string& path, const std::string& target, const std::string& body) {
+    settle(state, now);
     const bool get = method == "GET";
     const bool put = method == "PUT";
     Answer answer{0, std::string()};
@@ -201,7 +214,9 @@ Answer answer_request(CameraState& state, const std::string& method, const std::
                        : not_allowed(target);
     } else if (path == kChannel + "/homeposition/goto") {
         if (put) {
-            state.position = state.home;
+            state.position.focus = state.home.focus;
+            state.position.focalLen = state.home.focalLen;
+            state.movement = travel_to(state.home);
             answer = ok(target);
         } else {
             answer = not_allowed(target);

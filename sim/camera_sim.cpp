@@ -53,7 +53,7 @@ public:
     mutable std::mutex mutex;  // guards everything below
     std::condition_variable stop_cv;
     bool stopping = false;
-    CameraState state;
+    mutable CameraState state;  // settled to the clock's reading even when only read
     std::vector<RecordedRequest> requests;
     std::map<std::string, std::shared_ptr<const Script>> scripts;
 
@@ -264,14 +264,17 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     Answer answer;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        answer = answer_request(state, request.method, path, request.target, request.body);
+        answer = answer_request(state, options.clock->now(), request.method, path, request.target,
+                                request.body);
     }
     request.status = answer.status;
     finish(request);
     return queue(connection, answer.status, answer.body, {});
 }
 
-CameraSim::CameraSim(Options options) : impl_(new Server(std::move(options))) {}
+CameraSim::CameraSim(Options options) : impl_(new Server(std::move(options))) {
+    impl_->state.since = impl_->options.clock->now();
+}
 
 CameraSim::~CameraSim() {
     stop();
@@ -343,12 +346,14 @@ void CameraSim::clear_scripts() {
 
 CameraState CameraSim::state() const {
     std::lock_guard<std::mutex> lock(impl_->mutex);
+    settle(impl_->state, impl_->options.clock->now());
     return impl_->state;
 }
 
 void CameraSim::set_state(const CameraState& state) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     impl_->state = state;
+    impl_->state.since = impl_->options.clock->now();
 }
 
 const Options& CameraSim::options() const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "camera_resources.h"
+#include "clock.h"
 
 namespace sim {
 
@@ -61,6 +62,8 @@ struct Options {
     std::string realm = "PTZ Camera";
     bool log = false;    // one line per request on stdout
     bool record = true;  // keep every request for requests(); off for long benchmark runs
+    // The camera moves in the time of this clock; tests give it a ManualClock.
+    std::shared_ptr<const Clock> clock = std::make_shared<SteadyClock>();
 };
 
 class Server;
@@ -87,7 +90,9 @@ public:
     void script(const std::string& path, Script script);
     void clear_scripts();
 
+    // The state at the clock's present reading: a move in progress shows where it has got to.
     CameraState state() const;
+    // Replaces the state from the clock's present reading on.
     void set_state(const CameraState& state);
 
     const Options& options() const;

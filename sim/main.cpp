@@ -9,6 +9,7 @@
 #include <string>
 
 #include "camera_sim.h"
+#include "motion.h"
 
 namespace {
 
@@ -24,7 +25,23 @@ int usage(std::FILE* out, int code) {
                  "\n"
                  "Serves a simulated PTZ camera's ISAPI resources over HTTP with Digest\n"
                  "authentication on the IPv4 address ADDR (port 80 unless --port is given)\n"
-                 "until interrupted. Credentials default to admin:password.\n");
+                 "until interrupted. Credentials default to admin:password.\n"
+                 "\n"
+                 "The camera moves in real time:\n"
+                 "  continuous motion (PUT .../continuous) turns each axis at its top speed\n"
+                 "    times value/100, values clamped to -100..100, until 0 0 0 or a limit;\n"
+                 "    a new request replaces the motion in progress\n"
+                 "  absolute moves and home travel at the top speeds, each axis on its own,\n"
+                 "    the short way round in azimuth; targets are clamped into range\n"
+                 "  azimuth    %3g deg/s, wraps at 360 (0 <= azimuth < 360)\n"
+                 "  elevation  %3g deg/s, %g to %g\n"
+                 "  zoom       %3g /s,    absoluteZoom %g to %g\n"
+                 "  focus, focal length and speeds are set at once\n"
+                 "GET .../absoluteEx answers the position of the moment.\n",
+                 sim::kPanDegreesPerSecond, sim::kTiltDegreesPerSecond,
+                 static_cast<double>(sim::kElevationMin), static_cast<double>(sim::kElevationMax),
+                 sim::kZoomPerSecond, static_cast<double>(sim::kZoomMin),
+                 static_cast<double>(sim::kZoomMax));
     return code;
 }
 

@@ -147,6 +147,7 @@ TEST_F(SimTest, CommandsChangeTheCamerasState) {
     camera_sim.set_state(initial);
 
     ASSERT_EQ(camera.set_ptz_absoluteEx(kPosition), 0);
+    finish_moves();
     EXPECT_EQ(camera_sim.state().position,
               (sim::Position{10.5f, 200.25f, 4.0f, 29000, 48, 0.5f, 1.5f}));
 
@@ -163,6 +164,7 @@ TEST_F(SimTest, CommandsChangeTheCamerasState) {
     EXPECT_FALSE(camera_sim.state().fan);
 
     ASSERT_EQ(camera.reset_position(), 0);
+    finish_moves();
     EXPECT_EQ(camera_sim.state().position.elevation, -5.0f);
     EXPECT_EQ(camera_sim.state().position.azimuth, 90.0f);
 }

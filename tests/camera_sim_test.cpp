@@ -40,7 +40,8 @@ TEST_P(ResourceTest, AnswersAsACameraWould) {
     sim::CameraState state;
     const sim::CameraState before = state;
     const std::string path = c.path.substr(0, c.path.find('?'));
-    const sim::Answer a = sim::answer_request(state, c.method, path, c.path, c.body);
+    const sim::Answer a =
+        sim::answer_request(state, std::chrono::nanoseconds(0), c.method, path, c.path, c.body);
     EXPECT_EQ(a.status, c.status);
     if (!c.status_string.empty()) {
         EXPECT_NE(a.body.find("<statusString>" + c.status_string + "</statusString>"),
@@ -102,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CameraResources, EchoedUrlKeepsTheAnswerWellFormed) {
     sim::CameraState state;
-    const sim::Answer a = sim::answer_request(state, "GET", "/x", "/x?a=<b>&c", "");
+    const sim::Answer a =
+        sim::answer_request(state, std::chrono::nanoseconds(0), "GET", "/x", "/x?a=<b>&c", "");
     EXPECT_NE(a.body.find("<requestURL>/x?a=&lt;b&gt;&amp;c</requestURL>"), std::string::npos);
 }
 

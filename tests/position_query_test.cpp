@@ -143,6 +143,7 @@ TEST_F(ResetZoomTest, SendsTheReadPositionWithZoomOneAndFocus29000) {
     StderrCapture err;
     EXPECT_EQ(camera.reset_zoom(), 0);
     EXPECT_EQ(err.text(), "");
+    finish_moves();
     EXPECT_EQ(camera_sim.state().position,
               (sim::Position{10.5f, 200.25f, 1.0f, 29000, 48, 0.5f, 1.5f}));
     const auto requests = authenticated();

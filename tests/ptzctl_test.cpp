@@ -101,6 +101,7 @@ TEST_F(PtzctlTest, PositionAsJson) {
 TEST_F(PtzctlTest, GotoKeepsTheFieldsNotGiven) {
     const Outcome run = ptzctl(with_camera({"goto", "--azimuth", "90.5", "--focus", "100"}));
     EXPECT_EQ(run.status, 0) << run.err;
+    finish_moves();
     EXPECT_EQ(camera_sim.state().position,
               (sim::Position{10.5f, 90.5f, 4.0f, 100, 48, 0.5f, 1.5f}));
     EXPECT_EQ(methods(), (std::vector<std::string>{"GET " + kChannel + "/absoluteEx",

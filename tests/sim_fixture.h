@@ -60,6 +60,9 @@ protected:
         camera_sim.start();
     }
 
+    // Lets every move in progress arrive.
+    void finish_moves() { clock->advance(std::chrono::minutes(1)); }
+
     void set_position(const sim::Position& position) {
         sim::CameraState state = camera_sim.state();
         state.position = position;
@@ -76,7 +79,16 @@ protected:
         return result;
     }
 
-    sim::CameraSim camera_sim;
+    // The camera moves only when a test advances its clock.
+    std::shared_ptr<sim::ManualClock> clock = std::make_shared<sim::ManualClock>();
+    sim::CameraSim camera_sim{manual_clock(clock)};
+
+private:
+    static sim::Options manual_clock(std::shared_ptr<sim::ManualClock> clock) {
+        sim::Options options;
+        options.clock = std::move(clock);
+        return options;
+    }
 };
 
 }  // namespace testing_support

@@ -1,0 +1,69 @@
+#include "motion.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sim {
+
+namespace {
+
+float wrap(double azimuth) {
+    const float wrapped = static_cast<float>(azimuth - 360.0 * std::floor(azimuth / 360.0));
+    // A value just below 360 can round up to it as a float.
+    return wrapped >= 360.0f ? 0.0f : wrapped;
+}
+
+double toward(double from, double to, double step) {
+    return std::abs(to - from) <= step ? to : from + std::copysign(step, to - from);
+}
+
+double rate(int value, double top_speed) {
+    return std::clamp(value, -100, 100) / 100.0 * top_speed;
+}
+
+}  // namespace
+
+Movement continuous(const Motion& request) {
+    Movement m;
+    m.speed = {std::clamp(request.pan, -100, 100), std::clamp(request.tilt, -100, 100),
+               std::clamp(request.zoom, -100, 100)};
+    const bool still = m.speed.pan == 0 && m.speed.tilt == 0 && m.speed.zoom == 0;
+    m.kind = still ? Movement::Kind::Still : Movement::Kind::Continuous;
+    return m;
+}
+
+Movement travel_to(const Position& target) {
+    Movement m;
+    m.kind = Movement::Kind::ToTarget;
+    m.target = target;
+    m.target.azimuth = wrap(target.azimuth);
+    m.target.elevation = std::clamp(target.elevation, kElevationMin, kElevationMax);
+    m.target.absoluteZoom = std::clamp(target.absoluteZoom, kZoomMin, kZoomMax);
+    return m;
+}
+
+void advance(Position& p, Movement& m, double seconds) {
+    if (m.kind == Movement::Kind::Continuous) {
+        p.azimuth = wrap(p.azimuth + rate(m.speed.pan, kPanDegreesPerSecond) * seconds);
+        p.elevation = std::clamp(
+            static_cast<float>(p.elevation + rate(m.speed.tilt, kTiltDegreesPerSecond) * seconds),
+            kElevationMin, kElevationMax);
+        p.absoluteZoom = std::clamp(
+            static_cast<float>(p.absoluteZoom + rate(m.speed.zoom, kZoomPerSecond) * seconds),
+            kZoomMin, kZoomMax);
+    } else if (m.kind == Movement::Kind::ToTarget) {
+        double turn = m.target.azimuth - p.azimuth;
+        turn = turn > 180.0 ? turn - 360.0 : turn < -180.0 ? turn + 360.0 : turn;
+        p.azimuth = wrap(p.azimuth + toward(0.0, turn, kPanDegreesPerSecond * seconds));
+        p.elevation = static_cast<float>(
+            toward(p.elevation, m.target.elevation, kTiltDegreesPerSecond * seconds));
+        p.absoluteZoom = static_cast<float>(
+            toward(p.absoluteZoom, m.target.absoluteZoom, kZoomPerSecond * seconds));
+        if (p.azimuth == m.target.azimuth && p.elevation == m.target.elevation &&
+            p.absoluteZoom == m.target.absoluteZoom) {
+            m.kind = Movement::Kind::Still;
+        }
+    }
+}
+
+}  // namespace sim
