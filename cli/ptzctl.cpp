@@ -2,9 +2,7 @@
 
 #include <unistd.h>
 
-#include <charconv>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -14,6 +12,8 @@
 #include "ptz/answer_echo.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "ptzctl_args.h"
+#include "ptzctl_output.h"
+#include "ptzctl_poll.h"
 #include "utils/http_client.h"
 #include "utils/xml_parser.h"
 
@@ -21,39 +21,6 @@ namespace {
 
 const int kBadArguments = 64;
 const int kBadPositionAnswer = 3;
-
-// The shortest text that reads back as the same float.
-std::string number(float value, bool json) {
-    if (!std::isfinite(value)) {
-        return json ? "null" : std::to_string(value);
-    }
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-void print_position(const Ptz::PtzAbsoluteEx& p, bool json) {
-    const std::pair<const char*, std::string> fields[] = {
-        {"elevation", number(p.elevation, json)},
-        {"azimuth", number(p.azimuth, json)},
-        {"absoluteZoom", number(p.absoluteZoom, json)},
-        {"focus", std::to_string(p.focus)},
-        {"focalLen", std::to_string(p.focalLen)},
-        {"horizontalSpeed", number(p.horizontalSpeed, json)},
-        {"verticalSpeed", number(p.verticalSpeed, json)},
-    };
-    if (json) {
-        std::string line = "{";
-        for (const auto& f : fields) {
-            line += std::string(line.size() > 1 ? "," : "") + "\"" + f.first + "\":" + f.second;
-        }
-        std::printf("%s}\n", line.c_str());
-        return;
-    }
-    for (const auto& f : fields) {
-        std::printf("%-16s %s\n", f.first, f.second.c_str());
-    }
-}
 
 // `get PATH` goes through the public HTTP client and judges the answer as get_info() does, but
 // also shows it.
@@ -79,20 +46,9 @@ int get(const ptzctl::Invocation& in) {
     return 0;
 }
 
-int run(const ptzctl::Invocation& in) {
-    if (in.command == "get") {
-        return get(in);
-    }
-    Ptz::ZelkoPtzCameraIsapi camera(in.host, in.userpwd);
+// The commands that send one request (move --for two, goto a query first).
+int send(Ptz::ZelkoPtzCameraIsapi& camera, const ptzctl::Invocation& in) {
     const std::string& c = in.command;
-    if (c == "position") {
-        Ptz::PtzAbsoluteEx p{};
-        const int code = camera.get_ptz_absoluteEx(p);
-        if (code == 0) {
-            print_position(p, in.json);
-        }
-        return code;
-    }
     if (c == "goto") {
         Ptz::PtzAbsoluteEx p{};
         const int code = camera.get_ptz_absoluteEx(p);
@@ -123,6 +79,35 @@ int run(const ptzctl::Invocation& in) {
                             : c == "wiper" ? Ptz::PtzAux::Wiper
                                            : Ptz::PtzAux::Fan;
     return camera.set_ptz_aux(aux, in.args[0] == "on" ? Ptz::PtzStatus::On : Ptz::PtzStatus::Off);
+}
+
+int run(const ptzctl::Invocation& in) {
+    if (in.command == "get") {
+        return get(in);
+    }
+    Ptz::ZelkoPtzCameraIsapi camera(in.host, in.userpwd);
+    const std::string& c = in.command;
+    if (c == "position") {
+        Ptz::PtzAbsoluteEx p{};
+        const int code = camera.get_ptz_absoluteEx(p);
+        if (code == 0) {
+            ptzctl::print_position(p, in.json);
+        }
+        return code;
+    }
+    if (c == "watch") {
+        return ptzctl::watch(camera, in.interval_seconds.value_or(1.0), in.count.value_or(0),
+                             in.json);
+    }
+    const int sent = send(camera, in);
+    if (sent != 0 || !in.wait) {
+        return sent;
+    }
+    ptzctl::PositionChange target = in.change;
+    if (c == "zoom-reset") {
+        target.absoluteZoom = 1.0f;
+    }
+    return ptzctl::wait_for_move(camera, target, in.timeout_seconds.value_or(30.0));
 }
 
 }  // namespace

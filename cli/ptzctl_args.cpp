@@ -16,24 +16,39 @@ const char* const kUsage =
     "\n"
     "Commands:\n"
     "  position [--json]       print the absolute position (seven values), or one JSON object\n"
-    "  goto [FIELDS]           move to an absolute position; fields not given keep the\n"
+    "  goto [FIELDS] [--wait [--timeout SECONDS]]\n"
+    "                          move to an absolute position; fields not given keep the\n"
     "                          camera's current values, read first:\n"
     "                          --elevation F --azimuth F --zoom F --focus N --focal-length N\n"
     "                          --hspeed F --vspeed F\n"
     "  move PAN TILT ZOOM [--for SECONDS]\n"
     "                          start continuous motion; with --for, stop (0 0 0) after SECONDS\n"
     "  stop                    continuous motion 0 0 0\n"
-    "  home                    go to the camera's home position\n"
-    "  zoom-reset              set zoom 1.0 and focus 29000, keeping the rest of the position\n"
+    "  home [--wait [--timeout SECONDS]]\n"
+    "                          go to the camera's home position\n"
+    "  zoom-reset [--wait [--timeout SECONDS]]\n"
+    "                          set zoom 1.0 and focus 29000, keeping the rest of the position\n"
+    "  watch [--interval SECONDS] [--count N] [--json]\n"
+    "                          print the position every SECONDS (default 1), one aligned line\n"
+    "                          or one JSON object per sample, N times or until Ctrl-C\n"
     "  light|wiper|fan on|off  switch an auxiliary device\n"
     "  get PATH                GET any resource (PATH starts with /) and print the answer\n"
     "\n"
+    "--wait polls the position every 0.1 s after sending the move until every field given\n"
+    "is within its tolerance of the target (elevation and azimuth 0.1, zoom 0.05, speeds\n"
+    "0.01, focus and focal length exact; zoom-reset waits for zoom 1, home for the camera to\n"
+    "settle), or until the position has not changed for 0.5 s (the camera may have clamped\n"
+    "the target), or until SECONDS have passed (default 30). On a terminal one line shows\n"
+    "the position and the distance left as it goes.\n"
+    "\n"
+    "--host takes a host name, an IPv4 address or a bracketed IPv6 address, nothing else.\n"
     "Credentials may come from the environment variable PTZCTL_USER (NAME:PASSWORD) instead of\n"
     "--user, so that they do not appear in the process list.\n"
     "\n"
-    "Exit status: 0 success; 1 the HTTP transfer did not complete; 2 the answer is not\n"
-    "well-formed XML; 10 the camera did not answer \"OK\"; 3 the position answer is not\n"
-    "numbers; 64 bad arguments.\n";
+    "Exit status: 0 success (--wait: the target was reached); 1 the HTTP transfer did not\n"
+    "complete; 2 the answer is not well-formed XML; 10 the camera did not answer \"OK\"; 3 the\n"
+    "position answer is not numbers; 4 --wait: the camera settled elsewhere; 5 --wait: timed\n"
+    "out; 64 bad arguments.\n";
 
 namespace {
 
@@ -75,13 +90,22 @@ bool check_command(Invocation& in, std::string& error) {
     if (c != "goto" && !in.change.empty()) {
         return expect(false, "position fields belong to goto");
     }
-    if (c != "position" && in.json) {
-        return expect(false, "--json belongs to position");
+    if (c != "position" && c != "watch" && in.json) {
+        return expect(false, "--json belongs to position and watch");
     }
     if (c != "move" && in.for_seconds != 0.0) {
         return expect(false, "--for belongs to move");
     }
-    if (c == "position" || c == "stop" || c == "home" || c == "zoom-reset") {
+    if (c != "goto" && c != "home" && c != "zoom-reset" && in.wait) {
+        return expect(false, "--wait belongs to goto, home and zoom-reset");
+    }
+    if (!in.wait && in.timeout_seconds) {
+        return expect(false, "--timeout belongs to --wait");
+    }
+    if (c != "watch" && (in.interval_seconds || in.count)) {
+        return expect(false, "--interval and --count belong to watch");
+    }
+    if (c == "position" || c == "stop" || c == "home" || c == "zoom-reset" || c == "watch") {
         return expect(n == 0, "this command takes no arguments");
     }
     if (c == "goto") {
@@ -167,8 +191,8 @@ bool parse_arguments(int argc, const char* const* argv, const char* env_user, In
             }
             continue;
         }
-        if (arg == "--json") {
-            in.json = true;
+        if (arg == "--json" || arg == "--wait") {
+            (arg == "--json" ? in.json : in.wait) = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -196,6 +220,20 @@ bool parse_arguments(int argc, const char* const* argv, const char* env_user, In
                 return false;
             }
             in.for_seconds = seconds;
+        } else if (arg == "--timeout" || arg == "--interval") {
+            float seconds;
+            if (!parse_float(value, seconds) || seconds <= 0.0f || seconds > 3600.0f) {
+                error = arg + " needs a number of seconds between 0 and 3600";
+                return false;
+            }
+            (arg == "--timeout" ? in.timeout_seconds : in.interval_seconds) = seconds;
+        } else if (arg == "--count") {
+            int count;
+            if (!parse_int(value, count) || count <= 0) {
+                error = "--count needs a positive whole number";
+                return false;
+            }
+            in.count = count;
         } else if (float_field != kFloatOptions.end() || int_field != kIntOptions.end()) {
             float f = 0.0f;
             int n = 0;

@@ -24,9 +24,13 @@ struct Invocation {
     std::string command;            // "" for --help
     std::vector<std::string> args;  // the command's own arguments
     bool json = false;
-    double for_seconds = 0.0;      // move --for; 0 keeps moving
-    Ptz::PtzCtrl motion{0, 0, 0};  // move
-    PositionChange change;         // goto
+    double for_seconds = 0.0;               // move --for; 0 keeps moving
+    Ptz::PtzCtrl motion{0, 0, 0};           // move
+    PositionChange change;                  // goto
+    bool wait = false;                      // goto, home, zoom-reset: poll until the move has ended
+    std::optional<double> timeout_seconds;  // --wait
+    std::optional<double> interval_seconds;  // watch
+    std::optional<int> count;                // watch; none: until interrupted
 };
 
 // Parses argv; `env_user` stands in for --user when that is absent (nullptr when unset).
