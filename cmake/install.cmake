@@ -43,6 +43,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Steer a network PTZ camera over its ISAPI
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime development tools)
+if(ZELKO_BUILD_PYTHON)
+  list(APPEND CPACK_COMPONENTS_ALL python)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
@@ -61,6 +64,13 @@ set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "Shared library for steering PTZ cameras
 set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
   "Headers, CMake package and pkg-config file for libzelko_ptz_camera_isapi")
 set(CPACK_COMPONENT_TOOLS_DESCRIPTION "ptzctl and the simulated camera ptz-camera-sim")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-zelko-ptz-camera-isapi)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_COMPONENT_PYTHON_DEPENDS runtime)
+# An extension module has no SONAME for other packages to depend on.
+set(CPACK_DEBIAN_PYTHON_PACKAGE_GENERATE_SHLIBS OFF)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${ZELKO_PYTHON_DEB_DEPENDS}")
+set(CPACK_COMPONENT_PYTHON_DESCRIPTION "Python 3 module zelko_ptz for steering PTZ cameras over ISAPI")
 # dpkg-shlibdeps finds our own library, which the tools link, in the staging tree.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_CURRENT_BINARY_DIR})
 include(CPack)

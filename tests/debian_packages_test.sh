@@ -43,8 +43,24 @@ expect_depends $pkg "libzelko-ptz-camera-isapi1 (= 1.0.0)" libcurl4-openssl-dev 
 pkg=zelko-ptz-camera-isapi-tools
 expect_depends $pkg "libzelko-ptz-camera-isapi1 (= 1.0.0)" "libmicrohttpd12 (>=" "libssl3 (>="
 
+if [ -n "${ZELKO_PYTHON:-}" ]; then
+    site=./usr/lib/python$("$ZELKO_PYTHON" -c 'import sys; print("%d.%d" % sys.version_info[:2])')/dist-packages
+    expect_files python3-zelko-ptz-camera-isapi "$site/zelko_ptz-stubs/__init__.pyi $site/zelko_ptz-stubs/py.typed $(cd "$build_dir/python" && ls zelko_ptz.cpython-*.so | sed "s|^|$site/|") "
+    pkg=python3-zelko-ptz-camera-isapi
+    expect_depends $pkg "libzelko-ptz-camera-isapi1 (= 1.0.0)" "python3 (>=" "python3 (<<"
+    # Unpacked side by side, the module imports and finds the library of the runtime package.
+    for deb in libzelko-ptz-camera-isapi1 python3-zelko-ptz-camera-isapi; do
+        dpkg-deb -x "$out/${deb}_1.0.0_amd64.deb" "$out/root"
+    done
+    loaded=$(cd "$out" && PYTHONPATH="$out/root/$site" "$ZELKO_PYTHON" -c \
+        'import zelko_ptz; print(zelko_ptz.__file__)')
+    libraries=$(ldd "$loaded")
+    [[ "$libraries" == *"libzelko_ptz_camera_isapi.so.1 => $out/root/${site#./}/../../"* ]] \
+        || { echo "the packaged module does not find the packaged library: $libraries"; failed=1; }
+fi
+
 # The link in the runtime package is the SONAME the library declares.
 soname=$(objdump -p "$build_dir/libzelko_ptz_camera_isapi.so.1.0.0" | awk '$1 == "SONAME" {print $2}')
 [ "$soname" = libzelko_ptz_camera_isapi.so.1 ] || { echo "unexpected SONAME: $soname"; failed=1; }
-[ $failed -eq 0 ] && echo "three packages with the expected files and dependencies"
+[ $failed -eq 0 ] && echo "the packages hold the expected files and dependencies"
 exit $failed

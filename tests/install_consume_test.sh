@@ -37,8 +37,22 @@ sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do grep -q listening "$work/sim.log" && break; sleep 0.1; done
 
-for program in "$work/cmake/read_position" "$work/read_position_pc"; do
-    out=$("$program" 127.0.0.1 admin:secret)
+programs=("$work/cmake/read_position" "$work/read_position_pc")
+# The Python module, when built, is imported from the prefix, away from the build tree.
+if [ -n "${ZELKO_PYTHON:-}" ]; then
+    site=$(dirname "$(find "$prefix" -name 'zelko_ptz.cpython-*.so')")
+    [ -f "$site/zelko_ptz-stubs/__init__.pyi" ] && [ -f "$site/zelko_ptz-stubs/py.typed" ] \
+        || { echo "no typing installed beside the module in $site"; exit 1; }
+    export PYTHONPATH=$site
+    loaded=$(cd "$work" && "$ZELKO_PYTHON" -c 'import zelko_ptz; print(zelko_ptz.__file__)')
+    [[ "$loaded" == "$site/"* ]] || { echo "zelko_ptz came from $loaded"; exit 1; }
+    libraries=$(ldd "$loaded")
+    [[ "$libraries" == *"libzelko_ptz_camera_isapi.so.1 => $prefix/lib/"* ]] \
+        || { echo "the module does not load the installed library"; echo "$libraries"; exit 1; }
+    programs+=("$ZELKO_PYTHON $source_dir/examples/python/read_position.py")
+fi
+for program in "${programs[@]}"; do
+    out=$(cd "$work" && $program 127.0.0.1 admin:secret)
     [ "$out" = "elevation 0 azimuth 0 zoom 1 focus 29000" ] || { echo "unexpected: $out"; exit 1; }
 done
-echo "both examples built against $prefix and read the position"
+echo "${#programs[@]} examples used the library installed in $prefix and read the position"

@@ -1,0 +1,162 @@
+"""The Python module against the simulated camera, and against a few hand-made ones."""
+
+import copy
+import http.server
+import os
+import re
+import socket
+import subprocess
+import threading
+import time
+import urllib.request
+
+import pytest
+import zelko_ptz as z
+
+USER = "admin:password"
+CHANNEL = "/ISAPI/PTZCtrl/channels/1"
+
+
+@pytest.fixture(scope="module")
+def camera():
+    sim = subprocess.Popen([os.environ["ZELKO_SIM"], "--listen", "127.0.0.1"],
+                           stdout=subprocess.PIPE, text=True)
+    assert "listening" in sim.stdout.readline()
+    yield z.Camera("127.0.0.1", USER)
+    sim.terminate()
+    sim.wait()
+
+
+@pytest.fixture(scope="module")
+def answers():
+    """A camera on 127.0.0.2 that answers each path with a fixed body, without authentication."""
+    bodies = {}
+
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def answer(self):
+            self.rfile.read(int(self.headers.get("Content-Length") or 0))
+            body = bodies[self.path].encode()
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+        do_GET = do_PUT = answer
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.2", 80), Handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    yield bodies
+    server.shutdown()
+
+
+def resource(path):
+    """What the simulated camera holds at `path`, read past the library."""
+    passwords = urllib.request.HTTPPasswordMgrWithDefaultRealm()
+    passwords.add_password(None, "http://127.0.0.1", *USER.split(":"))
+    opener = urllib.request.build_opener(urllib.request.HTTPDigestAuthHandler(passwords))
+    return opener.open("http://127.0.0.1" + path).read().decode()
+
+
+def eventually(condition):
+    """The camera travels at its own speed; a move ends within a few seconds."""
+    deadline = time.monotonic() + 5
+    while not condition():
+        assert time.monotonic() < deadline
+        time.sleep(0.02)
+
+
+TARGET = z.PtzAbsoluteEx(elevation=-10.5, azimuth=20.25, absoluteZoom=2, focus=100, focalLen=35)
+
+
+@pytest.mark.parametrize("call, state", [
+    (lambda c: c.get_info("/ISAPI/System/deviceInfo"), lambda c: True),
+    (lambda c: c.set_ptz_absoluteEx(TARGET), lambda c: c.get_ptz_absoluteEx() == TARGET),
+    (lambda c: c.reset_zoom(), lambda c: c.get_ptz_absoluteEx() == z.PtzAbsoluteEx(
+        elevation=-10.5, azimuth=20.25, absoluteZoom=1, focus=29000, focalLen=35)),
+    (lambda c: c.reset_position(), lambda c: c.get_ptz_absoluteEx() == z.PtzAbsoluteEx(
+        absoluteZoom=1, focus=29000, focalLen=48)),
+    (lambda c: c.set_ptz_ctrl(z.PtzCtrl(50, -3, 0)),
+     lambda c: "<pan>50</pan>\n<tilt>-3</tilt>" in resource(CHANNEL + "/continuous")),
+    (lambda c: c.set_ptz_aux(z.PtzAux.Wiper, z.PtzStatus.On),
+     lambda c: "<type>WIPER</type>\n<status>on</status>" in resource(CHANNEL + "/auxcontrols/1")),
+], ids=["get_info", "set_ptz_absoluteEx", "reset_zoom", "reset_position", "set_ptz_ctrl",
+        "set_ptz_aux"])
+def test_every_method_returns_none_and_the_camera_follows(camera, call, state):
+    assert call(camera) is None
+    eventually(lambda: state(camera))
+
+
+@pytest.mark.parametrize("address, userpwd, call, error, code, line", [
+    ("127.0.0.99", USER, lambda c: c.set_ptz_ctrl(z.PtzCtrl(0, 0, 0)), z.TransferError, 1,
+     "[set_ptz_ctrl] Fail to complete http request."),
+    ("127.0.0.2", USER, lambda c: c.get_info("/not-xml"), z.AnswerNotXmlError, 2,
+     "[get_info] Fail to parse reponse data, response data: busy\\x07."),
+    ("127.0.0.1", "admin:wrong", lambda c: c.reset_position(), z.CameraRejectedError, 10,
+     "[reset_position] Fail to get node name in xml, response data: <?xml"),
+])
+def test_each_result_code_raises_its_class(camera, answers, capfd, address, userpwd, call, error,
+                                           code, line):
+    answers["/not-xml"] = "busy\a"
+    with pytest.raises(error) as raised:
+        call(z.Camera(address, userpwd))
+    assert isinstance(raised.value, z.CameraError)
+    assert (raised.value.code, raised.value.operation) == (code, call.__code__.co_names[0])
+    assert line in capfd.readouterr().err
+
+
+@pytest.mark.parametrize("focus, what", [("near", "not numbers (stoi)"),
+                                         ("2147483648", "out of range (stoi)")])
+def test_a_position_that_is_not_numbers_raises_value_error(answers, focus, what):
+    answers[CHANNEL + "/absoluteEx"] = (
+        f"<PTZAbsoluteEx><elevation>1</elevation><azimuth>2</azimuth><absoluteZoom>3"
+        f"</absoluteZoom><focus>{focus}</focus><focalLen>5</focalLen><horizontalSpeed>6"
+        f"</horizontalSpeed><verticalSpeed>7</verticalSpeed></PTZAbsoluteEx>")
+    with pytest.raises(ValueError, match=re.escape(what)):
+        z.Camera("127.0.0.2", USER).get_ptz_absoluteEx()
+
+
+@pytest.mark.parametrize("make", [
+    lambda: z.PtzAbsoluteEx(focus=2**31),
+    lambda: z.PtzAbsoluteEx(focalLen=-2**31 - 1),
+    lambda: z.PtzAbsoluteEx(elevation=1e39),
+    lambda: setattr(z.PtzAbsoluteEx(), "azimuth", -1e39),
+    lambda: z.PtzCtrl(0, 2**31, 0),
+    lambda: z.PtzCtrl(1.5, 0, 0),
+    lambda: copy.copy(z.Camera("127.0.0.1", USER)),
+])
+def test_values_that_do_not_fit_are_refused_not_truncated(make):
+    with pytest.raises((OverflowError, TypeError)):
+        make()
+
+
+def test_values_read_back_as_given():
+    p = z.PtzAbsoluteEx(elevation=10.1, focus=-2**31, focalLen=2**31 - 1)
+    assert repr(copy.copy(p)) == ("PtzAbsoluteEx(elevation=10.1, azimuth=0.0, absoluteZoom=0.0, "
+                                  "focus=-2147483648, focalLen=2147483647, horizontalSpeed=0.0, "
+                                  "verticalSpeed=0.0)")
+    assert list(z.PtzAux) == [z.PtzAux.Light, z.PtzAux.Wiper, z.PtzAux.Fan]
+    assert [s.value for s in z.PtzStatus] == [0, 1]
+
+
+def test_a_call_waiting_on_the_network_lets_other_threads_run():
+    silent = socket.create_server(("127.0.0.3", 80))  # accepts connections, never answers
+    outcome = []
+
+    def call():
+        try:
+            z.Camera("127.0.0.3", USER).get_info("/")
+        except z.TransferError as e:
+            outcome.append(e.code)
+
+    waiting = threading.Thread(target=call)
+    waiting.start()
+    steps, until = 0, time.monotonic() + 0.3
+    while time.monotonic() < until:
+        steps += 1
+    assert waiting.is_alive() and steps > 1000
+    silent.close()  # resets the connection that waits in the backlog
+    waiting.join()
+    assert outcome == [1]
