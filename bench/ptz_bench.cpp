@@ -64,6 +64,10 @@ pid_t start_cameras() {
     sim::Script silent;
     silent.mode = sim::Script::Mode::NeverAnswer;
     main_camera->script("/silent", silent);
+    sim::Script endless;
+    endless.mode = sim::Script::Mode::Endless;
+    endless.body = "<ResponseStatus>";
+    main_camera->script("/endless", endless);
     sim::Script plain;
     plain.body = "<ok/>";
     plain.before_auth = true;
@@ -227,6 +231,22 @@ std::string format(const char* pattern, double a, double b = 0, double c = 0, do
     char text[256];
     std::snprintf(text, sizeof text, pattern, a, b, c, d, e, f, g, h);
     return text;
+}
+
+// The peak resident set since the last reset_peak(), in KiB.
+long peak_kib() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return 0;
+}
+
+void reset_peak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 long resident_kib() {
@@ -426,12 +446,20 @@ int main(int argc, char** argv) {
         }
         bool gave_up = true;
         const double silent = timed([&] { return camera.get_info("/silent") == 1; }, gave_up);
+        reset_peak();
+        const long resident = resident_kib();
+        const double endless = timed([&] { return camera.get_info("/endless") == 1; }, gave_up);
+        const long peak_growth = peak_kib() - resident;
         ok = ok && gave_up;
         report << "\n## Giving up on a dead camera\n\n"
                << format(
                       "refused connection: %.0f µs (median of 20); camera that never "
                       "answers: %.2f s\n",
-                      stats(refused).median, silent / 1e6);
+                      stats(refused).median, silent / 1e6)
+               << format(
+                      "camera that answers without end: gave up after %.3f s at the 16 MiB limit; "
+                      "peak resident set %.1f MiB above the resident set before the call\n",
+                      endless / 1e6, peak_growth / 1024.0);
     }
 
     report << format("\nworst library/floor ratio: %.2f\n", worst);
