@@ -1,7 +1,12 @@
+// ptzctl as an operator and a script run it: argument vector in, exit status, output and the
+// requests the camera took out. The camera runs on the real clock, so --wait sees it move.
+
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -17,264 +22,245 @@ struct Outcome {
     std::string err;
 };
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+struct Invocation {
+    std::vector<std::string> args;
+    const char* env_user = nullptr;  // PTZCTL_USER; unset when null
+    bool terminal = false;           // stdout and stderr on one pseudo-terminal, read as `out`
+    int interrupt_after_ms = 0;      // SIGINT then
+};
 
-// Runs ptzctl with `args`, and PTZCTL_USER set to `env_user` unless it is null.
-Outcome ptzctl(std::vector<std::string> args, const char* env_user = nullptr) {
-    char out_path[] = "/tmp/ptzctl-out-XXXXXX";
-    char err_path[] = "/tmp/ptzctl-err-XXXXXX";
-    const int out = mkstemp(out_path);
-    const int err = mkstemp(err_path);
-    args.insert(args.begin(), PTZCTL_PATH);
-    const pid_t pid = fork();
+Outcome ptzctl(Invocation in) {
+    char paths[2][24] = {"/tmp/ptzctl-out-XXXXXX", "/tmp/ptzctl-err-XXXXXX"};
+    const int files[2] = {mkstemp(paths[0]), mkstemp(paths[1])};
+    in.args.insert(in.args.begin(), PTZCTL_PATH);
+    int terminal = -1;
+    const pid_t pid = in.terminal ? forkpty(&terminal, nullptr, nullptr, nullptr) : fork();
     if (pid == 0) {
-        dup2(out, 1);
-        dup2(err, 2);
-        if (env_user != nullptr) {
-            setenv("PTZCTL_USER", env_user, 1);
-        } else {
-            unsetenv("PTZCTL_USER");
+        if (!in.terminal) {
+            dup2(files[0], 1);
+            dup2(files[1], 2);
         }
+        in.env_user != nullptr ? setenv("PTZCTL_USER", in.env_user, 1) : unsetenv("PTZCTL_USER");
         std::vector<char*> argv;
-        for (auto& a : args) {
+        for (auto& a : in.args) {
             argv.push_back(&a[0]);
         }
         argv.push_back(nullptr);
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (in.interrupt_after_ms > 0) {
+        usleep(in.interrupt_after_ms * 1000);
+        kill(pid, SIGINT);
+    }
+    Outcome run{-1, "", ""};
+    char buffer[4096];
+    for (ssize_t n; in.terminal && (n = read(terminal, buffer, sizeof buffer)) > 0;) {
+        run.out.append(buffer, static_cast<std::size_t>(n));
+    }
     int status = 0;
     waitpid(pid, &status, 0);
-    close(out);
-    close(err);
-    Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out_path), slurp(err_path)};
-    unlink(out_path);
-    unlink(err_path);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    for (int i = 0; i < 2; ++i) {
+        std::stringstream text;
+        text << std::ifstream(paths[i], std::ios::binary).rdbuf();
+        (i == 0 ? run.out : run.err) += text.str();
+        close(files[i]);
+        unlink(paths[i]);
+    }
+    close(terminal);
     return run;
 }
 
-std::vector<std::string> with_camera(std::vector<std::string> args,
-                                     const std::string& user = kUserPwd) {
-    args.insert(args.begin(), {"--host", "127.0.0.1", "--user", user});
-    return args;
-}
-
-class PtzctlTest : public SimTest {
-protected:
-    void SetUp() override {
-        SimTest::SetUp();
-        set_position({10.5f, 200.25f, 4.0f, 29000, 48, 0.5f, 1.5f});
+// `text` matches `pattern`, in which each * stands for any run of bytes.
+bool matches(const char* pattern, const char* text) {
+    if (*pattern == '*') {
+        return matches(pattern + 1, text) || (*text != '\0' && matches(pattern, text + 1));
     }
-
-    std::vector<std::string> methods() const {
-        std::vector<std::string> result;
-        for (const auto& r : authenticated()) {
-            result.push_back(r.method + " " + r.target);
-        }
-        return result;
-    }
-};
-
-TEST_F(PtzctlTest, PositionPrintsTheSevenValues) {
-    const Outcome run = ptzctl(with_camera({"position"}));
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "elevation        10.5\nazimuth          200.25\nabsoluteZoom     4\n"
-              "focus            29000\nfocalLen         48\nhorizontalSpeed  0.5\n"
-              "verticalSpeed    1.5\n");
-    EXPECT_EQ(run.err, "");
+    return *pattern == *text && (*text == '\0' || matches(pattern + 1, text + 1));
 }
 
-TEST_F(PtzctlTest, PositionAsJson) {
-    const Outcome run = ptzctl(with_camera({"position", "--json"}));
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "{\"elevation\":10.5,\"azimuth\":200.25,\"absoluteZoom\":4,\"focus\":29000,"
-              "\"focalLen\":48,\"horizontalSpeed\":0.5,\"verticalSpeed\":1.5}\n");
-}
+const std::string kAbs = kChannel + "/absoluteEx";
+const std::string kCtrl = kChannel + "/continuous";
+const std::string kAux = kChannel + "/auxcontrols/1";
+const std::string kHome = kChannel + "/homeposition/goto";
 
-TEST_F(PtzctlTest, GotoKeepsTheFieldsNotGiven) {
-    const Outcome run = ptzctl(with_camera({"goto", "--azimuth", "90.5", "--focus", "100"}));
-    EXPECT_EQ(run.status, 0) << run.err;
-    finish_moves();
-    EXPECT_EQ(camera_sim.state().position,
-              (sim::Position{10.5f, 90.5f, 4.0f, 100, 48, 0.5f, 1.5f}));
-    EXPECT_EQ(methods(), (std::vector<std::string>{"GET " + kChannel + "/absoluteEx",
-                                                   "PUT " + kChannel + "/absoluteEx"}));
-}
-
-TEST_F(PtzctlTest, MoveForSecondsStopsAfterwards) {
-    const Outcome run = ptzctl(with_camera({"move", "5", "-3", "1", "--for", "0.1"}));
-    EXPECT_EQ(run.status, 0) << run.err;
-    const auto requests = authenticated();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_NE(requests[0].body.find("<pan>5</pan>\n\t<tilt>-3</tilt>\n\t<zoom>1</zoom>"),
-              std::string::npos);
-    EXPECT_NE(requests[1].body.find("<pan>0</pan>\n\t<tilt>0</tilt>\n\t<zoom>0</zoom>"),
-              std::string::npos);
-    EXPECT_EQ(camera_sim.state().motion.pan, 0);
-}
-
-struct StateCase {
+struct Case {
     const char* name;
-    std::vector<std::string> args;
-    std::string request;  // method and target of the one command sent
-};
-
-std::ostream& operator<<(std::ostream& os, const StateCase& c) {
-    return os << c.name;
-}
-
-class PtzctlCommandTest : public PtzctlTest, public ::testing::WithParamInterface<StateCase> {};
-
-TEST_P(PtzctlCommandTest, SendsOneCommandAndExitsZero) {
-    const Outcome run = ptzctl(with_camera(GetParam().args));
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    const auto sent = methods();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.back(), GetParam().request);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Commands, PtzctlCommandTest,
-    ::testing::Values(
-        StateCase{"Move", {"move", "1", "2", "3"}, "PUT " + kChannel + "/continuous"},
-        StateCase{"Stop", {"stop"}, "PUT " + kChannel + "/continuous"},
-        StateCase{"Home", {"home"}, "PUT " + kChannel + "/homeposition/goto"},
-        StateCase{"ZoomReset", {"zoom-reset"}, "PUT " + kChannel + "/absoluteEx"},
-        StateCase{"LightOn", {"light", "on"}, "PUT " + kChannel + "/auxcontrols/1"},
-        StateCase{"WiperOff", {"wiper", "off"}, "PUT " + kChannel + "/auxcontrols/1"},
-        StateCase{"FanOn", {"fan", "on"}, "PUT " + kChannel + "/auxcontrols/1"},
-        StateCase{"Get", {"get", "/ISAPI/System/deviceInfo"}, "GET /ISAPI/System/deviceInfo"}),
-    [](const ::testing::TestParamInfo<StateCase>& info) { return info.param.name; });
-
-TEST_F(PtzctlTest, AuxiliaryCommandsSwitchTheDevices) {
-    EXPECT_EQ(ptzctl(with_camera({"light", "on"})).status, 0);
-    EXPECT_EQ(ptzctl(with_camera({"fan", "on"})).status, 0);
-    EXPECT_EQ(ptzctl(with_camera({"fan", "off"})).status, 0);
-    EXPECT_TRUE(camera_sim.state().light);
-    EXPECT_FALSE(camera_sim.state().fan);
-}
-
-TEST_F(PtzctlTest, CredentialsFromTheEnvironment) {
-    EXPECT_EQ(ptzctl({"--host", "127.0.0.1", "home"}, kUserPwd).status, 0);
-    EXPECT_EQ(authenticated().size(), 1u);
-}
-
-TEST_F(PtzctlTest, WrongPasswordExitsWithTheResultCodeAndTheLibrarysLine) {
-    const Outcome run = ptzctl(with_camera({"home"}, "admin:nope"));
-    EXPECT_EQ(run.status, 10);
-    EXPECT_EQ(run.err.rfind("\x1b[31m[Error] [reset_position] Fail to get node name in xml, "
-                            "response data: <?xml",
-                            0),
-              0u);
-    EXPECT_EQ(run.out, "");
-}
-
-TEST_F(PtzctlTest, NonNumericPositionExitsThreeWithOneLine) {
-    camera_sim.script(kChannel + "/absoluteEx", answer(status_answer("OK")));
-    const Outcome run = ptzctl(with_camera({"position"}));
-    EXPECT_EQ(run.status, 3);
-    EXPECT_EQ(run.err, "ptzctl: the camera's position answer is not numbers (stof)\n");
-    EXPECT_EQ(run.out, "");
-}
-
-struct GetCase {
-    const char* name;
-    const char* host;
-    bool scripted;
-    std::string answer;
+    Invocation in;
     int status;
+    std::string out;  // patterns
+    std::string err;
+    std::vector<std::string> sent = {};  // "METHOD target" of each request the camera took
+    std::string body_has = "";           // in the last of them
+    std::string script_path = "";        // answered with `script_body` instead of the camera
+    std::string script_body = "";
 };
 
-std::ostream& operator<<(std::ostream& os, const GetCase& c) {
-    return os << c.name;
+Invocation cam(std::vector<std::string> args, bool terminal = false) {
+    args.insert(args.begin(), {"--host", "127.0.0.1", "--user", kUserPwd});
+    return {args, nullptr, terminal};
 }
 
-class PtzctlGetTest : public SimTest, public ::testing::WithParamInterface<GetCase> {};
+// A run that exits with `status` and prints `out` and `err`.
+Case prints(const char* name, Invocation in, int status, std::string out, std::string err = "") {
+    return {name, std::move(in), status, std::move(out), std::move(err)};
+}
 
-TEST_P(PtzctlGetTest, ExitsAsGetInfoWouldAndPrintsTheAnswer) {
-    if (GetParam().scripted) {
-        camera_sim.script("/probe", answer(GetParam().answer));
+// A run that exits 0, prints nothing and sends `sent`, the last with `body_has` in its body.
+Case sends(const char* name, Invocation in, std::vector<std::string> sent,
+           std::string body_has = "") {
+    Case c = prints(name, std::move(in), 0, "");
+    c.sent = std::move(sent);
+    c.body_has = std::move(body_has);
+    return c;
+}
+
+// The camera answers a GET of `path` with `body`.
+Case answered(Case c, std::string path, std::string body) {
+    c.script_path = std::move(path);
+    c.script_body = std::move(body);
+    return c;
+}
+
+// A run refused with exit 64, its reason and the usage.
+Case refused(const char* name, std::vector<std::string> args, const std::string& reason) {
+    return prints(name, {std::move(args)}, 64, "", "ptzctl: " + reason + "\n\nusage: ptzctl*");
+}
+
+Case bad_host(const char* name, const std::string& host) {
+    return refused(name, {"--host", host, "--user", "a:b", "home"},
+                   "--host takes a host name, an IPv4 address or a bracketed IPv6 address, "
+                   "without scheme, port, path, query, user or spaces: " +
+                       host);
+}
+
+const std::string kSample = "*     89.500    200.250    1.500   29000       48   0.500   1.500\n";
+const std::string kJsonTail =
+    "\"focus\":29000,\"focalLen\":48,\"horizontalSpeed\":0.5,\"verticalSpeed\":1.5}\n";
+const std::string kZeros = "<pan>0</pan>\n\t<tilt>0</tilt>\n\t<zoom>0</zoom>";
+const char* const kProbe = "<a>\x1b[2J\r</a>";
+
+const Case kCases[] = {
+    prints("Position", cam({"position"}), 0,
+           "elevation        89.5\nazimuth          200.25\nabsoluteZoom     1.5\n"
+           "focus            29000\nfocalLen         48\nhorizontalSpeed  0.5\n"
+           "verticalSpeed    1.5\n"),
+    prints("PositionJson", cam({"position", "--json"}), 0,
+           "{\"elevation\":89.5,\"azimuth\":200.25,\"absoluteZoom\":1.5," + kJsonTail),
+    answered(prints("PositionJsonOddNumbers", cam({"position", "--json"}), 0,
+                    "{\"elevation\":null,\"azimuth\":1e-05,\"absoluteZoom\":null,\"focus\":1,"
+                    "\"focalLen\":2,\"horizontalSpeed\":3,\"verticalSpeed\":4}\n"),
+             kAbs,
+             "<PTZAbsoluteEx><elevation>nan</elevation><azimuth>1e-05</azimuth><absoluteZoom>inf"
+             "</absoluteZoom><focus>1</focus><focalLen>2</focalLen><horizontalSpeed>3"
+             "</horizontalSpeed><verticalSpeed>4</verticalSpeed></PTZAbsoluteEx>"),
+    answered(prints("PositionNotNumbers", cam({"position"}), 3, "",
+                    "ptzctl: the camera's position answer is not numbers (stof)\n"),
+             kAbs, status_answer("OK")),
+    answered(prints("PositionOutOfRange", cam({"position"}), 3, "",
+                    "ptzctl: the camera's position answer is out of range (stof)\n"),
+             kAbs, "<PTZAbsoluteEx><elevation>1e39</elevation></PTZAbsoluteEx>"),
+    sends("GotoKeepsTheFieldsNotGiven",
+          cam({"goto", "--azimuth", "90.5", "--focus", "100", "--hspeed", "2"}),
+          {"GET " + kAbs, "PUT " + kAbs},
+          "<azimuth>90.500000</azimuth>\n\t<elevation>89.500000</elevation>\n\t<focalLen>48"
+          "</focalLen>\n\t<focus>100</focus>\n\t<horizontalSpeed>2.000000</horizontalSpeed>\n"
+          "\t<verticalSpeed>1.500000</verticalSpeed>"),
+    answered(
+        prints("GotoSendsNothingAfterABadAnswer", cam({"goto", "--azimuth", "1"}), 2, "",
+               error_line("get_ptz_absoluteEx", "Fail to parse reponse data, response data: x.")),
+        kAbs, "x"),
+    sends("MoveForStopsAfterwards", cam({"move", "5", "-3", "1", "--for", "0.1"}),
+          {"PUT " + kCtrl, "PUT " + kCtrl}, kZeros),
+    sends("Stop", cam({"stop"}), {"PUT " + kCtrl}, kZeros),
+    sends("WiperOff", cam({"wiper", "off"}), {"PUT " + kAux},
+          "<status>off</status>\n\t<type>WIPER"),
+    answered(prints("GetExactIntoAFile", cam({"get", "/probe"}), 0, kProbe), "/probe", kProbe),
+    answered(
+        prints("GetEscapedOnATerminal", cam({"get", "/probe"}, true), 0, "<a>\\x1b[2J\\x0d</a>"),
+        "/probe", kProbe),
+    answered(prints("GetNotXml", cam({"get", "/probe"}), 2, "hello",
+                    "ptzctl: the answer is not well-formed XML\n"),
+             "/probe", "hello"),
+    prints("GetUnreachable", {{"--host", kDeadAddress, "--user", kUserPwd, "get", "/x"}}, 1, "",
+           "ptzctl: the HTTP transfer did not complete\n"),
+    prints("BracketedIpv6Host", {{"--host", "[::1]", "--user", kUserPwd, "home"}}, 1, "",
+           error_line("reset_position", "Fail to complete http request.")),
+    sends("CredentialsFromTheEnvironment", {{"--host", "127.0.0.1", "home"}, kUserPwd},
+          {"PUT " + kHome}),
+    sends("UserBeatsTheEnvironment", {cam({"home"}).args, "admin:wrong"}, {"PUT " + kHome}),
+    prints("WrongPassword", {{"--host", "127.0.0.1", "--user", "admin:nope", "home"}}, 10, "",
+           "\x1b[31m[Error] [reset_position] Fail to get node name in xml, response data: <?xml*"),
+    prints("WaitReached", cam({"goto", "--azimuth", "201", "--wait"}), 0, "reached: azimuth 201\n"),
+    prints("WaitReachedOnATerminal", cam({"goto", "--azimuth", "202", "--wait"}, true), 0,
+           "*\r\x1b[Kreached: azimuth 202\r\n"),
+    prints("WaitSettledElsewhere", cam({"goto", "--elevation", "95", "--wait"}), 4, "",
+           "ptzctl: settled elsewhere: elevation 90 (target 95)\n"),
+    prints("WaitTimedOut", cam({"goto", "--azimuth", "20.25", "--wait", "--timeout", "0.2"}), 5, "",
+           "ptzctl: timed out after 0.2 s: azimuth * (target 20.25)\n"),
+    prints("HomeWaitSettles", cam({"home", "--wait"}), 0,
+           "settled: elevation 89.5, azimuth 201, absoluteZoom 1.5\n"),
+    prints("ZoomResetWaitReaches", cam({"zoom-reset", "--wait"}), 0, "reached: absoluteZoom 1\n"),
+    prints("Watch", cam({"watch", "--count", "2", "--interval", "0.05"}), 0,
+           "        t  elevation    azimuth     zoom   focus focalLen  hspeed  vspeed\n" + kSample +
+               kSample),
+    prints("WatchJson", cam({"watch", "--count", "1", "--json"}), 0,
+           "{\"t\":*,\"elevation\":89.5,\"azimuth\":200.25,\"absoluteZoom\":1.5," + kJsonTail),
+    prints("WatchEndsOnCtrlC", {cam({"watch", "--json"}).args, nullptr, false, 300}, 0,
+           "{\"t\":*}\n"),
+    prints("Help", {{"--help"}}, 0,
+           "usage: ptzctl --host ADDRESS*goto*--wait*watch*--count*PTZCTL_USER*4 --wait: the "
+           "camera settled elsewhere; 5 --wait: timed*"),
+    refused("NoHost", {"--user", "a:b", "home"}, "--host is required"),
+    refused("UnknownOption", cam({"home", "--fast", "1"}).args, "unknown option: --fast"),
+    refused("MissingValue", {"--host"}, "--host needs a value"),
+    refused("MovePastTheIntRange", cam({"move", "1", "2", "2147483648"}).args,
+            "move needs three integers: PAN TILT ZOOM"),
+    refused("MoveForZero", cam({"move", "1", "2", "3", "--for", "0"}).args,
+            "--for needs a number of seconds between 0 and 3600"),
+    refused("WaitElsewhere", cam({"stop", "--wait"}).args,
+            "--wait belongs to goto, home and zoom-reset"),
+    refused("CountZero", cam({"watch", "--count", "0"}).args,
+            "--count needs a positive whole number"),
+    bad_host("HostWithPort", "127.0.0.1:8080"),
+    bad_host("HostWithPathAndQuery", "127.0.0.1/ISAPI/x?y="),
+    bad_host("HostWithScheme", "http://cam"),
+    bad_host("HostWithUser", "me@cam"),
+};
+
+class PtzctlTest : public SimTest, public ::testing::WithParamInterface<Case> {
+protected:
+    PtzctlTest() : SimTest(true) {}
+};
+
+TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
+    const Case& c = GetParam();
+    set_position({89.5f, 200.25f, 1.5f, 29000, 48, 0.5f, 1.5f}, {89.5f, 201.0f, 1.5f, 29000, 48});
+    if (!c.script_path.empty()) {
+        camera_sim->script(c.script_path, answer(c.script_body, "GET"));
     }
-    const Outcome run = ptzctl({"--host", GetParam().host, "--user", kUserPwd, "get", "/probe"});
-    EXPECT_EQ(run.status, GetParam().status);
-    if (GetParam().scripted) {
-        EXPECT_EQ(run.out, GetParam().answer);
+    const Outcome run = ptzctl(c.in);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_TRUE(matches(c.out.c_str(), run.out.c_str())) << ::testing::PrintToString(run.out);
+    EXPECT_TRUE(matches(c.err.c_str(), run.err.c_str())) << ::testing::PrintToString(run.err);
+    std::vector<std::string> bodies;
+    const auto requests = sent(&bodies);
+    if (c.status == 64) {
+        EXPECT_TRUE(camera_sim->requests().empty());
+    }
+    if (!c.sent.empty()) {
+        EXPECT_EQ(requests, c.sent);
+    }
+    if (!c.body_has.empty()) {
+        ASSERT_FALSE(bodies.empty());
+        EXPECT_NE(bodies.back().find(c.body_has), std::string::npos) << bodies.back();
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, PtzctlGetTest,
-                         ::testing::Values(GetCase{"Xml", "127.0.0.1", true, "<a>1</a>", 0},
-                                           GetCase{"Ipv6Literal", "[::1]", false, "", 1},
-                                           GetCase{"ControlBytesExactIntoAFile", "127.0.0.1", true,
-                                                   "<a>\x1b[2J\r</a>", 0},
-                                           GetCase{"NotXml", "127.0.0.1", true, "hello", 2},
-                                           GetCase{"Unreachable", kDeadAddress, false, "", 1}),
-                         [](const ::testing::TestParamInfo<GetCase>& info) {
+INSTANTIATE_TEST_SUITE_P(Invocations, PtzctlTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) {
                              return info.param.name;
                          });
-
-struct UsageCase {
-    const char* name;
-    std::vector<std::string> args;
-};
-
-std::ostream& operator<<(std::ostream& os, const UsageCase& c) {
-    return os << c.name;
-}
-
-class PtzctlUsageTest : public ::testing::TestWithParam<UsageCase> {};
-
-TEST_P(PtzctlUsageTest, BadArgumentsExit64WithUsage) {
-    const Outcome run = ptzctl(GetParam().args);
-    EXPECT_EQ(run.status, 64);
-    EXPECT_EQ(run.err.rfind("ptzctl: ", 0), 0u);
-    EXPECT_NE(run.err.find("usage: ptzctl --host ADDRESS"), std::string::npos);
-    EXPECT_EQ(run.out, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, PtzctlUsageTest,
-    ::testing::Values(
-        UsageCase{"NoHost", {"--user", "a:b", "home"}},
-        UsageCase{"NoUser", {"--host", "127.0.0.1", "home"}},
-        UsageCase{"UserWithoutColon", {"--host", "h", "--user", "ab", "home"}},
-        UsageCase{"NoCommand", {"--host", "h", "--user", "a:b"}},
-        UsageCase{"UnknownCommand", {"--host", "h", "--user", "a:b", "dance"}},
-        UsageCase{"UnknownOption", {"--host", "h", "--user", "a:b", "home", "--fast"}},
-        UsageCase{"GotoWithoutFields", {"--host", "h", "--user", "a:b", "goto"}},
-        UsageCase{"GotoNotANumber", {"--host", "h", "--user", "a:b", "goto", "--focus", "1.5"}},
-        UsageCase{"MoveTwoValues", {"--host", "h", "--user", "a:b", "move", "1", "2"}},
-        UsageCase{"MoveForNegative",
-                  {"--host", "h", "--user", "a:b", "move", "1", "2", "3", "--for", "-1"}},
-        UsageCase{"AuxDim", {"--host", "h", "--user", "a:b", "light", "dim"}},
-        UsageCase{"GetRelative", {"--host", "h", "--user", "a:b", "get", "ISAPI"}},
-        UsageCase{"JsonElsewhere", {"--host", "h", "--user", "a:b", "home", "--json"}},
-        UsageCase{"MissingValue", {"--host"}},
-        UsageCase{"HostWithPort", {"--host", "127.0.0.1:8080", "--user", "a:b", "home"}},
-        UsageCase{"HostWithPathAndQuery",
-                  {"--host", "127.0.0.1/ISAPI/x?y=", "--user", "a:b", "home"}},
-        UsageCase{"HostWithScheme", {"--host", "http://cam", "--user", "a:b", "home"}},
-        UsageCase{"HostWithUser", {"--host", "me@cam", "--user", "a:b", "home"}},
-        UsageCase{"HostWithSpace", {"--host", "cam ", "--user", "a:b", "home"}},
-        UsageCase{"HostIpv6WithPort", {"--host", "[::1]:80", "--user", "a:b", "home"}}),
-    [](const ::testing::TestParamInfo<UsageCase>& info) { return info.param.name; });
-
-TEST(Ptzctl, HelpDocumentsEveryCommandAndTheEnvironment) {
-    const Outcome run = ptzctl({"--help"});
-    EXPECT_EQ(run.status, 0);
-    for (const char* word :
-         {"position", "--json", "goto", "--elevation", "--focal-length", "move", "--for", "stop",
-          "home", "zoom-reset", "light|wiper|fan", "get PATH", "PTZCTL_USER"}) {
-        EXPECT_NE(run.out.find(word), std::string::npos) << word;
-    }
-}
 
 }  // namespace

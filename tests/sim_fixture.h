@@ -3,20 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "camera_sim.h"
-
-namespace sim {
-
-// Failure messages show the seven values.
-inline void PrintTo(const Position& p, std::ostream* os) {
-    *os << "{" << p.elevation << ", " << p.azimuth << ", " << p.absoluteZoom << ", " << p.focus
-        << ", " << p.focalLen << ", " << p.horizontalSpeed << ", " << p.verticalSpeed << "}";
-}
-
-}  // namespace sim
 
 namespace testing_support {
 
@@ -33,11 +24,16 @@ inline std::string status_answer(const std::string& status) {
            status + "</statusString></ResponseStatus>\n";
 }
 
-inline sim::Script answer(const std::string& body, unsigned status = 200) {
+inline sim::Script answer(const std::string& body, const std::string& method = "") {
     sim::Script script;
-    script.status = status;
     script.body = body;
+    script.method = method;
     return script;
+}
+
+// A library error line as written to stderr.
+inline std::string error_line(const std::string& operation, const std::string& message) {
+    return "\x1b[31m[Error] [" + operation + "] " + message + "\n\x1b[0m\n";
 }
 
 // Collects what the code under test writes to stderr.
@@ -51,44 +47,46 @@ public:
 };
 
 // A simulated camera on 127.0.0.1:80 for each test, inside the tests' private network namespace.
+// It moves only when the test advances its clock, unless the test asks for the real one.
 class SimTest : public ::testing::Test {
 protected:
+    explicit SimTest(bool real_clock = false) {
+        sim::Options options;
+        if (!real_clock) {
+            options.clock = clock;
+        }
+        camera_sim = std::make_unique<sim::CameraSim>(options);
+    }
+
     void SetUp() override {
-        const char* netns = std::getenv("ZELKO_IN_NETNS");
-        ASSERT_TRUE(netns != nullptr && std::string(netns) == "1")
+        ASSERT_NE(std::getenv("ZELKO_IN_NETNS"), nullptr)
             << "network tests bind port 80; run them through scripts/in-netns";
-        camera_sim.start();
+        camera_sim->start();
     }
 
-    // Lets every move in progress arrive.
-    void finish_moves() { clock->advance(std::chrono::minutes(1)); }
-
-    void set_position(const sim::Position& position) {
-        sim::CameraState state = camera_sim.state();
+    void set_position(const sim::Position& position, const sim::Position& home = {}) {
+        sim::CameraState state = camera_sim->state();
         state.position = position;
-        camera_sim.set_state(state);
+        state.home = home;
+        camera_sim->set_state(state);
     }
 
-    std::vector<sim::RecordedRequest> authenticated() const {
-        std::vector<sim::RecordedRequest> result;
-        for (auto& r : camera_sim.requests()) {
+    // "METHOD target" of each authenticated request, and the bodies.
+    std::vector<std::string> sent(std::vector<std::string>* bodies = nullptr) const {
+        std::vector<std::string> result;
+        for (const auto& r : camera_sim->requests()) {
             if (r.authenticated) {
-                result.push_back(r);
+                result.push_back(r.method + " " + r.target);
+                if (bodies != nullptr) {
+                    bodies->push_back(r.body);
+                }
             }
         }
         return result;
     }
 
-    // The camera moves only when a test advances its clock.
     std::shared_ptr<sim::ManualClock> clock = std::make_shared<sim::ManualClock>();
-    sim::CameraSim camera_sim{manual_clock(clock)};
-
-private:
-    static sim::Options manual_clock(std::shared_ptr<sim::ManualClock> clock) {
-        sim::Options options;
-        options.clock = std::move(clock);
-        return options;
-    }
+    std::unique_ptr<sim::CameraSim> camera_sim;
 };
 
 }  // namespace testing_support

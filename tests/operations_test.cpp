@@ -1,0 +1,407 @@
+// Every method of the camera object against every way a camera answers: the result code, the
+// error line byte for byte, what the camera received, whether it accepted a command, and that the
+// call ended within the time-outs and a bound on memory.
+
+#include <array>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <stdexcept>
+
+#include "ptz/zelko_ptz_camera_isapi.h"
+#include "sim_fixture.h"
+#include "utils/http_client.h"
+
+namespace {
+
+using namespace testing_support;
+using Camera = Ptz::ZelkoPtzCameraIsapi;
+
+// How an operation judges the answer.
+enum Kind { kInfo, kQuery, kCommand };
+// The position query threw std::invalid_argument.
+const int kThrows = -1;
+
+const Ptz::PtzAbsoluteEx kSentinel{-1.0f, -2.0f, -3.0f, -4, -5, -6.0f, -7.0f};
+
+using Record = Ptz::PtzAbsoluteEx;
+
+struct Op {
+    const char* name;
+    Kind kind;
+    std::function<int(Camera&, Record&)> call;
+    std::string path;                   // every request goes here, scripted answers come from here
+    std::vector<std::string> requests;  // what a camera that accepts receives, "METHOD target"
+    std::string body;                   // the body of the last of them
+    bool variant = true;                // tried with the accepting camera only
+    const char* refusal = nullptr;      // the line of an argument refused, with result 10
+};
+
+// reset_zoom's query goes to the camera; what goes wrong with its command is the subject.
+bool is_reset_zoom(const Op& op) {
+    return std::string(op.name) == "reset_zoom";
+}
+
+std::string body(const char* root, const std::string& children) {
+    return kHead + "<" + root + " " + kRootAttributes + ">\n" + children + "</" + root + ">\n";
+}
+
+std::string position_body(const char* zoom) {
+    return body("PtzAbsoluteEx",
+                std::string("\t<absoluteZoom>") + zoom +
+                    "</absoluteZoom>\n\t<azimuth>200.250000</azimuth>\n"
+                    "\t<elevation>10.500000</elevation>\n\t<focalLen>48</focalLen>\n"
+                    "\t<focus>29000</focus>\n\t<horizontalSpeed>0.500000"
+                    "</horizontalSpeed>\n\t<verticalSpeed>1.500000</verticalSpeed>\n"
+                    "\t<zoomType>absoluteZoom</zoomType>\n");
+}
+
+const std::string kInfoPath = "/ISAPI/System/deviceInfo";
+const std::string kAbs = kChannel + "/absoluteEx";
+const std::string kAux = kChannel + "/auxcontrols/1";
+const std::string kCtrl = kChannel + "/continuous";
+
+Op op(const char* name, Kind kind, std::function<int(Camera&, Record&)> call,
+      const std::string& path, const char* method, std::string sent_body = "") {
+    return {name, kind, std::move(call), path, {method + (" " + path)}, std::move(sent_body)};
+}
+
+Op command(const char* name, std::function<int(Camera&)> call, const std::string& path,
+           std::string sent_body) {
+    return op(
+        name, kCommand, [call](Camera& c, Record&) { return call(c); }, path, "PUT",
+        std::move(sent_body));
+}
+
+// A method that every answer is tried with.
+Op method(Op op) {
+    op.variant = false;
+    return op;
+}
+
+Op aux(const char* name, std::int32_t device, std::int32_t state, const char* children,
+       const char* refusal = nullptr) {
+    Op op = command(
+        name,
+        [device, state](Camera& c) {
+            return c.set_ptz_aux(static_cast<Ptz::PtzAux>(device),
+                                 static_cast<Ptz::PtzStatus>(state));
+        },
+        kAux, body("PTZAux", children));
+    if (refusal != nullptr) {
+        op.requests.clear();
+        op.refusal = refusal;
+    }
+    return op;
+}
+
+Op ctrl(const char* name, Ptz::PtzCtrl values, const char* children) {
+    return command(
+        name, [values](Camera& c) { return c.set_ptz_ctrl(values); }, kCtrl,
+        body("PTZData", children));
+}
+
+Op reset_zoom() {
+    Op op = method(command(
+        "reset_zoom", [](Camera& c) { return c.reset_zoom(); }, kAbs, position_body("1.000000")));
+    op.requests.insert(op.requests.begin(), "GET " + kAbs);
+    return op;
+}
+
+const Op kOps[] = {
+    method(op(
+        "get_info", kInfo, [](Camera& c, Record&) { return c.get_info(kInfoPath); }, kInfoPath,
+        "GET")),
+    method(op(
+        "get_ptz_absoluteEx", kQuery, [](Camera& c, Record& p) { return c.get_ptz_absoluteEx(p); },
+        kAbs, "GET")),
+    method(command(
+        "set_ptz_absoluteEx",
+        [](Camera& c) {
+            return c.set_ptz_absoluteEx({10.5f, 200.25f, 4.0f, 29000, 48, 0.5f, 1.5f});
+        },
+        kAbs, position_body("4.000000"))),
+    reset_zoom(),
+    method(command(
+        "reset_position", [](Camera& c) { return c.reset_position(); },
+        kChannel + "/homeposition/goto", "")),
+    method(aux("set_ptz_aux", 0, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>LIGHT</type>\n")),
+    method(ctrl("set_ptz_ctrl", {30, -15, 0},
+                "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n")),
+    aux("AuxWiperOff", 1, 1, "\t<id>1</id>\n\t<status>off</status>\n\t<type>WIPER</type>\n"),
+    aux("AuxFanOn", 2, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>FAN</type>\n"),
+    aux("AuxBothOutOfRange", -1, 5, "", "Please input the correct aux type."),
+    aux("AuxStateOutOfRange", 2, INT32_MIN, "", "Please input the correct ptz status."),
+    ctrl("CtrlExtremes", {INT32_MIN, INT32_MAX, 1000000},
+         "\t<pan>-2147483648</pan>\n\t<tilt>2147483647</tilt>\n\t<zoom>1000000</zoom>\n"),
+    command(
+        "AbsoluteRoundedAndNegative",
+        [](Camera& c) {
+            return c.set_ptz_absoluteEx({-12.5f, 0.1f, 0.1234567f, -5, INT32_MIN, -0.25f, 1e6f});
+        },
+        kAbs,
+        body("PtzAbsoluteEx",
+             "\t<absoluteZoom>0.123457</absoluteZoom>\n\t<azimuth>0.100000</azimuth>\n"
+             "\t<elevation>-12.500000</elevation>\n\t<focalLen>-2147483648</focalLen>\n"
+             "\t<focus>-5</focus>\n\t<horizontalSpeed>-0.250000</horizontalSpeed>\n"
+             "\t<verticalSpeed>1000000.000000</verticalSpeed>\n\t<zoomType>absoluteZoom</"
+             "zoomType>\n")),
+};
+
+// What a camera that works would answer to the kind, around `extra` children.
+std::string good_answer(Kind kind, const std::string& extra = "") {
+    if (kind == kQuery) {
+        return "<PTZAbsoluteEx><elevation>10.5</elevation><azimuth>200.25</azimuth><absoluteZoom>7"
+               "</absoluteZoom><focus>100</focus><focalLen>48</focalLen><horizontalSpeed>0.5"
+               "</horizontalSpeed><verticalSpeed>1.5</verticalSpeed>" +
+               extra + "</PTZAbsoluteEx>";
+    }
+    return "<ResponseStatus><statusString>OK</statusString>" + extra + "</ResponseStatus>";
+}
+
+using Scripted = std::function<sim::Script(Kind)>;
+
+using Odd = void (*)(sim::Script&);
+
+// The answer `body`, delivered as `odd` says.
+Scripted scripted(
+    std::string body, Odd odd = [](sim::Script&) {}) {
+    return [body, odd](Kind) {
+        sim::Script s;
+        s.body = body;
+        odd(s);
+        return s;
+    };
+}
+
+// The camera's good answer, delivered as `odd` says.
+Scripted good(Odd odd) {
+    return [odd](Kind kind) {
+        sim::Script s;
+        s.body = good_answer(kind);
+        odd(s);
+        return s;
+    };
+}
+
+// A good answer of exactly HttpClient::kMaxResponseBytes, plus `extra` bytes.
+Scripted padded(std::size_t extra) {
+    return [extra](Kind kind) {
+        const std::size_t frame = good_answer(kind, "<pad></pad>").size();
+        sim::Script s;
+        s.body =
+            good_answer(kind, "<pad>" + std::string((16u << 20) - frame + extra, 'p') + "</pad>");
+        return s;
+    };
+}
+
+const std::string kLongText = "<ResponseStatus><statusString>" + std::string(1 << 20, 'A') +
+                              "</statusString></ResponseStatus>";
+// "OK", compressed; the library asks for no encoding and takes these bytes as the answer.
+void gzipped(sim::Script& s) {
+    s.headers = {{"Content-Encoding", "gzip"}};
+}
+const std::string kGzip(
+    "\x1f\x8b\x08\0\0\0\0\0\0\x03\xf3\xf7\x06\0-\xd9"
+    "6\xd7\x02\0\0\0",
+    22);
+
+// Which operations an answer is tried with: faults of the address or the credentials reach
+// reset_zoom's query rather than its command, and the slow faults one operation of a kind each.
+enum Applies { kAll, kNotResetZoom, kGetOnly, kPutOnly };
+
+struct Answer {
+    const char* name;
+    Scripted scripted;         // null: the camera's own answer
+    std::array<int, 3> codes;  // by Kind
+    std::string shown = "=";   // the answer as a line shows it; "=": as sent
+    const char* address = "127.0.0.1";
+    const char* userpwd = kUserPwd;
+    Applies applies = kAll;
+};
+
+const std::array<int, 3> kOnlyInfo{0, kThrows, 10}, kNotXml{2, 2, 2}, kFails{1, 1, 1},
+    kGood{0, 0, 0};
+
+const Answer kAnswers[] = {
+    {"CameraAccepts", nullptr, kGood},
+    {"StatusAsCharacterReference",
+     scripted("<ResponseStatus><statusString>&#79;K</statusString></ResponseStatus>"),
+     {0, kThrows, 0}},
+    {"StatusLowerCase", scripted(status_answer("ok")), kOnlyInfo},
+    {"StatusPadded", scripted(status_answer("OK ")), kOnlyInfo},
+    {"NotXml", scripted("<html>busy"), kNotXml},
+    {"Empty", scripted(""), kNotXml},
+    {"Refused", nullptr, kFails, "", kDeadAddress, kUserPwd, kNotResetZoom},
+    {"Silent", good([](sim::Script& s) { s.mode = sim::Script::Mode::NeverAnswer; }), kFails, "",
+     "127.0.0.1", kUserPwd, kGetOnly},
+    {"DripsPastTheTimeout", good([](sim::Script& s) {
+         s.mode = sim::Script::Mode::Drip;
+         s.delay = std::chrono::milliseconds(400);
+     }),
+     kFails, "", "127.0.0.1", kUserPwd, kPutOnly},
+    {"ClosedMidBody", good([](sim::Script& s) { s.mode = sim::Script::Mode::CloseMidBody; }),
+     kFails, ""},
+    {"ControlBytesShownEscaped",
+     scripted(std::string("%s%n\x1b]0;x\x07\x1b[2J\x1b[8m\ta\rb\r\nc\x08\x7f\0\xc3\xa9\n", 31)),
+     kNotXml, "%s%n\\x1b]0;x\\x07\\x1b[2J\\x1b[8m\ta\\x0db\r\nc\\x08\\x7f\\x00\xc3\xa9\n"},
+    {"GzipBody", scripted(kGzip, gzipped), kNotXml,
+     "\\x1f\x8b\\x08\\x00\\x00\\x00\\x00\\x00\\x00\\x03\xf3\xf7\\x06\\x00-\xd9"
+     "6\xd7\\x02\\x00\\x00\\x00"},
+    {"LongAnswerShownCut", scripted(kLongText), kOnlyInfo,
+     kLongText.substr(0, 4096) + "[cut: 1048638 bytes in all]"},
+    {"AnswerAtTheLimit", padded(0), kGood},
+    {"AnswerPastTheLimit", padded(1), kFails, ""},
+    {"EndlessAnswer",
+     scripted("<ResponseStatus>", [](sim::Script& s) { s.mode = sim::Script::Mode::Endless; }),
+     kFails, ""},
+    {"DoctypeEntitiesNotExpanded",
+     scripted("<!DOCTYPE ResponseStatus [<!ENTITY ok \"OK\"><!ENTITY file SYSTEM "
+              "\"file:///etc/hostname\">]><ResponseStatus><statusString>&ok;&file;</statusString>"
+              "</ResponseStatus>"),
+     kOnlyInfo},
+    {"RedirectNotFollowed", good([](sim::Script& s) {
+         s.status = 302;
+         s.headers = {{"Location", "/elsewhere"}};
+     }),
+     kGood},
+    {"BasicOnly",
+     scripted(status_answer("Unauthorized"),
+              [](sim::Script& s) { s.mode = sim::Script::Mode::BasicOnly; }),
+     kOnlyInfo},
+    {"WrongCredentials", nullptr, kOnlyInfo, "", "127.0.0.1", "admin:wrong", kNotResetZoom},
+    {"Chunked", good([](sim::Script& s) { s.transfer = sim::Script::Transfer::Chunked; }), kGood},
+};
+
+std::string expected_line(const Op& op, int code, const std::string& shown) {
+    const char* const operation = is_reset_zoom(op) ? "set_ptz_absoluteEx" : op.name;
+    const std::string data = "response data: " + shown + ".";
+    return code == 1    ? error_line(operation, op.kind == kInfo ? "Fail to complete http get."
+                                                                 : "Fail to complete http request.")
+           : code == 2  ? error_line(operation, "Fail to parse reponse data, " + data)
+           : code == 10 ? error_line(operation, "Fail to get node name in xml, " + data)
+                        : "";
+}
+
+// The peak resident set since reset_peak(), in KiB.
+long peak_kib() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line) && line.rfind("VmHWM:", 0) != 0) {
+    }
+    return std::atol(line.c_str() + 6);
+}
+
+void reset_peak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+using Case = std::tuple<Answer, Op>;
+
+class OperationTest : public SimTest, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
+    const Answer& a = std::get<0>(GetParam());
+    const Op& op = std::get<1>(GetParam());
+    set_position({10.5f, 200.25f, 7.0f, 100, 48, 0.5f, 1.5f});
+    std::string shown = a.shown;
+    if (a.scripted) {
+        sim::Script s = a.scripted(op.kind);
+        s.method = is_reset_zoom(op) ? "PUT" : "";
+        shown = shown == "=" ? s.body : shown;
+        camera_sim->script(op.path, s);
+    } else if (std::string(a.userpwd) != kUserPwd) {
+        shown = sim::response_status(op.path, 4, "Invalid Operation", "badAuthorization");
+    }
+    const bool accepting = a.scripted == nullptr && a.codes == kGood;
+    const int expected = accepting ? (op.refusal != nullptr ? 10 : 0) : a.codes[op.kind];
+    const unsigned long accepted_before = camera_sim->state().commands_accepted;
+    Camera camera(a.address, a.userpwd);
+    Record record = kSentinel;
+
+    StderrCapture err;
+    reset_peak();
+    const long peak_before = peak_kib();
+    const auto start = std::chrono::steady_clock::now();
+    int code = kThrows;
+    try {
+        code = op.call(camera, record);
+    } catch (const std::invalid_argument&) {
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+
+    EXPECT_EQ(code, expected);
+    EXPECT_EQ(err.text(), op.refusal != nullptr ? error_line("set_ptz_aux", op.refusal)
+                                                : expected_line(op, expected, shown));
+    EXPECT_LT(elapsed, std::chrono::seconds(8)) << "past the time-outs";
+    if (a.applies == kGetOnly || a.applies == kPutOnly) {
+        EXPECT_GE(elapsed, std::chrono::milliseconds(4500)) << "gave up before the time-out";
+    }
+    EXPECT_LT(peak_kib() - peak_before, 100 * 1024) << "peak resident memory, KiB";
+    const Record read{10.5f, 200.25f, 7.0f, 100, 48, 0.5f, 1.5f};
+    if (op.kind == kQuery) {
+        EXPECT_EQ(std::memcmp(&record, expected == 0 ? &read : &kSentinel, sizeof record), 0);
+    }
+    const bool took = accepting && op.kind == kCommand && op.refusal == nullptr;
+    EXPECT_EQ(camera_sim->state().commands_accepted - accepted_before, took ? 1u : 0u);
+    for (const auto& r : camera_sim->requests()) {
+        EXPECT_EQ(r.target, op.path) << "a redirect was followed";
+        EXPECT_NE(r.header("Authorization").rfind("Basic", 0), 0u) << "the password in clear";
+    }
+    if (accepting) {
+        std::vector<std::string> bodies;
+        EXPECT_EQ(sent(&bodies), op.requests);
+        if (!bodies.empty()) {
+            EXPECT_EQ(bodies.back(), op.body);
+            EXPECT_EQ(camera_sim->requests().back().header("Content-Type"),
+                      op.kind == kCommand ? "application/xml; charset=\"UTF-8\"" : "");
+        }
+    }
+}
+
+std::vector<Case> cases() {
+    std::vector<Case> result;
+    for (const Answer& a : kAnswers) {
+        for (const Op& op : kOps) {
+            const std::string name = op.name;
+            const bool applies = a.applies == kAll ||
+                                 (a.applies == kNotResetZoom && name != "reset_zoom") ||
+                                 (a.applies == kGetOnly && name == "get_ptz_absoluteEx") ||
+                                 (a.applies == kPutOnly && name == "set_ptz_ctrl");
+            if ((!op.variant || (a.scripted == nullptr && a.codes == kGood)) && applies) {
+                result.emplace_back(a, op);
+            }
+        }
+    }
+    return result;
+}
+
+INSTANTIATE_TEST_SUITE_P(Matrix, OperationTest, ::testing::ValuesIn(cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    std::get<1>(info.param).name;
+                         });
+
+// What the camera's methods never send: a body with a zero byte, and a POST.
+TEST_F(SimTest, HttpClientSendsEveryByteOfABodyAndKeepsWhatTheResponseHeld) {
+    camera_sim->script("/upload", answer("<new/>"));
+    Utils::HttpClient client;
+    const std::string body("x\0y\xff", 4);
+    std::string response = "<old/>";
+    ASSERT_TRUE(client.post("http://127.0.0.1:80/upload", kUserPwd, body, response));
+    ASSERT_TRUE(client.put("http://127.0.0.1:80/upload", kUserPwd, body, response));
+    EXPECT_EQ(response, "<old/><new/><new/>");
+    const auto all = camera_sim->requests();
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[1].method, "POST");
+    EXPECT_EQ(all[3].method, "PUT");
+    for (const auto& r : {all[1], all[3]}) {
+        EXPECT_TRUE(r.authenticated);
+        EXPECT_EQ(r.body, body);
+        EXPECT_EQ(r.header("Content-Type"), "application/xml; charset=\"UTF-8\"");
+    }
+}
+
+}  // namespace
