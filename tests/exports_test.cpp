@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -10,17 +11,13 @@ namespace {
 
 TEST(Exports, AreExactlyThePublicInterface) {
     std::set<std::string> exported;
-    FILE* nm =
-        popen(("nm -D --defined-only -C '" + std::string(ZELKO_LIBRARY_PATH) + "'").c_str(), "r");
-    ASSERT_NE(nm, nullptr);
-    char line[4096];
-    while (std::fgets(line, sizeof line, nm) != nullptr) {
-        // "<address> <type> <name>[@@version]\n"
-        const std::string entry(line);
-        const auto name = entry.find(' ', entry.find(' ') + 1) + 1;
-        exported.insert(entry.substr(name, entry.find_first_of("@\n", name) - name));
+    const std::string nm = "nm -D --defined-only -C -j --without-symbol-versions ";
+    FILE* names = popen((nm + "'" + ZELKO_LIBRARY_PATH + "'").c_str(), "r");
+    ASSERT_NE(names, nullptr);
+    for (char line[4096]; std::fgets(line, sizeof line, names) != nullptr;) {
+        exported.insert(std::string(line, std::strcspn(line, "\n")));
     }
-    pclose(nm);
+    pclose(names);
     const std::string s =
         "std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >";
     const std::string map = "std::map<" + s + ", " + s + ", std::less<" + s +

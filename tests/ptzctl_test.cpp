@@ -116,6 +116,12 @@ Case sends(const char* name, Invocation in, std::vector<std::string> sent,
     return c;
 }
 
+// The camera takes `requests`, "METHOD target" each.
+Case took(Case c, std::vector<std::string> requests) {
+    c.sent = std::move(requests);
+    return c;
+}
+
 // The camera answers a GET of `path` with `body`.
 Case answered(Case c, std::string path, std::string body) {
     c.script_path = std::move(path);
@@ -193,6 +199,8 @@ const Case kCases[] = {
     prints("WrongPassword", {{"--host", "127.0.0.1", "--user", "admin:nope", "home"}}, 10, "",
            "\x1b[31m[Error] [reset_position] Fail to get node name in xml, response data: <?xml*"),
     prints("WaitReached", cam({"goto", "--azimuth", "201", "--wait"}), 0, "reached: azimuth 201\n"),
+    prints("WaitComparesAzimuthRoundTheCircle", cam({"goto", "--azimuth", "560.25", "--wait"}), 0,
+           "reached: azimuth 200.25\n"),
     prints("WaitReachedOnATerminal", cam({"goto", "--azimuth", "202", "--wait"}, true), 0,
            "*\r\x1b[Kreached: azimuth 202\r\n"),
     prints("WaitSettledElsewhere", cam({"goto", "--elevation", "95", "--wait"}), 4, "",
@@ -202,9 +210,10 @@ const Case kCases[] = {
     prints("HomeWaitSettles", cam({"home", "--wait"}), 0,
            "settled: elevation 89.5, azimuth 201, absoluteZoom 1.5\n"),
     prints("ZoomResetWaitReaches", cam({"zoom-reset", "--wait"}), 0, "reached: absoluteZoom 1\n"),
-    prints("Watch", cam({"watch", "--count", "2", "--interval", "0.05"}), 0,
-           "        t  elevation    azimuth     zoom   focus focalLen  hspeed  vspeed\n" + kSample +
-               kSample),
+    took(prints("Watch", cam({"watch", "--count", "2", "--interval", "0.05"}), 0,
+                "        t  elevation    azimuth     zoom   focus focalLen  hspeed  vspeed\n" +
+                    kSample + kSample),
+         {"GET " + kAbs, "GET " + kAbs}),
     prints("WatchJson", cam({"watch", "--count", "1", "--json"}), 0,
            "{\"t\":*,\"elevation\":89.5,\"azimuth\":200.25,\"absoluteZoom\":1.5," + kJsonTail),
     prints("WatchEndsOnCtrlC", {cam({"watch", "--json"}).args, nullptr, false, 300}, 0,
