@@ -9,6 +9,15 @@
 
 #include "camera_sim.h"
 
+// Each table's cases have a name, which test names and failure messages show; gtest would
+// otherwise print their bytes, padding included. This is each test file's own unnamed namespace.
+namespace {
+template <typename Case, typename = decltype(Case::name)>
+std::ostream& operator<<(std::ostream& os, const Case& c) {
+    return os << c.name;
+}
+}  // namespace
+
 namespace testing_support {
 
 const char* const kUserPwd = "admin:password";
