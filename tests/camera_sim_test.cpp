@@ -127,7 +127,6 @@ const BodyCase kBodies[] = {
      doc("PTZData", "<pan>1.5</pan><tilt>0</tilt><zoom>9</zoom>"), 400},
     {"AuxUnknownType", kPut, kAux,
      doc("PTZAux", "<id>1</id><type>HEATER</type><status>on</status>"), 400},
-    {"HomeByGet", "GET", kChannel + "/homeposition/goto", "", 405},
 };
 
 class BodyTest : public ::testing::TestWithParam<BodyCase> {};
@@ -150,10 +149,6 @@ INSTANTIATE_TEST_SUITE_P(Commands, BodyTest, ::testing::ValuesIn(kBodies),
                          [](const ::testing::TestParamInfo<BodyCase>& info) {
                              return info.param.name;
                          });
-
-size_t discard(void*, size_t size, size_t nmemb, void*) {
-    return size * nmemb;
-}
 
 TEST_F(SimTest, DigestTakesManyClientsAtOnceWithFreshNoncesAndRefusesReplays) {
     std::atomic<int> failures{0};
@@ -180,7 +175,8 @@ TEST_F(SimTest, DigestTakesManyClientsAtOnceWithFreshNoncesAndRefusesReplays) {
     curl_easy_setopt(curl, CURLOPT_URL, ("http://127.0.0.1" + taken.target).c_str());
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "PUT");
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, discard);
+    curl_easy_setopt(
+        curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t, size_t n, void*) { return n; });
     EXPECT_EQ(curl_easy_perform(curl), CURLE_OK);
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);

@@ -134,8 +134,6 @@ const Op kOps[] = {
     aux("AuxFanOn", 2, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>FAN</type>\n"),
     aux("AuxBothOutOfRange", -1, 5, "", "Please input the correct aux type."),
     aux("AuxStateOutOfRange", 2, INT32_MIN, "", "Please input the correct ptz status."),
-    ctrl("CtrlExtremes", {INT32_MIN, INT32_MAX, 1000000},
-         "\t<pan>-2147483648</pan>\n\t<tilt>2147483647</tilt>\n\t<zoom>1000000</zoom>\n"),
     command(
         "AbsoluteRoundedAndNegative",
         [](Camera& c) {
@@ -321,7 +319,7 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     Camera camera(a.address, a.userpwd);
     Record record = kSentinel;
 
-    StderrCapture err;
+    ::testing::internal::CaptureStderr();
     reset_peak();
     [[maybe_unused]] const long peak_before = peak_kib();
     const auto start = std::chrono::steady_clock::now();
@@ -333,8 +331,9 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     const auto elapsed = std::chrono::steady_clock::now() - start;
 
     EXPECT_EQ(code, expected);
-    EXPECT_EQ(err.text(), op.refusal != nullptr ? error_line("set_ptz_aux", op.refusal)
-                                                : expected_line(op, expected, shown));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), op.refusal != nullptr
+                                                            ? error_line("set_ptz_aux", op.refusal)
+                                                            : expected_line(op, expected, shown));
     EXPECT_LT(elapsed, std::chrono::seconds(8)) << "past the time-outs";
     if (a.applies == kGetOnly || a.applies == kPutOnly) {
         EXPECT_GE(elapsed, std::chrono::milliseconds(4500)) << "gave up before the time-out";

@@ -152,8 +152,6 @@ const Case kCases[] = {
            "elevation        89.5\nazimuth          200.25\nabsoluteZoom     1.5\n"
            "focus            29000\nfocalLen         48\nhorizontalSpeed  0.5\n"
            "verticalSpeed    1.5\n"),
-    prints("PositionJson", cam({"position", "--json"}), 0,
-           "{\"elevation\":89.5,\"azimuth\":200.25,\"absoluteZoom\":1.5," + kJsonTail),
     answered(prints("PositionJsonOddNumbers", cam({"position", "--json"}), 0,
                     "{\"elevation\":null,\"azimuth\":1e-05,\"absoluteZoom\":null,\"focus\":1,"
                     "\"focalLen\":2,\"horizontalSpeed\":3,\"verticalSpeed\":4}\n"),

@@ -45,16 +45,6 @@ inline std::string error_line(const std::string& operation, const std::string& m
     return "\x1b[31m[Error] [" + operation + "] " + message + "\n\x1b[0m\n";
 }
 
-// Collects what the code under test writes to stderr.
-class StderrCapture {
-public:
-    StderrCapture() { ::testing::internal::CaptureStderr(); }
-    std::string text() {
-        std::fflush(stderr);
-        return ::testing::internal::GetCapturedStderr();
-    }
-};
-
 // A simulated camera on 127.0.0.1:80 for each test, inside the tests' private network namespace.
 // It moves only when the test advances its clock, unless the test asks for the real one.
 class SimTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-"""The Python module against the simulated camera, and against a few hand-made ones."""
+# The Python module against the simulated camera, and against a few hand-made ones.
 
 import copy
 import http.server
@@ -29,7 +29,7 @@ def camera():
 
 @pytest.fixture(scope="module")
 def answers():
-    """A camera on 127.0.0.2 that answers a GET of a path with a fixed body, unauthenticated."""
+    # A camera on 127.0.0.2 that answers a GET of a path with a fixed body, unauthenticated.
     bodies = {}
 
     class Handler(http.server.BaseHTTPRequestHandler):
@@ -45,7 +45,7 @@ def answers():
 
 
 def holds(path, text):
-    """Whether the simulated camera's resource at `path`, read past the library, holds `text`."""
+    # Whether the simulated camera's resource at `path`, read past the library, holds `text`.
     passwords = urllib.request.HTTPPasswordMgrWithDefaultRealm()
     passwords.add_password(None, "http://127.0.0.1", *USER.split(":"))
     opener = urllib.request.build_opener(urllib.request.HTTPDigestAuthHandler(passwords))
