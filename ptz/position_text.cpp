@@ -1,5 +1,8 @@
 #include "position_text.h"
 
+#include <charconv>
+#include <cmath>
+
 #include "../utils/xml_parser.h"
 
 namespace Ptz {
@@ -27,15 +30,32 @@ PtzAbsoluteEx position_from_answer(Utils::XmlParser& parser) {
     return position;
 }
 
+std::string float_text(float value) {
+    if (!std::isfinite(value)) {
+        return std::to_string(value);
+    }
+    // The longest, -FLT_MAX, has 39 digits before the point.
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, static_cast<double>(value),
+                                   std::chars_format::fixed, 6)
+                         .ptr;
+    return std::string(text, end);
+}
+
+std::string int_text(int value) {
+    char text[16];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
 std::map<std::string, std::string> position_fields(const PtzAbsoluteEx& position) {
     std::map<std::string, std::string> fields;
-    fields["elevation"] = std::to_string(position.elevation);
-    fields["azimuth"] = std::to_string(position.azimuth);
-    fields["absoluteZoom"] = std::to_string(position.absoluteZoom);
-    fields["focus"] = std::to_string(position.focus);
-    fields["focalLen"] = std::to_string(position.focalLen);
-    fields["horizontalSpeed"] = std::to_string(position.horizontalSpeed);
-    fields["verticalSpeed"] = std::to_string(position.verticalSpeed);
+    fields["elevation"] = float_text(position.elevation);
+    fields["azimuth"] = float_text(position.azimuth);
+    fields["absoluteZoom"] = float_text(position.absoluteZoom);
+    fields["focus"] = int_text(position.focus);
+    fields["focalLen"] = int_text(position.focalLen);
+    fields["horizontalSpeed"] = float_text(position.horizontalSpeed);
+    fields["verticalSpeed"] = float_text(position.verticalSpeed);
     fields["zoomType"] = "absoluteZoom";
     return fields;
 }

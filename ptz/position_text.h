@@ -16,8 +16,16 @@ namespace Ptz {
 // std::out_of_range; what() names the conversion); nothing is returned half-filled.
 PtzAbsoluteEx position_from_answer(Utils::XmlParser& parser);
 
-// The eight entries of an absolute-position command body: the seven fields as std::to_string
-// texts and "zoomType" "absoluteZoom".
+// A float as the camera reads it: what std::to_string writes in the C locale ("%f", six
+// decimals, rounded), with a point whatever LC_NUMERIC says; infinities and NaNs as "%f" writes
+// them.
+std::string float_text(float value);
+
+// An int in plain decimal, as std::to_string writes it.
+std::string int_text(int value);
+
+// The eight entries of an absolute-position command body: the seven fields as float_text() and
+// int_text() give them, and "zoomType" "absoluteZoom".
 std::map<std::string, std::string> position_fields(const PtzAbsoluteEx& position);
 
 }  // namespace Ptz

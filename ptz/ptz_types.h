@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // The value types that the host and the camera object exchange. Their layouts are part of the
 // library's binary interface.
@@ -38,6 +39,13 @@ struct PtzCtrl {
     std::int32_t pan;   ///< "pan"
     std::int32_t tilt;  ///< "tilt"
     std::int32_t zoom;  ///< "zoom"
+};
+
+/// A position the camera keeps under a number, as its preset list shows it.
+struct PtzPreset {
+    int id;            ///< "id", 1 or more
+    std::string name;  ///< "presetName"
+    bool enabled;      ///< "enabled" is "true"
 };
 
 static_assert(sizeof(float) == 4, "position fields are 32 bits wide");

@@ -1,113 +1,129 @@
 #include "zelko_ptz_camera_isapi.h"
 
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <utility>
 
-#include "../utils/http_client.h"
 #include "../utils/xml_parser.h"
 #include "answer_echo.h"
+#include "camera_link.h"
 #include "position_text.h"
+#include "preset_list.h"
 
 namespace Ptz {
 
+static_assert(sizeof(ZelkoPtzCameraIsapi) == 2 * sizeof(std::string) + 2 * sizeof(void*),
+              "hosts built against 1.0 allocate the object with this size");
+
 namespace {
 
-const char* const kChannelsPath = "/ISAPI/PTZCtrl/channels/";
+using Utils::HttpMethod;
 
-// Each error line is one formatted print, so lines from several threads do not interleave.
-void report(const char* format, const char* operation) {
-    std::fprintf(stderr, format, operation);
+const char* const kHttpGetFailed = "Fail to complete http get.";
+const char* const kHttpRequestFailed = "Fail to complete http request.";
+
+// The answer is the camera's: it reaches a line only through echo_answer().
+std::string parse_failed(const std::string& response) {
+    return "Fail to parse reponse data, response data: " + echo_answer(response) + ".";
 }
 
-// The answer is the camera's: it reaches an operator's terminal only through echo_answer().
-void report(const char* format, const char* operation, const std::string& response) {
-    std::fprintf(stderr, format, operation, echo_answer(response).c_str());
+std::string status_not_ok(const std::string& response) {
+    return "Fail to get node name in xml, response data: " + echo_answer(response) + ".";
 }
 
-const char* const kHttpGetFailed = "\x1b[31m[Error] [%s] Fail to complete http get.\n\x1b[0m\n";
-const char* const kHttpRequestFailed =
-    "\x1b[31m[Error] [%s] Fail to complete http request.\n\x1b[0m\n";
-const char* const kParseFailed =
-    "\x1b[31m[Error] [%s] Fail to parse reponse data, response data: %s.\n\x1b[0m\n";
-const char* const kStatusNotOk =
-    "\x1b[31m[Error] [%s] Fail to get node name in xml, response data: %s.\n\x1b[0m\n";
-const char* const kBadAuxType =
-    "\x1b[31m[Error] [%s] Please input the correct aux type.\n\x1b[0m\n";
-const char* const kBadPtzStatus =
-    "\x1b[31m[Error] [%s] Please input the correct ptz status.\n\x1b[0m\n";
+// XML 1.0 carries no control character but tab, line feed and carriage return.
+bool xml_can_carry(const std::string& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
 ZelkoPtzCameraIsapi::ZelkoPtzCameraIsapi(std::string address, std::string userpwd)
+    : ZelkoPtzCameraIsapi(std::move(address), std::move(userpwd), CameraOptions()) {}
+
+ZelkoPtzCameraIsapi::ZelkoPtzCameraIsapi(std::string address, std::string userpwd,
+                                         CameraOptions options)
     : address(std::move(address)), userpwd(std::move(userpwd)) {
-    std::unique_ptr<Utils::HttpClient> client(new Utils::HttpClient());
+    std::unique_ptr<CameraLink> made(new CameraLink(this->address, std::move(options)));
     xml_parser = new Utils::XmlParser();
-    http_client = client.release();
+    link = made.release();
 }
 
 ZelkoPtzCameraIsapi::~ZelkoPtzCameraIsapi() {
     delete xml_parser;
-    delete http_client;
+    delete link;
 }
 
-std::string ZelkoPtzCameraIsapi::command_url(const std::string& resource) const {
-    const std::string channel = "1";
-    return "http://" + address + ":80" + kChannelsPath + channel + resource;
-}
-
-int ZelkoPtzCameraIsapi::exchange(const char* operation, const std::string& url,
-                                  const std::string& body) {
+int ZelkoPtzCameraIsapi::query(const char* operation, const std::string& url,
+                               const char* transfer_failed, std::string* answer) {
+    if (!link->option_error().empty()) {
+        link->report(operation, 10, link->option_error());
+        return 10;
+    }
     std::string response;
-    if (!http_client->put(url, userpwd, body, response)) {
-        report(kHttpRequestFailed, operation);
+    if (!link->send(HttpMethod::Get, url, userpwd, std::string(), response)) {
+        link->report(operation, 1, transfer_failed);
+        return 1;
+    }
+    const bool parsed = xml_parser->parse(response);
+    if (answer != nullptr) {
+        answer->swap(response);
+    }
+    if (!parsed) {
+        link->report(operation, 2, parse_failed(answer != nullptr ? *answer : response));
+        return 2;
+    }
+    return 0;
+}
+
+int ZelkoPtzCameraIsapi::exchange(const char* operation, HttpMethod method, const std::string& url,
+                                  const std::string& body) {
+    if (!link->option_error().empty()) {
+        link->report(operation, 10, link->option_error());
+        return 10;
+    }
+    std::string response;
+    if (!link->send(method, url, userpwd, body, response)) {
+        link->report(operation, 1, kHttpRequestFailed);
         return 1;
     }
     if (!xml_parser->parse(response)) {
-        report(kParseFailed, operation, response);
+        link->report(operation, 2, parse_failed(response));
         return 2;
     }
     if (xml_parser->get_text("ResponseStatus", "statusString") != "OK") {
-        report(kStatusNotOk, operation, response);
+        link->report(operation, 10, status_not_ok(response));
         return 10;
     }
     return 0;
 }
 
 int ZelkoPtzCameraIsapi::get_info(std::string path) {
-    const std::string url = "http://" + address + ":80" + path;
-    std::string response;
-    if (!http_client->get(url, userpwd, response)) {
-        report(kHttpGetFailed, "get_info");
-        return 1;
-    }
-    if (!xml_parser->parse(response)) {
-        report(kParseFailed, "get_info", response);
-        return 2;
-    }
-    return 0;
+    return query("get_info", link->url(path), kHttpGetFailed);
+}
+
+int ZelkoPtzCameraIsapi::get_info(std::string path, std::string& answer) {
+    return query("get_info", link->url(path), kHttpGetFailed, &answer);
 }
 
 int ZelkoPtzCameraIsapi::get_ptz_absoluteEx(PtzAbsoluteEx& position) {
-    const std::string url = command_url("/absoluteEx");
-    std::string response;
-    if (!http_client->get(url, userpwd, response)) {
-        report(kHttpRequestFailed, "get_ptz_absoluteEx");
-        return 1;
+    const int code =
+        query("get_ptz_absoluteEx", link->command_url("/absoluteEx"), kHttpRequestFailed);
+    if (code == 0) {
+        position = position_from_answer(*xml_parser);
     }
-    if (!xml_parser->parse(response)) {
-        report(kParseFailed, "get_ptz_absoluteEx", response);
-        return 2;
-    }
-    position = position_from_answer(*xml_parser);
-    return 0;
+    return code;
 }
 
 int ZelkoPtzCameraIsapi::set_ptz_absoluteEx(PtzAbsoluteEx position) {
     const std::string body =
         Utils::XmlParser::build_ptz_xml("PtzAbsoluteEx", position_fields(position));
-    return exchange("set_ptz_absoluteEx", command_url("/absoluteEx"), body);
+    return exchange("set_ptz_absoluteEx", HttpMethod::Put, link->command_url("/absoluteEx"), body);
 }
 
 int ZelkoPtzCameraIsapi::reset_zoom() {
@@ -124,7 +140,8 @@ int ZelkoPtzCameraIsapi::reset_zoom() {
 }
 
 int ZelkoPtzCameraIsapi::reset_position() {
-    return exchange("reset_position", command_url("/homeposition/goto"), std::string());
+    return exchange("reset_position", HttpMethod::Put, link->command_url("/homeposition/goto"),
+                    std::string());
 }
 
 int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
@@ -143,7 +160,7 @@ int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
             fields["type"] = "FAN";
             break;
         default:
-            report(kBadAuxType, operation);
+            link->report(operation, 10, "Please input the correct aux type.");
             return 10;
     }
     switch (status) {
@@ -154,21 +171,77 @@ int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
             fields["status"] = "off";
             break;
         default:
-            report(kBadPtzStatus, operation);
+            link->report(operation, 10, "Please input the correct ptz status.");
             return 10;
     }
     const std::string body = Utils::XmlParser::build_ptz_xml("PTZAux", std::move(fields));
-    return exchange(operation, command_url("/auxcontrols/" + control_id), body);
+    return exchange(operation, HttpMethod::Put, link->command_url("/auxcontrols/" + control_id),
+                    body);
 }
 
 int ZelkoPtzCameraIsapi::set_ptz_ctrl(PtzCtrl ctrl) {
     std::map<std::string, std::string> fields;
-    fields["pan"] = std::to_string(ctrl.pan);
-    fields["tilt"] = std::to_string(ctrl.tilt);
-    fields["zoom"] = std::to_string(ctrl.zoom);
+    fields["pan"] = int_text(ctrl.pan);
+    fields["tilt"] = int_text(ctrl.tilt);
+    fields["zoom"] = int_text(ctrl.zoom);
     // No query part: the camera takes the motion from the body alone.
-    return exchange("set_ptz_ctrl", command_url("/continuous"),
+    return exchange("set_ptz_ctrl", HttpMethod::Put, link->command_url("/continuous"),
                     Utils::XmlParser::build_ptz_xml("PTZData", std::move(fields)));
+}
+
+int ZelkoPtzCameraIsapi::refuse_preset_id(const char* operation, int id) {
+    if (id >= 1) {
+        return 0;
+    }
+    link->report(operation, 10, "Please input a preset id of 1 or more.");
+    return 10;
+}
+
+int ZelkoPtzCameraIsapi::goto_preset(int id) {
+    if (const int refused = refuse_preset_id("goto_preset", id)) {
+        return refused;
+    }
+    return exchange("goto_preset", HttpMethod::Put,
+                    link->command_url("/presets/" + int_text(id) + "/goto"), std::string());
+}
+
+int ZelkoPtzCameraIsapi::set_preset(int id, std::string name) {
+    const char* const operation = "set_preset";
+    if (const int refused = refuse_preset_id(operation, id)) {
+        return refused;
+    }
+    if (!xml_can_carry(name)) {
+        link->report(operation, 10, "Please input a preset name without control characters.");
+        return 10;
+    }
+    const std::string number = int_text(id);
+    std::map<std::string, std::string> fields;
+    fields["id"] = number;
+    fields["presetName"] = std::move(name);
+    return exchange(operation, HttpMethod::Put, link->command_url("/presets/" + number),
+                    Utils::XmlParser::build_ptz_xml("PTZPreset", std::move(fields)));
+}
+
+int ZelkoPtzCameraIsapi::remove_preset(int id) {
+    if (const int refused = refuse_preset_id("remove_preset", id)) {
+        return refused;
+    }
+    return exchange("remove_preset", HttpMethod::Delete,
+                    link->command_url("/presets/" + int_text(id)), std::string());
+}
+
+int ZelkoPtzCameraIsapi::get_presets(std::vector<PtzPreset>& presets) {
+    const char* const operation = "get_presets";
+    std::string answer;
+    const int code = query(operation, link->command_url("/presets"), kHttpRequestFailed, &answer);
+    if (code != 0) {
+        return code;
+    }
+    if (!presets_from_answer(*xml_parser, presets)) {
+        link->report(operation, 10, status_not_ok(answer));
+        return 10;
+    }
+    return 0;
 }
 
 }  // namespace Ptz

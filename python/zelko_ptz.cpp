@@ -270,8 +270,8 @@ PYBIND11_MODULE(zelko_ptz, m) {
             "__deepcopy__",
             [](const Camera&, py::handle) { throw py::type_error("a Camera cannot be copied"); },
             py::arg("memo"))
-        .def("get_info", method("get_info", &C::get_info), py::arg("path"),
-             "GET http://<address>:80<path>; any well-formed XML answer succeeds.")
+        .def("get_info", method("get_info", static_cast<int (C::*)(std::string)>(&C::get_info)),
+             py::arg("path"), "GET http://<address>:80<path>; any well-formed XML answer succeeds.")
         .def(
             "get_ptz_absoluteEx",
             [](Camera& c) {

@@ -2,13 +2,14 @@
 # Builds the Debian packages with CPack and checks their contents and dependencies.
 set -euo pipefail
 build_dir=$1
+version=$2
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 (cd "$build_dir" && cpack -G DEB -B "$out" >/dev/null)
 
 failed=0
-files() { dpkg-deb -c "$out/$1"_1.0.0_amd64.deb | awk '$1 !~ /^d/ {print $6}' | sort | tr '\n' ' '; }
-depends() { dpkg-deb -f "$out/$1"_1.0.0_amd64.deb Depends; }
+files() { dpkg-deb -c "$out/$1"_${version}_amd64.deb | awk '$1 !~ /^d/ {print $6}' | sort | tr '\n' ' '; }
+depends() { dpkg-deb -f "$out/$1"_${version}_amd64.deb Depends; }
 expect_files() {
     local actual
     actual=$(files "$1" | sed 's/ZelkoPtzCameraIsapiTargets-[a-z]*\.cmake/ZelkoPtzCameraIsapiTargets-CONFIG.cmake/')
@@ -30,27 +31,27 @@ expect_depends() {
 }
 
 expect_files libzelko-ptz-camera-isapi1 \
-    "./usr/lib/libzelko_ptz_camera_isapi.so.1 ./usr/lib/libzelko_ptz_camera_isapi.so.1.0.0 "
+    "./usr/lib/libzelko_ptz_camera_isapi.so.1 ./usr/lib/libzelko_ptz_camera_isapi.so.$version "
 cmake_dir=./usr/lib/cmake/ZelkoPtzCameraIsapi
 expect_files libzelko-ptz-camera-isapi-dev \
-    "./usr/include/zelko_ptz_camera_isapi/ptz/ptz_types.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_camera_isapi.h ./usr/include/zelko_ptz_camera_isapi/utils/export.h ./usr/include/zelko_ptz_camera_isapi/utils/http_client.h ./usr/include/zelko_ptz_camera_isapi/utils/xml_parser.h $cmake_dir/ZelkoPtzCameraIsapiConfig.cmake $cmake_dir/ZelkoPtzCameraIsapiConfigVersion.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets-CONFIG.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets.cmake ./usr/lib/libzelko_ptz_camera_isapi.so ./usr/lib/pkgconfig/zelko_ptz_camera_isapi.pc "
+    "./usr/include/zelko_ptz_camera_isapi/ptz/camera_options.h ./usr/include/zelko_ptz_camera_isapi/ptz/ptz_types.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_camera_isapi.h ./usr/include/zelko_ptz_camera_isapi/utils/export.h ./usr/include/zelko_ptz_camera_isapi/utils/http_client.h ./usr/include/zelko_ptz_camera_isapi/utils/xml_parser.h $cmake_dir/ZelkoPtzCameraIsapiConfig.cmake $cmake_dir/ZelkoPtzCameraIsapiConfigVersion.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets-CONFIG.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets.cmake ./usr/lib/libzelko_ptz_camera_isapi.so ./usr/lib/pkgconfig/zelko_ptz_camera_isapi.pc "
 expect_files zelko-ptz-camera-isapi-tools "./usr/bin/ptz-camera-sim ./usr/bin/ptzctl "
 
 pkg=libzelko-ptz-camera-isapi1
 expect_depends $pkg "libcurl4 (>=" "libpugixml1v5 (>=" "libstdc++6 (>=" "libc6 (>="
 pkg=libzelko-ptz-camera-isapi-dev
-expect_depends $pkg "libzelko-ptz-camera-isapi1 (= 1.0.0)" libcurl4-openssl-dev libpugixml-dev
+expect_depends $pkg "libzelko-ptz-camera-isapi1 (= $version)" libcurl4-openssl-dev libpugixml-dev
 pkg=zelko-ptz-camera-isapi-tools
-expect_depends $pkg "libzelko-ptz-camera-isapi1 (= 1.0.0)" "libmicrohttpd12 (>=" "libssl3 (>="
+expect_depends $pkg "libzelko-ptz-camera-isapi1 (= $version)" "libmicrohttpd12 (>=" "libssl3 (>="
 
 if [ -n "${ZELKO_PYTHON:-}" ]; then
     site=./usr/lib/python$("$ZELKO_PYTHON" -c 'import sys; print("%d.%d" % sys.version_info[:2])')/dist-packages
     expect_files python3-zelko-ptz-camera-isapi "$site/zelko_ptz-stubs/__init__.pyi $site/zelko_ptz-stubs/py.typed $(cd "$build_dir/python" && ls zelko_ptz.cpython-*.so | sed "s|^|$site/|") "
     pkg=python3-zelko-ptz-camera-isapi
-    expect_depends $pkg "libzelko-ptz-camera-isapi1 (= 1.0.0)" "python3 (>=" "python3 (<<"
+    expect_depends $pkg "libzelko-ptz-camera-isapi1 (= $version)" "python3 (>=" "python3 (<<"
     # Unpacked side by side, the module imports and finds the library of the runtime package.
     for deb in libzelko-ptz-camera-isapi1 python3-zelko-ptz-camera-isapi; do
-        dpkg-deb -x "$out/${deb}_1.0.0_amd64.deb" "$out/root"
+        dpkg-deb -x "$out/${deb}_${version}_amd64.deb" "$out/root"
     done
     loaded=$(cd "$out" && PYTHONPATH="$out/root/$site" "$ZELKO_PYTHON" -c \
         'import zelko_ptz; print(zelko_ptz.__file__)')
@@ -60,7 +61,7 @@ if [ -n "${ZELKO_PYTHON:-}" ]; then
 fi
 
 # The link in the runtime package is the SONAME the library declares.
-soname=$(objdump -p "$build_dir/libzelko_ptz_camera_isapi.so.1.0.0" | awk '$1 == "SONAME" {print $2}')
+soname=$(objdump -p "$build_dir/libzelko_ptz_camera_isapi.so.$version" | awk '$1 == "SONAME" {print $2}')
 [ "$soname" = libzelko_ptz_camera_isapi.so.1 ] || { echo "unexpected SONAME: $soname"; failed=1; }
 [ $failed -eq 0 ] && echo "the packages hold the expected files and dependencies"
 exit $failed

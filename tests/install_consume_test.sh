@@ -4,6 +4,7 @@
 set -euo pipefail
 source_dir=$1
 build_dir=$2
+version=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
@@ -18,7 +19,7 @@ grep -q "ZelkoPtzCameraIsapi_DIR:PATH=$prefix/" "$work/cmake/CMakeCache.txt" \
 
 PKG_CONFIG_PATH=$prefix/lib/pkgconfig "$source_dir/examples/pkg-config/build.sh" \
     "$work/read_position_pc"
-[ "$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --modversion zelko_ptz_camera_isapi)" = 1.0.0 ]
+[ "$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --modversion zelko_ptz_camera_isapi)" = "$version" ]
 requires=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --print-requires-private \
     zelko_ptz_camera_isapi | tr '\n' ' ')
 [ "$requires" = "libcurl pugixml " ] || { echo "Requires.private is wrong: $requires"; exit 1; }

@@ -45,6 +45,8 @@ public:
     /// POST `body` to `url`, with the same header as put().
     bool post(const std::string& url, const std::string& userpwd, const std::string& body,
               std::string& response);
+    /// DELETE `url`, without a body.
+    bool del(const std::string& url, const std::string& userpwd, std::string& response);
 };
 
 }  // namespace Utils

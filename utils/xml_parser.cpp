@@ -34,6 +34,25 @@ std::string XmlParser::get_text(const std::string& parent_name, const std::strin
     return node.text().as_string("");
 }
 
+bool XmlParser::get_entries(const std::string& parent_name, const std::string& entry_name,
+                            std::vector<std::map<std::string, std::string>>& entries) {
+    const pugi::xml_node parent = document.child(parent_name.c_str());
+    if (!parent) {
+        return false;
+    }
+    std::vector<std::map<std::string, std::string>> found;
+    for (const pugi::xml_node entry : parent.children(entry_name.c_str())) {
+        std::map<std::string, std::string>& texts = found.emplace_back();
+        for (const pugi::xml_node child : entry.children()) {
+            if (child.type() == pugi::node_element) {
+                texts.emplace(child.name(), child.text().as_string(""));
+            }
+        }
+    }
+    entries.swap(found);
+    return true;
+}
+
 std::string XmlParser::build_ptz_xml(std::string root_name,
                                      std::map<std::string, std::string> fields) {
     pugi::xml_document doc;

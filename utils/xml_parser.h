@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -23,6 +24,13 @@ public:
     /// exactly as parsed (entities expanded, white space kept); empty when either element is
     /// missing or the child holds no text.
     std::string get_text(const std::string& parent_name, const std::string& child_name);
+
+    /// The entries of a list: for every element `entry_name` directly below the top-level
+    /// element `parent_name`, in document order, the texts of its child elements by name (the
+    /// first of a name counts), replacing what `entries` held. Returns false, with `entries`
+    /// untouched, when there is no such top-level element.
+    bool get_entries(const std::string& parent_name, const std::string& entry_name,
+                     std::vector<std::map<std::string, std::string>>& entries);
 
     /// The body of a camera command: an XML declaration, the root element `root_name` with the
     /// camera interface's namespace and version 2.0, and one child per entry of `fields`, in

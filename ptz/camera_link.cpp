@@ -1,0 +1,86 @@
+#include "camera_link.h"
+
+#include <cstdio>
+
+namespace Ptz {
+
+namespace {
+
+const char* const kChannelsPath = "/ISAPI/PTZCtrl/channels/";
+
+// libcurl's form of a pinned key: "sha256//" and the base64 of a 32-byte digest, several
+// joined by ";".
+bool is_pinned_key(const std::string& pins) {
+    static const char kBase64[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::string prefix = "sha256//";
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t end = std::min(pins.find(';', at), pins.size());
+        const std::string pin = pins.substr(at, end - at);
+        if (pin.size() != prefix.size() + 44 || pin.compare(0, prefix.size(), prefix) != 0 ||
+            pin.find_first_not_of(kBase64, prefix.size()) != pin.size() - 1 || pin.back() != '=') {
+            return false;
+        }
+        if (end == pins.size()) {
+            return true;
+        }
+        at = end + 1;
+    }
+}
+
+std::string check(const CameraOptions& o) {
+    if (o.port < 0 || o.port > 65535) {
+        return "Bad option port: " + std::to_string(o.port) +
+               "; it takes 1 to 65535, or 0 for the scheme's own.";
+    }
+    if (o.channel < 1) {
+        return "Bad option channel: " + std::to_string(o.channel) + "; it takes 1 or more.";
+    }
+    if (!o.https && !o.ca_file.empty()) {
+        return "Bad option ca_file: it needs https.";
+    }
+    if (!o.https && !o.pinned_key.empty()) {
+        return "Bad option pinned_key: it needs https.";
+    }
+    if (!o.https && !o.verify_peer) {
+        return "Bad option verify_peer: false needs https.";
+    }
+    if (!o.pinned_key.empty() && !is_pinned_key(o.pinned_key)) {
+        return "Bad option pinned_key: it takes sha256// and the base64 SHA-256 of the key, "
+               "several joined by ;.";
+    }
+    return std::string();
+}
+
+}  // namespace
+
+CameraLink::CameraLink(const std::string& address, CameraOptions options)
+    : options_(std::move(options)), option_error_(check(options_)) {
+    const int port = options_.port != 0 ? options_.port : options_.https ? 443 : 80;
+    base_ = (options_.https ? "https://" : "http://") + address + ":" + std::to_string(port);
+    channel_base_ = base_ + kChannelsPath + std::to_string(options_.channel);
+    tls_.verify_peer = options_.verify_peer;
+    tls_.ca_file = options_.ca_file;
+    tls_.pinned_key = options_.pinned_key;
+    if (options_.keep_session) {
+        session_.reset(new Utils::HttpSession());
+    }
+}
+
+bool CameraLink::send(Utils::HttpMethod method, const std::string& url, const std::string& userpwd,
+                      const std::string& body, std::string& response) {
+    const Utils::HttpRequest request{method, url, userpwd, body, options_.https ? &tls_ : nullptr};
+    return session_ ? session_->request(request, response) : Utils::request_once(request, response);
+}
+
+void CameraLink::report(const char* operation, int code, const std::string& message) const {
+    if (options_.error_sink != nullptr) {
+        options_.error_sink(options_.error_sink_user, operation, code, message.c_str());
+        return;
+    }
+    // One formatted print, so that lines from several threads do not interleave.
+    std::fprintf(stderr, "\x1b[31m[Error] [%s] %s\n\x1b[0m\n", operation, message.c_str());
+}
+
+}  // namespace Ptz

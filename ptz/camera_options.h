@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+
+namespace Ptz {
+
+/// Receives the library's error lines in place of stderr: `operation` is the method's name,
+/// `code` its result code and `message` the line's text after "[Error] [<operation>] ", without
+/// colour codes and line feeds ("Fail to complete http get."). An answer in it is escaped and
+/// cut as on stderr. Called once per failure, on the caller's thread, before the method returns.
+/// The sink must not throw: an exception from it is the host's bug, and leaves the method through
+/// the library with the object still usable.
+using ErrorSink = void (*)(void* user, const char* operation, int code, const char* message);
+
+/// How a camera object reaches its camera, beyond the address and the credentials. The defaults
+/// are the two-argument constructor's: plain http on port 80, channel 1, a new connection per
+/// request, error lines on stderr.
+///
+/// An option out of range, or a TLS setting without `https`, is reported by every method: it
+/// returns 10 with one error line naming the option, and sends nothing.
+struct CameraOptions {
+    /// Keep one connection and the Digest challenge across requests, so that a command costs one
+    /// request: the first request of the object is challenged, the others answer the kept
+    /// challenge. A challenge the camera no longer knows (expired, or the camera restarted) is
+    /// renewed by sending the request once more; a closed connection is reopened.
+    bool keep_session = false;
+
+    /// https instead of http. The certificate is checked against `ca_file` or the system's CAs,
+    /// and must name the address, unless `pinned_key` or `verify_peer` say otherwise.
+    bool https = false;
+    /// 1 to 65535; 0 is the scheme's own, 80 or 443.
+    int port = 0;
+    /// The PTZ channel of every ".../channels/<channel>/..." path: 1 or more. A recorder's
+    /// cameras are its channels 1, 2, ...
+    int channel = 1;
+    /// With https: a PEM file of the CAs to trust, such as a site's own, instead of the system's.
+    std::string ca_file;
+    /// With https: the camera's public key, "sha256//" and the base64 SHA-256 of its DER form
+    /// (several joined by ";"). The key alone is then trusted: a certificate the camera made
+    /// itself passes, as long as its key is this one. With `ca_file` too, the chain must hold as
+    /// well.
+    std::string pinned_key;
+    /// With https, false accepts any certificate from whoever answers at the address: the link
+    /// is encrypted but not authenticated, so anyone on the path can read and change every
+    /// command and answer, and capture the Digest to crack the password offline. Use `ca_file`
+    /// or `pinned_key` instead.
+    bool verify_peer = true;
+
+    /// Where error lines go; null: stderr, as the two-argument constructor writes them.
+    ErrorSink error_sink = nullptr;
+    /// Handed to `error_sink` as its first argument.
+    void* error_sink_user = nullptr;
+};
+
+}  // namespace Ptz

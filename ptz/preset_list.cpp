@@ -1,0 +1,39 @@
+#include "preset_list.h"
+
+#include <charconv>
+#include <map>
+#include <string>
+
+#include "../utils/xml_parser.h"
+
+namespace Ptz {
+
+namespace {
+
+bool parse_id(const std::string& text, int& id) {
+    const char* const end = text.data() + text.size();
+    // from_chars takes a sign; an id has none.
+    return !text.empty() && text[0] != '-' && std::from_chars(text.data(), end, id).ptr == end;
+}
+
+}  // namespace
+
+bool presets_from_answer(Utils::XmlParser& parser, std::vector<PtzPreset>& presets) {
+    std::vector<std::map<std::string, std::string>> entries;
+    if (!parser.get_entries("PTZPresetList", "PTZPreset", entries)) {
+        return false;
+    }
+    std::vector<PtzPreset> read;
+    read.reserve(entries.size());
+    for (auto& entry : entries) {
+        PtzPreset preset{0, std::move(entry["presetName"]), entry["enabled"] == "true"};
+        if (!parse_id(entry["id"], preset.id)) {
+            return false;
+        }
+        read.push_back(std::move(preset));
+    }
+    presets.swap(read);
+    return true;
+}
+
+}  // namespace Ptz

@@ -1,0 +1,117 @@
+#include "http_request.h"
+
+#include "http_client.h"
+
+namespace Utils {
+
+namespace {
+
+// Without this header line libcurl would label the body as a form.
+const char* const kContentType = "Content-Type: application/xml; charset=\"UTF-8\"";
+
+// Any other count than the one libcurl offered makes it abort the transfer.
+const size_t kRefused = static_cast<size_t>(-1);
+
+bool has_body(HttpMethod method) {
+    return method == HttpMethod::Put || method == HttpMethod::Post;
+}
+
+const char* custom_method(HttpMethod method) {
+    switch (method) {
+        case HttpMethod::Get:
+            return "GET";
+        case HttpMethod::Put:
+            return "PUT";
+        case HttpMethod::Delete:
+            return "DELETE";
+        case HttpMethod::Post:
+            break;
+    }
+    return nullptr;
+}
+
+void set_tls_options(CURL* curl, const TlsSettings& tls) {
+    // A pinned key is trusted on its own, so that a camera with a certificate of its own making
+    // can be trusted; with a CA file as well, the chain must hold too.
+    const bool check_chain = tls.verify_peer && (tls.pinned_key.empty() || !tls.ca_file.empty());
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, check_chain ? 1L : 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, check_chain ? 2L : 0L);
+    if (!tls.ca_file.empty()) {
+        curl_easy_setopt(curl, CURLOPT_CAINFO, tls.ca_file.c_str());
+    }
+    if (!tls.pinned_key.empty()) {
+        curl_easy_setopt(curl, CURLOPT_PINNEDPUBLICKEY, tls.pinned_key.c_str());
+    }
+}
+
+}  // namespace
+
+size_t onWriteData(void* ptr, size_t size, size_t nmemb, void* userdata) {
+    ResponseSink* sink = static_cast<ResponseSink*>(userdata);
+    if (sink == nullptr || ptr == nullptr) {
+        return kRefused;
+    }
+    // An answer that never ends would otherwise hold the whole link's worth of bytes.
+    const size_t bytes = size * nmemb;
+    if (bytes > HttpClient::kMaxResponseBytes - sink->taken) {
+        return kRefused;
+    }
+    // An exception must not unwind through libcurl's C frames.
+    try {
+        sink->response->append(static_cast<const char*>(ptr), bytes);
+    } catch (...) {
+        return kRefused;
+    }
+    sink->taken += bytes;
+    return nmemb;
+}
+
+curl_slist* content_type_header() {
+    return curl_slist_append(nullptr, kContentType);
+}
+
+void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* headers,
+                         ResponseSink& sink, long timeout_ms) {
+    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_USERPWD, request.userpwd.c_str());
+    if (has_body(request.method)) {
+        // By pointer: the body outlives the synchronous transfer.
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(request.body.size()));
+        curl_easy_setopt(curl, CURLOPT_POST, 1L);
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    } else {
+        // A kept handle must not send the body or the header of the request before.
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, nullptr);
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, -1L);
+        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+    }
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, custom_method(request.method));
+    // Digest alone: a camera that offers only Basic must never see the password in clear.
+    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onWriteData);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeout_ms);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, kRequestTimeoutMs);
+    if (request.tls != nullptr) {
+        set_tls_options(curl, *request.tls);
+    }
+}
+
+bool request_once(const HttpRequest& request, std::string& response) {
+    CURL* curl = curl_easy_init();
+    if (curl == nullptr) {
+        return false;
+    }
+    curl_slist* headers = has_body(request.method) ? content_type_header() : nullptr;
+    ResponseSink sink{&response, 0};
+    set_request_options(curl, request, headers, sink, kRequestTimeoutMs);
+    const bool ok = curl_easy_perform(curl) == CURLE_OK;
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(curl);
+    return ok;
+}
+
+}  // namespace Utils
