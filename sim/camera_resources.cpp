@@ -15,7 +15,7 @@ namespace sim {
 
 namespace {
 
-const std::string kChannel = "/ISAPI/PTZCtrl/channels/1";
+const std::string kChannels = "/ISAPI/PTZCtrl/channels/";
 const char* const kNamespace = "http://www.isapi.org/ver20/XMLSchema";
 
 std::string xml_head(const std::string& root) {
@@ -25,6 +25,16 @@ std::string xml_head(const std::string& root) {
 
 std::string element(const std::string& name, const std::string& text) {
     return "<" + name + ">" + text + "</" + name + ">\n";
+}
+
+// A text that came from a client, made safe for an element.
+std::string escaped(std::string text) {
+    for (std::size_t at = 0; (at = text.find_first_of("&<>", at)) != std::string::npos;) {
+        const char* entity = text[at] == '&' ? "&amp;" : text[at] == '<' ? "&lt;" : "&gt;";
+        text.replace(at, 1, entity);
+        at += std::char_traits<char>::length(entity);
+    }
+    return text;
 }
 
 std::string number(float value) {
@@ -114,6 +124,16 @@ pugi::xml_node command_root(pugi::xml_document& doc, const std::string& body,
     return pugi::xml_node();
 }
 
+// Moves the three axes to `target` at top speed and sets the rest at once, as a camera does for
+// absolute moves and presets.
+void move_to(CameraState& state, const Position& target) {
+    state.position.focus = target.focus;
+    state.position.focalLen = target.focalLen;
+    state.position.horizontalSpeed = target.horizontalSpeed;
+    state.position.verticalSpeed = target.verticalSpeed;
+    state.movement = travel_to(target);
+}
+
 Answer put_absolute(CameraState& state, const std::string& target, const std::string& body) {
     pugi::xml_document doc;
     const pugi::xml_node root = command_root(doc, body, {"PtzAbsoluteEx", "PTZAbsoluteEx"});
@@ -130,12 +150,7 @@ Answer put_absolute(CameraState& state, const std::string& target, const std::st
     if (!valid) {
         return invalid_content(target);
     }
-    // Focus, focal length and speeds are settings; the three axes travel.
-    state.position.focus = p.focus;
-    state.position.focalLen = p.focalLen;
-    state.position.horizontalSpeed = p.horizontalSpeed;
-    state.position.verticalSpeed = p.verticalSpeed;
-    state.movement = travel_to(p);
+    move_to(state, p);
     return ok(target);
 }
 
@@ -175,18 +190,137 @@ Answer put_continuous(CameraState& state, const std::string& target, const std::
     return ok(target);
 }
 
+Answer no_such_preset(const std::string& target) {
+    return {404, response_status(target, 4, "Invalid Operation", "presetNotExist")};
+}
+
+std::string preset_list(const CameraState& state) {
+    std::string list = xml_head("PTZPresetList");
+    for (const auto& preset : state.presets) {
+        list += "<PTZPreset>\n" + element("id", std::to_string(preset.first)) +
+                element("presetName", escaped(preset.second.name)) + element("enabled", "true") +
+                "</PTZPreset>\n";
+    }
+    return list + "</PTZPresetList>\n";
+}
+
+Answer put_preset(CameraState& state, int id, const std::string& target, const std::string& body) {
+    pugi::xml_document doc;
+    const pugi::xml_node root = command_root(doc, body, {"PTZPreset"});
+    if (!root || root.child_value("id") != std::to_string(id) || !root.child("presetName")) {
+        return invalid_content(target);
+    }
+    state.presets[id] = {root.child_value("presetName"), state.position};
+    return ok(target);
+}
+
+// ".../presets/<id>" and ".../presets/<id>/goto".
+Answer preset_resource(CameraState& state, const std::string& method, const std::string& rest,
+                       const std::string& target, const std::string& body) {
+    const std::size_t slash = rest.find('/');
+    const std::string number = rest.substr(0, slash);
+    int id = 0;
+    if (number.empty() || number[0] == '0' || !parse_int(number.c_str(), id) || id < 1 ||
+        id > kMaxPresetId) {
+        return invalid_content(target);
+    }
+    const auto found = state.presets.find(id);
+    if (slash != std::string::npos) {
+        if (rest.substr(slash) != "/goto") {
+            return {404, response_status(target, 4, "Invalid Operation", "notSupport")};
+        }
+        if (method != "PUT") {
+            return not_allowed(target);
+        }
+        if (found == state.presets.end()) {
+            return no_such_preset(target);
+        }
+        move_to(state, found->second.position);
+        return ok(target);
+    }
+    if (method == "PUT") {
+        return put_preset(state, id, target, body);
+    }
+    if (method == "DELETE") {
+        if (found == state.presets.end()) {
+            return no_such_preset(target);
+        }
+        state.presets.erase(found);
+        return ok(target);
+    }
+    return not_allowed(target);
+}
+
+// The resources under one PTZ channel, `resource` being the path after its number.
+Answer channel_answer(CameraState& state, const std::string& method, const std::string& resource,
+                      const std::string& target, const std::string& body) {
+    const bool get = method == "GET";
+    const bool put = method == "PUT";
+    if (resource == "/absoluteEx") {
+        return get   ? Answer{200, position_document("PTZAbsoluteEx", state.position)}
+               : put ? put_absolute(state, target, body)
+                     : not_allowed(target);
+    }
+    if (resource == "/homeposition/goto") {
+        if (!put) {
+            return not_allowed(target);
+        }
+        // Home keeps the speeds.
+        state.position.focus = state.home.focus;
+        state.position.focalLen = state.home.focalLen;
+        state.movement = travel_to(state.home);
+        return ok(target);
+    }
+    if (resource == "/homeposition") {
+        return get ? Answer{200, position_document("PTZHomePosition", state.home)}
+                   : not_allowed(target);
+    }
+    if (resource == "/auxcontrols/1") {
+        return put   ? put_aux(state, target, body)
+               : get ? Answer{200, aux_document(state)}
+                     : not_allowed(target);
+    }
+    if (resource == "/continuous") {
+        return put   ? put_continuous(state, target, body)
+               : get ? Answer{200, motion_document(state.motion)}
+                     : not_allowed(target);
+    }
+    if (resource == "/status") {
+        return get ? Answer{200, position_document("PTZStatus", state.position)}
+                   : not_allowed(target);
+    }
+    if (resource == "/presets") {
+        return get ? Answer{200, preset_list(state)} : not_allowed(target);
+    }
+    const std::string presets = "/presets/";
+    if (resource.compare(0, presets.size(), presets) == 0) {
+        return preset_resource(state, method, resource.substr(presets.size()), target, body);
+    }
+    return {404, response_status(target, 4, "Invalid Operation", "notSupport")};
+}
+
+// The channel a path names, 1 to `channels`, with the rest of the path; 0 for none.
+int channel_of(const std::string& path, std::size_t channels, std::string& resource) {
+    if (path.compare(0, kChannels.size(), kChannels) != 0) {
+        return 0;
+    }
+    const std::size_t end = std::min(path.find('/', kChannels.size()), path.size());
+    const std::string number = path.substr(kChannels.size(), end - kChannels.size());
+    int channel = 0;
+    if (number.empty() || number[0] == '0' || !parse_int(number.c_str(), channel) ||
+        static_cast<std::size_t>(channel) > channels) {
+        return 0;
+    }
+    resource = path.substr(end);
+    return channel;
+}
+
 }  // namespace
 
 std::string response_status(const std::string& target, int code, const std::string& status,
                             const std::string& sub_status) {
-    std::string url = target;
     // The echoed URL comes from the client; keep the document well-formed whatever it holds.
-    for (std::size_t at = 0; (at = url.find_first_of("&<>", at)) != std::string::npos;) {
-        const char* entity = url[at] == '&' ? "&amp;" : url[at] == '<' ? "&lt;" : "&gt;";
-        url.replace(at, 1, entity);
-        at += std::char_traits<char>::length(entity);
-    }
-    return xml_head("ResponseStatus") + element("requestURL", url) +
+    return xml_head("ResponseStatus") + element("requestURL", escaped(target)) +
            element("statusCode", std::to_string(code)) + element("statusString", status) +
            element("subStatusCode", sub_status) + "</ResponseStatus>\n";
 }
@@ -197,48 +331,25 @@ void settle(CameraState& state, std::chrono::nanoseconds now) {
     state.since = now;
 }
 
-Answer answer_request(CameraState& state, std::chrono::nanoseconds now, const std::string& method,
-                      const std::string& path, const std::string& target, const std::string& body) {
-    settle(state, now);
-    const bool get = method == "GET";
-    const bool put = method == "PUT";
-    Answer answer{0, std::string()};
-    if (path == "/ISAPI/System/deviceInfo") {
-        answer = get ? Answer{200, xml_head("DeviceInfo") + element("deviceName", "PTZ Camera") +
-                                       element("model", "ZELKO-SIM-1") +
-                                       element("firmwareVersion", "V1.0.0") + "</DeviceInfo>\n"}
-                     : not_allowed(target);
-    } else if (path == kChannel + "/absoluteEx") {
-        answer = get   ? Answer{200, position_document("PTZAbsoluteEx", state.position)}
-                 : put ? put_absolute(state, target, body)
+Answer answer_request(std::vector<CameraState>& channels, std::chrono::nanoseconds now,
+                      const std::string& method, const std::string& path, const std::string& target,
+                      const std::string& body) {
+    std::string resource;
+    const int channel = channel_of(path, channels.size(), resource);
+    if (channel == 0) {
+        if (path == "/ISAPI/System/deviceInfo") {
+            return method == "GET"
+                       ? Answer{200, xml_head("DeviceInfo") + element("deviceName", "PTZ Camera") +
+                                         element("model", "ZELKO-SIM-1") +
+                                         element("firmwareVersion", "V1.0.0") + "</DeviceInfo>\n"}
                        : not_allowed(target);
-    } else if (path == kChannel + "/homeposition/goto") {
-        if (put) {
-            state.position.focus = state.home.focus;
-            state.position.focalLen = state.home.focalLen;
-            state.movement = travel_to(state.home);
-            answer = ok(target);
-        } else {
-            answer = not_allowed(target);
         }
-    } else if (path == kChannel + "/homeposition") {
-        answer = get ? Answer{200, position_document("PTZHomePosition", state.home)}
-                     : not_allowed(target);
-    } else if (path == kChannel + "/auxcontrols/1") {
-        answer = put   ? put_aux(state, target, body)
-                 : get ? Answer{200, aux_document(state)}
-                       : not_allowed(target);
-    } else if (path == kChannel + "/continuous") {
-        answer = put   ? put_continuous(state, target, body)
-                 : get ? Answer{200, motion_document(state.motion)}
-                       : not_allowed(target);
-    } else if (path == kChannel + "/status") {
-        answer =
-            get ? Answer{200, position_document("PTZStatus", state.position)} : not_allowed(target);
-    } else {
-        answer = {404, response_status(target, 4, "Invalid Operation", "notSupport")};
+        return {404, response_status(target, 4, "Invalid Operation", "notSupport")};
     }
-    if (put && answer.status == 200) {
+    CameraState& state = channels[channel - 1];
+    settle(state, now);
+    Answer answer = channel_answer(state, method, resource, target, body);
+    if (method != "GET" && answer.status == 200) {
         ++state.commands_accepted;
     }
     return answer;

@@ -1,13 +1,24 @@
 #pragma once
 
 #include <chrono>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "motion.h"
 
 namespace sim {
 
-// Everything a camera remembers between requests.
+// A position saved under a number.
+struct Preset {
+    std::string name;
+    Position position;
+};
+
+// Preset numbers run from 1 to this.
+const int kMaxPresetId = 256;
+
+// Everything a camera channel remembers between requests.
 struct CameraState {
     Position position;
     Position home;
@@ -17,6 +28,7 @@ struct CameraState {
     Motion motion;                      // the last continuous-motion request, as received
     Movement movement;                  // where the camera is heading
     std::chrono::nanoseconds since{0};  // the camera's clock reading that `position` belongs to
+    std::map<int, Preset> presets;
     unsigned long commands_accepted = 0;
 };
 
@@ -29,9 +41,11 @@ struct Answer {
 };
 
 // How the camera answers an authenticated request at its clock reading `now`: `path` without
-// its query, `target` as sent (echoed in "requestURL"). Accepted commands change `state`.
-Answer answer_request(CameraState& state, std::chrono::nanoseconds now, const std::string& method,
-                      const std::string& path, const std::string& target, const std::string& body);
+// its query, `target` as sent (echoed in "requestURL"). `channels` are the PTZ channels 1, 2, ...;
+// accepted commands change the one addressed, and a channel past them is an unknown resource.
+Answer answer_request(std::vector<CameraState>& channels, std::chrono::nanoseconds now,
+                      const std::string& method, const std::string& path, const std::string& target,
+                      const std::string& body);
 
 // A "ResponseStatus" document as the camera writes it.
 std::string response_status(const std::string& target, int code, const std::string& status,

@@ -44,7 +44,9 @@ std::string RecordedRequest::header(const std::string& name) const {
 class Server {
 public:
     explicit Server(Options o)
-        : options(std::move(o)), auth(options.realm, options.user, options.password) {}
+        : options(std::move(o)),
+          auth(options.realm, options.user, options.password, options.nonce_lifetime),
+          channels(static_cast<std::size_t>(std::max(options.channels, 1))) {}
 
     Options options;
     DigestAuth auth;
@@ -53,7 +55,9 @@ public:
     mutable std::mutex mutex;  // guards everything below
     std::condition_variable stop_cv;
     bool stopping = false;
-    mutable CameraState state;  // settled to the clock's reading even when only read
+    // Settled to the clock's reading even when only read.
+    mutable std::vector<CameraState> channels;
+    unsigned long connections = 0;
     std::vector<RecordedRequest> requests;
     std::map<std::string, std::shared_ptr<const Script>> scripts;
 
@@ -68,7 +72,12 @@ public:
         stop_cv.wait(lock, [this] { return stopping; });
     }
 
+    CameraState& channel(int number) const { return channels.at(number - 1); }
+
     MHD_Result respond(MHD_Connection* connection, const char* method, Exchange& exchange);
+    MHD_Result queue(MHD_Connection* connection, unsigned status, const std::string& body,
+                     const Headers& headers);
+    void add_headers(MHD_Response* response, const Headers& headers) const;
     MHD_Result send_script(MHD_Connection* connection, const std::shared_ptr<const Script>& script,
                            RecordedRequest& r);
     void finish(RecordedRequest& request);
@@ -121,20 +130,14 @@ MHD_Result collect_header(void* cls, MHD_ValueKind, const char* key, const char*
     return MHD_YES;
 }
 
-MHD_Result queue(MHD_Connection* connection, unsigned status, const std::string& body,
-                 const Headers& headers) {
-    MHD_Response* response = MHD_create_response_from_buffer(
-        body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
-    if (response == nullptr) {
-        return MHD_NO;
+// Numbers each connection, so that requests show which one they came on.
+void on_connection(void* cls, MHD_Connection*, void** socket_context,
+                   MHD_ConnectionNotificationCode code) {
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        Server* server = static_cast<Server*>(cls);
+        std::lock_guard<std::mutex> lock(server->mutex);
+        *socket_context = reinterpret_cast<void*>(++server->connections);
     }
-    MHD_add_response_header(response, "Content-Type", "application/xml");
-    for (const auto& h : headers) {
-        MHD_add_response_header(response, h.first.c_str(), h.second.c_str());
-    }
-    const MHD_Result result = MHD_queue_response(connection, status, response);
-    MHD_destroy_response(response);
-    return result;
 }
 
 void* on_uri(void*, const char* uri, MHD_Connection*) {
@@ -168,11 +171,36 @@ MHD_Result on_request(void* cls, MHD_Connection* connection, const char*, const 
 
 }  // namespace
 
+void Server::add_headers(MHD_Response* response, const Headers& headers) const {
+    MHD_add_response_header(response, "Content-Type", "application/xml");
+    for (const auto& h : headers) {
+        MHD_add_response_header(response, h.first.c_str(), h.second.c_str());
+    }
+    if (options.close_connections) {
+        MHD_add_response_header(response, "Connection", "close");
+    }
+}
+
+MHD_Result Server::queue(MHD_Connection* connection, unsigned status, const std::string& body,
+                         const Headers& headers) {
+    MHD_Response* response = MHD_create_response_from_buffer(
+        body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+    if (response == nullptr) {
+        return MHD_NO;
+    }
+    add_headers(response, headers);
+    const MHD_Result result = MHD_queue_response(connection, status, response);
+    MHD_destroy_response(response);
+    return result;
+}
+
 void Server::finish(RecordedRequest& request) {
     std::lock_guard<std::mutex> lock(mutex);
     if (options.log) {
-        std::printf("%s %s %s -> %u\n", request.method.c_str(), request.target.c_str(),
-                    request.authenticated ? "authenticated" : "unauthenticated", request.status);
+        std::printf("%s %s %s -> %u [connection %lu]\n", request.method.c_str(),
+                    request.target.c_str(),
+                    request.authenticated ? "authenticated" : "unauthenticated", request.status,
+                    request.connection);
         std::fflush(stdout);
     }
     if (options.record) {
@@ -214,10 +242,7 @@ MHD_Result Server::send_script(MHD_Connection* connection,
     if (script->transfer == Script::Transfer::Http10) {
         MHD_set_response_options(response, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
     }
-    MHD_add_response_header(response, "Content-Type", "application/xml");
-    for (const auto& h : script->headers) {
-        MHD_add_response_header(response, h.first.c_str(), h.second.c_str());
-    }
+    add_headers(response, script->headers);
     request.status = script->status;
     finish(request);
     const MHD_Result result = MHD_queue_response(connection, script->status, response);
@@ -231,6 +256,14 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     request.target = exchange.target;
     request.body = std::move(exchange.body);
     MHD_get_connection_values(connection, MHD_HEADER_KIND, collect_header, &request.headers);
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    request.connection =
+        info != nullptr ? reinterpret_cast<unsigned long>(info->socket_context) : 0;
+    if (options.answer_delay.count() > 0 && !wait(options.answer_delay)) {
+        finish(request);
+        return MHD_NO;
+    }
     const std::string path = request.target.substr(0, request.target.find('?'));
 
     std::shared_ptr<const Script> script;
@@ -249,14 +282,18 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     }
 
     const std::string authorization = request.header("Authorization");
-    request.authenticated =
-        !authorization.empty() && auth.verify(request.method, request.target, authorization);
+    const auto now = options.clock->now();
+    const DigestAuth::Verdict verdict =
+        authorization.empty() ? DigestAuth::Verdict::Refused
+                              : auth.verify(request.method, request.target, authorization, now);
+    request.authenticated = verdict == DigestAuth::Verdict::Accepted;
     if (!request.authenticated) {
         request.status = 401;
         finish(request);
+        const bool stale = verdict == DigestAuth::Verdict::Stale;
         return queue(connection, 401,
                      response_status(exchange.target, 4, "Invalid Operation", "badAuthorization"),
-                     {{"WWW-Authenticate", auth.challenge()}});
+                     {{"WWW-Authenticate", auth.challenge(now, stale)}});
     }
     if (script) {
         return send_script(connection, script, request);
@@ -264,8 +301,8 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     Answer answer;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        answer = answer_request(state, options.clock->now(), request.method, path, request.target,
-                                request.body);
+        answer = answer_request(channels, options.clock->now(), request.method, path,
+                                request.target, request.body);
     }
     request.status = answer.status;
     finish(request);
@@ -273,7 +310,9 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
 }
 
 CameraSim::CameraSim(Options options) : impl_(new Server(std::move(options))) {
-    impl_->state.since = impl_->options.clock->now();
+    for (CameraState& state : impl_->channels) {
+        state.since = impl_->options.clock->now();
+    }
 }
 
 CameraSim::~CameraSim() {
@@ -295,12 +334,24 @@ void CameraSim::start() {
         impl_->stopping = false;
     }
     // A thread per connection, so a camera scripted to stall one client still serves others.
+    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_POLL;
+    const Options& o = impl_->options;
+    const bool tls = !o.tls_cert.empty();
+    if (tls) {
+        if (MHD_is_feature_supported(MHD_FEATURE_TLS) != MHD_YES) {
+            throw std::runtime_error("this libmicrohttpd has no TLS");
+        }
+        flags |= MHD_USE_TLS;
+    }
+    // Without TLS the two options pass no key: libmicrohttpd reads its option list up to the
+    // first MHD_OPTION_END.
     impl_->daemon = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_POLL,
-        impl_->options.port, nullptr, nullptr, on_request, impl_.get(), MHD_OPTION_SOCK_ADDR,
+        flags, o.port, nullptr, nullptr, on_request, impl_.get(), MHD_OPTION_SOCK_ADDR,
         reinterpret_cast<sockaddr*>(&address), MHD_OPTION_LISTENING_ADDRESS_REUSE, 1U,
         MHD_OPTION_URI_LOG_CALLBACK, on_uri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, on_completed,
-        nullptr, MHD_OPTION_END);
+        nullptr, MHD_OPTION_NOTIFY_CONNECTION, on_connection, impl_.get(),
+        tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END, o.tls_key.c_str(),
+        MHD_OPTION_HTTPS_MEM_CERT, o.tls_cert.c_str(), MHD_OPTION_END);
     if (impl_->daemon == nullptr) {
         throw std::runtime_error("cannot listen on " + impl_->options.address + ":" +
                                  std::to_string(impl_->options.port));
@@ -344,16 +395,27 @@ void CameraSim::clear_scripts() {
     impl_->scripts.clear();
 }
 
-CameraState CameraSim::state() const {
+unsigned long CameraSim::connections() const {
     std::lock_guard<std::mutex> lock(impl_->mutex);
-    settle(impl_->state, impl_->options.clock->now());
-    return impl_->state;
+    return impl_->connections;
 }
 
-void CameraSim::set_state(const CameraState& state) {
+void CameraSim::forget_nonces() {
+    impl_->auth.forget();
+}
+
+CameraState CameraSim::state(int channel) const {
     std::lock_guard<std::mutex> lock(impl_->mutex);
-    impl_->state = state;
-    impl_->state.since = impl_->options.clock->now();
+    CameraState& state = impl_->channel(channel);
+    settle(state, impl_->options.clock->now());
+    return state;
+}
+
+void CameraSim::set_state(const CameraState& state, int channel) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    CameraState& kept = impl_->channel(channel);
+    kept = state;
+    kept.since = impl_->options.clock->now();
 }
 
 const Options& CameraSim::options() const {

@@ -21,7 +21,8 @@ struct RecordedRequest {
     Headers headers;     // in the order received
     std::string body;
     bool authenticated = false;
-    unsigned status = 0;  // the HTTP status answered; 0 when none was sent
+    unsigned status = 0;           // the HTTP status answered; 0 when none was sent
+    unsigned long connection = 0;  // the connection it came on, counted from 1
 
     // The first header of that name (case-insensitive), or "" when there is none.
     std::string header(const std::string& name) const;
@@ -62,6 +63,16 @@ struct Options {
     std::string realm = "PTZ Camera";
     bool log = false;    // one line per request on stdout
     bool record = true;  // keep every request for requests(); off for long benchmark runs
+    int channels = 1;    // PTZ channels 1 to this, each with a state of its own
+    // A nonce is refused as stale this long after its challenge, in the clock's time; zero:
+    // never.
+    std::chrono::nanoseconds nonce_lifetime{0};
+    // Time the camera takes before each answer, challenges included, like a slow camera.
+    std::chrono::milliseconds answer_delay{0};
+    bool close_connections = false;  // "Connection: close" on every answer
+    // https with this certificate and key (PEM texts) instead of plain http.
+    std::string tls_cert;
+    std::string tls_key;
     // The camera moves in the time of this clock; tests give it a ManualClock.
     std::shared_ptr<const Clock> clock = std::make_shared<SteadyClock>();
 };
@@ -84,16 +95,21 @@ public:
 
     std::vector<RecordedRequest> requests() const;
     void clear_requests();
+    // Connections accepted since the start.
+    unsigned long connections() const;
+    // Forgets every Digest nonce it gave out, as a camera does when it restarts.
+    void forget_nonces();
 
     // `path` is matched without the query part; a script for the request's method wins over
     // one for every method.
     void script(const std::string& path, Script script);
     void clear_scripts();
 
-    // The state at the clock's present reading: a move in progress shows where it has got to.
-    CameraState state() const;
-    // Replaces the state from the clock's present reading on.
-    void set_state(const CameraState& state);
+    // A channel's state at the clock's present reading: a move in progress shows where it has
+    // got to.
+    CameraState state(int channel = 1) const;
+    // Replaces a channel's state from the clock's present reading on.
+    void set_state(const CameraState& state, int channel = 1);
 
     const Options& options() const;
 

@@ -87,62 +87,74 @@ std::string md5_hex(const std::string& text) {
     return to_hex(digest, size);
 }
 
-DigestAuth::DigestAuth(std::string realm, std::string user, std::string password)
+DigestAuth::DigestAuth(std::string realm, std::string user, std::string password,
+                       std::chrono::nanoseconds lifetime)
     : realm_(std::move(realm)),
       user_(std::move(user)),
       password_(std::move(password)),
-      opaque_(random_hex(16)) {}
+      opaque_(random_hex(16)),
+      lifetime_(lifetime) {}
 
-std::string DigestAuth::challenge() {
+std::string DigestAuth::challenge(std::chrono::nanoseconds now, bool stale) {
     const std::string nonce = random_hex(16);
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        nonce_counts_[nonce] = 0;
+        nonces_[nonce] = {0, now};
         nonce_order_.push_back(nonce);
         if (nonce_order_.size() > kMaxNonces) {
-            nonce_counts_.erase(nonce_order_.front());
+            nonces_.erase(nonce_order_.front());
             nonce_order_.pop_front();
         }
     }
     return "Digest realm=\"" + realm_ + "\", qop=\"auth\", nonce=\"" + nonce + "\", opaque=\"" +
-           opaque_ + "\", algorithm=MD5";
+           opaque_ + "\", algorithm=MD5" + (stale ? ", stale=true" : "");
 }
 
-bool DigestAuth::verify(const std::string& method, const std::string& uri,
-                        const std::string& authorization) {
+void DigestAuth::forget() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    nonces_.clear();
+    nonce_order_.clear();
+}
+
+DigestAuth::Verdict DigestAuth::verify(const std::string& method, const std::string& uri,
+                                       const std::string& authorization,
+                                       std::chrono::nanoseconds now) {
     auto params = digest_params(authorization);
     if (params["username"] != user_ || params["realm"] != realm_ || params["uri"] != uri ||
         params["qop"] != "auth" || params["nc"].size() != 8 || params["cnonce"].empty()) {
-        return false;
+        return Verdict::Refused;
     }
     const std::string& algorithm = params["algorithm"];
     if (!algorithm.empty() && algorithm != "MD5") {
-        return false;
+        return Verdict::Refused;
     }
     std::uint32_t nc = 0;
     try {
         std::size_t used = 0;
         nc = static_cast<std::uint32_t>(std::stoul(params["nc"], &used, 16));
         if (used != 8) {
-            return false;
+            return Verdict::Refused;
         }
     } catch (const std::exception&) {
-        return false;
+        return Verdict::Refused;
     }
     const std::string ha1 = md5_hex(user_ + ":" + realm_ + ":" + password_);
     const std::string ha2 = md5_hex(method + ":" + uri);
     const std::string expected = md5_hex(ha1 + ":" + params["nonce"] + ":" + params["nc"] + ":" +
                                          params["cnonce"] + ":auth:" + ha2);
     if (params["response"] != expected) {
-        return false;
+        return Verdict::Refused;
     }
     std::lock_guard<std::mutex> lock(mutex_);
-    auto known = nonce_counts_.find(params["nonce"]);
-    if (known == nonce_counts_.end() || nc <= known->second) {
-        return false;
+    auto known = nonces_.find(params["nonce"]);
+    if (known == nonces_.end() || nc <= known->second.count) {
+        return Verdict::Refused;
     }
-    known->second = nc;
-    return true;
+    if (lifetime_.count() > 0 && now - known->second.issued >= lifetime_) {
+        return Verdict::Stale;
+    }
+    known->second.count = nc;
+    return Verdict::Accepted;
 }
 
 }  // namespace sim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -11,27 +12,44 @@ namespace sim {
 // HTTP Digest (MD5, qop "auth") as a camera checks it.
 //
 // Every challenge carries a fresh random nonce, so clients challenged for the same resource at
-// the same moment never share one. A nonce stays valid for later requests, but its nonce count
-// must grow, which refuses replays.
+// the same moment never share one. A nonce stays valid for later requests, for `lifetime` from
+// its challenge (zero: for ever), but its nonce count must grow, which refuses replays.
 class DigestAuth {
 public:
-    DigestAuth(std::string realm, std::string user, std::string password);
+    DigestAuth(std::string realm, std::string user, std::string password,
+               std::chrono::nanoseconds lifetime = {});
 
-    // The value of a WWW-Authenticate header with a new nonce.
-    std::string challenge();
+    enum class Verdict {
+        Accepted,
+        Stale,    // right credentials, but the nonce has outlived its lifetime
+        Refused,  // wrong credentials, an unknown nonce, a replay, or no Digest at all
+    };
 
-    // True when `authorization` (the whole Authorization header) answers one of our challenges
-    // for this user, `method` and `uri` (the request target as sent).
-    bool verify(const std::string& method, const std::string& uri,
-                const std::string& authorization);
+    // The value of a WWW-Authenticate header with a new nonce issued at `now`; `stale` tells the
+    // client that its credentials were right and only the nonce is to be renewed.
+    std::string challenge(std::chrono::nanoseconds now, bool stale = false);
+
+    // How `authorization` (the whole Authorization header) answers our challenges for this user,
+    // `method` and `uri` (the request target as sent), at `now`.
+    Verdict verify(const std::string& method, const std::string& uri,
+                   const std::string& authorization, std::chrono::nanoseconds now);
+
+    // Forgets every nonce, as a camera does when it restarts.
+    void forget();
 
 private:
+    struct Nonce {
+        std::uint32_t count;
+        std::chrono::nanoseconds issued;
+    };
+
     std::string realm_;
     std::string user_;
     std::string password_;
     std::string opaque_;
+    std::chrono::nanoseconds lifetime_;
     std::mutex mutex_;
-    std::unordered_map<std::string, std::uint32_t> nonce_counts_;
+    std::unordered_map<std::string, Nonce> nonces_;
     std::deque<std::string> nonce_order_;
 };
 

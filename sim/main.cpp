@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "camera_sim.h"
@@ -22,10 +24,25 @@ void on_signal(int) {
 int usage(std::FILE* out, int code) {
     std::fprintf(out,
                  "usage: ptz-camera-sim --listen ADDR [--port N] [--user NAME:PASSWORD]\n"
+                 "                      [--channels N] [--tls-cert FILE --tls-key FILE]\n"
+                 "                      [--nonce-lifetime SECONDS] [--answer-delay MS]\n"
+                 "                      [--close-connections]\n"
                  "\n"
                  "Serves a simulated PTZ camera's ISAPI resources over HTTP with Digest\n"
                  "authentication on the IPv4 address ADDR (port 80 unless --port is given)\n"
                  "until interrupted. Credentials default to admin:password.\n"
+                 "\n"
+                 "  --channels N        PTZ channels 1 to N, each moving on its own (default 1);\n"
+                 "                      a channel past N is an unknown resource (404)\n"
+                 "  --tls-cert, --tls-key  serve https with this PEM certificate and key\n"
+                 "  --nonce-lifetime S  refuse a Digest nonce as stale S seconds after its\n"
+                 "                      challenge (default: never)\n"
+                 "  --answer-delay MS   wait MS milliseconds before every answer, challenges\n"
+                 "                      included, as a slow camera does\n"
+                 "  --close-connections answer with \"Connection: close\" and close\n"
+                 "\n"
+                 "Presets (.../presets, .../presets/N, .../presets/N/goto) keep the position of\n"
+                 "the moment they are saved, numbers 1 to %d; goto travels like an absolute move.\n"
                  "\n"
                  "The camera moves in real time:\n"
                  "  continuous motion (PUT .../continuous) turns each axis at its top speed\n"
@@ -38,11 +55,26 @@ int usage(std::FILE* out, int code) {
                  "  zoom       %3g /s,    absoluteZoom %g to %g\n"
                  "  focus, focal length and speeds are set at once\n"
                  "GET .../absoluteEx answers the position of the moment.\n",
-                 sim::kPanDegreesPerSecond, sim::kTiltDegreesPerSecond,
+                 sim::kMaxPresetId, sim::kPanDegreesPerSecond, sim::kTiltDegreesPerSecond,
                  static_cast<double>(sim::kElevationMin), static_cast<double>(sim::kElevationMax),
                  sim::kZoomPerSecond, static_cast<double>(sim::kZoomMin),
                  static_cast<double>(sim::kZoomMax));
     return code;
+}
+
+// A whole number from `low` to `high`, or false.
+bool whole(const char* text, long low, long high, long& out) {
+    char* end = nullptr;
+    out = std::strtol(text, &end, 10);
+    return *text != '\0' && *end == '\0' && out >= low && out <= high;
+}
+
+bool read_file(const char* path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    out = text.str();
+    return in.good() && !out.empty();
 }
 
 }  // namespace
@@ -59,12 +91,37 @@ int main(int argc, char** argv) {
             options.address = argv[++i];
             have_address = true;
         } else if (arg == "--port" && has_value) {
-            char* end = nullptr;
-            const long port = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || port < 1 || port > 65535) {
+            long port = 0;
+            if (!whole(argv[++i], 1, 65535, port)) {
                 return usage(stderr, 64);
             }
             options.port = static_cast<std::uint16_t>(port);
+        } else if (arg == "--channels" && has_value) {
+            long channels = 0;
+            if (!whole(argv[++i], 1, 64, channels)) {
+                return usage(stderr, 64);
+            }
+            options.channels = static_cast<int>(channels);
+        } else if (arg == "--nonce-lifetime" && has_value) {
+            long seconds = 0;
+            if (!whole(argv[++i], 1, 86400, seconds)) {
+                return usage(stderr, 64);
+            }
+            options.nonce_lifetime = std::chrono::seconds(seconds);
+        } else if (arg == "--answer-delay" && has_value) {
+            long ms = 0;
+            if (!whole(argv[++i], 0, 60000, ms)) {
+                return usage(stderr, 64);
+            }
+            options.answer_delay = std::chrono::milliseconds(ms);
+        } else if (arg == "--close-connections") {
+            options.close_connections = true;
+        } else if ((arg == "--tls-cert" || arg == "--tls-key") && has_value) {
+            std::string& pem = arg == "--tls-cert" ? options.tls_cert : options.tls_key;
+            if (!read_file(argv[++i], pem)) {
+                std::fprintf(stderr, "ptz-camera-sim: cannot read %s\n", argv[i]);
+                return 64;
+            }
         } else if (arg == "--user" && has_value) {
             const std::string credentials = argv[++i];
             const std::size_t colon = credentials.find(':');
@@ -77,7 +134,7 @@ int main(int argc, char** argv) {
             return usage(stderr, 64);
         }
     }
-    if (!have_address) {
+    if (!have_address || options.tls_cert.empty() != options.tls_key.empty()) {
         return usage(stderr, 64);
     }
     options.log = true;
@@ -94,8 +151,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ptz-camera-sim: %s\n", e.what());
         return 1;
     }
-    std::printf("ptz-camera-sim: listening on %s:%u\n", options.address.c_str(),
-                static_cast<unsigned>(options.port));
+    std::printf("ptz-camera-sim: listening on %s:%u%s\n", options.address.c_str(),
+                static_cast<unsigned>(options.port), options.tls_cert.empty() ? "" : " (https)");
     std::fflush(stdout);
     while (g_stop == 0) {
         pause();

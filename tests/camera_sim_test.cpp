@@ -133,12 +133,12 @@ class BodyTest : public ::testing::TestWithParam<BodyCase> {};
 
 TEST_P(BodyTest, RefusesWhatACameraWouldRefuse) {
     const BodyCase& c = GetParam();
-    sim::CameraState state;
+    std::vector<sim::CameraState> channels(1);
     const std::string path = c.target.substr(0, c.target.find('?'));
-    const sim::Answer a =
-        sim::answer_request(state, std::chrono::nanoseconds(0), c.method, path, c.target, c.body);
+    const sim::Answer a = sim::answer_request(channels, std::chrono::nanoseconds(0), c.method, path,
+                                              c.target, c.body);
     EXPECT_EQ(a.status, c.status);
-    EXPECT_EQ(state.commands_accepted, c.status == 200 ? 1u : 0u);
+    EXPECT_EQ(channels[0].commands_accepted, c.status == 200 ? 1u : 0u);
     if (c.status == 400) {
         EXPECT_NE(a.body.find("<statusString>Invalid XML Content</statusString>"),
                   std::string::npos);

@@ -1,6 +1,7 @@
-// Every method of the camera object against every way a camera answers: the result code, the
-// error line byte for byte, what the camera received, whether it accepted a command, and that the
-// call ended within the time-outs and a bound on memory.
+// Every method of the camera object against every way a camera answers, with a new connection per
+// request and with a kept session: the result code, the error line byte for byte, what the camera
+// received, whether it accepted a command, and that the call ended within the time-outs and a
+// bound on memory.
 
 #include <array>
 #include <chrono>
@@ -14,19 +15,29 @@
 #include "sim_fixture.h"
 #include "utils/http_client.h"
 
+namespace Ptz {
+bool operator==(const PtzPreset& a, const PtzPreset& b) {
+    return a.id == b.id && a.name == b.name && a.enabled == b.enabled;
+}
+}  // namespace Ptz
+
 namespace {
 
 using namespace testing_support;
 using Camera = Ptz::ZelkoPtzCameraIsapi;
 
 // How an operation judges the answer.
-enum Kind { kInfo, kQuery, kCommand };
+enum Kind { kInfo, kQuery, kCommand, kList };
 // The position query threw std::invalid_argument.
 const int kThrows = -1;
 
 const Ptz::PtzAbsoluteEx kSentinel{-1.0f, -2.0f, -3.0f, -4, -5, -6.0f, -7.0f};
 
-using Record = Ptz::PtzAbsoluteEx;
+// What a query hands back; a failed query leaves both as they were.
+struct Record {
+    Ptz::PtzAbsoluteEx position;
+    std::vector<Ptz::PtzPreset> presets;
+};
 
 struct Op {
     const char* name;
@@ -37,6 +48,7 @@ struct Op {
     std::string body;                   // the body of the last of them
     bool variant = true;                // tried with the accepting camera only
     const char* refusal = nullptr;      // the line of an argument refused, with result 10
+    std::string operation = name;       // in the lines
 };
 
 // reset_zoom's query goes to the camera; what goes wrong with its command is the subject.
@@ -62,6 +74,7 @@ const std::string kInfoPath = "/ISAPI/System/deviceInfo";
 const std::string kAbs = kChannel + "/absoluteEx";
 const std::string kAux = kChannel + "/auxcontrols/1";
 const std::string kCtrl = kChannel + "/continuous";
+const std::string kPresets = kChannel + "/presets";
 
 Op op(const char* name, Kind kind, std::function<int(Camera&, Record&)> call,
       const std::string& path, const char* method, std::string sent_body = "") {
@@ -81,6 +94,14 @@ Op method(Op op) {
     return op;
 }
 
+// An argument that `operation` refuses with `line`, sending nothing.
+Op refused(Op op, const char* operation, const char* line) {
+    op.requests.clear();
+    op.refusal = line;
+    op.operation = operation;
+    return op;
+}
+
 Op aux(const char* name, std::int32_t device, std::int32_t state, const char* children,
        const char* refusal = nullptr) {
     Op op = command(
@@ -90,12 +111,19 @@ Op aux(const char* name, std::int32_t device, std::int32_t state, const char* ch
                                  static_cast<Ptz::PtzStatus>(state));
         },
         kAux, body("PTZAux", children));
-    if (refusal != nullptr) {
-        op.requests.clear();
-        op.refusal = refusal;
-    }
-    return op;
+    op.operation = "set_ptz_aux";
+    return refusal != nullptr ? refused(op, "set_ptz_aux", refusal) : op;
 }
+
+Op set_preset(const char* name, int id, std::string text) {
+    const std::string number = std::to_string(id);
+    return command(
+        name, [id, text](Camera& c) { return c.set_preset(id, text); }, kPresets + "/" + number,
+        body("PTZPreset",
+             "\t<id>" + number + "</id>\n\t<presetName>Dock &amp; &lt;2&gt;" + "</presetName>\n"));
+}
+
+const char* const kBadPresetId = "Please input a preset id of 1 or more.";
 
 Op ctrl(const char* name, Ptz::PtzCtrl values, const char* children) {
     return command(
@@ -107,6 +135,7 @@ Op reset_zoom() {
     Op op = method(command(
         "reset_zoom", [](Camera& c) { return c.reset_zoom(); }, kAbs, position_body("1.000000")));
     op.requests.insert(op.requests.begin(), "GET " + kAbs);
+    op.operation = "set_ptz_absoluteEx";
     return op;
 }
 
@@ -115,8 +144,8 @@ const Op kOps[] = {
         "get_info", kInfo, [](Camera& c, Record&) { return c.get_info(kInfoPath); }, kInfoPath,
         "GET")),
     method(op(
-        "get_ptz_absoluteEx", kQuery, [](Camera& c, Record& p) { return c.get_ptz_absoluteEx(p); },
-        kAbs, "GET")),
+        "get_ptz_absoluteEx", kQuery,
+        [](Camera& c, Record& r) { return c.get_ptz_absoluteEx(r.position); }, kAbs, "GET")),
     method(command(
         "set_ptz_absoluteEx",
         [](Camera& c) {
@@ -130,6 +159,24 @@ const Op kOps[] = {
     method(aux("set_ptz_aux", 0, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>LIGHT</type>\n")),
     method(ctrl("set_ptz_ctrl", {30, -15, 0},
                 "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n")),
+    method(command(
+        "goto_preset", [](Camera& c) { return c.goto_preset(1); }, kPresets + "/1/goto", "")),
+    method(set_preset("set_preset", 2, "Dock & <2>")),
+    method(op(
+        "remove_preset", kCommand, [](Camera& c, Record&) { return c.remove_preset(1); },
+        kPresets + "/1", "DELETE")),
+    method(op(
+        "get_presets", kList, [](Camera& c, Record& r) { return c.get_presets(r.presets); },
+        kPresets, "GET")),
+    refused(command(
+                "PresetIdZero", [](Camera& c) { return c.goto_preset(0); }, kPresets, ""),
+            "goto_preset", kBadPresetId),
+    refused(op(
+                "PresetIdNegative", kCommand,
+                [](Camera& c, Record&) { return c.remove_preset(INT32_MIN); }, kPresets, "DELETE"),
+            "remove_preset", kBadPresetId),
+    refused(set_preset("PresetNameWithControl", 3, std::string("a\0b", 3)), "set_preset",
+            "Please input a preset name without control characters."),
     aux("AuxWiperOff", 1, 1, "\t<id>1</id>\n\t<status>off</status>\n\t<type>WIPER</type>\n"),
     aux("AuxFanOn", 2, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>FAN</type>\n"),
     aux("AuxBothOutOfRange", -1, 5, "", "Please input the correct aux type."),
@@ -150,6 +197,11 @@ const Op kOps[] = {
 
 // What a camera that works would answer to the kind, around `extra` children.
 std::string good_answer(Kind kind, const std::string& extra = "") {
+    if (kind == kList) {
+        return "<PTZPresetList><PTZPreset><id>1</id><presetName>Gate</presetName><enabled>true"
+               "</enabled></PTZPreset>" +
+               extra + "</PTZPresetList>";
+    }
     if (kind == kQuery) {
         return "<PTZAbsoluteEx><elevation>10.5</elevation><azimuth>200.25</azimuth><absoluteZoom>7"
                "</absoluteZoom><focus>100</focus><focalLen>48</focalLen><horizontalSpeed>0.5"
@@ -213,21 +265,21 @@ enum Applies { kAll, kNotResetZoom, kGetOnly, kPutOnly };
 struct Answer {
     const char* name;
     Scripted scripted;         // null: the camera's own answer
-    std::array<int, 3> codes;  // by Kind
+    std::array<int, 4> codes;  // by Kind
     std::string shown = "=";   // the answer as a line shows it; "=": as sent
     const char* address = "127.0.0.1";
     const char* userpwd = kUserPwd;
     Applies applies = kAll;
 };
 
-const std::array<int, 3> kOnlyInfo{0, kThrows, 10}, kNotXml{2, 2, 2}, kFails{1, 1, 1},
-    kGood{0, 0, 0};
+const std::array<int, 4> kOnlyInfo{0, kThrows, 10, 10}, kNotXml{2, 2, 2, 2}, kFails{1, 1, 1, 1},
+    kGood{0, 0, 0, 0};
 
 const Answer kAnswers[] = {
     {"CameraAccepts", nullptr, kGood},
     {"StatusAsCharacterReference",
      scripted("<ResponseStatus><statusString>&#79;K</statusString></ResponseStatus>"),
-     {0, kThrows, 0}},
+     {0, kThrows, 0, 10}},
     {"StatusLowerCase", scripted(status_answer("ok")), kOnlyInfo},
     {"StatusPadded", scripted(status_answer("OK ")), kOnlyInfo},
     {"NotXml", scripted("<html>busy"), kNotXml},
@@ -274,7 +326,7 @@ const Answer kAnswers[] = {
 };
 
 std::string expected_line(const Op& op, int code, const std::string& shown) {
-    const char* const operation = is_reset_zoom(op) ? "set_ptz_absoluteEx" : op.name;
+    const char* const operation = op.operation.c_str();
     const std::string data = "response data: " + shown + ".";
     return code == 1    ? error_line(operation, op.kind == kInfo ? "Fail to complete http get."
                                                                  : "Fail to complete http request.")
@@ -296,14 +348,46 @@ void reset_peak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-using Case = std::tuple<Answer, Op>;
+// How the camera object reaches the camera: the two-argument constructor, a kept session, and
+// channel 3 of a camera with three.
+enum Mode { kNewConnections, kKeptSession, kChannel3 };
+const char* const kModeNames[] = {"", "_KeptSession", "_Channel3"};
 
-class OperationTest : public SimTest, public ::testing::WithParamInterface<Case> {};
+// `path` as it is under channel 3.
+std::string on_channel3(std::string path) {
+    if (path.compare(0, kChannel.size() + 1, kChannel + "/") == 0) {
+        path[kChannel.size() - 1] = '3';
+    }
+    return path;
+}
+
+using Case = std::tuple<Answer, Op, Mode>;
+
+class OperationTest : public SimTest, public ::testing::WithParamInterface<Case> {
+protected:
+    OperationTest() : SimTest(three_channels()) {}
+    static sim::Options three_channels() {
+        sim::Options options;
+        options.channels = 3;
+        return options;
+    }
+};
 
 TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     const Answer& a = std::get<0>(GetParam());
-    const Op& op = std::get<1>(GetParam());
-    set_position({10.5f, 200.25f, 7.0f, 100, 48, 0.5f, 1.5f});
+    Op op = std::get<1>(GetParam());
+    const Mode mode = std::get<2>(GetParam());
+    const int channel = mode == kChannel3 ? 3 : 1;
+    if (mode == kChannel3) {
+        op.path = on_channel3(op.path);
+        for (std::string& r : op.requests) {
+            r = r.substr(0, r.find(' ') + 1) + on_channel3(r.substr(r.find(' ') + 1));
+        }
+    }
+    sim::CameraState state = camera_sim->state(channel);
+    state.position = {10.5f, 200.25f, 7.0f, 100, 48, 0.5f, 1.5f};
+    state.presets[1] = {"Gate", {}};
+    camera_sim->set_state(state, channel);
     std::string shown = a.shown;
     if (a.scripted) {
         sim::Script s = a.scripted(op.kind);
@@ -315,9 +399,13 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     }
     const bool accepting = a.scripted == nullptr && a.codes == kGood;
     const int expected = accepting ? (op.refusal != nullptr ? 10 : 0) : a.codes[op.kind];
-    const unsigned long accepted_before = camera_sim->state().commands_accepted;
-    Camera camera(a.address, a.userpwd);
-    Record record = kSentinel;
+    const unsigned long accepted_before = camera_sim->state(channel).commands_accepted;
+    Ptz::CameraOptions options;
+    options.keep_session = mode == kKeptSession;
+    options.channel = channel;
+    Camera camera(a.address, a.userpwd, options);
+    const Record kept{kSentinel, {{99, "kept", false}}};
+    Record record = kept;
 
     ::testing::internal::CaptureStderr();
     reset_peak();
@@ -332,7 +420,7 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
 
     EXPECT_EQ(code, expected);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), op.refusal != nullptr
-                                                            ? error_line("set_ptz_aux", op.refusal)
+                                                            ? error_line(op.operation, op.refusal)
                                                             : expected_line(op, expected, shown));
     EXPECT_LT(elapsed, std::chrono::seconds(8)) << "past the time-outs";
     if (a.applies == kGetOnly || a.applies == kPutOnly) {
@@ -341,12 +429,14 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
 #ifndef __SANITIZE_ADDRESS__  // whose quarantine keeps freed buffers resident
     EXPECT_LT(peak_kib() - peak_before, 100 * 1024) << "peak resident memory, KiB";
 #endif
-    const Record read{10.5f, 200.25f, 7.0f, 100, 48, 0.5f, 1.5f};
-    if (op.kind == kQuery) {
-        EXPECT_EQ(std::memcmp(&record, expected == 0 ? &read : &kSentinel, sizeof record), 0);
-    }
+    const Ptz::PtzAbsoluteEx read{10.5f, 200.25f, 7.0f, 100, 48, 0.5f, 1.5f};
+    EXPECT_EQ(std::memcmp(&record.position, expected == 0 && op.kind == kQuery ? &read : &kSentinel,
+                          sizeof read),
+              0);
+    const std::vector<Ptz::PtzPreset> listed{{1, "Gate", true}};
+    EXPECT_EQ(record.presets, expected == 0 && op.kind == kList ? listed : kept.presets);
     const bool took = accepting && op.kind == kCommand && op.refusal == nullptr;
-    EXPECT_EQ(camera_sim->state().commands_accepted - accepted_before, took ? 1u : 0u);
+    EXPECT_EQ(camera_sim->state(channel).commands_accepted - accepted_before, took ? 1u : 0u);
     for (const auto& r : camera_sim->requests()) {
         EXPECT_EQ(r.target, op.path) << "a redirect was followed";
         EXPECT_NE(r.header("Authorization").rfind("Basic", 0), 0u) << "the password in clear";
@@ -357,22 +447,30 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
         if (!bodies.empty()) {
             EXPECT_EQ(bodies.back(), op.body);
             EXPECT_EQ(camera_sim->requests().back().header("Content-Type"),
-                      op.kind == kCommand ? "application/xml; charset=\"UTF-8\"" : "");
+                      op.requests.back().rfind("PUT", 0) == 0 ? "application/xml; charset=\"UTF-8\""
+                                                              : "");
         }
     }
 }
 
+// Every answer with every method, in both transports; the variants with the accepting camera;
+// channel 3 with every method.
 std::vector<Case> cases() {
     std::vector<Case> result;
-    for (const Answer& a : kAnswers) {
-        for (const Op& op : kOps) {
-            const std::string name = op.name;
-            const bool applies = a.applies == kAll ||
-                                 (a.applies == kNotResetZoom && name != "reset_zoom") ||
-                                 (a.applies == kGetOnly && name == "get_ptz_absoluteEx") ||
-                                 (a.applies == kPutOnly && name == "set_ptz_ctrl");
-            if ((!op.variant || (a.scripted == nullptr && a.codes == kGood)) && applies) {
-                result.emplace_back(a, op);
+    for (const Mode mode : {kNewConnections, kKeptSession, kChannel3}) {
+        for (const Answer& a : kAnswers) {
+            const bool accepting = a.scripted == nullptr && a.codes == kGood;
+            for (const Op& op : kOps) {
+                const std::string name = op.name;
+                const bool applies = a.applies == kAll ||
+                                     (a.applies == kNotResetZoom && name != "reset_zoom") ||
+                                     (a.applies == kGetOnly && name == "get_ptz_absoluteEx") ||
+                                     (a.applies == kPutOnly && name == "set_ptz_ctrl");
+                const bool tried = op.variant ? accepting && mode == kNewConnections
+                                              : mode != kChannel3 || accepting;
+                if (tried && applies) {
+                    result.emplace_back(a, op, mode);
+                }
             }
         }
     }
@@ -382,7 +480,8 @@ std::vector<Case> cases() {
 INSTANTIATE_TEST_SUITE_P(Matrix, OperationTest, ::testing::ValuesIn(cases()),
                          [](const ::testing::TestParamInfo<Case>& info) {
                              return std::string(std::get<0>(info.param).name) + "_" +
-                                    std::get<1>(info.param).name;
+                                    std::get<1>(info.param).name +
+                                    kModeNames[std::get<2>(info.param)];
                          });
 
 // What the camera's methods never send: a body with a zero byte, and a POST.

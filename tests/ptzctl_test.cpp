@@ -238,7 +238,7 @@ const Case kCases[] = {
 
 class PtzctlTest : public SimTest, public ::testing::WithParamInterface<Case> {
 protected:
-    PtzctlTest() : SimTest(true) {}
+    PtzctlTest() : SimTest(sim::Options(), true) {}
 };
 
 TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {

@@ -49,8 +49,7 @@ inline std::string error_line(const std::string& operation, const std::string& m
 // It moves only when the test advances its clock, unless the test asks for the real one.
 class SimTest : public ::testing::Test {
 protected:
-    explicit SimTest(bool real_clock = false) {
-        sim::Options options;
+    explicit SimTest(sim::Options options = sim::Options(), bool real_clock = false) {
         if (!real_clock) {
             options.clock = clock;
         }

@@ -37,9 +37,11 @@ bool HttpSession::request(const HttpRequest& request, std::string& response) {
     if (!perform(request, response, kRequestTimeoutMs, status)) {
         return false;
     }
-    // libcurl answers a refusal marked stale itself. A refusal of a challenge the camera has
-    // forgotten carries a new one, which libcurl has taken: one more try, in the time left.
-    if (status == 401 && challenged_) {
+    // libcurl answers a refusal marked stale itself. A refusal of a challenge that was good
+    // before means that the camera has forgotten it; the refusal carries a new one, which libcurl
+    // has taken: one more try, in the time left. A refusal after a refusal is a wrong password,
+    // and trying again would only count against the account on the camera.
+    if (status == 401 && accepted_) {
         const long spent = static_cast<long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
         if (spent >= kRequestTimeoutMs) {
@@ -50,7 +52,7 @@ bool HttpSession::request(const HttpRequest& request, std::string& response) {
             return false;
         }
     }
-    challenged_ = true;
+    accepted_ = status != 401;
     return true;
 }
 

@@ -13,7 +13,8 @@ namespace Utils {
 // command is one request once the first has been challenged. A camera that closed the
 // connection gets a new one. A camera that no longer knows the kept challenge (it expired, or
 // the camera restarted) refuses the request with 401 before acting on it; the request is then
-// sent once more with the challenge of that refusal, within the same 5-second bound.
+// sent once more with the challenge of that refusal, within the same 5-second bound. A refusal
+// that follows a refusal is not tried again: the credentials are wrong.
 //
 // Requests must not overlap.
 class HttpSession {
@@ -33,7 +34,7 @@ private:
 
     CURL* curl_ = nullptr;
     curl_slist* content_type_ = nullptr;
-    bool challenged_ = false;  // a challenge from an earlier answer is held
+    bool accepted_ = false;  // the last request got past the camera's Digest check
 };
 
 }  // namespace Utils
