@@ -1,0 +1,164 @@
+// Reaching the camera as it is deployed: https with the site's CA, a pinned key or no check, a port
+// of its own, a kept session over TLS; certificates that must not pass; and options that make
+// every method refuse. Each row runs a query and a command.
+
+#include <fstream>
+#include <sstream>
+
+#include "ptz/zelko_ptz_camera_isapi.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace testing_support;
+using Camera = Ptz::ZelkoPtzCameraIsapi;
+
+std::string cert(const std::string& name) {
+    return std::string(ZELKO_TEST_CERTS) + "/" + name;
+}
+
+std::string read(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+struct TransportCase {
+    const char* name;
+    const char* served;  // the camera's certificate and key; "" for plain http
+    int port;            // the camera listens here
+    const char* address;
+    std::function<void(Ptz::CameraOptions&)> options;
+    int code;                  // of both methods
+    std::string refusal = "";  // the line of a bad option
+    int commands = 1;          // of each method, on one object
+    unsigned long connections = 0;
+};
+
+Ptz::CameraOptions https() {
+    Ptz::CameraOptions o;
+    o.https = true;
+    return o;
+}
+
+// https to `served` trusting the test CA.
+auto trusting_the_ca = [](Ptz::CameraOptions& o) {
+    o = https();
+    o.ca_file = cert("test-ca.pem");
+};
+
+const std::string kBadPort =
+    "Bad option port: 65536; it takes 1 to 65535, or 0 for the scheme's own.";
+
+const TransportCase kCases[] = {
+    {"CaFileOnTheDefaultPort", "localhost", 443, "localhost", trusting_the_ca, 0},
+    {"PinnedKeyOfASelfSignedCamera", "self-signed", 443, "localhost",
+     [](Ptz::CameraOptions& o) {
+         o = https();
+         o.pinned_key = read(cert("self-signed.pin"));
+     },
+     0},
+    {"WrongPin", "self-signed", 443, "localhost",
+     [](Ptz::CameraOptions& o) {
+         o = https();
+         o.pinned_key = "sha256//AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=";
+     },
+     1},
+    {"PinAndCaFileMustBothHold", "self-signed", 443, "localhost",
+     [](Ptz::CameraOptions& o) {
+         trusting_the_ca(o);
+         o.pinned_key = read(cert("self-signed.pin"));
+     },
+     1},
+    {"CertificateForAnotherName", "other-name", 443, "localhost", trusting_the_ca, 1},
+    {"CertificateOfAnotherCa", "localhost", 443, "localhost",
+     [](Ptz::CameraOptions& o) {
+         o = https();
+         o.ca_file = cert("other-ca.pem");
+     },
+     1},
+    {"SelfSignedAgainstTheSystemCas", "self-signed", 443, "localhost",
+     [](Ptz::CameraOptions& o) { o = https(); }, 1},
+    {"NoVerification", "self-signed", 443, "localhost",
+     [](Ptz::CameraOptions& o) {
+         o = https();
+         o.verify_peer = false;
+     },
+     0},
+    {"HttpsToAPlainCamera", "", 443, "127.0.0.1",
+     [](Ptz::CameraOptions& o) {
+         trusting_the_ca(o);
+         o.port = 443;
+     },
+     1},
+    {"PlainHttpToAnHttpsCamera", "localhost", 80, "localhost", [](Ptz::CameraOptions&) {}, 1},
+    {"PortOfItsOwn", "", 8080, "127.0.0.1", [](Ptz::CameraOptions& o) { o.port = 8080; }, 0},
+    {"KeptSessionShakesHandsOnce", "localhost", 443, "localhost",
+     [](Ptz::CameraOptions& o) {
+         trusting_the_ca(o);
+         o.keep_session = true;
+     },
+     0, "", 3, 1},
+    {"PortPastTheRange", "", 80, "127.0.0.1", [](Ptz::CameraOptions& o) { o.port = 65536; }, 10,
+     kBadPort},
+    {"ChannelZero", "", 80, "127.0.0.1", [](Ptz::CameraOptions& o) { o.channel = 0; }, 10,
+     "Bad option channel: 0; it takes 1 or more."},
+    {"CaFileWithoutHttps", "", 80, "127.0.0.1",
+     [](Ptz::CameraOptions& o) { o.ca_file = cert("test-ca.pem"); }, 10,
+     "Bad option ca_file: it needs https."},
+    {"PinWithoutHttps", "", 80, "127.0.0.1",
+     [](Ptz::CameraOptions& o) { o.pinned_key = read(cert("self-signed.pin")); }, 10,
+     "Bad option pinned_key: it needs https."},
+    {"NoVerificationWithoutHttps", "", 80, "127.0.0.1",
+     [](Ptz::CameraOptions& o) { o.verify_peer = false; }, 10,
+     "Bad option verify_peer: false needs https."},
+    {"PinNotInLibcurlsForm", "", 80, "127.0.0.1",
+     [](Ptz::CameraOptions& o) {
+         o = https();
+         o.pinned_key = read(cert("self-signed.pin")) + ";sha256//x";
+     },
+     10,
+     "Bad option pinned_key: it takes sha256// and the base64 SHA-256 of the key, several joined "
+     "by ;."},
+};
+
+class TransportTest : public SimTest, public ::testing::WithParamInterface<TransportCase> {
+protected:
+    TransportTest() : SimTest(options()) {}
+    static sim::Options options() {
+        sim::Options o;
+        o.port = static_cast<std::uint16_t>(GetParam().port);
+        if (*GetParam().served != '\0') {
+            o.tls_cert = read(cert(std::string(GetParam().served) + ".pem"));
+            o.tls_key = read(cert(std::string(GetParam().served) + ".key"));
+        }
+        return o;
+    }
+};
+
+TEST_P(TransportTest, ReachesTheCameraOrRefusesAsItShould) {
+    const TransportCase& c = GetParam();
+    Ptz::CameraOptions options;
+    c.options(options);
+    Camera camera(c.address, kUserPwd, options);
+    for (int i = 0; i < c.commands; ++i) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), c.code);
+        EXPECT_EQ(camera.set_ptz_ctrl({1, 2, 3}), c.code);
+        const std::string get = c.code == 1 ? "Fail to complete http get." : c.refusal;
+        const std::string put = c.code == 1 ? "Fail to complete http request." : c.refusal;
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  c.code == 0 ? "" : error_line("get_info", get) + error_line("set_ptz_ctrl", put));
+    }
+    EXPECT_EQ(sent().size(), c.code == 0 ? 2u * c.commands : 0u);
+    if (c.connections != 0) {
+        EXPECT_EQ(camera_sim->connections(), c.connections);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Transport, TransportTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<TransportCase>& info) {
+                             return info.param.name;
+                         });
+
+}  // namespace
