@@ -4,32 +4,56 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ptz/answer_echo.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "ptzctl_args.h"
 #include "ptzctl_output.h"
 #include "ptzctl_poll.h"
-#include "utils/http_client.h"
-#include "utils/xml_parser.h"
 
 namespace {
 
-const int kBadArguments = 64;
 const int kBadPositionAnswer = 3;
 
-// `get PATH` goes through the public HTTP client and judges the answer as get_info() does, but
-// also shows it.
-int get(const ptzctl::Invocation& in) {
-    Utils::HttpClient client;
+// Every command sends on one kept session: a `goto` reads, then sends, and --wait and watch poll.
+Ptz::CameraOptions camera_options(const ptzctl::Connection& c) {
+    Ptz::CameraOptions options;
+    options.keep_session = true;
+    options.https = c.https;
+    options.port = c.port;
+    options.channel = c.channel;
+    options.ca_file = c.ca_file;
+    options.pinned_key = c.pin;
+    options.verify_peer = !c.insecure;
+    return options;
+}
+
+// What went wrong in get_info(), which `get` says in its own words.
+struct Failure {
+    int code = 0;
+    std::string message;
+};
+
+void keep_failure(void* user, const char*, int code, const char* message) {
+    *static_cast<Failure*>(user) = {code, message};
+}
+
+// `get PATH` judges the answer as get_info() does, but also shows it.
+int get(const ptzctl::Invocation& in, Ptz::CameraOptions options) {
+    Failure failure;
+    options.error_sink = keep_failure;
+    options.error_sink_user = &failure;
+    Ptz::ZelkoPtzCameraIsapi camera(in.camera.host, in.camera.userpwd, options);
     std::string answer;
-    if (!client.get("http://" + in.host + ":80" + in.args[0], in.userpwd, answer)) {
-        std::fprintf(stderr, "ptzctl: the HTTP transfer did not complete\n");
-        return 1;
+    const int code = camera.get_info(in.argument, answer);
+    if (code == 1 || code == 10) {
+        std::fprintf(stderr, "ptzctl: %s\n",
+                     code == 1 ? "the HTTP transfer did not complete" : failure.message.c_str());
+        return code;
     }
     // The answer is the camera's: on a terminal its control bytes are shown, not obeyed; a pipe
     // or a file gets it exact.
@@ -38,12 +62,10 @@ int get(const ptzctl::Invocation& in) {
     } else {
         std::fwrite(answer.data(), 1, answer.size(), stdout);
     }
-    Utils::XmlParser parser;
-    if (!parser.parse(answer)) {
+    if (code == 2) {
         std::fprintf(stderr, "ptzctl: the answer is not well-formed XML\n");
-        return 2;
     }
-    return 0;
+    return code;
 }
 
 // The commands that send one request (move --for two, goto a query first).
@@ -75,23 +97,47 @@ int send(Ptz::ZelkoPtzCameraIsapi& camera, const ptzctl::Invocation& in) {
     if (c == "zoom-reset") {
         return camera.reset_zoom();
     }
+    if (c == "preset goto") {
+        return camera.goto_preset(in.preset);
+    }
+    if (c == "preset set") {
+        return camera.set_preset(in.preset,
+                                 in.preset_name.value_or("Preset " + std::to_string(in.preset)));
+    }
+    if (c == "preset remove") {
+        return camera.remove_preset(in.preset);
+    }
     const Ptz::PtzAux aux = c == "light"   ? Ptz::PtzAux::Light
                             : c == "wiper" ? Ptz::PtzAux::Wiper
                                            : Ptz::PtzAux::Fan;
-    return camera.set_ptz_aux(aux, in.args[0] == "on" ? Ptz::PtzStatus::On : Ptz::PtzStatus::Off);
+    return camera.set_ptz_aux(aux, in.argument == "on" ? Ptz::PtzStatus::On : Ptz::PtzStatus::Off);
 }
 
 int run(const ptzctl::Invocation& in) {
-    if (in.command == "get") {
-        return get(in);
+    const Ptz::CameraOptions options = camera_options(in.camera);
+    if (in.camera.insecure) {
+        std::fprintf(stderr,
+                     "ptzctl: warning: --insecure: the camera's certificate is not checked, so "
+                     "anyone on the path can pose as the camera and read what is sent\n");
     }
-    Ptz::ZelkoPtzCameraIsapi camera(in.host, in.userpwd);
+    if (in.command == "get") {
+        return get(in, options);
+    }
+    Ptz::ZelkoPtzCameraIsapi camera(in.camera.host, in.camera.userpwd, options);
     const std::string& c = in.command;
     if (c == "position") {
         Ptz::PtzAbsoluteEx p{};
         const int code = camera.get_ptz_absoluteEx(p);
         if (code == 0) {
             ptzctl::print_position(p, in.json);
+        }
+        return code;
+    }
+    if (c == "preset list") {
+        std::vector<Ptz::PtzPreset> presets;
+        const int code = camera.get_presets(presets);
+        if (code == 0) {
+            ptzctl::print_presets(presets, in.json);
         }
         return code;
     }
@@ -114,14 +160,9 @@ int run(const ptzctl::Invocation& in) {
 
 int main(int argc, char** argv) {
     ptzctl::Invocation in;
-    std::string error;
-    if (!ptzctl::parse_arguments(argc, argv, std::getenv("PTZCTL_USER"), in, error)) {
-        std::fprintf(stderr, "ptzctl: %s\n\n%s", error.c_str(), ptzctl::kUsage);
-        return kBadArguments;
-    }
-    if (in.command.empty()) {
-        std::fputs(ptzctl::kUsage, stdout);
-        return 0;
+    const int parsed = ptzctl::parse_arguments(argc, argv, in);
+    if (parsed >= 0) {
+        return parsed;
     }
     try {
         return run(in);

@@ -22,4 +22,8 @@ std::string json_object(const Fields& fields);
 // `position`: one value per line under its name, or one JSON object.
 void print_position(const Ptz::PtzAbsoluteEx& p, bool json);
 
+// `preset list`: one preset per line, its number and its name, or one JSON array of objects. A
+// name is the camera's: its control bytes are shown, not obeyed.
+void print_presets(const std::vector<Ptz::PtzPreset>& presets, bool json);
+
 }  // namespace ptzctl

@@ -35,7 +35,8 @@ expect_files libzelko-ptz-camera-isapi1 \
 cmake_dir=./usr/lib/cmake/ZelkoPtzCameraIsapi
 expect_files libzelko-ptz-camera-isapi-dev \
     "./usr/include/zelko_ptz_camera_isapi/ptz/camera_options.h ./usr/include/zelko_ptz_camera_isapi/ptz/ptz_types.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_camera_isapi.h ./usr/include/zelko_ptz_camera_isapi/utils/export.h ./usr/include/zelko_ptz_camera_isapi/utils/http_client.h ./usr/include/zelko_ptz_camera_isapi/utils/xml_parser.h $cmake_dir/ZelkoPtzCameraIsapiConfig.cmake $cmake_dir/ZelkoPtzCameraIsapiConfigVersion.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets-CONFIG.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets.cmake ./usr/lib/libzelko_ptz_camera_isapi.so ./usr/lib/pkgconfig/zelko_ptz_camera_isapi.pc "
-expect_files zelko-ptz-camera-isapi-tools "./usr/bin/ptz-camera-sim ./usr/bin/ptzctl "
+expect_files zelko-ptz-camera-isapi-tools \
+    "./usr/bin/ptz-camera-sim ./usr/bin/ptzctl ./usr/share/bash-completion/completions/ptzctl "
 
 pkg=libzelko-ptz-camera-isapi1
 expect_depends $pkg "libcurl4 (>=" "libpugixml1v5 (>=" "libstdc++6 (>=" "libc6 (>="
@@ -43,6 +44,10 @@ pkg=libzelko-ptz-camera-isapi-dev
 expect_depends $pkg "libzelko-ptz-camera-isapi1 (= $version)" libcurl4-openssl-dev libpugixml-dev
 pkg=zelko-ptz-camera-isapi-tools
 expect_depends $pkg "libzelko-ptz-camera-isapi1 (= $version)" "libmicrohttpd12 (>=" "libssl3 (>="
+# CLI11 is compiled into ptzctl: no package needs it at run time.
+for deb in libzelko-ptz-camera-isapi-dev zelko-ptz-camera-isapi-tools; do
+    case $(depends $deb) in *cli11*) echo "$deb depends on CLI11"; failed=1 ;; esac
+done
 
 if [ -n "${ZELKO_PYTHON:-}" ]; then
     site=./usr/lib/python$("$ZELKO_PYTHON" -c 'import sys; print("%d.%d" % sys.version_info[:2])')/dist-packages

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,12 +23,18 @@ struct Outcome {
     std::string err;
 };
 
+using Environment = std::vector<std::pair<const char*, std::string>>;
+
 struct Invocation {
     std::vector<std::string> args;
     const char* env_user = nullptr;  // PTZCTL_USER; unset when null
     bool terminal = false;           // stdout and stderr on one pseudo-terminal, read as `out`
     int interrupt_after_ms = 0;      // SIGINT then
+    Environment env = {};            // more of it; XDG_CONFIG_HOME is a folder of the test's
 };
+
+// The folder ptzctl finds camera files in, one per test process.
+const std::string kConfigHome = "/tmp/ptzctl-test-" + std::to_string(getpid());
 
 Outcome ptzctl(Invocation in) {
     char paths[2][24] = {"/tmp/ptzctl-out-XXXXXX", "/tmp/ptzctl-err-XXXXXX"};
@@ -41,6 +48,10 @@ Outcome ptzctl(Invocation in) {
             dup2(files[1], 2);
         }
         in.env_user != nullptr ? setenv("PTZCTL_USER", in.env_user, 1) : unsetenv("PTZCTL_USER");
+        setenv("XDG_CONFIG_HOME", kConfigHome.c_str(), 1);
+        for (const auto& variable : in.env) {
+            setenv(variable.first, variable.second.c_str(), 1);
+        }
         std::vector<char*> argv;
         for (auto& a : in.args) {
             argv.push_back(&a[0]);
@@ -84,6 +95,7 @@ const std::string kAbs = kChannel + "/absoluteEx";
 const std::string kCtrl = kChannel + "/continuous";
 const std::string kAux = kChannel + "/auxcontrols/1";
 const std::string kHome = kChannel + "/homeposition/goto";
+const std::string kPresets = kChannel + "/presets";
 
 struct Case {
     const char* name;
@@ -95,6 +107,9 @@ struct Case {
     std::string body_has = "";           // in the last of them
     std::string script_path = "";        // answered with `script_body` instead of the camera
     std::string script_body = "";
+    void (*camera)(sim::Options&) = nullptr;  // a camera set up otherwise
+    std::string file = "";                    // the camera file "lab", when given
+    mode_t file_mode = 0600;
 };
 
 Invocation cam(std::vector<std::string> args, bool terminal = false) {
@@ -129,17 +144,43 @@ Case answered(Case c, std::string path, std::string body) {
     return c;
 }
 
-// A run refused with exit 64, its reason and the usage.
-Case refused(const char* name, std::vector<std::string> args, const std::string& reason) {
-    return prints(name, {std::move(args)}, 64, "", "ptzctl: " + reason + "\n\nusage: ptzctl*");
+// A run refused with exit 64 and its reason.
+Case refused(const char* name, Invocation in, const std::string& reason) {
+    return prints(name, std::move(in), 64, "", "ptzctl: " + reason + "\n");
 }
 
 Case bad_host(const char* name, const std::string& host) {
-    return refused(name, {"--host", host, "--user", "a:b", "home"},
-                   "--host takes a host name, an IPv4 address or a bracketed IPv6 address, "
+    return refused(name, {{"--host", host, "--user", "a:b", "home"}},
+                   "--host: takes a host name, an IPv4 address or a bracketed IPv6 address, "
                    "without scheme, port, path, query, user or spaces: " +
                        host);
 }
+
+// The camera file "lab" holds `file`, with `mode`.
+Case with_file(Case c, std::string file, mode_t mode = 0600) {
+    c.file = std::move(file);
+    c.file_mode = mode;
+    return c;
+}
+
+Case on(Case c, void (*camera)(sim::Options&)) {
+    c.camera = camera;
+    return c;
+}
+
+void two_channels(sim::Options& o) {
+    o.channels = 2;
+}
+
+Invocation with_env(Invocation in, Environment env) {
+    in.env = std::move(env);
+    return in;
+}
+
+const std::string kPresetList =
+    "<PTZPresetList><PTZPreset><id>1</id><presetName>Gate</presetName><enabled>true</enabled>"
+    "</PTZPreset><PTZPreset><id>7</id><presetName>Dock \"2\" \x1b</presetName><enabled>false"
+    "</enabled></PTZPreset></PTZPresetList>";
 
 const std::string kSample = "*     89.500    200.250    1.500   29000       48   0.500   1.500\n";
 const std::string kJsonTail =
@@ -216,20 +257,76 @@ const Case kCases[] = {
            "{\"t\":*,\"elevation\":89.5,\"azimuth\":200.25,\"absoluteZoom\":1.5," + kJsonTail),
     prints("WatchEndsOnCtrlC", {cam({"watch", "--json"}).args, nullptr, false, 300}, 0,
            "{\"t\":*}\n"),
+    on(took(prints("HttpsTrustingTheCaFile",
+                   {{"--host", "localhost", "--user", kUserPwd, "--https", "--ca-file",
+                     cert("test-ca.pem"), "stop"}},
+                   0, ""),
+            {"PUT " + kCtrl}),
+       [](sim::Options& o) { serve_https(o, "localhost"); }),
+    on(prints("InsecureWarnsEachTime",
+              {{"--host", "localhost", "--user", kUserPwd, "--https", "--insecure", "stop"}}, 0, "",
+              "ptzctl: warning: --insecure: the camera's certificate is not checked*\n"),
+       [](sim::Options& o) { serve_https(o, "self-signed"); }),
+    on(sends("PortOfItsOwn", cam({"--port", "8080", "stop"}), {"PUT " + kCtrl}),
+       [](sim::Options& o) { o.port = 8080; }),
+    on(sends("Channel2", cam({"home", "--channel", "2"}),
+             {"PUT /ISAPI/PTZCtrl/channels/2/homeposition/goto"}),
+       two_channels),
+    answered(prints("PresetList", cam({"preset", "list"}), 0,
+                    "   1  Gate\n   7  Dock \"2\" \\x1b (disabled)\n"),
+             kPresets, kPresetList),
+    answered(prints("PresetListJson", cam({"preset", "list", "--json"}), 0,
+                    "[{\"id\":1,\"name\":\"Gate\",\"enabled\":true},{\"id\":7,\"name\":\"Dock "
+                    "\\\"2\\\" \\u001b\",\"enabled\":false}]\n"),
+             kPresets, kPresetList),
+    sends("PresetSetNamedByItsNumber", cam({"preset", "set", "4"}), {"PUT " + kPresets + "/4"},
+          "<presetName>Preset 4</presetName>"),
+    sends("PresetSetNamed", cam({"preset", "set", "5", "Dock 2"}), {"PUT " + kPresets + "/5"},
+          "<presetName>Dock 2</presetName>"),
+    prints("PresetGotoWaitSettles", cam({"preset", "goto", "1", "--wait"}), 0,
+           "settled: elevation 10, azimuth 20, absoluteZoom 2\n"),
+    sends("PresetRemove", cam({"preset", "remove", "1"}), {"DELETE " + kPresets + "/1"}),
+    prints("PresetUnknown", cam({"preset", "goto", "9"}), 10, "",
+           "\x1b[31m[Error] [goto_preset] Fail to get node name in xml, response data: <?xml*"),
+    sends("HostFromTheEnvironment",
+          with_env({{"--user", kUserPwd, "home"}}, {{"PTZCTL_HOST", "127.0.0.1"}}),
+          {"PUT " + kHome}),
+    sends("FlagBeatsTheEnvironment", with_env(cam({"home"}), {{"PTZCTL_HOST", "127.0.0.99"}}),
+          {"PUT " + kHome}),
+    on(with_file(sends("CameraFileBeatsTheEnvironment",
+                       with_env({{"--camera", "lab", "home"}}, {{"PTZCTL_CHANNEL", "1"}}),
+                       {"PUT /ISAPI/PTZCtrl/channels/2/homeposition/goto"}),
+                 "host = \"127.0.0.1\"\nuser = \"admin:password\"\nchannel = 2\n"),
+       two_channels),
+    with_file(
+        sends("CommandLineBeatsTheCameraFile", cam({"--camera", "lab", "home"}), {"PUT " + kHome}),
+        "host = \"127.0.0.99\"\nuser = \"admin:wrong\"\n"),
+    with_file(refused("CameraFileUnknownKey", {{"--camera", "lab", "home"}},
+                      "*/ptzctl/lab.toml: unknown key hots"),
+              "hots = \"127.0.0.1\"\n"),
+    with_file(refused("CameraFileBadValue", {{"--camera", "lab", "home"}},
+                      "*/ptzctl/lab.toml: port: takes 1 to 65535: 70000"),
+              "port = 70000\n"),
+    with_file(refused("CameraFilePasswordReadableByOthers", {{"--camera", "lab", "home"}},
+                      "*/ptzctl/lab.toml: holds a password and others than its owner may read "
+                      "it; chmod 600 it, or keep the password in PTZCTL_USER"),
+              "host = \"127.0.0.1\"\nuser = \"admin:password\"\n", 0644),
+    refused("CameraFileMissing", {{"--camera", "nope", "home"}},
+            "*/ptzctl/nope.toml was not readable (missing?)"),
     prints("Help", {{"--help"}}, 0,
-           "usage: ptzctl --host ADDRESS*goto*--wait*watch*--count*PTZCTL_USER*4 --wait: the "
-           "camera settled elsewhere; 5 --wait: timed*"),
-    refused("NoHost", {"--user", "a:b", "home"}, "--host is required"),
-    refused("UnknownOption", cam({"home", "--fast", "1"}).args, "unknown option: --fast"),
-    refused("MissingValue", {"--host"}, "--host needs a value"),
-    refused("MovePastTheIntRange", cam({"move", "1", "2", "2147483648"}).args,
-            "move needs three integers: PAN TILT ZOOM"),
-    refused("MoveForZero", cam({"move", "1", "2", "3", "--for", "0"}).args,
-            "--for needs a number of seconds between 0 and 3600"),
-    refused("WaitElsewhere", cam({"stop", "--wait"}).args,
-            "--wait belongs to goto, home and zoom-reset"),
-    refused("CountZero", cam({"watch", "--count", "0"}).args,
-            "--count needs a positive whole number"),
+           "*Usage: ptzctl [OPTIONS] SUBCOMMAND*--host*--camera*goto*watch*preset*PTZCTL_USER*4 "
+           "--wait: the camera settled elsewhere; 5 --wait: timed*"),
+    prints("CommandHelp", {{"preset", "goto", "--help"}}, 0,
+           "move to preset N\nUsage: ptzctl preset goto [OPTIONS] N*--wait*--timeout*"),
+    refused("NoHost", {{"--user", "a:b", "home"}}, "--host is required"),
+    refused("UnknownOption", cam({"home", "--fast", "1"}),
+            "The following arguments were not expected: 1 --fast"),
+    refused("MovePastTheIntRange", cam({"move", "1", "2", "2147483648"}),
+            "ZOOM: not a whole number: 2147483648"),
+    refused("MoveForZero", cam({"move", "1", "2", "3", "--for", "0"}),
+            "--for: needs seconds between 0 and 3600: 0"),
+    refused("CountZero", cam({"watch", "--count", "0"}),
+            "--count: needs a positive whole number: 0"),
     bad_host("HostWithPort", "127.0.0.1:8080"),
     bad_host("HostWithPathAndQuery", "127.0.0.1/ISAPI/x?y="),
     bad_host("HostWithScheme", "http://cam"),
@@ -238,14 +335,32 @@ const Case kCases[] = {
 
 class PtzctlTest : public SimTest, public ::testing::WithParamInterface<Case> {
 protected:
-    PtzctlTest() : SimTest(sim::Options(), true) {}
+    PtzctlTest() : SimTest(options(), true) {}
+    static sim::Options options() {
+        sim::Options o;
+        if (GetParam().camera != nullptr) {
+            GetParam().camera(o);
+        }
+        return o;
+    }
+    void TearDown() override { std::system(("rm -rf " + kConfigHome).c_str()); }
 };
 
 TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
     const Case& c = GetParam();
-    set_position({89.5f, 200.25f, 1.5f, 29000, 48, 0.5f, 1.5f}, {89.5f, 201.0f, 1.5f, 29000, 48});
+    sim::CameraState state = camera_sim->state();
+    state.position = {89.5f, 200.25f, 1.5f, 29000, 48, 0.5f, 1.5f};
+    state.home = {89.5f, 201.0f, 1.5f, 29000, 48};
+    state.presets[1] = {"Gate", {10.0f, 20.0f, 2.0f}};
+    camera_sim->set_state(state);
     if (!c.script_path.empty()) {
         camera_sim->script(c.script_path, answer(c.script_body, "GET"));
+    }
+    if (!c.file.empty()) {
+        const std::string path = kConfigHome + "/ptzctl/lab.toml";
+        ASSERT_EQ(std::system(("mkdir -p " + kConfigHome + "/ptzctl").c_str()), 0);
+        std::ofstream(path) << c.file;
+        ASSERT_EQ(chmod(path.c_str(), c.file_mode), 0);
     }
     const Outcome run = ptzctl(c.in);
     EXPECT_EQ(run.status, c.status);
@@ -258,6 +373,9 @@ TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
     }
     if (!c.sent.empty()) {
         EXPECT_EQ(requests, c.sent);
+        // One kept session: only the first request is challenged.
+        EXPECT_EQ(camera_sim->requests().size(), requests.size() + 1);
+        EXPECT_EQ(camera_sim->connections(), 1u);
     }
     if (!c.body_has.empty()) {
         ASSERT_FALSE(bodies.empty());

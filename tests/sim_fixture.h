@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,24 @@ inline sim::Script answer(const std::string& body, const std::string& method = "
     script.body = body;
     script.method = method;
     return script;
+}
+
+// A file the run made for the tests: a certificate, a key, a pin.
+inline std::string cert(const std::string& name) {
+    return std::string(ZELKO_TEST_CERTS) + "/" + name;
+}
+
+inline std::string read_file(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+// A camera that serves https on 443 with the certificate and key `name`.
+inline void serve_https(sim::Options& o, const std::string& name) {
+    o.port = 443;
+    o.tls_cert = read_file(cert(name + ".pem"));
+    o.tls_key = read_file(cert(name + ".key"));
 }
 
 // A library error line as written to stderr.

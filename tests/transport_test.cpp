@@ -2,9 +2,6 @@
 // of its own, a kept session over TLS; certificates that must not pass; and options that make
 // every method refuse. Each row runs a query and a command.
 
-#include <fstream>
-#include <sstream>
-
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
 
@@ -12,16 +9,6 @@ namespace {
 
 using namespace testing_support;
 using Camera = Ptz::ZelkoPtzCameraIsapi;
-
-std::string cert(const std::string& name) {
-    return std::string(ZELKO_TEST_CERTS) + "/" + name;
-}
-
-std::string read(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
 
 struct TransportCase {
     const char* name;
@@ -55,7 +42,7 @@ const TransportCase kCases[] = {
     {"PinnedKeyOfASelfSignedCamera", "self-signed", 443, "localhost",
      [](Ptz::CameraOptions& o) {
          o = https();
-         o.pinned_key = read(cert("self-signed.pin"));
+         o.pinned_key = read_file(cert("self-signed.pin"));
      },
      0},
     {"WrongPin", "self-signed", 443, "localhost",
@@ -67,7 +54,7 @@ const TransportCase kCases[] = {
     {"PinAndCaFileMustBothHold", "self-signed", 443, "localhost",
      [](Ptz::CameraOptions& o) {
          trusting_the_ca(o);
-         o.pinned_key = read(cert("self-signed.pin"));
+         o.pinned_key = read_file(cert("self-signed.pin"));
      },
      1},
     {"CertificateForAnotherName", "other-name", 443, "localhost", trusting_the_ca, 1},
@@ -107,7 +94,7 @@ const TransportCase kCases[] = {
      [](Ptz::CameraOptions& o) { o.ca_file = cert("test-ca.pem"); }, 10,
      "Bad option ca_file: it needs https."},
     {"PinWithoutHttps", "", 80, "127.0.0.1",
-     [](Ptz::CameraOptions& o) { o.pinned_key = read(cert("self-signed.pin")); }, 10,
+     [](Ptz::CameraOptions& o) { o.pinned_key = read_file(cert("self-signed.pin")); }, 10,
      "Bad option pinned_key: it needs https."},
     {"NoVerificationWithoutHttps", "", 80, "127.0.0.1",
      [](Ptz::CameraOptions& o) { o.verify_peer = false; }, 10,
@@ -115,7 +102,7 @@ const TransportCase kCases[] = {
     {"PinNotInLibcurlsForm", "", 80, "127.0.0.1",
      [](Ptz::CameraOptions& o) {
          o = https();
-         o.pinned_key = read(cert("self-signed.pin")) + ";sha256//x";
+         o.pinned_key = read_file(cert("self-signed.pin")) + ";sha256//x";
      },
      10,
      "Bad option pinned_key: it takes sha256// and the base64 SHA-256 of the key, several joined "
@@ -127,11 +114,10 @@ protected:
     TransportTest() : SimTest(options()) {}
     static sim::Options options() {
         sim::Options o;
-        o.port = static_cast<std::uint16_t>(GetParam().port);
         if (*GetParam().served != '\0') {
-            o.tls_cert = read(cert(std::string(GetParam().served) + ".pem"));
-            o.tls_key = read(cert(std::string(GetParam().served) + ".key"));
+            serve_https(o, GetParam().served);
         }
+        o.port = static_cast<std::uint16_t>(GetParam().port);
         return o;
     }
 };
