@@ -2,14 +2,17 @@
 
 #include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "ptz/zelko_ptz_camera_isapi.h"
 
@@ -39,13 +42,15 @@ class PtzStatus(_enum.Enum):
 
 
 class CameraError(Exception):
-    """A camera method returned a non-zero result code. The library has written its error
-    line to stderr. `code` is the result code, `operation` the method called."""
+    """A camera method returned a non-zero result code. `code` is the result code,
+    `operation` the method called and `message` the library's error line: the text after
+    "[Error] [<operation>] ", which also went to the logger "zelko_ptz" (or to stderr)."""
 
-    def __init__(self, operation: str, code: int) -> None:
-        super().__init__(f"{operation} failed with result code {code}")
+    def __init__(self, operation: str, code: int, message: str = "") -> None:
+        super().__init__(f"{operation} failed with result code {code}: {message}")
         self.operation = operation
         self.code = code
+        self.message = message
 
 
 class TransferError(CameraError):
@@ -100,17 +105,60 @@ struct type_caster<Ptz::PtzStatus> {
 
 namespace {
 
+// An error line as the library hands it over.
+struct Line {
+    std::string operation;
+    int code;
+    std::string message;
+};
+
+// Runs while the GIL is released, so it only keeps the line for the call to report.
+void keep_line(void* user, const char* operation, int code, const char* message) {
+    try {
+        static_cast<std::vector<Line>*>(user)->push_back({operation, code, message});
+    } catch (...) {  // out of memory: the line is lost, the result code is not
+    }
+}
+
 // One camera. The library requires that calls on one object do not overlap; Python threads
 // may share a Camera, so its calls take turns here.
 struct Camera {
-    Camera(std::string address, std::string userpwd)
-        : camera(std::move(address), std::move(userpwd)) {}
+    Camera(std::string address, std::string userpwd, bool keep_session, bool https, int port,
+           int channel, std::string ca_file, std::string pinned_key, bool verify_peer,
+           bool stderr_lines)
+        : stderr_lines(stderr_lines),
+          camera(std::move(address), std::move(userpwd),
+                 {keep_session, https, port, channel, std::move(ca_file), std::move(pinned_key),
+                  verify_peer, keep_line, &lines}) {}
+    std::vector<Line> lines;  // of the call running
+    const bool stderr_lines;
     Ptz::ZelkoPtzCameraIsapi camera;
     std::mutex turn;
 };
 
+// A camera's text as Python text; bytes that are not UTF-8 become U+FFFD.
+py::str text(const std::string& bytes) {
+    return py::reinterpret_steal<py::str>(
+        PyUnicode_DecodeUTF8(bytes.data(), static_cast<Py_ssize_t>(bytes.size()), "replace"));
+}
+
+// Hands the call's lines to the logger "zelko_ptz", or writes them to stderr as the library
+// does without a sink.
+void report(const Camera& c, const std::vector<Line>& lines) {
+    for (const Line& line : lines) {
+        if (c.stderr_lines) {
+            std::fprintf(stderr, "\x1b[31m[Error] [%s] %s\n\x1b[0m\n", line.operation.c_str(),
+                         line.message.c_str());
+        } else {
+            py::module_::import("logging")
+                .attr("getLogger")("zelko_ptz")
+                .attr("error")("[%s] %s", line.operation, text(line.message));
+        }
+    }
+}
+
 // Raises the exception class of a non-zero result code.
-void check(int code, const char* operation) {
+void check(int code, const char* operation, const std::vector<Line>& lines) {
     if (code == 0) {
         return;
     }
@@ -119,7 +167,8 @@ void check(int code, const char* operation) {
                              : code == 10 ? "CameraRejectedError"
                                           : "CameraError";
     const py::object type = g_module.attr(name);
-    PyErr_SetObject(type.ptr(), type(operation, code).ptr());
+    const py::str message = text(lines.empty() ? std::string() : lines.back().message);
+    PyErr_SetObject(type.ptr(), type(operation, code, message).ptr());
     throw py::error_already_set();
 }
 
@@ -128,10 +177,13 @@ void check(int code, const char* operation) {
 template <typename Call>
 void run(Camera& c, const char* operation, Call call) {
     int code = 0;
+    std::vector<Line> lines;
     try {
         py::gil_scoped_release released;
         std::lock_guard<std::mutex> lock(c.turn);
+        c.lines.clear();
         code = call(c.camera);
+        lines.swap(c.lines);
     } catch (const std::invalid_argument& e) {
         throw py::value_error(std::string("the camera's position answer is not numbers (") +
                               e.what() + ")");
@@ -139,7 +191,8 @@ void run(Camera& c, const char* operation, Call call) {
         throw py::value_error(std::string("the camera's position answer is out of range (") +
                               e.what() + ")");
     }
-    check(code, operation);
+    report(c, lines);
+    check(code, operation, lines);
 }
 
 // A camera method that returns only its result code.
@@ -197,15 +250,20 @@ bool same_ctrl(const Ptz::PtzCtrl& a, const Ptz::PtzCtrl& b) {
     return a.pan == b.pan && a.tilt == b.tilt && a.zoom == b.zoom;
 }
 
+bool same_preset(const Ptz::PtzPreset& a, const Ptz::PtzPreset& b) {
+    return a.id == b.id && a.name == b.name && a.enabled == b.enabled;
+}
+
 }  // namespace
 
 PYBIND11_MODULE(zelko_ptz, m) {
     g_module = m;
     m.doc() =
-        "Steer a network PTZ camera over its ISAPI interface (HTTP Digest, port 80).\n\n"
+        "Steer a network PTZ camera over its ISAPI interface (HTTP Digest).\n\n"
         "The same library as the C++ interface: every method performs one synchronous exchange\n"
         "bounded by 5-second time-outs, without holding the GIL. A non-zero result code raises\n"
-        "CameraError (one subclass per code); the library also writes its error line to stderr.";
+        "CameraError (one subclass per code) with the library's error line as .message; the line\n"
+        "also goes to the logger \"zelko_ptz\" at ERROR.";
     py::exec(kPythonPart, m.attr("__dict__"));
 
     py::class_<Ptz::PtzAbsoluteEx> position(
@@ -258,13 +316,42 @@ PYBIND11_MODULE(zelko_ptz, m) {
         });
     value_type(ctrl, same_ctrl);
 
+    py::class_<Ptz::PtzPreset> preset(
+        m, "PtzPreset", "A position the camera keeps under a number, as it lists it.");
+    preset
+        .def(py::init([](int id, std::string name, bool enabled) {
+                 return Ptz::PtzPreset{id, std::move(name), enabled};
+             }),
+             py::kw_only(), py::arg("id"), py::arg("name") = "", py::arg("enabled") = true)
+        .def_readwrite("id", &Ptz::PtzPreset::id)
+        .def_property(
+            "name", [](const Ptz::PtzPreset& p) { return text(p.name); },
+            [](Ptz::PtzPreset& p, std::string name) { p.name = std::move(name); })
+        .def_readwrite("enabled", &Ptz::PtzPreset::enabled)
+        .def("__repr__", [](const Ptz::PtzPreset& p) {
+            return "PtzPreset(id=" + std::to_string(p.id) +
+                   ", name=" + py::repr(text(p.name)).cast<std::string>() +
+                   ", enabled=" + (p.enabled ? "True" : "False") + ")";
+        });
+    value_type(preset, same_preset);
+
     using C = Ptz::ZelkoPtzCameraIsapi;
     py::class_<Camera>(m, "Camera",
                        "One network PTZ camera. Methods return None or raise CameraError; a Camera "
                        "may be shared between threads, whose calls on it take turns.")
-        .def(py::init<std::string, std::string>(), py::arg("address"), py::arg("userpwd"),
+        .def(py::init<std::string, std::string, bool, bool, int, int, std::string, std::string,
+                      bool, bool>(),
+             py::arg("address"), py::arg("userpwd"), py::kw_only(), py::arg("keep_session") = false,
+             py::arg("https") = false, py::arg("port") = 0, py::arg("channel") = 1,
+             py::arg("ca_file") = "", py::arg("pinned_key") = "", py::arg("verify_peer") = true,
+             py::arg("stderr_lines") = false,
              "address: a host name, an IPv4 address or a bracketed IPv6 literal, without "
-             "scheme or port; userpwd: \"name:password\". Nothing is sent.")
+             "scheme or port; userpwd: \"name:password\". Nothing is sent. keep_session keeps "
+             "one connection and the Digest challenge, so that a command costs one request. "
+             "https, port (0: 80 or 443), channel, ca_file, pinned_key (sha256//<base64>) and "
+             "verify_peer reach a camera as it is deployed; a bad one makes every method raise "
+             "CameraRejectedError. Error lines go to the logger \"zelko_ptz\" at ERROR, or to "
+             "stderr with stderr_lines.")
         .def("__copy__", [](const Camera&) { throw py::type_error("a Camera cannot be copied"); })
         .def(
             "__deepcopy__",
@@ -293,5 +380,21 @@ PYBIND11_MODULE(zelko_ptz, m) {
         .def("set_ptz_aux", method("set_ptz_aux", &C::set_ptz_aux), py::arg("aux"),
              py::arg("status"), "Switch the light, the wiper or the fan on or off.")
         .def("set_ptz_ctrl", method("set_ptz_ctrl", &C::set_ptz_ctrl), py::arg("ctrl"),
-             "Send one continuous-motion request; the values are sent as given.");
+             "Send one continuous-motion request; the values are sent as given.")
+        .def("goto_preset", method("goto_preset", &C::goto_preset), py::arg("id"),
+             "Travel to the preset `id` (1 or more).")
+        .def("set_preset", method("set_preset", &C::set_preset), py::arg("id"), py::arg("name"),
+             "Save the present position as preset `id` under `name`; a name with control "
+             "characters other than tab, line feed and carriage return is refused.")
+        .def("remove_preset", method("remove_preset", &C::remove_preset), py::arg("id"),
+             "Forget the preset `id`.")
+        .def(
+            "get_presets",
+            [](Camera& c) {
+                std::vector<Ptz::PtzPreset> presets;
+                run(c, "get_presets",
+                    [&presets](C& camera) { return camera.get_presets(presets); });
+                return presets;
+            },
+            "The presets the camera keeps, as a list of PtzPreset.");
 }

@@ -1,4 +1,8 @@
-"""Steer a network PTZ camera over its ISAPI interface (HTTP Digest, port 80)."""
+"""Steer a network PTZ camera over its ISAPI interface (HTTP Digest).
+
+A non-zero result code raises CameraError with the library's error line as `.message`; the line
+also goes to the logger "zelko_ptz" at ERROR (or to stderr, with Camera(..., stderr_lines=True)).
+"""
 
 import enum
 from typing import ClassVar, NoReturn
@@ -17,11 +21,12 @@ class PtzStatus(enum.Enum):
     Off = 1
 
 class CameraError(Exception):
-    """A camera method returned a non-zero result code; the library wrote its error line."""
+    """A camera method returned a non-zero result code."""
 
     operation: str
     code: int
-    def __init__(self, operation: str, code: int) -> None: ...
+    message: str
+    def __init__(self, operation: str, code: int, message: str = "") -> None: ...
 
 class TransferError(CameraError):
     """Result code 1: the HTTP transfer did not complete."""
@@ -70,10 +75,35 @@ class PtzCtrl:
     def __copy__(self) -> PtzCtrl: ...
     def __deepcopy__(self, memo: object) -> PtzCtrl: ...
 
+class PtzPreset:
+    """A position the camera keeps under a number, as it lists it."""
+
+    id: int
+    name: str
+    enabled: bool
+    __hash__: ClassVar[None]  # type: ignore[assignment]
+    def __init__(self, *, id: int, name: str = "", enabled: bool = True) -> None: ...
+    def __eq__(self, other: object) -> bool: ...
+    def __copy__(self) -> PtzPreset: ...
+    def __deepcopy__(self, memo: object) -> PtzPreset: ...
+
 class Camera:
     """One network PTZ camera; methods return None or raise CameraError."""
 
-    def __init__(self, address: str, userpwd: str) -> None: ...
+    def __init__(
+        self,
+        address: str,
+        userpwd: str,
+        *,
+        keep_session: bool = False,
+        https: bool = False,
+        port: int = 0,
+        channel: int = 1,
+        ca_file: str = "",
+        pinned_key: str = "",
+        verify_peer: bool = True,
+        stderr_lines: bool = False,
+    ) -> None: ...
     def __copy__(self) -> NoReturn: ...
     def __deepcopy__(self, memo: object) -> NoReturn: ...
     def get_info(self, path: str) -> None: ...
@@ -83,3 +113,7 @@ class Camera:
     def reset_position(self) -> None: ...
     def set_ptz_aux(self, aux: PtzAux, status: PtzStatus) -> None: ...
     def set_ptz_ctrl(self, ctrl: PtzCtrl) -> None: ...
+    def goto_preset(self, id: int) -> None: ...
+    def set_preset(self, id: int, name: str) -> None: ...
+    def remove_preset(self, id: int) -> None: ...
+    def get_presets(self) -> list[PtzPreset]: ...

@@ -45,6 +45,12 @@ Step at(float elevation, float azimuth, float zoom) {
         EXPECT_EQ(p.absoluteZoom, zoom);
     };
 }
+Step save(int id) {
+    return send([id](Camera& c) { return c.set_preset(id, "Gate"); });
+}
+Step recall(int id) {
+    return send([id](Camera& c) { return c.goto_preset(id); });
+}
 const Step kHome = send([](Camera& c) { return c.reset_position(); });
 const Step kResetZoom = send([](Camera& c) { return c.reset_zoom(); });
 
@@ -78,6 +84,10 @@ const MotionCase kMotions[] = {
      {ctrl(100, 0, 0), wait(0.25), ctrl(0, 0, 0), wait(1), at(0, 30, 1), go(0, 180, 1), wait(0.5),
       ctrl(0, 0, 0), wait(1), at(0, 90, 1)}},
     {"HomeTravels", {}, {kHome, wait(0.125), at(-7.5f, 15, 2), wait(1), at(-10, 90, 2)}},
+    {"PresetKeepsThePositionOfItsSavingAndTravelsBackTheShortWay",
+     {0, 340, 4},
+     {ctrl(100, 0, 0), wait(0.125), save(3), ctrl(0, 0, 0), go(0, 20, 4), wait(1), recall(3),
+      wait(0.125), at(0, 5, 4), wait(1), at(0, 355, 4)}},
     {"ZoomResetTravels", {0, 0, 5}, {kResetZoom, wait(0.25), at(0, 0, 3), wait(1), at(0, 0, 1)}},
 };
 

@@ -12,6 +12,7 @@
 ZELKO_FUZZ_TARGET(xml_parse);
 ZELKO_FUZZ_TARGET(position_answer);
 ZELKO_FUZZ_TARGET(build_round_trip);
+ZELKO_FUZZ_TARGET(preset_list);
 
 namespace {
 
@@ -44,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpusTest,
                          ::testing::Values(std::make_pair("xml_parse", fuzz_xml_parse),
                                            std::make_pair("position_answer", fuzz_position_answer),
                                            std::make_pair("build_round_trip",
-                                                          fuzz_build_round_trip)),
+                                                          fuzz_build_round_trip),
+                                           std::make_pair("preset_list", fuzz_preset_list)),
                          [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace

@@ -33,10 +33,14 @@ def answers():
     bodies = {}
 
     class Handler(http.server.BaseHTTPRequestHandler):
+        def log_message(self, *args):
+            pass
+
         def do_GET(self):
             self.send_response(200)
             self.end_headers()
-            self.wfile.write(bodies[self.path].encode())
+            body = bodies[self.path]
+            self.wfile.write(body if isinstance(body, bytes) else body.encode())
 
     server = http.server.HTTPServer(("127.0.0.2", 80), Handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -75,22 +79,44 @@ def test_every_method_returns_none_and_the_camera_follows(camera, call, state):
         time.sleep(0.02)
 
 
-@pytest.mark.parametrize("address, userpwd, call, error, code, line", [
+@pytest.mark.parametrize("address, userpwd, call, error, code, message", [
     ("127.0.0.99", USER, lambda c: c.set_ptz_ctrl(z.PtzCtrl(0, 0, 0)), z.TransferError, 1,
-     "[set_ptz_ctrl] Fail to complete http request."),
+     "Fail to complete http request."),
     ("127.0.0.2", USER, lambda c: c.get_info("/not-xml"), z.AnswerNotXmlError, 2,
-     "[get_info] Fail to parse reponse data, response data: busy\\x07."),
+     "Fail to parse reponse data, response data: busy\\x07 \ufffd."),
     ("127.0.0.1", "admin:wrong", lambda c: c.reset_position(), z.CameraRejectedError, 10,
-     "[reset_position] Fail to get node name in xml, response data: <?xml"),
+     "Fail to get node name in xml, response data: <?xml"),
+    ("127.0.0.1", USER, lambda c: c.goto_preset(0), z.CameraRejectedError, 10,
+     "Please input a preset id of 1 or more."),
 ])
-def test_each_result_code_raises_its_class(camera, answers, capfd, address, userpwd, call, error,
-                                           code, line):
-    answers["/not-xml"] = "busy\a"
+@pytest.mark.parametrize("stderr_lines", [False, True])
+def test_each_result_code_raises_its_class_with_the_line(camera, answers, capfd, caplog, address,
+                                                         userpwd, call, error, code, message,
+                                                         stderr_lines):
+    answers["/not-xml"] = b"busy\a \xff"
     with pytest.raises(error) as raised:
-        call(z.Camera(address, userpwd))
+        call(z.Camera(address, userpwd, stderr_lines=stderr_lines))
+    operation = call.__code__.co_names[0]
     assert isinstance(raised.value, z.CameraError)
-    assert (raised.value.code, raised.value.operation) == (code, call.__code__.co_names[0])
-    assert line in capfd.readouterr().err
+    assert (raised.value.code, raised.value.operation) == (code, operation)
+    assert raised.value.message.startswith(message)
+    line = f"\x1b[31m[Error] [{operation}] {raised.value.message}\n\x1b[0m\n"
+    logged = [(r.name, r.levelname, r.getMessage()) for r in caplog.records]
+    assert capfd.readouterr().err == (line if stderr_lines else "")
+    assert logged == ([] if stderr_lines else
+                      [("zelko_ptz", "ERROR", f"[{operation}] {raised.value.message}")])
+
+
+def test_presets_are_saved_listed_visited_and_forgotten(camera):
+    camera.set_ptz_absoluteEx(z.PtzAbsoluteEx(elevation=5, azimuth=6, absoluteZoom=1))
+    camera.set_preset(4, "Dock & 2")
+    assert camera.get_presets() == [z.PtzPreset(id=4, name="Dock & 2")]
+    assert repr(camera.get_presets()[0]) == "PtzPreset(id=4, name='Dock & 2', enabled=True)"
+    camera.goto_preset(4)
+    camera.remove_preset(4)
+    assert camera.get_presets() == []
+    with pytest.raises(z.CameraRejectedError):
+        camera.goto_preset(4)
 
 
 @pytest.mark.parametrize("elevation, what", [("high", "not numbers (stof)"),

@@ -1,0 +1,31 @@
+// Any bytes as a preset list: the reader never crashes, hangs or leaks, and hands back either
+// every entry of a "PTZPresetList" or, on failure, the caller's list as it was.
+#include <string>
+#include <vector>
+
+#include "fuzz_target.h"
+#include "ptz/preset_list.h"
+#include "utils/xml_parser.h"
+
+ZELKO_FUZZ_TARGET(preset_list) {
+    const std::string answer(reinterpret_cast<const char*>(data), size);
+    Utils::XmlParser parser;
+    if (!parser.parse(answer)) {
+        return 0;
+    }
+    const Ptz::PtzPreset kept{-1, "kept", false};
+    std::vector<Ptz::PtzPreset> presets{kept};
+    std::vector<std::map<std::string, std::string>> entries;
+    const bool listed = parser.get_entries("PTZPresetList", "PTZPreset", entries);
+    if (!Ptz::presets_from_answer(parser, presets)) {
+        ZELKO_FUZZ_CHECK(presets.size() == 1 && presets[0].id == kept.id &&
+                         presets[0].name == kept.name);
+        return 0;
+    }
+    ZELKO_FUZZ_CHECK(listed && presets.size() == entries.size());
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        ZELKO_FUZZ_CHECK(presets[i].id >= 0 && std::to_string(presets[i].id) == entries[i]["id"]);
+        ZELKO_FUZZ_CHECK(presets[i].name == entries[i]["presetName"]);
+    }
+    return 0;
+}
