@@ -13,7 +13,8 @@ namespace {
 bool parse_id(const std::string& text, int& id) {
     const char* const end = text.data() + text.size();
     // from_chars takes a sign; an id has none.
-    return !text.empty() && text[0] != '-' && std::from_chars(text.data(), end, id).ptr == end;
+    const auto read = std::from_chars(text.data(), end, id);
+    return !text.empty() && text[0] != '-' && read.ptr == end && read.ec == std::errc();
 }
 
 }  // namespace

@@ -199,7 +199,8 @@ const Op kOps[] = {
 std::string good_answer(Kind kind, const std::string& extra = "") {
     if (kind == kList) {
         return "<PTZPresetList><PTZPreset><id>1</id><presetName>Gate</presetName><enabled>true"
-               "</enabled></PTZPreset>" +
+               "</enabled></PTZPreset><PTZPreset><enabled>false</enabled><presetName>Dock &amp; 2"
+               "</presetName><id>7</id></PTZPreset>" +
                extra + "</PTZPresetList>";
     }
     if (kind == kQuery) {
@@ -260,7 +261,7 @@ const std::string kGzip(
 
 // Which operations an answer is tried with: faults of the address or the credentials reach
 // reset_zoom's query rather than its command, and the slow faults one operation of a kind each.
-enum Applies { kAll, kNotResetZoom, kGetOnly, kPutOnly };
+enum Applies { kAll, kNotResetZoom, kGetOnly, kPutOnly, kListOnly };
 
 struct Answer {
     const char* name;
@@ -323,6 +324,14 @@ const Answer kAnswers[] = {
      kOnlyInfo},
     {"WrongCredentials", nullptr, kOnlyInfo, "", "127.0.0.1", "admin:wrong", kNotResetZoom},
     {"Chunked", good([](sim::Script& s) { s.transfer = sim::Script::Transfer::Chunked; }), kGood},
+    {"PresetIdPastTheIntRange",
+     scripted("<PTZPresetList><PTZPreset><id>1</id></PTZPreset><PTZPreset><id>2147483648</id>"
+              "</PTZPreset></PTZPresetList>"),
+     kOnlyInfo, "=", "127.0.0.1", kUserPwd, kListOnly},
+    {"PresetWithoutId",
+     scripted("<PTZPresetList><PTZPreset><presetName>Gate</presetName></PTZPreset>"
+              "</PTZPresetList>"),
+     kOnlyInfo, "=", "127.0.0.1", kUserPwd, kListOnly},
 };
 
 std::string expected_line(const Op& op, int code, const std::string& shown) {
@@ -433,7 +442,9 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     EXPECT_EQ(std::memcmp(&record.position, expected == 0 && op.kind == kQuery ? &read : &kSentinel,
                           sizeof read),
               0);
-    const std::vector<Ptz::PtzPreset> listed{{1, "Gate", true}};
+    // The camera's own list holds one preset.
+    std::vector<Ptz::PtzPreset> listed{{1, "Gate", true}, {7, "Dock & 2", false}};
+    listed.resize(a.scripted ? 2 : 1);
     EXPECT_EQ(record.presets, expected == 0 && op.kind == kList ? listed : kept.presets);
     const bool took = accepting && op.kind == kCommand && op.refusal == nullptr;
     EXPECT_EQ(camera_sim->state(channel).commands_accepted - accepted_before, took ? 1u : 0u);
@@ -465,7 +476,8 @@ std::vector<Case> cases() {
                 const bool applies = a.applies == kAll ||
                                      (a.applies == kNotResetZoom && name != "reset_zoom") ||
                                      (a.applies == kGetOnly && name == "get_ptz_absoluteEx") ||
-                                     (a.applies == kPutOnly && name == "set_ptz_ctrl");
+                                     (a.applies == kPutOnly && name == "set_ptz_ctrl") ||
+                                     (a.applies == kListOnly && name == "get_presets");
                 const bool tried = op.variant ? accepting && mode == kNewConnections
                                               : mode != kChannel3 || accepting;
                 if (tried && applies) {
