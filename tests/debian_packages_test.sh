@@ -34,7 +34,7 @@ expect_files libzelko-ptz-camera-isapi1 \
     "./usr/lib/libzelko_ptz_camera_isapi.so.1 ./usr/lib/libzelko_ptz_camera_isapi.so.$version "
 cmake_dir=./usr/lib/cmake/ZelkoPtzCameraIsapi
 expect_files libzelko-ptz-camera-isapi-dev \
-    "./usr/include/zelko_ptz_camera_isapi/ptz/camera_options.h ./usr/include/zelko_ptz_camera_isapi/ptz/ptz_types.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_camera_isapi.h ./usr/include/zelko_ptz_camera_isapi/utils/export.h ./usr/include/zelko_ptz_camera_isapi/utils/http_client.h ./usr/include/zelko_ptz_camera_isapi/utils/xml_parser.h $cmake_dir/ZelkoPtzCameraIsapiConfig.cmake $cmake_dir/ZelkoPtzCameraIsapiConfigVersion.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets-CONFIG.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets.cmake ./usr/lib/libzelko_ptz_camera_isapi.so ./usr/lib/pkgconfig/zelko_ptz_camera_isapi.pc "
+    "./usr/include/zelko_ptz_camera_isapi/ptz/camera_options.h ./usr/include/zelko_ptz_camera_isapi/ptz/ptz_types.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_c.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_camera_isapi.h ./usr/include/zelko_ptz_camera_isapi/utils/export.h ./usr/include/zelko_ptz_camera_isapi/utils/http_client.h ./usr/include/zelko_ptz_camera_isapi/utils/xml_parser.h $cmake_dir/ZelkoPtzCameraIsapiConfig.cmake $cmake_dir/ZelkoPtzCameraIsapiConfigVersion.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets-CONFIG.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets.cmake ./usr/lib/libzelko_ptz_camera_isapi.so ./usr/lib/pkgconfig/zelko_ptz_camera_isapi.pc "
 expect_files zelko-ptz-camera-isapi-tools \
     "./usr/bin/ptz-camera-sim ./usr/bin/ptzctl ./usr/share/bash-completion/completions/ptzctl "
 

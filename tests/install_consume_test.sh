@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the built library into a temporary prefix, builds both examples against that prefix
-# alone, and reads a simulated camera's position with each.
+# Installs the built library into a temporary prefix, builds the examples against that prefix
+# alone (the C one with the C compiler and pkg-config's flags only), and reads a simulated
+# camera's position with each.
 set -euo pipefail
 source_dir=$1
 build_dir=$2
@@ -19,14 +20,18 @@ grep -q "ZelkoPtzCameraIsapi_DIR:PATH=$prefix/" "$work/cmake/CMakeCache.txt" \
 
 PKG_CONFIG_PATH=$prefix/lib/pkgconfig "$source_dir/examples/pkg-config/build.sh" \
     "$work/read_position_pc"
+# A C host needs no C++ flags: the C compiler, strict C99, and what pkg-config gives.
+PKG_CONFIG_PATH=$prefix/lib/pkgconfig ${CC:-cc} -std=c99 -Wall -Wextra -Werror -pedantic \
+    -o "$work/read_position_c" "$source_dir/examples/c/read_position.c" \
+    $(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs zelko_ptz_camera_isapi)
 [ "$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --modversion zelko_ptz_camera_isapi)" = "$version" ]
 requires=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --print-requires-private \
     zelko_ptz_camera_isapi | tr '\n' ' ')
 [ "$requires" = "libcurl pugixml " ] || { echo "Requires.private is wrong: $requires"; exit 1; }
 
-# Both link the installed library, not the build tree's.
+# All link the installed library, not the build tree's.
 export LD_LIBRARY_PATH=$prefix/lib
-for program in "$work/cmake/read_position" "$work/read_position_pc"; do
+for program in "$work/cmake/read_position" "$work/read_position_pc" "$work/read_position_c"; do
     # Read whole before matching: grep -q would close the pipe early and fail it under pipefail.
     libraries=$(ldd "$program")
     [[ "$libraries" == *"libzelko_ptz_camera_isapi.so.1 => $prefix/lib/"* ]] \
@@ -38,7 +43,9 @@ sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do grep -q listening "$work/sim.log" && break; sleep 0.1; done
 
-programs=("$work/cmake/read_position" "$work/read_position_pc")
+programs=("$work/cmake/read_position" "$work/read_position_pc" "$work/read_position_c")
+# ctypes finds the C interface in the installed .so with no compiler and no binding.
+programs+=("python3 $source_dir/examples/python/ctypes_position.py")
 # The Python module, when built, is imported from the prefix, away from the build tree.
 if [ -n "${ZELKO_PYTHON:-}" ]; then
     site=$(dirname "$(find "$prefix" -name 'zelko_ptz.cpython-*.so')")

@@ -13,7 +13,7 @@ def main() -> int:
     try:
         p = camera.get_ptz_absoluteEx()
     except zelko_ptz.CameraError as error:
-        return error.code  # the library has written the reason to stderr
+        return error.code  # error.message says why; the logger "zelko_ptz" has it too
     print(f"elevation {p.elevation:g} azimuth {p.azimuth:g} zoom {p.absoluteZoom:g} focus {p.focus}")
     return 0
 

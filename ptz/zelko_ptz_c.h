@@ -1,0 +1,170 @@
+/**
+ * @file zelko_ptz_c.h
+ * The library's C interface, for C hosts and for any language that loads a shared library
+ * through a foreign-function interface (C#, Go, Rust, Node, Python's ctypes). It drives the
+ * same camera object as the C++ interface: the same requests, bytes, result codes and error
+ * lines. Compiles as C99 and as C++.
+ *
+ * No function lets an exception or a signal of the library's own out: every failure is a result
+ * code. A handle must not be used by two threads at once; separate handles are independent.
+ */
+#ifndef ZELKO_PTZ_C_H
+#define ZELKO_PTZ_C_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "../utils/export.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/** @name Result codes
+ * 0, 1, 2 and 10 are the C++ methods' own; the others are the C interface's. */
+/**@{*/
+#define ZELKO_PTZ_OK 0              /**< success */
+#define ZELKO_PTZ_TRANSFER_FAILED 1 /**< the HTTP transfer did not complete */
+#define ZELKO_PTZ_NOT_XML 2         /**< the answer is not well-formed XML */
+#define ZELKO_PTZ_NOT_NUMBERS 3     /**< a position answer's texts are not numbers, or too big */
+#define ZELKO_PTZ_REJECTED 10       /**< not "OK", or an argument or option refused */
+#define ZELKO_PTZ_NULL_ARGUMENT 20  /**< a NULL handle or pointer; nothing was sent or written */
+#define ZELKO_PTZ_OUT_OF_MEMORY 21  /**< memory ran out; nothing was written */
+#define ZELKO_PTZ_LIST_TOO_SMALL 22 /**< more presets than the array holds; see the count */
+#define ZELKO_PTZ_UNEXPECTED 23     /**< something else was thrown, such as by an error sink */
+/**@}*/
+
+/** @name Auxiliary devices and their states (Ptz::PtzAux, Ptz::PtzStatus) */
+/**@{*/
+#define ZELKO_PTZ_AUX_LIGHT INT32_C(0)  /**< "LIGHT" */
+#define ZELKO_PTZ_AUX_WIPER INT32_C(1)  /**< "WIPER" */
+#define ZELKO_PTZ_AUX_FAN INT32_C(2)    /**< "FAN" */
+#define ZELKO_PTZ_STATUS_ON INT32_C(0)  /**< "on" */
+#define ZELKO_PTZ_STATUS_OFF INT32_C(1) /**< "off" */
+/**@}*/
+
+/** The size of zelko_ptz_preset::name, its terminating zero included. */
+#define ZELKO_PTZ_PRESET_NAME_SIZE 128
+
+/** One camera; made by zelko_ptz_camera_new(), released by zelko_ptz_camera_free(). */
+typedef struct zelko_ptz_camera zelko_ptz_camera;
+
+/** The camera's absolute position, laid out as Ptz::PtzAbsoluteEx. */
+typedef struct zelko_ptz_absolute_ex {
+    float elevation;       /**< "elevation" */
+    float azimuth;         /**< "azimuth" */
+    float absoluteZoom;    /**< "absoluteZoom" */
+    int32_t focus;         /**< "focus" */
+    int32_t focalLen;      /**< "focalLen" */
+    float horizontalSpeed; /**< "horizontalSpeed" */
+    float verticalSpeed;   /**< "verticalSpeed" */
+} zelko_ptz_absolute_ex;
+
+/** One continuous-motion request, laid out as Ptz::PtzCtrl. */
+typedef struct zelko_ptz_ctrl {
+    int32_t pan;  /**< "pan" */
+    int32_t tilt; /**< "tilt" */
+    int32_t zoom; /**< "zoom" */
+} zelko_ptz_ctrl;
+
+/** A preset as the camera lists it. */
+typedef struct zelko_ptz_preset {
+    int32_t id;      /**< "id" */
+    int32_t enabled; /**< 1 when "enabled" is "true", else 0 */
+    /** "presetName", zero-terminated; a longer name is cut at a UTF-8 character boundary. */
+    char name[ZELKO_PTZ_PRESET_NAME_SIZE];
+} zelko_ptz_preset;
+
+/** Receives the error lines instead of stderr, as Ptz::ErrorSink does. */
+typedef void (*zelko_ptz_error_sink)(void* user, const char* operation, int code,
+                                     const char* message);
+
+/**
+ * How a camera is reached, as Ptz::CameraOptions says. Fill it with zelko_ptz_options_init()
+ * and then set the fields wanted.
+ *
+ * The rule that lets this struct grow: `size` is the size of the struct as the host was built,
+ * which zelko_ptz_options_init() writes. New fields are only ever added at the end, and the
+ * library reads only the fields that lie within `size`; the others keep their defaults. A host
+ * built against an older header thus keeps working with a newer library.
+ */
+typedef struct zelko_ptz_options {
+    size_t size;            /**< sizeof(zelko_ptz_options); set by zelko_ptz_options_init() */
+    int32_t keep_session;   /**< 1: one kept connection and Digest challenge; default 0 */
+    int32_t https;          /**< 1: https; default 0 */
+    int32_t port;           /**< 1 to 65535; default 0, the scheme's own */
+    int32_t channel;        /**< the PTZ channel, 1 or more; default 1 */
+    const char* ca_file;    /**< with https: a PEM file of the CAs to trust; NULL: the system's */
+    const char* pinned_key; /**< with https: "sha256//<base64>"; NULL: none */
+    int32_t verify_peer;    /**< with https, 0 accepts any certificate; default 1 */
+    zelko_ptz_error_sink error_sink; /**< NULL: error lines on stderr */
+    void* error_sink_user;           /**< handed to error_sink */
+} zelko_ptz_options;
+
+/** Fills `options` with the defaults of the two-argument constructor and sets its size. */
+ZELKO_PTZ_API void zelko_ptz_options_init(zelko_ptz_options* options);
+
+/**
+ * A camera at `address` ("192.0.2.10", "cam.example", "[fd00::5]") with `userpwd`
+ * ("name:password"); `options` may be NULL for the defaults. Nothing is sent. Returns NULL when
+ * `address` or `userpwd` is NULL or memory ran out. Bad options are reported by every function
+ * later, as ZELKO_PTZ_REJECTED with one error line.
+ */
+ZELKO_PTZ_API zelko_ptz_camera* zelko_ptz_camera_new(const char* address, const char* userpwd,
+                                                     const zelko_ptz_options* options);
+
+/** Releases a camera; NULL is ignored. */
+ZELKO_PTZ_API void zelko_ptz_camera_free(zelko_ptz_camera* camera);
+
+/** GET `path` (from "/"); 0 for any well-formed XML answer. */
+ZELKO_PTZ_API int zelko_ptz_get_info(zelko_ptz_camera* camera, const char* path);
+
+/** Reads the position into `position`, which is written only on 0. */
+ZELKO_PTZ_API int zelko_ptz_get_ptz_absoluteEx(zelko_ptz_camera* camera,
+                                               zelko_ptz_absolute_ex* position);
+
+/** Drives the camera to `position`. */
+ZELKO_PTZ_API int zelko_ptz_set_ptz_absoluteEx(zelko_ptz_camera* camera,
+                                               zelko_ptz_absolute_ex position);
+
+/** Reads the position, then sends it back with absoluteZoom 1.0 and focus 29000. */
+ZELKO_PTZ_API int zelko_ptz_reset_zoom(zelko_ptz_camera* camera);
+
+/** Sends the camera to its home position. */
+ZELKO_PTZ_API int zelko_ptz_reset_position(zelko_ptz_camera* camera);
+
+/** Switches a device (ZELKO_PTZ_AUX_...) on or off (ZELKO_PTZ_STATUS_...). */
+ZELKO_PTZ_API int zelko_ptz_set_ptz_aux(zelko_ptz_camera* camera, int32_t aux, int32_t status);
+
+/** Sends one continuous-motion request. */
+ZELKO_PTZ_API int zelko_ptz_set_ptz_ctrl(zelko_ptz_camera* camera, zelko_ptz_ctrl ctrl);
+
+/** Travels to preset `id` (1 or more). */
+ZELKO_PTZ_API int zelko_ptz_goto_preset(zelko_ptz_camera* camera, int32_t id);
+
+/** Saves the present position as preset `id` under `name` (UTF-8). */
+ZELKO_PTZ_API int zelko_ptz_set_preset(zelko_ptz_camera* camera, int32_t id, const char* name);
+
+/** Forgets preset `id`. */
+ZELKO_PTZ_API int zelko_ptz_remove_preset(zelko_ptz_camera* camera, int32_t id);
+
+/**
+ * Reads the camera's presets into `presets`, an array of `capacity` entries (NULL for 0), and
+ * their number into `*count`. When the camera lists more than `capacity`, nothing is written to
+ * `presets`, `*count` says how many there are and the result is ZELKO_PTZ_LIST_TOO_SMALL. On
+ * any other failure neither is written.
+ */
+ZELKO_PTZ_API int zelko_ptz_get_presets(zelko_ptz_camera* camera, zelko_ptz_preset* presets,
+                                        size_t capacity, size_t* count);
+
+/** The library's version, such as "1.1.0". */
+ZELKO_PTZ_API const char* zelko_ptz_version(void);
+
+/** A short English description of a result code; "unknown result code" for any other. */
+ZELKO_PTZ_API const char* zelko_ptz_result_text(int code);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
