@@ -39,6 +39,8 @@ const char* const kUserPwd = "admin:password";
 const std::string kBase = "http://127.0.0.1:80";
 const std::string kChannel = "/ISAPI/PTZCtrl/channels/1";
 const int kThroughputCameras = 64;
+// Answers each request, challenges included, after 20 ms, as a slow embedded camera does.
+const char* const kSlowCamera = "127.0.0.2";
 
 std::string address_of(int camera) {
     return "127.0.0." + std::to_string(10 + camera);
@@ -52,15 +54,18 @@ pid_t start_cameras() {
         return pid;
     }
     std::vector<std::unique_ptr<sim::CameraSim>> cameras;
-    auto add = [&cameras](const std::string& address) {
+    auto add = [&cameras](const std::string& address,
+                          std::chrono::milliseconds delay = std::chrono::milliseconds(0)) {
         sim::Options options;
         options.address = address;
+        options.answer_delay = delay;
         options.record = false;
         cameras.emplace_back(new sim::CameraSim(options));
         cameras.back()->start();
         return cameras.back().get();
     };
     sim::CameraSim* main_camera = add("127.0.0.1");
+    add(kSlowCamera, std::chrono::milliseconds(20));
     sim::Script silent;
     silent.mode = sim::Script::Mode::NeverAnswer;
     main_camera->script("/silent", silent);
@@ -328,6 +333,65 @@ int main(int argc, char** argv) {
                << format(" | %.0f | %.0f | %.0f | %.0f | %.3f | %.3f | %.0f | %.1f |\n", l.median,
                          l.p99, f.median, f.p99, l.median / f.median, cpu_ratio, t.median,
                          t.median / l.median);
+    }
+
+    // 1b: a kept session against the default connection and challenge per request, on a camera
+    // that answers at once and on one that takes 20 ms per answer.
+    report << "\n## Kept session against the default (µs per command, interleaved; " << rounds
+           << " rounds on the prompt camera, " << rounds / 20 << " on the slow one)\n\n"
+           << "| camera | command | default median | session median | session/default |\n"
+           << "|---|---|---:|---:|---:|\n";
+    double worst_session = 0.0;
+    Ptz::CameraOptions kept;
+    kept.keep_session = true;
+    for (const char* address : {"127.0.0.1", kSlowCamera}) {
+        const bool slow = address == kSlowCamera;
+        Ptz::ZelkoPtzCameraIsapi plain(address, kUserPwd), session(address, kUserPwd, kept);
+        for (const Command& command : commands()) {
+            if (command.name != "get_ptz_absoluteEx" && command.name != "set_ptz_ctrl") {
+                continue;
+            }
+            std::vector<double> by_default, by_session;
+            ok = command.library(plain) && command.library(session) && ok;
+            for (int i = 0; i < (slow ? rounds / 20 : rounds); ++i) {
+                auto once = [&](Ptz::ZelkoPtzCameraIsapi& object, std::vector<double>& into) {
+                    into.push_back(timed([&] { return command.library(object); }, ok));
+                };
+                if (i % 2 == 0) {
+                    once(plain, by_default);
+                    once(session, by_session);
+                } else {
+                    once(session, by_session);
+                    once(plain, by_default);
+                }
+            }
+            const Stats d = stats(by_default), k = stats(by_session);
+            worst_session = std::max(worst_session, k.median / d.median);
+            report << "| " << (slow ? "20 ms per answer" : "prompt") << " | " << command.name
+                   << format(" | %.0f | %.0f | %.3f |\n", d.median, k.median, k.median / d.median);
+        }
+    }
+    report << format("\nworst session/default ratio: %.3f\n", worst_session);
+
+    // 1c: what the camera sees per command, counted by a camera of this process.
+    report << "\n## Requests and connections per command (100 set_ptz_ctrl on one object)\n\n"
+           << "| mode | requests/command | connections/command |\n|---|---:|---:|\n";
+    for (int mode = 0; mode < 3; ++mode) {
+        sim::Options counting;
+        counting.address = "127.0.0.3";
+        counting.close_connections = mode == 2;
+        sim::CameraSim counter(counting);
+        counter.start();
+        Ptz::ZelkoPtzCameraIsapi object("127.0.0.3", kUserPwd,
+                                        mode == 0 ? Ptz::CameraOptions() : kept);
+        for (int i = 0; i < 100; ++i) {
+            ok = object.set_ptz_ctrl({i, 0, 0}) == 0 && ok;
+        }
+        const char* const names[] = {"default", "kept session",
+                                     "kept session, camera closes every connection"};
+        report << "| " << names[mode]
+               << format(" | %.2f | %.2f |\n", counter.requests().size() / 100.0,
+                         counter.connections() / 100.0);
     }
 
     if (latency_only) {
