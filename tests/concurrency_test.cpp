@@ -1,6 +1,6 @@
-// Many camera objects on many threads against several cameras, while other threads create and
-// destroy objects: every result is right and no command reaches another camera. Built also with
-// ThreadSanitizer (scripts/test --tsan).
+// Many camera objects on many threads against several cameras, half with a kept session, while
+// other threads create and destroy objects: every result is right and no command reaches another
+// camera. Built also with ThreadSanitizer (scripts/test --tsan).
 
 #include <atomic>
 #include <cstdlib>
@@ -48,7 +48,9 @@ TEST(Concurrency, SixtyFourObjectsOnEightCamerasDoNotCrossTalk) {
                 return;
             }
             const int c = o % 8;  // pan names the camera, tilt the object
-            Ptz::ZelkoPtzCameraIsapi camera(address(c), kUserPwd);
+            Ptz::CameraOptions options;
+            options.keep_session = o % 2 == 1;  // half of them each keep a session of their own
+            Ptz::ZelkoPtzCameraIsapi camera(address(c), kUserPwd, options);
             for (int i = 0; i < kCommands; ++i) {
                 Ptz::PtzAbsoluteEx p{static_cast<float>(c), static_cast<float>(o), 1, i, 48, 0, 0};
                 const int code = i % 4 == 0   ? camera.set_ptz_ctrl({c, o, i})
