@@ -177,7 +177,6 @@ const Op kOps[] = {
             "remove_preset", kBadPresetId),
     refused(set_preset("PresetNameWithControl", 3, std::string("a\0b", 3)), "set_preset",
             "Please input a preset name without control characters."),
-    aux("AuxWiperOff", 1, 1, "\t<id>1</id>\n\t<status>off</status>\n\t<type>WIPER</type>\n"),
     aux("AuxFanOn", 2, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>FAN</type>\n"),
     aux("AuxBothOutOfRange", -1, 5, "", "Please input the correct aux type."),
     aux("AuxStateOutOfRange", 2, INT32_MIN, "", "Please input the correct ptz status."),

@@ -1,5 +1,5 @@
-// What no exchange with a camera shows of the transport: the write callbacks' refusals, a body
-// longer than the XML writer's buffer, and that the owners of libcurl's share cannot be copied.
+// What no exchange with a camera shows of the transport: the write callbacks' refusals, and that
+// the owners of libcurl's share cannot be copied.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "utils/http_client.h"
 #include "utils/write_data.h"
-#include "utils/xml_parser.h"
 
 namespace {
 
@@ -30,16 +29,6 @@ TEST(WriteCallbacks, ConfirmWhatTheyTakeAndRefuseTheRest) {
     // A string that cannot grow refuses the chunk rather than throw through libcurl.
     EXPECT_EQ(Utils::WriteCallback(data, 1, SIZE_MAX, &response), 0u);
     EXPECT_EQ(response, "old:abcaabcdef");
-}
-
-TEST(XmlBody, ComesOutWholeWhateverItsLength) {
-    const std::string head =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<R xmlns=\"http://www.isapi.org/"
-        "ver20/XMLSchema\" version=\"2.0\"";
-    const std::string text(5000, 'x');
-    EXPECT_EQ(Utils::XmlParser::build_ptz_xml("R", {{"b", "x&<y>"}, {"A", text}}),
-              head + ">\n\t<A>" + text + "</A>\n\t<b>x&amp;&lt;y&gt;</b>\n</R>\n");
-    EXPECT_EQ(Utils::XmlParser::build_ptz_xml("R", {}), head + " />\n");
 }
 
 TEST(Ownership, TheClientAndTheCameraCannotBeCopied) {
