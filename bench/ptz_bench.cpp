@@ -48,7 +48,15 @@ std::string address_of(int camera) {
 
 // The simulated cameras run in a child process, so that the benchmark's own memory and CPU
 // figures are the library's.
-pid_t start_cameras() {
+std::string read_file(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+// With `certs`, a folder of tests/make_test_certs.sh, the camera at 127.0.0.1 also serves https
+// on 443 as "localhost".
+pid_t start_cameras(const std::string& certs) {
     const pid_t pid = fork();
     if (pid != 0) {
         return pid;
@@ -77,6 +85,15 @@ pid_t start_cameras() {
     plain.body = "<ok/>";
     plain.before_auth = true;
     main_camera->script("/capacity", plain);
+    if (!certs.empty()) {
+        sim::Options tls;
+        tls.record = false;
+        tls.port = 443;
+        tls.tls_cert = read_file(certs + "/localhost.pem");
+        tls.tls_key = read_file(certs + "/localhost.key");
+        cameras.emplace_back(new sim::CameraSim(tls));
+        cameras.back()->start();
+    }
     for (int c = 0; c < kThroughputCameras; ++c) {
         add(address_of(c));
     }
@@ -265,6 +282,7 @@ long resident_kib() {
 
 int main(int argc, char** argv) {
     std::string out_path;
+    std::string certs;
     int rounds = 1000;
     bool latency_only = false;  // for profiling the per-command path under callgrind or perf
     for (int i = 1; i < argc; ++i) {
@@ -274,12 +292,14 @@ int main(int argc, char** argv) {
             break;
         } else if (std::string(argv[i]) == "--out") {
             out_path = argv[++i];
+        } else if (std::string(argv[i]) == "--certs") {
+            certs = argv[++i];
         } else if (std::string(argv[i]) == "--rounds") {
             rounds = std::max(20, std::atoi(argv[++i]));
         }
     }
     bench::count_pugixml_allocations();
-    const pid_t cameras = start_cameras();
+    const pid_t cameras = start_cameras(certs);
     struct Stop {
         pid_t pid;
         ~Stop() {
@@ -392,6 +412,33 @@ int main(int argc, char** argv) {
         report << "| " << names[mode]
                << format(" | %.2f | %.2f |\n", counter.requests().size() / 100.0,
                          counter.connections() / 100.0);
+    }
+
+    // 1d: https against http, with a connection per request and with a kept session, which pays
+    // for the TLS handshake once.
+    if (!certs.empty()) {
+        report << "\n## HTTPS against HTTP (get_ptz_absoluteEx, µs, " << rounds / 2
+               << " rounds interleaved)\n\n"
+               << "| mode | http median | https median | https/http |\n|---|---:|---:|---:|\n";
+        Ptz::CameraOptions tls;
+        tls.https = true;
+        tls.ca_file = certs + "/test-ca.pem";
+        for (const bool keep : {false, true}) {
+            Ptz::CameraOptions plain_options;
+            plain_options.keep_session = tls.keep_session = keep;
+            Ptz::ZelkoPtzCameraIsapi http("127.0.0.1", kUserPwd, plain_options),
+                https("localhost", kUserPwd, tls);
+            std::vector<double> by_http, by_https;
+            Ptz::PtzAbsoluteEx p{};
+            ok = http.get_ptz_absoluteEx(p) == 0 && https.get_ptz_absoluteEx(p) == 0 && ok;
+            for (int i = 0; i < rounds / 2; ++i) {
+                by_http.push_back(timed([&] { return http.get_ptz_absoluteEx(p) == 0; }, ok));
+                by_https.push_back(timed([&] { return https.get_ptz_absoluteEx(p) == 0; }, ok));
+            }
+            const double h = stats(by_http).median, t = stats(by_https).median;
+            report << (keep ? "| kept session" : "| default")
+                   << format(" | %.0f | %.0f | %.2f |\n", h, t, t / h);
+        }
     }
 
     if (latency_only) {
