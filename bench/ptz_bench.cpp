@@ -573,7 +573,7 @@ int main(int argc, char** argv) {
                       endless / 1e6, peak_growth / 1024.0);
     }
 
-    report << format("\nworst library/floor ratio: %.2f\n", worst);
+    report << format("\nworst library/floor ratio: %.3f\n", worst);
     if (!ok) {
         std::fprintf(stdout, "%s", report.str().c_str());
         std::fprintf(stdout, "ptz_bench: some exchanges failed; the figures are not valid\n");
