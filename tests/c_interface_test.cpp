@@ -123,10 +123,15 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
     EXPECT_EQ(presets[1].id, 9);
     EXPECT_EQ(std::string(presets[1].name), std::string(126, 'n'));
 
-    camera_sim->script(kChannel + "/absoluteEx", answer(status_answer("OK"), "GET"));
-    position = {};
-    EXPECT_EQ(zelko_ptz_get_ptz_absoluteEx(camera, &position), ZELKO_PTZ_NOT_NUMBERS);
-    EXPECT_EQ(position.azimuth, 0.0f);
+    // A failed query leaves the caller's position as it was.
+    for (const auto& failure : {std::make_pair(status_answer("OK"), ZELKO_PTZ_NOT_NUMBERS),
+                                std::make_pair(std::string("x"), ZELKO_PTZ_NOT_XML)}) {
+        camera_sim->script(kChannel + "/absoluteEx", answer(failure.first, "GET"));
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(zelko_ptz_get_ptz_absoluteEx(camera, &position), failure.second);
+        ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(position.azimuth, 200.25f);
+    }
     zelko_ptz_camera_free(camera);
 }
 

@@ -120,7 +120,7 @@ Op set_preset(const char* name, int id, std::string text) {
     return command(
         name, [id, text](Camera& c) { return c.set_preset(id, text); }, kPresets + "/" + number,
         body("PTZPreset",
-             "\t<id>" + number + "</id>\n\t<presetName>Dock &amp; &lt;2&gt;" + "</presetName>\n"));
+             "\t<id>" + number + "</id>\n\t<presetName>Dock &amp; &lt;2&gt;\t\r\n</presetName>\n"));
 }
 
 const char* const kBadPresetId = "Please input a preset id of 1 or more.";
@@ -161,7 +161,7 @@ const Op kOps[] = {
                 "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n")),
     method(command(
         "goto_preset", [](Camera& c) { return c.goto_preset(1); }, kPresets + "/1/goto", "")),
-    method(set_preset("set_preset", 2, "Dock & <2>")),
+    method(set_preset("set_preset", 2, "Dock & <2>\t\r\n")),
     method(op(
         "remove_preset", kCommand, [](Camera& c, Record&) { return c.remove_preset(1); },
         kPresets + "/1", "DELETE")),
@@ -198,7 +198,7 @@ const Op kOps[] = {
 std::string good_answer(Kind kind, const std::string& extra = "") {
     if (kind == kList) {
         return "<PTZPresetList><PTZPreset><id>1</id><presetName>Gate</presetName><enabled>true"
-               "</enabled></PTZPreset><PTZPreset><enabled>false</enabled><presetName>Dock &amp; 2"
+               "</enabled></PTZPreset><PTZPreset><presetName>Dock &amp; 2"
                "</presetName><id>7</id></PTZPreset>" +
                extra + "</PTZPresetList>";
     }
@@ -327,6 +327,9 @@ const Answer kAnswers[] = {
      scripted("<PTZPresetList><PTZPreset><id>1</id></PTZPreset><PTZPreset><id>2147483648</id>"
               "</PTZPreset></PTZPresetList>"),
      kOnlyInfo, "=", "127.0.0.1", kUserPwd, kListOnly},
+    {"PresetIdNegative",
+     scripted("<PTZPresetList><PTZPreset><id>-1</id></PTZPreset></PTZPresetList>"), kOnlyInfo, "=",
+     "127.0.0.1", kUserPwd, kListOnly},
     {"PresetWithoutId",
      scripted("<PTZPresetList><PTZPreset><presetName>Gate</presetName></PTZPreset>"
               "</PTZPresetList>"),

@@ -306,10 +306,10 @@ const Case kCases[] = {
     with_file(refused("CameraFileBadValue", {{"--camera", "lab", "home"}},
                       "*/ptzctl/lab.toml: port: takes 1 to 65535: 70000"),
               "port = 70000\n"),
-    with_file(refused("CameraFilePasswordReadableByOthers", {{"--camera", "lab", "home"}},
+    with_file(refused("CameraFilePasswordReadableByItsGroup", {{"--camera", "lab", "home"}},
                       "*/ptzctl/lab.toml: holds a password and others than its owner may read "
                       "it; chmod 600 it, or keep the password in PTZCTL_USER"),
-              "host = \"127.0.0.1\"\nuser = \"admin:password\"\n", 0644),
+              "host = \"127.0.0.1\"\nuser = \"admin:password\"\n", 0640),
     refused("CameraFileMissing", {{"--camera", "nope", "home"}},
             "*/ptzctl/nope.toml was not readable (missing?)"),
     prints("Help", {{"--help"}}, 0,
