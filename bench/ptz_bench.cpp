@@ -21,6 +21,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "camera_sim.h"
@@ -165,6 +166,23 @@ double timed(F&& f, bool& ok) {
     const auto start = Clock::now();
     ok = f() && ok;
     return micros(Clock::now() - start);
+}
+
+// The median wall times of `a` and `b` over `rounds` rounds, taking turns at going first, so that
+// neither gains from the other's warmed caches or connections.
+template <typename A, typename B>
+std::pair<double, double> interleaved_medians(int rounds, A&& a, B&& b, bool& ok) {
+    std::vector<double> as, bs;
+    for (int i = 0; i < rounds; ++i) {
+        if (i % 2 == 0) {
+            as.push_back(timed(a, ok));
+            bs.push_back(timed(b, ok));
+        } else {
+            bs.push_back(timed(b, ok));
+            as.push_back(timed(a, ok));
+        }
+    }
+    return {stats(as).median, stats(bs).median};
 }
 
 // Wall time as above, and the calling thread's CPU time into `cpu`: the client's own work,
@@ -371,24 +389,13 @@ int main(int argc, char** argv) {
             if (command.name != "get_ptz_absoluteEx" && command.name != "set_ptz_ctrl") {
                 continue;
             }
-            std::vector<double> by_default, by_session;
             ok = command.library(plain) && command.library(session) && ok;
-            for (int i = 0; i < (slow ? rounds / 20 : rounds); ++i) {
-                auto once = [&](Ptz::ZelkoPtzCameraIsapi& object, std::vector<double>& into) {
-                    into.push_back(timed([&] { return command.library(object); }, ok));
-                };
-                if (i % 2 == 0) {
-                    once(plain, by_default);
-                    once(session, by_session);
-                } else {
-                    once(session, by_session);
-                    once(plain, by_default);
-                }
-            }
-            const Stats d = stats(by_default), k = stats(by_session);
-            worst_session = std::max(worst_session, k.median / d.median);
+            const auto [d, k] = interleaved_medians(
+                slow ? rounds / 20 : rounds, [&] { return command.library(plain); },
+                [&] { return command.library(session); }, ok);
+            worst_session = std::max(worst_session, k / d);
             report << "| " << (slow ? "20 ms per answer" : "prompt") << " | " << command.name
-                   << format(" | %.0f | %.0f | %.3f |\n", d.median, k.median, k.median / d.median);
+                   << format(" | %.0f | %.0f | %.3f |\n", d, k, k / d);
         }
     }
     report << format("\nworst session/default ratio: %.3f\n", worst_session);
@@ -428,14 +435,11 @@ int main(int argc, char** argv) {
             plain_options.keep_session = tls.keep_session = keep;
             Ptz::ZelkoPtzCameraIsapi http("127.0.0.1", kUserPwd, plain_options),
                 https("localhost", kUserPwd, tls);
-            std::vector<double> by_http, by_https;
             Ptz::PtzAbsoluteEx p{};
             ok = http.get_ptz_absoluteEx(p) == 0 && https.get_ptz_absoluteEx(p) == 0 && ok;
-            for (int i = 0; i < rounds / 2; ++i) {
-                by_http.push_back(timed([&] { return http.get_ptz_absoluteEx(p) == 0; }, ok));
-                by_https.push_back(timed([&] { return https.get_ptz_absoluteEx(p) == 0; }, ok));
-            }
-            const double h = stats(by_http).median, t = stats(by_https).median;
+            const auto [h, t] = interleaved_medians(
+                rounds / 2, [&] { return http.get_ptz_absoluteEx(p) == 0; },
+                [&] { return https.get_ptz_absoluteEx(p) == 0; }, ok);
             report << (keep ? "| kept session" : "| default")
                    << format(" | %.0f | %.0f | %.2f |\n", h, t, t / h);
         }
