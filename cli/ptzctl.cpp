@@ -1,177 +1,172 @@
 // ptzctl: steer a PTZ camera from the shell, through the library's public interface.
 
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
-#include <stdexcept>
+#include <iostream>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "ptz/answer_echo.h"
-#include "ptz/zelko_ptz_camera_isapi.h"
+#include "ptz/result.h"
 #include "ptzctl_args.h"
-#include "ptzctl_output.h"
-#include "ptzctl_poll.h"
+#include "ptzctl_commands.h"
+#include "ptzctl_context.h"
 
 namespace {
 
-const int kBadPositionAnswer = 3;
+using ptzctl::Context;
 
-// Every command sends on one kept session: a `goto` reads, then sends, and --wait and watch poll.
-Ptz::CameraOptions camera_options(const ptzctl::Connection& c) {
-    Ptz::CameraOptions options;
-    options.keep_session = true;
-    options.https = c.https;
-    options.port = c.port;
-    options.channel = c.channel;
-    options.ca_file = c.ca_file;
-    options.pinned_key = c.pin;
-    options.verify_peer = !c.insecure;
-    return options;
+const char* const kFooter =
+    "Connection options may also come from a camera file (--camera NAME reads\n"
+    "$XDG_CONFIG_HOME/ptzctl/NAME.toml, by default ~/.config/ptzctl/NAME.toml; a NAME with a /\n"
+    "or ending in .toml is a path) and from the environment: PTZCTL_HOST, PTZCTL_USER,\n"
+    "PTZCTL_PORT, PTZCTL_CHANNEL, PTZCTL_HTTPS, PTZCTL_CA_FILE, PTZCTL_PIN. The command line\n"
+    "wins over the file, the file over the environment. PTZCTL_USER keeps the password out of\n"
+    "the process list.\n\n"
+    "Every command runs on one kept connection: the first request is challenged, the others\n"
+    "answer the kept Digest challenge. ptzctl COMMAND --help shows a command's options and\n"
+    "units. A failure is one line on stderr, ptzctl: COMMAND: REASON (red on a terminal unless\n"
+    "NO_COLOR is set); --verbose adds the library's whole line with the camera's answer.\n\n";
+
+// The exit statuses, one a line, in the library's own words where they are its codes.
+std::string exit_statuses() {
+    using Ptz::Result;
+    const auto text = [](Result code) { return Ptz::result_text(static_cast<int>(code)); };
+    return std::string("Exit status:\n") +
+           "    0  success\n"
+           "    1  " +
+           text(Result::TransferFailed) + "\n" + "    2  " + text(Result::NotXml) + "\n" +
+           "    4  --wait: the camera came to rest away from the target\n"
+           "    5  --wait: " +
+           text(Result::TimedOut) + "\n" + "   10  " + text(Result::Rejected) + "\n" +
+           "   64  bad arguments\n"
+           "128+N  interrupted by signal N";
 }
 
-// What went wrong in get_info(), which `get` says in its own words.
-struct Failure {
-    int code = 0;
-    std::string message;
-};
-
-void keep_failure(void* user, const char*, int code, const char* message) {
-    *static_cast<Failure*>(user) = {code, message};
+// The words a command takes: its subcommands and its options, `--help` last.
+std::string words_of(const CLI::App& command) {
+    std::string words;
+    for (const CLI::App* sub : command.get_subcommands({})) {
+        words += sub->get_name() + " ";
+    }
+    for (const CLI::Option* option : command.get_options()) {
+        if (option->get_group().empty()) {
+            continue;
+        }
+        for (const std::string& name : option->get_lnames()) {
+            words += "--" + name + " ";
+        }
+    }
+    return words + "--help";
 }
 
-// `get PATH` judges the answer as get_info() does, but also shows it.
-int get(const ptzctl::Invocation& in, Ptz::CameraOptions options) {
-    Failure failure;
-    options.error_sink = keep_failure;
-    options.error_sink_user = &failure;
-    Ptz::ZelkoPtzCameraIsapi camera(in.camera.host, in.camera.userpwd, options);
-    std::string answer;
-    const int code = camera.get_info(in.argument, answer);
-    if (code == 1 || code == 10) {
-        std::fprintf(stderr, "ptzctl: %s\n",
-                     code == 1 ? "the HTTP transfer did not complete" : failure.message.c_str());
-        return code;
+// The options of `command` and its subcommands that take a value, "--host|--port|...".
+void value_options(const CLI::App& command, std::string& names) {
+    for (const CLI::Option* option : command.get_options()) {
+        if (option->get_type_size_max() > 0 && !option->get_lnames().empty() &&
+            option->get_name() != "--camera" && option->get_name() != "--ca-file") {
+            names += (names.empty() ? "--" : "|--") + option->get_lnames().front();
+        }
     }
-    // The answer is the camera's: on a terminal its control bytes are shown, not obeyed; a pipe
-    // or a file gets it exact.
-    if (isatty(STDOUT_FILENO) != 0) {
-        std::fputs(Ptz::echo_answer(answer, answer.size()).c_str(), stdout);
-    } else {
-        std::fwrite(answer.data(), 1, answer.size(), stdout);
+    for (const CLI::App* sub : command.get_subcommands({})) {
+        value_options(*sub, names);
     }
-    if (code == 2) {
-        std::fprintf(stderr, "ptzctl: the answer is not well-formed XML\n");
-    }
-    return code;
 }
 
-// The commands that send one request (move --for two, goto a query first).
-int send(Ptz::ZelkoPtzCameraIsapi& camera, const ptzctl::Invocation& in) {
-    const std::string& c = in.command;
-    if (c == "goto") {
-        Ptz::PtzAbsoluteEx p{};
-        const int code = camera.get_ptz_absoluteEx(p);
-        if (code != 0) {
-            return code;
-        }
-        in.change.apply(p);
-        return camera.set_ptz_absoluteEx(p);
+// One case line per command path, "preset goto) words=..." and the like.
+void command_cases(const CLI::App& command, const std::string& path, std::string& cases,
+                   std::string& paths) {
+    cases += "        \"" + path + "\") words=\"" + words_of(command) + "\" ;;\n";
+    for (const CLI::App* sub : command.get_subcommands({})) {
+        const std::string inner = path.empty() ? sub->get_name() : path + " " + sub->get_name();
+        paths += "|\"" + inner + "\"";
+        command_cases(*sub, inner, cases, paths);
     }
-    if (c == "move") {
-        const int code = camera.set_ptz_ctrl(in.motion);
-        if (code != 0 || in.for_seconds == 0.0) {
-            return code;
-        }
-        std::this_thread::sleep_for(std::chrono::duration<double>(in.for_seconds));
-        return camera.set_ptz_ctrl({0, 0, 0});
-    }
-    if (c == "stop") {
-        return camera.set_ptz_ctrl({0, 0, 0});
-    }
-    if (c == "home") {
-        return camera.reset_position();
-    }
-    if (c == "zoom-reset") {
-        return camera.reset_zoom();
-    }
-    if (c == "preset goto") {
-        return camera.goto_preset(in.preset);
-    }
-    if (c == "preset set") {
-        return camera.set_preset(in.preset,
-                                 in.preset_name.value_or("Preset " + std::to_string(in.preset)));
-    }
-    if (c == "preset remove") {
-        return camera.remove_preset(in.preset);
-    }
-    const Ptz::PtzAux aux = c == "light"   ? Ptz::PtzAux::Light
-                            : c == "wiper" ? Ptz::PtzAux::Wiper
-                                           : Ptz::PtzAux::Fan;
-    return camera.set_ptz_aux(aux, in.argument == "on" ? Ptz::PtzStatus::On : Ptz::PtzStatus::Off);
 }
 
-int run(const ptzctl::Invocation& in) {
-    const Ptz::CameraOptions options = camera_options(in.camera);
-    if (in.camera.insecure) {
-        std::fprintf(stderr,
-                     "ptzctl: warning: --insecure: the camera's certificate is not checked, so "
-                     "anyone on the path can pose as the camera and read what is sent\n");
-    }
-    if (in.command == "get") {
-        return get(in, options);
-    }
-    Ptz::ZelkoPtzCameraIsapi camera(in.camera.host, in.camera.userpwd, options);
-    const std::string& c = in.command;
-    if (c == "position") {
-        Ptz::PtzAbsoluteEx p{};
-        const int code = camera.get_ptz_absoluteEx(p);
-        if (code == 0) {
-            ptzctl::print_position(p, in.json);
+// Bash completion made from the commands and options themselves, so that it cannot drift.
+std::string bash_completion(const CLI::App& app) {
+    std::string cases, paths, values;
+    command_cases(app, "", cases, paths);
+    value_options(app, values);
+    return "# bash completion for ptzctl, made by ptzctl --bash-completion\n"
+           "_ptzctl() {\n"
+           "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
+           "    case $prev in\n"
+           "        --ca-file) COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
+           "        --camera)\n"
+           "            local dir=${XDG_CONFIG_HOME:-$HOME/.config}/ptzctl\n"
+           "            COMPREPLY=($(compgen -W \"$(cd \"$dir\" 2>/dev/null && ls -- *.toml "
+           "2>/dev/null |\n"
+           "                sed 's/\\.toml$//')\" -- \"$cur\"))\n"
+           "            return ;;\n"
+           "        " +
+           values +
+           ") return ;;\n"
+           "    esac\n"
+           "    local path=\"\" word words\n"
+           "    for word in \"${COMP_WORDS[@]:1:COMP_CWORD-1}\"; do\n"
+           "        case \"${path:+$path }$word\" in\n"
+           "            " +
+           paths.substr(1) +
+           ") path=\"${path:+$path }$word\" ;;\n"
+           "        esac\n"
+           "    done\n"
+           "    case $path in\n" +
+           cases +
+           "    esac\n"
+           "    COMPREPLY=($(compgen -W \"$words\" -- \"$cur\"))\n"
+           "}\n"
+           "complete -F _ptzctl ptzctl\n";
+}
+
+// The word that no command takes, when a parse stopped at one.
+std::string stray_word(const CLI::App& app) {
+    for (const CLI::App* command = &app; command != nullptr;) {
+        const std::vector<std::string> left = command->remaining();
+        if (!left.empty()) {
+            return left.front();
         }
-        return code;
+        const auto chosen = command->get_subcommands();
+        command = chosen.empty() ? nullptr : chosen.front();
     }
-    if (c == "preset list") {
-        std::vector<Ptz::PtzPreset> presets;
-        const int code = camera.get_presets(presets);
-        if (code == 0) {
-            ptzctl::print_presets(presets, in.json);
-        }
-        return code;
-    }
-    if (c == "watch") {
-        return ptzctl::watch(camera, in.interval_seconds.value_or(1.0), in.count.value_or(0),
-                             in.json);
-    }
-    const int sent = send(camera, in);
-    if (sent != 0 || !in.wait) {
-        return sent;
-    }
-    ptzctl::PositionChange target = in.change;
-    if (c == "zoom-reset") {
-        target.absoluteZoom = 1.0f;
-    }
-    return ptzctl::wait_for_move(camera, target, in.timeout_seconds.value_or(30.0));
+    return "";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    ptzctl::Invocation in;
-    const int parsed = ptzctl::parse_arguments(argc, argv, in);
-    if (parsed >= 0) {
-        return parsed;
-    }
+    Context context;
+    CLI::App app("Steers a PTZ camera over its ISAPI interface (HTTP Digest).", "ptzctl");
+    app.fallthrough();  // connection options may follow the command, too
+    app.require_subcommand(1);
+    ptzctl::connection_options(app, context);
+    ptzctl::add_read_commands(app, context);
+    ptzctl::add_move_commands(app, context);
+    ptzctl::add_preset_commands(app, context);
+    app.footer(kFooter + exit_statuses());
+    app.add_flag_callback("--bash-completion",
+                          [&app] {
+                              std::cout << bash_completion(app);
+                              throw CLI::Success();
+                          })
+        ->group("");
     try {
-        return run(in);
-    } catch (const std::invalid_argument& e) {
-        std::fprintf(stderr, "ptzctl: the camera's position answer is not numbers (%s)\n",
-                     e.what());
-    } catch (const std::out_of_range& e) {
-        std::fprintf(stderr, "ptzctl: the camera's position answer is out of range (%s)\n",
-                     e.what());
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return 0;
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << "\n";
+        return 0;
+    } catch (const CLI::Success&) {
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        const std::string stray = stray_word(app);
+        if (!stray.empty()) {
+            Context::say(std::string(stray[0] == '-' ? "unknown option " : "unknown command ") +
+                         stray + "; see ptzctl --help");
+        } else {
+            Context::say(e.what());
+        }
+        return ptzctl::kBadArguments;
     }
-    return kBadPositionAnswer;
+    return context.status;
 }

@@ -1,40 +1,27 @@
 #pragma once
 
-#include <optional>
+#include <CLI/CLI.hpp>
+
 #include <string>
 
-#include "position_change.h"
+#include "ptzctl_context.h"
 
 namespace ptzctl {
 
-// Where the camera is and how to reach it: the command line, a camera file, the environment.
-struct Connection {
-    std::string host, userpwd, ca_file, pin;
-    int port = 0;
-    int channel = 1;
-    bool https = false, insecure = false;
-};
+// A number as strtof or strtol in base 10 reads it, the whole text, that `accept` takes;
+// rewritten into a text CLI11 reads back exactly, where it would take "1e39" as infinity and
+// "010" as octal. `refusal` says what is wrong.
+CLI::Validator number(bool whole, bool (*accept)(double), const std::string& refusal);
 
-// What the command line asks for, checked and converted but not yet run.
-struct Invocation {
-    Connection camera;
-    std::string command;   // "position", "light", "preset goto", ...
-    std::string argument;  // get's PATH, a device's "on" or "off"
-    bool json = false;
-    double for_seconds = 0.0;  // move --for; 0 keeps moving
-    Ptz::PtzCtrl motion{0, 0, 0};
-    PositionChange change;                   // goto
-    bool wait = false;                       // poll until the move has ended
-    std::optional<double> timeout_seconds;   // --wait
-    std::optional<double> interval_seconds;  // watch
-    std::optional<int> count;                // watch; none: until interrupted
-    int preset = 0;
-    std::optional<std::string> preset_name;  // preset set
-};
+extern const CLI::Validator kWhole;     // any whole number that fits an int
+extern const CLI::Validator kFloat;     // any finite number that fits a float
+extern const CLI::Validator kSeconds;   // above 0, up to 3600
+extern const CLI::Validator kMotion;    // a continuous-motion value, -100 to 100
+extern const CLI::Validator kFraction;  // a fraction of the picture, 0 to 1
+extern const CLI::Validator kPreset;    // a preset number, 1 or more
 
-// Parses argv, with a camera file and the environment under the command line. Returns -1 with
-// `out` filled when there is a command to run; otherwise the exit status, after printing the
-// help asked for (0) or one line naming what is wrong (64).
-int parse_arguments(int argc, const char* const* argv, Invocation& out);
+// The connection options, on the command line, in the environment (PTZCTL_...) and in a camera
+// file (--camera), with --verbose and --version.
+void connection_options(CLI::App& app, Context& context);
 
 }  // namespace ptzctl

@@ -3,11 +3,71 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <set>
 
 namespace ptzctl {
 
+namespace {
+
+std::string trimmed(const std::string& text) {
+    const std::size_t begin = text.find_first_not_of(" \t\r");
+    return begin == std::string::npos
+               ? ""
+               : text.substr(begin, text.find_last_not_of(" \t\r") + 1 - begin);
+}
+
+// The value of a TOML string, a whole number or a boolean, as the key's type wants it; false
+// when the text is not one. A comment may follow the value.
+bool typed_value(CameraFile::Type type, std::string text, std::string& value) {
+    if (type == CameraFile::Type::String) {
+        if (text.empty() || text[0] != '"') {
+            return false;
+        }
+        value.clear();
+        std::size_t at = 1;
+        for (; at < text.size() && text[at] != '"'; ++at) {
+            if (text[at] == '\\' && at + 1 < text.size() &&
+                (text[at + 1] == '"' || text[at + 1] == '\\')) {
+                ++at;
+            }
+            value += text[at];
+        }
+        const std::string rest = at < text.size() ? trimmed(text.substr(at + 1)) : "x";
+        return rest.empty() || rest[0] == '#';
+    }
+    text = trimmed(text.substr(0, text.find('#')));
+    if (text.empty()) {
+        return false;
+    }
+    if (type == CameraFile::Type::Boolean) {
+        value = text;
+        return text == "true" || text == "false";
+    }
+    const std::size_t digits = text[0] == '+' || text[0] == '-' ? 1 : 0;
+    value = text;
+    return text.size() > digits &&
+           text.find_first_not_of("0123456789", digits) == std::string::npos;
+}
+
+const char* type_name(CameraFile::Type type) {
+    switch (type) {
+        case CameraFile::Type::String:
+            return "takes a string in double quotes";
+        case CameraFile::Type::Integer:
+            return "takes a whole number";
+        case CameraFile::Type::Boolean:
+            break;
+    }
+    return "takes true or false";
+}
+
+}  // namespace
+
 std::string CameraFile::resolve(const std::string& name) {
-    if (name.find('/') != std::string::npos) {
+    const std::string suffix = ".toml";
+    if (name.find('/') != std::string::npos ||
+        (name.size() > suffix.size() &&
+         name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)) {
         return path_ = name;
     }
     const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -15,21 +75,38 @@ std::string CameraFile::resolve(const std::string& name) {
     const std::string dir = config != nullptr && *config != '\0'
                                 ? std::string(config)
                                 : std::string(home != nullptr ? home : "") + "/.config";
-    return path_ = dir + "/ptzctl/" + name + ".toml";
+    return path_ = dir + "/ptzctl/" + name + suffix;
 }
 
 std::vector<CLI::ConfigItem> CameraFile::from_config(std::istream& input) const {
-    std::vector<CLI::ConfigItem> items = CLI::ConfigTOML::from_config(input);
-    for (const CLI::ConfigItem& item : items) {
-        const std::string key = item.fullname();
+    std::vector<CLI::ConfigItem> items;
+    std::set<std::string> given;
+    std::string line;
+    for (int number = 1; std::getline(input, line); ++number) {
+        const std::string text = trimmed(line);
+        if (text.empty() || text[0] == '#') {
+            continue;
+        }
+        const std::string where = path_ + ":" + std::to_string(number) + ": ";
+        const std::size_t equals = text.find('=');
+        const std::string key = trimmed(text.substr(0, equals));
+        if (equals == std::string::npos || key.empty()) {
+            throw CLI::ConfigError(where + "not key = value");
+        }
         const auto known = keys_.find(key);
         if (known == keys_.end()) {
-            throw CLI::ConfigError(path_ + ": unknown key " + key);
+            throw CLI::ConfigError(where + "unknown key " + key);
         }
-        std::string value = item.inputs.empty() ? "" : item.inputs.front();
-        const std::string wrong = item.inputs.size() == 1 ? known->second(value) : "one value";
+        if (!given.insert(key).second) {
+            throw CLI::ConfigError(where + key + " given twice");
+        }
+        std::string value;
+        if (!typed_value(known->second.type, trimmed(text.substr(equals + 1)), value)) {
+            throw CLI::ConfigError(where + key + ": " + type_name(known->second.type));
+        }
+        const std::string wrong = known->second.check(value);
         if (!wrong.empty()) {
-            throw CLI::ConfigError(path_ + ": " + key + ": " + wrong);
+            throw CLI::ConfigError(where + key + ": " + wrong);
         }
         // As ssh does with keys: a password that others can read is as good as published.
         struct stat file {};
@@ -39,6 +116,10 @@ std::vector<CLI::ConfigItem> CameraFile::from_config(std::istream& input) const 
                                    ": holds a password and others than its owner may read it; "
                                    "chmod 600 it, or keep the password in PTZCTL_USER");
         }
+        CLI::ConfigItem item;
+        item.name = key;
+        item.inputs = {value};
+        items.push_back(item);
     }
     return items;
 }

@@ -3,39 +3,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "ptz/answer_echo.h"
+#include "ptz/position_fields.h"
 
 namespace ptzctl {
-
-std::string number(float value, bool json) {
-    if (!std::isfinite(value)) {
-        return json ? "null" : std::to_string(value);
-    }
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-Fields position_fields(const Ptz::PtzAbsoluteEx& p, bool json) {
-    return {
-        {"elevation", number(p.elevation, json)},
-        {"azimuth", number(p.azimuth, json)},
-        {"absoluteZoom", number(p.absoluteZoom, json)},
-        {"focus", std::to_string(p.focus)},
-        {"focalLen", std::to_string(p.focalLen)},
-        {"horizontalSpeed", number(p.horizontalSpeed, json)},
-        {"verticalSpeed", number(p.verticalSpeed, json)},
-    };
-}
-
-std::string json_object(const Fields& fields) {
-    std::string line = "{";
-    for (const auto& f : fields) {
-        line += std::string(line.size() > 1 ? "," : "") + "\"" + f.first + "\":" + f.second;
-    }
-    return line + "}";
-}
 
 namespace {
 
@@ -57,32 +30,130 @@ std::string json_string(const std::string& text) {
     return quoted + "\"";
 }
 
-}  // namespace
-
-void print_presets(const std::vector<Ptz::PtzPreset>& presets, bool json) {
-    if (json) {
-        std::string list = "[";
-        for (const auto& p : presets) {
-            list += std::string(list.size() > 1 ? "," : "") + "{\"id\":" + std::to_string(p.id) +
-                    ",\"name\":" + json_string(p.name) +
-                    ",\"enabled\":" + (p.enabled ? "true" : "false") + "}";
-        }
-        std::printf("%s]\n", list.c_str());
-        return;
+template <typename Range>
+std::string range_text(const std::optional<Range>& range, bool json) {
+    if (!range) {
+        return json ? "null" : "-";
     }
-    for (const auto& p : presets) {
-        std::printf("%4d  %s%s\n", p.id, Ptz::echo_answer(p.name, p.name.size()).c_str(),
-                    p.enabled ? "" : " (disabled)");
+    const auto text = [json](auto value) { return number(static_cast<float>(value), json); };
+    return json ? "[" + text(range->min) + "," + text(range->max) + "]"
+                : text(range->min) + " to " + text(range->max);
+}
+
+template <typename Value>
+std::string value_or_none(const std::optional<Value>& value, bool json) {
+    if (!value) {
+        return json ? "null" : "-";
+    }
+    if constexpr (std::is_same_v<Value, bool>) {
+        return *value ? "true" : "false";
+    } else {
+        return std::to_string(*value);
     }
 }
 
-void print_position(const Ptz::PtzAbsoluteEx& p, bool json) {
+template <typename Item, typename Text>
+std::string list_text(const std::vector<Item>& items, bool json, Text text) {
+    std::string list;
+    for (const Item& item : items) {
+        list += (list.empty() ? "" : json ? "," : " ") + text(item);
+    }
+    return json ? "[" + list + "]" : list.empty() ? "-" : list;
+}
+
+}  // namespace
+
+std::string number(float value, bool json) {
+    if (!std::isfinite(value)) {
+        return json ? "null" : std::to_string(value);
+    }
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string value_text(const Ptz::PtzPosition& p, std::size_t field, bool json) {
+    const Ptz::PositionField& f = Ptz::kPositionFields[field];
+    if (!p.has(f.bit)) {
+        return json ? "null" : "-";
+    }
+    return f.real != nullptr ? number(p.*f.real, json) : std::to_string(p.*f.whole);
+}
+
+std::string json_position(const Ptz::PtzPosition& p, const std::string& t) {
+    std::string line = t.empty() ? "{" : "{\"t\":" + t;
+    for (std::size_t i = 0; i < std::size(Ptz::kPositionFields); ++i) {
+        line += std::string(line.size() > 1 ? "," : "") + "\"" + Ptz::kPositionFields[i].element +
+                "\":" + value_text(p, i, true);
+    }
+    return line + "}";
+}
+
+void print_position(const Ptz::PtzPosition& p, bool json) {
     if (json) {
-        std::printf("%s\n", json_object(position_fields(p, true)).c_str());
+        std::printf("%s\n", json_position(p).c_str());
         return;
     }
-    for (const auto& f : position_fields(p, false)) {
-        std::printf("%-16s %s\n", f.first, f.second.c_str());
+    for (std::size_t i = 0; i < std::size(Ptz::kPositionFields); ++i) {
+        if (p.has(Ptz::kPositionFields[i].bit)) {
+            std::printf("%-16s %s\n", Ptz::kPositionFields[i].element,
+                        value_text(p, i, false).c_str());
+        }
+    }
+}
+
+void print_presets(const std::vector<Ptz::PtzPreset>& presets, const std::set<int>* special,
+                   bool json) {
+    const auto is_special = [special](const Ptz::PtzPreset& p) {
+        return special != nullptr && special->count(p.id) != 0;
+    };
+    if (json) {
+        std::printf("%s\n", list_text(presets, true, [&](const Ptz::PtzPreset& p) {
+                                return "{\"id\":" + std::to_string(p.id) +
+                                       ",\"name\":" + json_string(p.name) +
+                                       ",\"enabled\":" + (p.enabled ? "true" : "false") +
+                                       (special == nullptr ? ""
+                                        : is_special(p)    ? ",\"special\":true"
+                                                           : ",\"special\":false") +
+                                       "}";
+                            }).c_str());
+        return;
+    }
+    for (const auto& p : presets) {
+        std::printf("%4d  %s%s%s\n", p.id, Ptz::echo_answer(p.name, p.name.size()).c_str(),
+                    p.enabled ? "" : " (disabled)", is_special(p) ? " (special)" : "");
+    }
+}
+
+void print_capabilities(const Ptz::PtzCapabilities& caps, bool json) {
+    const std::pair<const char*, std::string> lines[] = {
+        {"azimuth", range_text(caps.azimuth_range, json)},
+        {"elevation", range_text(caps.elevation_range, json)},
+        {"zoom", range_text(caps.zoom_range, json)},
+        {"pan", range_text(caps.pan_range, json)},
+        {"tilt", range_text(caps.tilt_range, json)},
+        {"zoom_speed", range_text(caps.zoom_speed_range, json)},
+        {"max_presets", value_or_none(caps.max_presets, json)},
+        {"max_preset_name_length", value_or_none(caps.max_preset_name_length, json)},
+        {"special_presets",
+         list_text(caps.special_presets, json, [](int id) { return std::to_string(id); })},
+        {"position3d", value_or_none(caps.supports_position3d, json)},
+        {"aux", list_text(caps.aux_types, json,
+                          [json](const std::string& name) {
+                              return json ? json_string(name) : Ptz::echo_answer(name, name.size());
+                          })},
+    };
+    std::string object;
+    for (const auto& line : lines) {
+        if (json) {
+            object +=
+                (object.empty() ? "{\"" : ",\"") + std::string(line.first) + "\":" + line.second;
+        } else {
+            std::printf("%-23s %s\n", line.first, line.second.c_str());
+        }
+    }
+    if (json) {
+        std::printf("%s}\n", object.c_str());
     }
 }
 

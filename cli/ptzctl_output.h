@@ -1,29 +1,33 @@
 #pragma once
 
+#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ptz/ptz_types.h"
 
 namespace ptzctl {
 
-using Fields = std::vector<std::pair<const char*, std::string>>;
-
 // The shortest text that reads back as the same float; in JSON a non-finite value is null.
 std::string number(float value, bool json);
 
-// The seven values under their element names.
-Fields position_fields(const Ptz::PtzAbsoluteEx& p, bool json);
+// The text of one value of the position, by its field in Ptz::kPositionFields.
+std::string value_text(const Ptz::PtzPosition& p, std::size_t field, bool json);
 
-// One JSON object on one line.
-std::string json_object(const Fields& fields);
+// The position as one JSON object on one line, under the camera's element names, a value not
+// reported as null; `t` first when given.
+std::string json_position(const Ptz::PtzPosition& p, const std::string& t = "");
 
-// `position`: one value per line under its name, or one JSON object.
-void print_position(const Ptz::PtzAbsoluteEx& p, bool json);
+// `position`: one reported value per line under its element name, or one JSON object.
+void print_position(const Ptz::PtzPosition& p, bool json);
 
 // `preset list`: one preset per line, its number and its name, or one JSON array of objects. A
-// name is the camera's: its control bytes are shown, not obeyed.
-void print_presets(const std::vector<Ptz::PtzPreset>& presets, bool json);
+// name is the camera's: its control bytes are shown, not obeyed. With `special` known, the
+// presets it holds are marked.
+void print_presets(const std::vector<Ptz::PtzPreset>& presets, const std::set<int>* special,
+                   bool json);
+
+// `caps`: one line per value, "-" for one not reported, or one JSON object.
+void print_capabilities(const Ptz::PtzCapabilities& caps, bool json);
 
 }  // namespace ptzctl

@@ -1,21 +1,21 @@
 #pragma once
 
-#include "ptz/zelko_ptz_camera_isapi.h"
-#include "ptzctl_args.h"
+#include <string>
+
+#include "ptz/ptz_types.h"
+#include "ptzctl_context.h"
 
 namespace ptzctl {
 
-// Exit statuses of --wait beside the library's result codes.
-const int kSettledElsewhere = 4;
-const int kTimedOut = 5;
-
-// Polls the position after a move until every field `target` gives is within its tolerance (0),
-// the position has stopped changing (0 when `target` gives no field, else kSettledElsewhere)
-// or `timeout_seconds` have passed (kTimedOut). A failed query ends it with the library's code.
-int wait_for_move(Ptz::ZelkoPtzCameraIsapi& camera, const PositionChange& target,
+// After a move, waits with the library's wait_for_stop() until every value `target` holds is
+// within its tolerance (0, "reached: ..." on stdout), or the camera comes to rest elsewhere
+// (kSettledElsewhere) or the time-out passes (kTimedOut), each said on stderr with where the
+// camera is and the targets. A target of no values waits for the camera to come to rest (0). A
+// failed read ends it with the library's code. On a terminal one line shows the way left.
+int wait_for_move(Context& context, const std::string& command, const Ptz::PtzPosition& target,
                   double timeout_seconds);
 
 // Prints the position every `interval_seconds`, `count` times (0: until SIGINT or SIGTERM).
-int watch(Ptz::ZelkoPtzCameraIsapi& camera, double interval_seconds, int count, bool json);
+int watch(Context& context, double interval_seconds, int count, bool json);
 
 }  // namespace ptzctl

@@ -1,4 +1,4 @@
-// Reads a camera's absolute position: read_position ADDRESS NAME:PASSWORD
+// Reads a camera's position: read_position ADDRESS NAME:PASSWORD
 #include <cstdio>
 
 #include "ptz/zelko_ptz_camera_isapi.h"
@@ -9,12 +9,17 @@ int main(int argc, char** argv) {
         return 64;
     }
     Ptz::ZelkoPtzCameraIsapi camera(argv[1], argv[2]);
-    Ptz::PtzAbsoluteEx p{};
-    const int code = camera.get_ptz_absoluteEx(p);
+    Ptz::PtzPosition p{};
+    const int code = camera.get_position(p);
     if (code != 0) {
-        return code;  // the library has written the reason to stderr
+        // The library has written its line to stderr; this is the same failure in a few words.
+        std::fprintf(stderr, "%s\n", camera.failure_reason().c_str());
+        return code;
     }
-    std::printf("elevation %g azimuth %g zoom %g focus %d\n", p.elevation, p.azimuth,
-                p.absoluteZoom, static_cast<int>(p.focus));
+    std::printf("elevation %g azimuth %g zoom %g", p.elevation, p.azimuth, p.zoom);
+    if (p.has(Ptz::PtzPosition::Focus)) {
+        std::printf(" focus %d", static_cast<int>(p.focus));
+    }
+    std::printf("\n");
     return 0;
 }

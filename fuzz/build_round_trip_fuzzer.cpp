@@ -1,5 +1,7 @@
 // build_ptz_xml() against the XML library's own output, and as a round trip: for valid XML names
 // and texts without zero bytes, reading the body back yields the same root, names, texts and order.
+// Then a nested body, written in the order given, against the XML library's output of the same
+// tree.
 // An XML reader normalises line ends and drops texts of white space alone, so texts here hold no
 // carriage return, and a white-space text reads back empty.
 #include <map>
@@ -8,6 +10,7 @@
 #include <pugixml.hpp>
 
 #include "fuzz_target.h"
+#include "utils/xml_body.h"
 #include "utils/xml_parser.h"
 
 namespace {
@@ -51,27 +54,65 @@ private:
     std::size_t at_ = 0;
 };
 
-// The same document built and saved by the XML library, which the body must equal byte for byte.
-std::string saved_by_the_xml_library(const std::string& root_name,
-                                     const std::map<std::string, std::string>& fields) {
-    struct Collect : pugi::xml_writer {
-        std::string out;
-        void write(const void* data, size_t size) override {
-            out.append(static_cast<const char*>(data), size);
-        }
-    } collect;
-    pugi::xml_document doc;
+// A document with the declaration and root of every body, for the XML library to save.
+pugi::xml_node body_root(pugi::xml_document& doc, const std::string& root_name) {
     pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
     declaration.append_attribute("version") = "1.0";
     declaration.append_attribute("encoding") = "UTF-8";
     pugi::xml_node root = doc.append_child(root_name.c_str());
     root.append_attribute("xmlns") = "http://www.isapi.org/ver20/XMLSchema";
     root.append_attribute("version") = "2.0";
+    return root;
+}
+
+// The document as the XML library saves it, which a body must equal byte for byte.
+std::string saved(const pugi::xml_document& doc) {
+    struct Collect : pugi::xml_writer {
+        std::string out;
+        void write(const void* data, size_t size) override {
+            out.append(static_cast<const char*>(data), size);
+        }
+    } collect;
+    doc.save(collect, "\t", pugi::format_indent, pugi::encoding_auto);
+    return collect.out;
+}
+
+std::string saved_by_the_xml_library(const std::string& root_name,
+                                     const std::map<std::string, std::string>& fields) {
+    pugi::xml_document doc;
+    pugi::xml_node root = body_root(doc, root_name);
     for (const auto& field : fields) {
         root.append_child(field.first.c_str()).text().set(field.second.c_str());
     }
-    doc.save(collect, "\t", pugi::format_indent, pugi::encoding_auto);
-    return collect.out;
+    return saved(doc);
+}
+
+// A nested body from the rest of the input, each step written and built alike.
+void nested_body(Bytes& in) {
+    const std::string root_name = in.name();
+    Utils::XmlBody body(root_name.c_str());
+    pugi::xml_document doc;
+    pugi::xml_node at = body_root(doc, root_name);
+    int depth = 1;
+    while (!in.done()) {
+        const std::uint8_t step = in.next() % 3;
+        if (step == 0) {
+            const std::string name = in.name();
+            const std::string text = in.text();
+            body.add(name.c_str(), text);
+            at.append_child(name.c_str()).text().set(text.c_str());
+        } else if (step == 1 && depth < 6) {
+            const std::string name = in.name();
+            body.open(name.c_str());
+            at = at.append_child(name.c_str());
+            ++depth;
+        } else if (step == 2 && depth > 1) {
+            body.close();
+            at = at.parent();
+            --depth;
+        }
+    }
+    ZELKO_FUZZ_CHECK(body.finish() == saved(doc));
 }
 
 std::string as_read(const std::string& text) {
@@ -110,5 +151,6 @@ ZELKO_FUZZ_TARGET(build_round_trip) {
     for (const auto& field : fields) {
         ZELKO_FUZZ_CHECK(parser.get_text(root, field.first) == as_read(field.second));
     }
+    nested_body(in);
     return 0;
 }

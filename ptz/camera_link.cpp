@@ -1,6 +1,10 @@
 #include "camera_link.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+
+#include <pugixml.hpp>
 
 namespace Ptz {
 
@@ -29,7 +33,25 @@ bool is_pinned_key(const std::string& pins) {
     }
 }
 
-std::string check(const CameraOptions& o) {
+// The seconds a camera says it keeps an account locked, from its "userCheck" answer; 0 when
+// the answer says nothing of a lock.
+double locked_for(const std::string& answer) {
+    pugi::xml_document doc;
+    if (!doc.load_buffer(answer.data(), answer.size())) {
+        return 0;
+    }
+    const pugi::xml_node check = doc.child("userCheck");
+    if (std::string(check.child_value("lockStatus")) != "lock") {
+        return 0;
+    }
+    const double seconds = std::strtod(check.child_value("unlockTime"), nullptr);
+    // A camera's own figure, bounded by a day: a hold must end.
+    return std::isfinite(seconds) ? std::fmin(std::fmax(seconds, 0.0), 86400.0) : 0.0;
+}
+
+}  // namespace
+
+std::string options_error(const CameraOptions& o) {
     if (o.port < 0 || o.port > 65535) {
         return "Bad option port: " + std::to_string(o.port) +
                "; it takes 1 to 65535, or 0 for the scheme's own.";
@@ -53,10 +75,8 @@ std::string check(const CameraOptions& o) {
     return std::string();
 }
 
-}  // namespace
-
 CameraLink::CameraLink(const std::string& address, CameraOptions options)
-    : options_(std::move(options)), option_error_(check(options_)) {
+    : options_(std::move(options)), option_error_(options_error(options_)) {
     const int port = options_.port != 0 ? options_.port : options_.https ? 443 : 80;
     base_ = (options_.https ? "https://" : "http://") + address + ":" + std::to_string(port);
     channel_base_ = base_ + kChannelsPath + std::to_string(options_.channel);
@@ -68,13 +88,48 @@ CameraLink::CameraLink(const std::string& address, CameraOptions options)
     }
 }
 
-bool CameraLink::send(Utils::HttpMethod method, const std::string& url, const std::string& userpwd,
-                      const std::string& body, std::string& response) {
+int CameraLink::send(const char* operation, Utils::HttpMethod method, const std::string& url,
+                     const std::string& userpwd, const std::string& body,
+                     const char* transfer_failed, std::string& answer, long& status) {
+    reason_.clear();
+    if (!option_error_.empty()) {
+        report(operation, 10, option_error_);
+        return 10;
+    }
+    const auto now = Clock::now();
+    if (now < held_until_) {
+        const auto left = std::chrono::duration<double>(held_until_ - now).count();
+        report(operation, 10,
+               "The camera refused the credentials; the next try is in " +
+                   std::to_string(static_cast<long>(std::ceil(left))) + " s.");
+        return 10;
+    }
     const Utils::HttpRequest request{method, url, userpwd, body, options_.https ? &tls_ : nullptr};
-    return session_ ? session_->request(request, response) : Utils::request_once(request, response);
+    Utils::TransferInfo info;
+    const bool completed = session_ ? session_->request(request, answer, &info)
+                                    : Utils::request_once(request, answer, &info);
+    if (!completed) {
+        report(operation, 1, transfer_failed, info.reason);
+        return 1;
+    }
+    status = info.status;
+    // The session has not retried this one: the camera counts it as a failed login.
+    if (session_ && status == 401) {
+        hold(answer);
+    }
+    return 0;
 }
 
-void CameraLink::report(const char* operation, int code, const std::string& message) const {
+void CameraLink::hold(const std::string& answer) {
+    const auto locked = std::chrono::duration<double>(locked_for(answer));
+    held_until_ =
+        Clock::now() + std::max<Clock::duration>(
+                           refusal_hold_, std::chrono::duration_cast<Clock::duration>(locked));
+}
+
+void CameraLink::report(const char* operation, int code, const std::string& message,
+                        const std::string& reason) {
+    reason_ = reason.empty() ? message : reason;
     if (options_.error_sink != nullptr) {
         options_.error_sink(options_.error_sink_user, operation, code, message.c_str());
         return;

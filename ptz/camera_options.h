@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "../utils/export.h"
+
 namespace Ptz {
 
 /// Receives the library's error lines in place of stderr: `operation` is the method's name,
@@ -18,6 +20,9 @@ using ErrorSink = void (*)(void* user, const char* operation, int code, const ch
 ///
 /// An option out of range, or a TLS setting without `https`, is reported by every method: it
 /// returns 10 with one error line naming the option, and sends nothing.
+///
+/// The struct's size is part of the binary interface, since hosts pass it by value: it keeps the
+/// fields of 1.1, and later settings come as methods of the camera object.
 struct CameraOptions {
     /// Keep one connection and the Digest challenge across requests, so that a command costs one
     /// request: the first request of the object is challenged, the others answer the kept
@@ -51,5 +56,10 @@ struct CameraOptions {
     /// Handed to `error_sink` as its first argument.
     void* error_sink_user = nullptr;
 };
+
+/// The message of the line that every method writes for these options, such as "Bad option
+/// port: 70000; it takes 1 to 65535, or 0 for the scheme's own."; "" when they are good. A host
+/// checks what its user typed with it before it makes a camera object.
+ZELKO_PTZ_API std::string options_error(const CameraOptions& options);
 
 }  // namespace Ptz

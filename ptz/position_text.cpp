@@ -1,33 +1,90 @@
 #include "position_text.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
+#include "../utils/xml_body.h"
 #include "../utils/xml_parser.h"
+#include "../utils/xml_path.h"
+#include "position_fields.h"
 
 namespace Ptz {
+
+namespace {
+
+std::string value_text(const PtzPosition& p, const PositionField& field) {
+    return field.real != nullptr ? float_text(p.*field.real) : int_text(p.*field.whole);
+}
+
+bool is_space(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The text without the white space around it.
+void trim(const char*& begin, const char*& end) {
+    while (begin != end && is_space(*begin)) {
+        ++begin;
+    }
+    while (end != begin && is_space(end[-1])) {
+        --end;
+    }
+}
+
+// The values of `fields` below `from`, each divided by `scale`, into `position`.
+PositionAnswer read_values(pugi::xml_node from, std::uint32_t fields, double scale,
+                           PtzPosition& position) {
+    if (!from) {
+        return PositionAnswer::NotOne;
+    }
+    PtzPosition read{};
+    for (const PositionField& field : kPositionFields) {
+        if ((field.bit & fields) == 0) {
+            continue;
+        }
+        const char* begin = from.child(field.element).text().get();
+        const char* end = begin + std::strlen(begin);
+        trim(begin, end);
+        if (begin == end) {
+            continue;  // not reported
+        }
+        double value = 0;
+        if (!read_number(begin, value) ||
+            (field.whole != nullptr &&
+             (value != std::trunc(value) || value < INT32_MIN || value > INT32_MAX)) ||
+            std::fabs(value / scale) > FLT_MAX) {
+            return PositionAnswer::NotNumbers;
+        }
+        set_value(read, field, value / scale);
+    }
+    if (!read.has(PtzPosition::Axes)) {
+        return PositionAnswer::NotOne;
+    }
+    position = read;
+    return PositionAnswer::Read;
+}
+
+}  // namespace
 
 PtzAbsoluteEx position_from_answer(Utils::XmlParser& parser) {
     // Every text is read before the first conversion, and the record is assembled aside, so a
     // throwing conversion leaves the caller's record as it was.
-    const char* const root = "PTZAbsoluteEx";
-    const std::string elevation = parser.get_text(root, "elevation");
-    const std::string azimuth = parser.get_text(root, "azimuth");
-    const std::string absolute_zoom = parser.get_text(root, "absoluteZoom");
-    const std::string focus = parser.get_text(root, "focus");
-    const std::string focal_len = parser.get_text(root, "focalLen");
-    const std::string horizontal_speed = parser.get_text(root, "horizontalSpeed");
-    const std::string vertical_speed = parser.get_text(root, "verticalSpeed");
-
-    PtzAbsoluteEx position;
-    position.elevation = std::stof(elevation);
-    position.azimuth = std::stof(azimuth);
-    position.absoluteZoom = std::stof(absolute_zoom);
-    position.focus = std::stoi(focus, nullptr, 10);
-    position.focalLen = std::stoi(focal_len, nullptr, 10);
-    position.horizontalSpeed = std::stof(horizontal_speed);
-    position.verticalSpeed = std::stof(vertical_speed);
-    return position;
+    std::string texts[std::size(kPositionFields)];
+    for (std::size_t i = 0; i < std::size(kPositionFields); ++i) {
+        texts[i] = parser.get_text("PTZAbsoluteEx", kPositionFields[i].element);
+    }
+    PtzPosition position{};
+    for (std::size_t i = 0; i < std::size(kPositionFields); ++i) {
+        const PositionField& field = kPositionFields[i];
+        if (field.real != nullptr) {
+            position.*field.real = std::stof(texts[i]);
+        } else {
+            position.*field.whole = std::stoi(texts[i], nullptr, 10);
+        }
+    }
+    position.present = PtzPosition::All;
+    return to_absolute_ex(position);
 }
 
 std::string float_text(float value) {
@@ -47,17 +104,43 @@ std::string int_text(int value) {
     return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-std::map<std::string, std::string> position_fields(const PtzAbsoluteEx& position) {
+std::map<std::string, std::string> position_fields(const PtzAbsoluteEx& record) {
+    const PtzPosition position = to_position(record);
     std::map<std::string, std::string> fields;
-    fields["elevation"] = float_text(position.elevation);
-    fields["azimuth"] = float_text(position.azimuth);
-    fields["absoluteZoom"] = float_text(position.absoluteZoom);
-    fields["focus"] = int_text(position.focus);
-    fields["focalLen"] = int_text(position.focalLen);
-    fields["horizontalSpeed"] = float_text(position.horizontalSpeed);
-    fields["verticalSpeed"] = float_text(position.verticalSpeed);
+    for (const PositionField& field : kPositionFields) {
+        fields[field.element] = value_text(position, field);
+    }
     fields["zoomType"] = "absoluteZoom";
     return fields;
+}
+
+bool read_number(const char* text, double& value) {
+    const char* begin = text;
+    const char* end = text + std::strlen(text);
+    trim(begin, end);
+    // from_chars reads no sign of "+", no hexadecimal without being asked, and no locale.
+    const auto read = std::from_chars(begin, end, value);
+    return begin != end && read.ec == std::errc() && read.ptr == end && std::isfinite(value);
+}
+
+PositionAnswer position_from_absolute_ex(const Utils::XmlParser& parser, PtzPosition& position) {
+    return read_values(Utils::xml_at(parser.root(), "PTZAbsoluteEx"), PtzPosition::All, 1.0,
+                       position);
+}
+
+PositionAnswer position_from_status(const Utils::XmlParser& parser, PtzPosition& position) {
+    return read_values(Utils::xml_at(parser.root(), "PTZStatus/AbsoluteHigh"), PtzPosition::Axes,
+                       10.0, position);
+}
+
+std::string position_body(const PtzPosition& position) {
+    Utils::XmlBody body("PTZAbsoluteEx");
+    for (const PositionField& field : kPositionFields) {
+        if (position.has(field.bit)) {
+            body.add(field.element, value_text(position, field));
+        }
+    }
+    return body.finish();
 }
 
 }  // namespace Ptz

@@ -28,4 +28,28 @@ std::string int_text(int value);
 // int_text() give them, and "zoomType" "absoluteZoom".
 std::map<std::string, std::string> position_fields(const PtzAbsoluteEx& position);
 
+// A number as a camera writes one: the whole text, white space around it allowed, finite.
+// False for anything else, an empty text included.
+bool read_number(const char* text, double& value);
+
+// How an answer gave a position.
+enum class PositionAnswer {
+    Read,        // the values it holds are in the record
+    NotOne,      // it is no such document, or lacks elevation, azimuth or zoom
+    NotNumbers,  // a value it holds is not a number of its kind
+};
+
+// The values of a parsed "PTZAbsoluteEx" answer: each element present with a text is present
+// in `position`; an integer value must be a whole number within int. `position` is written
+// only when the answer is Read.
+PositionAnswer position_from_absolute_ex(const Utils::XmlParser& parser, PtzPosition& position);
+
+// Elevation, azimuth and zoom of a parsed "PTZStatus" answer, which holds them in tenths under
+// "AbsoluteHigh". `position` is written only when the answer is Read.
+PositionAnswer position_from_status(const Utils::XmlParser& parser, PtzPosition& position);
+
+// The body of a position command: root "PTZAbsoluteEx", the values present in the camera's
+// order, floats as float_text() and integers as int_text() write them.
+std::string position_body(const PtzPosition& position);
+
 }  // namespace Ptz

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 // The value types that the host and the camera object exchange. Their layouts are part of the
 // library's binary interface.
@@ -48,6 +50,67 @@ struct PtzPreset {
     bool enabled;      ///< "enabled" is "true"
 };
 
+/// A position as the camera reported it, or the values to send it: in degrees and zoom ratio,
+/// whichever resource they came from. `present` says which of the seven values hold something;
+/// a value whose bit is clear was not reported, or is not to be sent, and holds nothing of use.
+struct PtzPosition {
+    float elevation;            ///< degrees; the camera's sign convention (up or down)
+    float azimuth;              ///< degrees, 0 to 360
+    float zoom;                 ///< zoom ratio, 1 at the widest
+    std::int32_t focus;         ///< the camera's focus motor position
+    std::int32_t focal_length;  ///< the camera's focal length value
+    float horizontal_speed;     ///< the camera's speed value for pan moves
+    float vertical_speed;       ///< the camera's speed value for tilt moves
+    std::uint32_t present;      ///< the bits below of the values that hold something
+
+    /// Bits of `present`, one per value, in the order of the values.
+    enum : std::uint32_t {
+        Elevation = 1u << 0,
+        Azimuth = 1u << 1,
+        Zoom = 1u << 2,
+        Focus = 1u << 3,
+        FocalLength = 1u << 4,
+        HorizontalSpeed = 1u << 5,
+        VerticalSpeed = 1u << 6,
+        Axes = Elevation | Azimuth | Zoom,  ///< the three that every camera reports
+        All = 0x7fu,
+    };
+
+    /// Whether every value of `bits` is present.
+    bool has(std::uint32_t bits) const { return (present & bits) == bits; }
+};
+
+/// A range of values a camera reports, in degrees or zoom ratio.
+struct PtzRange {
+    float min;  ///< the lowest value
+    float max;  ///< the highest value
+};
+
+/// A range of continuous-motion values a camera reports, in its own integers.
+struct PtzSpeedRange {
+    int min;  ///< the lowest value
+    int max;  ///< the highest value
+};
+
+/// What a camera says it can do. A value the camera did not report is empty: never zero.
+struct PtzCapabilities {
+    std::optional<PtzRange> azimuth_range;          ///< degrees, such as 0 to 360
+    std::optional<PtzRange> elevation_range;        ///< degrees, such as -50 to 60
+    std::optional<PtzRange> zoom_range;             ///< zoom ratio, such as 1 to 25
+    std::optional<PtzSpeedRange> pan_range;         ///< continuous pan, such as -100 to 100
+    std::optional<PtzSpeedRange> tilt_range;        ///< continuous tilt
+    std::optional<PtzSpeedRange> zoom_speed_range;  ///< continuous zoom
+    std::optional<int> max_presets;                 ///< how many presets it keeps
+    std::optional<int> max_preset_name_length;      ///< the longest preset name it takes
+    /// Preset numbers that run a function of the camera rather than a move, in its order.
+    std::vector<int> special_presets;
+    std::optional<bool> supports_position3d;  ///< click-to-center and box zoom
+    std::vector<std::string> aux_types;       ///< its auxiliaries: "LIGHT", "WIPER", ...
+};
+
+/// Called by wait_for_stop() with each position it reads; returning true ends the wait at once.
+using PositionWatch = bool (*)(void* user, const PtzPosition& position);
+
 static_assert(sizeof(float) == 4, "position fields are 32 bits wide");
 static_assert(sizeof(PtzAbsoluteEx) == 28, "seven 32-bit fields, no padding");
 static_assert(offsetof(PtzAbsoluteEx, elevation) == 0, "record layout");
@@ -57,6 +120,8 @@ static_assert(offsetof(PtzAbsoluteEx, focus) == 12, "record layout");
 static_assert(offsetof(PtzAbsoluteEx, focalLen) == 16, "record layout");
 static_assert(offsetof(PtzAbsoluteEx, horizontalSpeed) == 20, "record layout");
 static_assert(offsetof(PtzAbsoluteEx, verticalSpeed) == 24, "record layout");
+static_assert(sizeof(PtzPosition) == 32, "seven 32-bit values and the mask, no padding");
+static_assert(offsetof(PtzPosition, present) == 28, "record layout");
 static_assert(sizeof(PtzAux) == 4 && sizeof(PtzStatus) == 4, "enumerations are 32 bits wide");
 static_assert(sizeof(PtzCtrl) == 12, "three 32-bit fields, no padding");
 static_assert(offsetof(PtzCtrl, pan) == 0, "record layout");

@@ -11,6 +11,7 @@
 
 struct zelko_ptz_camera {
     Ptz::ZelkoPtzCameraIsapi camera;
+    std::string reason;  // what zelko_ptz_failure_reason() last handed out
 };
 
 namespace {
@@ -28,6 +29,34 @@ SAME_FIELD(zelko_ptz_absolute_ex, Ptz::PtzAbsoluteEx, focus);
 SAME_FIELD(zelko_ptz_absolute_ex, Ptz::PtzAbsoluteEx, focalLen);
 SAME_FIELD(zelko_ptz_absolute_ex, Ptz::PtzAbsoluteEx, horizontalSpeed);
 SAME_FIELD(zelko_ptz_absolute_ex, Ptz::PtzAbsoluteEx, verticalSpeed);
+static_assert(sizeof(zelko_ptz_position) == sizeof(Ptz::PtzPosition), "position layout");
+SAME_FIELD(zelko_ptz_position, Ptz::PtzPosition, elevation);
+SAME_FIELD(zelko_ptz_position, Ptz::PtzPosition, azimuth);
+SAME_FIELD(zelko_ptz_position, Ptz::PtzPosition, zoom);
+SAME_FIELD(zelko_ptz_position, Ptz::PtzPosition, focus);
+SAME_FIELD(zelko_ptz_position, Ptz::PtzPosition, focal_length);
+SAME_FIELD(zelko_ptz_position, Ptz::PtzPosition, horizontal_speed);
+SAME_FIELD(zelko_ptz_position, Ptz::PtzPosition, vertical_speed);
+SAME_FIELD(zelko_ptz_position, Ptz::PtzPosition, present);
+static_assert(ZELKO_PTZ_POSITION_ELEVATION == Ptz::PtzPosition::Elevation &&
+                  ZELKO_PTZ_POSITION_AZIMUTH == Ptz::PtzPosition::Azimuth &&
+                  ZELKO_PTZ_POSITION_ZOOM == Ptz::PtzPosition::Zoom &&
+                  ZELKO_PTZ_POSITION_FOCUS == Ptz::PtzPosition::Focus &&
+                  ZELKO_PTZ_POSITION_FOCAL_LENGTH == Ptz::PtzPosition::FocalLength &&
+                  ZELKO_PTZ_POSITION_HORIZONTAL_SPEED == Ptz::PtzPosition::HorizontalSpeed &&
+                  ZELKO_PTZ_POSITION_VERTICAL_SPEED == Ptz::PtzPosition::VerticalSpeed,
+              "the position's bits");
+static_assert(ZELKO_PTZ_OK == static_cast<int>(Ptz::Result::Ok) &&
+                  ZELKO_PTZ_TRANSFER_FAILED == static_cast<int>(Ptz::Result::TransferFailed) &&
+                  ZELKO_PTZ_NOT_XML == static_cast<int>(Ptz::Result::NotXml) &&
+                  ZELKO_PTZ_NOT_NUMBERS == static_cast<int>(Ptz::Result::NotNumbers) &&
+                  ZELKO_PTZ_TIMED_OUT == static_cast<int>(Ptz::Result::TimedOut) &&
+                  ZELKO_PTZ_REJECTED == static_cast<int>(Ptz::Result::Rejected) &&
+                  ZELKO_PTZ_NULL_ARGUMENT == static_cast<int>(Ptz::Result::NullArgument) &&
+                  ZELKO_PTZ_OUT_OF_MEMORY == static_cast<int>(Ptz::Result::OutOfMemory) &&
+                  ZELKO_PTZ_LIST_TOO_SMALL == static_cast<int>(Ptz::Result::ListTooSmall) &&
+                  ZELKO_PTZ_UNEXPECTED == static_cast<int>(Ptz::Result::Unexpected),
+              "the result codes");
 static_assert(sizeof(zelko_ptz_ctrl) == sizeof(Ptz::PtzCtrl), "motion layout");
 SAME_FIELD(zelko_ptz_ctrl, Ptz::PtzCtrl, pan);
 SAME_FIELD(zelko_ptz_ctrl, Ptz::PtzCtrl, tilt);
@@ -66,15 +95,45 @@ Ptz::CameraOptions camera_options(const zelko_ptz_options* given) {
     if (given != nullptr) {
         std::memcpy(&o, given, std::min(given->size, sizeof o));
     }
-    return {o.keep_session != 0,
-            o.https != 0,
-            o.port,
-            o.channel,
-            o.ca_file != nullptr ? o.ca_file : "",
-            o.pinned_key != nullptr ? o.pinned_key : "",
-            o.verify_peer != 0,
-            o.error_sink,
-            o.error_sink_user};
+    return Ptz::CameraOptions{o.keep_session != 0,
+                              o.https != 0,
+                              o.port,
+                              o.channel,
+                              o.ca_file != nullptr ? o.ca_file : "",
+                              o.pinned_key != nullptr ? o.pinned_key : "",
+                              o.verify_peer != 0,
+                              o.error_sink,
+                              o.error_sink_user};
+}
+
+// The hold of a host's options, or 30 s for a host built before 1.2.
+double refusal_hold(const zelko_ptz_options* given) {
+    zelko_ptz_options o;
+    zelko_ptz_options_init(&o);
+    if (given != nullptr) {
+        std::memcpy(&o, given, std::min(given->size, sizeof o));
+    }
+    return o.refusal_hold_seconds;
+}
+
+// The range of `optional` into `min` and `max`, with its bit in `reported`.
+template <typename Range, typename Value>
+void copy_range(const std::optional<Range>& range, std::uint32_t bit, Value& min, Value& max,
+                std::uint32_t& reported) {
+    if (range) {
+        min = range->min;
+        max = range->max;
+        reported |= bit;
+    }
+}
+
+template <typename Value>
+void copy_value(const std::optional<Value>& value, std::uint32_t bit, int32_t& out,
+                std::uint32_t& reported) {
+    if (value) {
+        out = static_cast<int32_t>(*value);
+        reported |= bit;
+    }
 }
 
 // At most `size` - 1 bytes of `text`, not ending inside a UTF-8 character, and a zero.
@@ -94,17 +153,21 @@ extern "C" {
 void zelko_ptz_options_init(zelko_ptz_options* options) {
     if (options != nullptr) {
         *options = zelko_ptz_options{
-            sizeof(zelko_ptz_options), 0, 0, 0, 1, nullptr, nullptr, 1, nullptr, nullptr};
+            sizeof(zelko_ptz_options), 0, 0, 0, 1, nullptr, nullptr, 1, nullptr, nullptr, 30.0};
     }
 }
 
 zelko_ptz_camera* zelko_ptz_camera_new(const char* address, const char* userpwd,
                                        const zelko_ptz_options* options) {
-    if (address == nullptr || userpwd == nullptr) {
+    const double hold = refusal_hold(options);
+    if (address == nullptr || userpwd == nullptr || !(hold >= 0 && hold <= 86400)) {
         return nullptr;
     }
     try {
-        return new zelko_ptz_camera{{address, userpwd, camera_options(options)}};
+        zelko_ptz_camera* camera =
+            new zelko_ptz_camera{{address, userpwd, camera_options(options)}, {}};
+        camera->camera.set_refusal_hold(hold);
+        return camera;
     } catch (...) {
         return nullptr;
     }
@@ -192,33 +255,109 @@ int zelko_ptz_get_presets(zelko_ptz_camera* c, zelko_ptz_preset* presets, size_t
     });
 }
 
+int zelko_ptz_get_position(zelko_ptz_camera* c, zelko_ptz_position* position) {
+    return guarded(c != nullptr && position != nullptr ? c : nullptr, [&] {
+        Ptz::PtzPosition read{};
+        const int code = c->camera.get_position(read);
+        if (code == 0) {
+            std::memcpy(position, &read, sizeof read);
+        }
+        return code;
+    });
+}
+
+int zelko_ptz_set_position(zelko_ptz_camera* c, const zelko_ptz_position* position) {
+    return guarded(c != nullptr && position != nullptr ? c : nullptr, [&] {
+        Ptz::PtzPosition sent;
+        std::memcpy(&sent, position, sizeof sent);
+        return c->camera.set_position(sent);
+    });
+}
+
+int zelko_ptz_move_for(zelko_ptz_camera* c, zelko_ptz_ctrl ctrl, int32_t duration_ms) {
+    return guarded(c, [&] {
+        return c->camera.move_for({ctrl.pan, ctrl.tilt, ctrl.zoom}, duration_ms);
+    });
+}
+
+int zelko_ptz_move_by(zelko_ptz_camera* c, float d_azimuth, float d_elevation, float d_zoom) {
+    return guarded(c, [&] { return c->camera.move_by(d_azimuth, d_elevation, d_zoom); });
+}
+
+int zelko_ptz_center_on(zelko_ptz_camera* c, float x, float y) {
+    return guarded(c, [&] { return c->camera.center_on(x, y); });
+}
+
+int zelko_ptz_zoom_to_area(zelko_ptz_camera* c, float x0, float y0, float x1, float y1) {
+    return guarded(c, [&] { return c->camera.zoom_to_area(x0, y0, x1, y1); });
+}
+
+int zelko_ptz_wait_for_stop(zelko_ptz_camera* c, zelko_ptz_position* where,
+                            double timeout_seconds) {
+    return guarded(c != nullptr && where != nullptr ? c : nullptr, [&] {
+        Ptz::PtzPosition last{};
+        const int code = c->camera.wait_for_stop(last, timeout_seconds);
+        if (code == ZELKO_PTZ_OK || code == ZELKO_PTZ_TIMED_OUT) {
+            std::memcpy(where, &last, sizeof last);
+        }
+        return code;
+    });
+}
+
+int zelko_ptz_get_capabilities(zelko_ptz_camera* c, zelko_ptz_capabilities* caps) {
+    return guarded(c != nullptr && caps != nullptr ? c : nullptr, [&] {
+        Ptz::PtzCapabilities read;
+        const int code = c->camera.get_capabilities(read);
+        if (code != 0) {
+            return code;
+        }
+        zelko_ptz_capabilities out{};
+        copy_range(read.azimuth_range, ZELKO_PTZ_CAP_AZIMUTH_RANGE, out.azimuth_min,
+                   out.azimuth_max, out.reported);
+        copy_range(read.elevation_range, ZELKO_PTZ_CAP_ELEVATION_RANGE, out.elevation_min,
+                   out.elevation_max, out.reported);
+        copy_range(read.zoom_range, ZELKO_PTZ_CAP_ZOOM_RANGE, out.zoom_min, out.zoom_max,
+                   out.reported);
+        copy_range(read.pan_range, ZELKO_PTZ_CAP_PAN_RANGE, out.pan_min, out.pan_max, out.reported);
+        copy_range(read.tilt_range, ZELKO_PTZ_CAP_TILT_RANGE, out.tilt_min, out.tilt_max,
+                   out.reported);
+        copy_range(read.zoom_speed_range, ZELKO_PTZ_CAP_ZOOM_SPEED_RANGE, out.zoom_speed_min,
+                   out.zoom_speed_max, out.reported);
+        copy_value(read.max_presets, ZELKO_PTZ_CAP_MAX_PRESETS, out.max_presets, out.reported);
+        copy_value(read.max_preset_name_length, ZELKO_PTZ_CAP_MAX_PRESET_NAME_LENGTH,
+                   out.max_preset_name_length, out.reported);
+        copy_value(read.supports_position3d, ZELKO_PTZ_CAP_POSITION3D, out.supports_position3d,
+                   out.reported);
+        out.special_preset_count =
+            std::min<std::size_t>(read.special_presets.size(), ZELKO_PTZ_MAX_SPECIAL_PRESETS);
+        std::copy_n(read.special_presets.begin(), out.special_preset_count, out.special_presets);
+        out.aux_type_count = std::min<std::size_t>(read.aux_types.size(), ZELKO_PTZ_MAX_AUX_TYPES);
+        for (std::size_t i = 0; i < out.aux_type_count; ++i) {
+            copy_name(read.aux_types[i], out.aux_types[i], sizeof out.aux_types[i]);
+        }
+        *caps = out;
+        return code;
+    });
+}
+
+const char* zelko_ptz_failure_reason(zelko_ptz_camera* c) {
+    if (c == nullptr) {
+        return "";
+    }
+    try {
+        c->reason = c->camera.failure_reason();
+    } catch (...) {
+        c->reason.clear();  // out of memory: no reason rather than a stale one
+    }
+    return c->reason.c_str();
+}
+
 const char* zelko_ptz_version(void) {
-    return ZELKO_PTZ_VERSION;
+    return Ptz::version();
 }
 
 const char* zelko_ptz_result_text(int code) {
-    switch (code) {
-        case ZELKO_PTZ_OK:
-            return "success";
-        case ZELKO_PTZ_TRANSFER_FAILED:
-            return "the HTTP transfer did not complete";
-        case ZELKO_PTZ_NOT_XML:
-            return "the answer is not well-formed XML";
-        case ZELKO_PTZ_NOT_NUMBERS:
-            return "the position answer is not numbers";
-        case ZELKO_PTZ_REJECTED:
-            return "the camera did not answer OK, or an argument or option was refused";
-        case ZELKO_PTZ_NULL_ARGUMENT:
-            return "a NULL handle or pointer";
-        case ZELKO_PTZ_OUT_OF_MEMORY:
-            return "out of memory";
-        case ZELKO_PTZ_LIST_TOO_SMALL:
-            return "more presets than the array holds";
-        case ZELKO_PTZ_UNEXPECTED:
-            return "an unexpected exception, such as from an error sink";
-        default:
-            return "unknown result code";
-    }
+    return Ptz::result_text(code);
 }
 
 }  // extern "C"

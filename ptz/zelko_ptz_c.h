@@ -27,6 +27,7 @@ extern "C" {
 #define ZELKO_PTZ_TRANSFER_FAILED 1 /**< the HTTP transfer did not complete */
 #define ZELKO_PTZ_NOT_XML 2         /**< the answer is not well-formed XML */
 #define ZELKO_PTZ_NOT_NUMBERS 3     /**< a position answer's texts are not numbers, or too big */
+#define ZELKO_PTZ_TIMED_OUT 5       /**< zelko_ptz_wait_for_stop(): still moving at the time-out */
 #define ZELKO_PTZ_REJECTED 10       /**< not "OK", or an argument or option refused */
 #define ZELKO_PTZ_NULL_ARGUMENT 20  /**< a NULL handle or pointer; nothing was sent or written */
 #define ZELKO_PTZ_OUT_OF_MEMORY 21  /**< memory ran out; nothing was written */
@@ -42,6 +43,37 @@ extern "C" {
 #define ZELKO_PTZ_STATUS_ON INT32_C(0)  /**< "on" */
 #define ZELKO_PTZ_STATUS_OFF INT32_C(1) /**< "off" */
 /**@}*/
+
+/** @name Bits of zelko_ptz_position::present, one per value */
+/**@{*/
+#define ZELKO_PTZ_POSITION_ELEVATION UINT32_C(0x01)        /**< elevation */
+#define ZELKO_PTZ_POSITION_AZIMUTH UINT32_C(0x02)          /**< azimuth */
+#define ZELKO_PTZ_POSITION_ZOOM UINT32_C(0x04)             /**< zoom */
+#define ZELKO_PTZ_POSITION_FOCUS UINT32_C(0x08)            /**< focus */
+#define ZELKO_PTZ_POSITION_FOCAL_LENGTH UINT32_C(0x10)     /**< focal_length */
+#define ZELKO_PTZ_POSITION_HORIZONTAL_SPEED UINT32_C(0x20) /**< horizontal_speed */
+#define ZELKO_PTZ_POSITION_VERTICAL_SPEED UINT32_C(0x40)   /**< vertical_speed */
+/**@}*/
+
+/** @name Bits of zelko_ptz_capabilities::reported, one per value the camera reported */
+/**@{*/
+#define ZELKO_PTZ_CAP_AZIMUTH_RANGE UINT32_C(0x001)          /**< azimuth_min, azimuth_max */
+#define ZELKO_PTZ_CAP_ELEVATION_RANGE UINT32_C(0x002)        /**< elevation_min, _max */
+#define ZELKO_PTZ_CAP_ZOOM_RANGE UINT32_C(0x004)             /**< zoom_min, zoom_max */
+#define ZELKO_PTZ_CAP_PAN_RANGE UINT32_C(0x008)              /**< pan_min, pan_max */
+#define ZELKO_PTZ_CAP_TILT_RANGE UINT32_C(0x010)             /**< tilt_min, tilt_max */
+#define ZELKO_PTZ_CAP_ZOOM_SPEED_RANGE UINT32_C(0x020)       /**< zoom_speed_min, _max */
+#define ZELKO_PTZ_CAP_MAX_PRESETS UINT32_C(0x040)            /**< max_presets */
+#define ZELKO_PTZ_CAP_MAX_PRESET_NAME_LENGTH UINT32_C(0x080) /**< max_preset_name_length */
+#define ZELKO_PTZ_CAP_POSITION3D UINT32_C(0x100)             /**< supports_position3d */
+/**@}*/
+
+/** How many special presets zelko_ptz_capabilities holds; a longer list is cut. */
+#define ZELKO_PTZ_MAX_SPECIAL_PRESETS 256
+/** How many auxiliaries zelko_ptz_capabilities holds; a longer list is cut. */
+#define ZELKO_PTZ_MAX_AUX_TYPES 16
+/** The size of one name in zelko_ptz_capabilities::aux_types, its terminating zero included. */
+#define ZELKO_PTZ_AUX_TYPE_SIZE 32
 
 /** The size of zelko_ptz_preset::name, its terminating zero included. */
 #define ZELKO_PTZ_PRESET_NAME_SIZE 128
@@ -59,6 +91,48 @@ typedef struct zelko_ptz_absolute_ex {
     float horizontalSpeed; /**< "horizontalSpeed" */
     float verticalSpeed;   /**< "verticalSpeed" */
 } zelko_ptz_absolute_ex;
+
+/**
+ * A position as the camera reported it, or the values to send it, laid out as Ptz::PtzPosition:
+ * degrees and zoom ratio. `present` holds the ZELKO_PTZ_POSITION_... bits of the values that
+ * hold something.
+ */
+typedef struct zelko_ptz_position {
+    float elevation;        /**< degrees */
+    float azimuth;          /**< degrees, 0 to 360 */
+    float zoom;             /**< zoom ratio, 1 at the widest */
+    int32_t focus;          /**< the camera's focus value */
+    int32_t focal_length;   /**< the camera's focal length value */
+    float horizontal_speed; /**< the camera's pan speed value */
+    float vertical_speed;   /**< the camera's tilt speed value */
+    uint32_t present;       /**< ZELKO_PTZ_POSITION_... bits */
+} zelko_ptz_position;
+
+/** What a camera says it can do, as Ptz::PtzCapabilities; `reported` says what it reported. */
+typedef struct zelko_ptz_capabilities {
+    uint32_t reported;              /**< ZELKO_PTZ_CAP_... bits */
+    float azimuth_min;              /**< degrees */
+    float azimuth_max;              /**< degrees */
+    float elevation_min;            /**< degrees */
+    float elevation_max;            /**< degrees */
+    float zoom_min;                 /**< zoom ratio */
+    float zoom_max;                 /**< zoom ratio */
+    int32_t pan_min;                /**< continuous pan value */
+    int32_t pan_max;                /**< continuous pan value */
+    int32_t tilt_min;               /**< continuous tilt value */
+    int32_t tilt_max;               /**< continuous tilt value */
+    int32_t zoom_speed_min;         /**< continuous zoom value */
+    int32_t zoom_speed_max;         /**< continuous zoom value */
+    int32_t max_presets;            /**< how many presets it keeps */
+    int32_t max_preset_name_length; /**< the longest preset name it takes */
+    int32_t supports_position3d;    /**< 1: click-to-center and box zoom; 0: not */
+    size_t special_preset_count;    /**< how many of special_presets are filled */
+    /** Preset numbers that run a function of the camera, in its order. */
+    int32_t special_presets[ZELKO_PTZ_MAX_SPECIAL_PRESETS];
+    size_t aux_type_count; /**< how many of aux_types are filled */
+    /** Its auxiliaries, "LIGHT", "WIPER", ..., each zero-terminated. */
+    char aux_types[ZELKO_PTZ_MAX_AUX_TYPES][ZELKO_PTZ_AUX_TYPE_SIZE];
+} zelko_ptz_capabilities;
 
 /** One continuous-motion request, laid out as Ptz::PtzCtrl. */
 typedef struct zelko_ptz_ctrl {
@@ -99,6 +173,9 @@ typedef struct zelko_ptz_options {
     int32_t verify_peer;    /**< with https, 0 accepts any certificate; default 1 */
     zelko_ptz_error_sink error_sink; /**< NULL: error lines on stderr */
     void* error_sink_user;           /**< handed to error_sink */
+    /** Since 1.2: with keep_session, the seconds nothing is sent after the camera refused the
+        credentials, 0 to 86400; default 30 (Ptz::ZelkoPtzCameraIsapi::set_refusal_hold()). */
+    double refusal_hold_seconds;
 } zelko_ptz_options;
 
 /** Fills `options` with the defaults of the two-argument constructor and sets its size. */
@@ -107,8 +184,9 @@ ZELKO_PTZ_API void zelko_ptz_options_init(zelko_ptz_options* options);
 /**
  * A camera at `address` ("192.0.2.10", "cam.example", "[fd00::5]") with `userpwd`
  * ("name:password"); `options` may be NULL for the defaults. Nothing is sent. Returns NULL when
- * `address` or `userpwd` is NULL or memory ran out. Bad options are reported by every function
- * later, as ZELKO_PTZ_REJECTED with one error line.
+ * `address` or `userpwd` is NULL, refusal_hold_seconds is outside 0 to 86400, or memory ran
+ * out. Other bad options are reported by every function later, as ZELKO_PTZ_REJECTED with one
+ * error line.
  */
 ZELKO_PTZ_API zelko_ptz_camera* zelko_ptz_camera_new(const char* address, const char* userpwd,
                                                      const zelko_ptz_options* options);
@@ -157,7 +235,47 @@ ZELKO_PTZ_API int zelko_ptz_remove_preset(zelko_ptz_camera* camera, int32_t id);
 ZELKO_PTZ_API int zelko_ptz_get_presets(zelko_ptz_camera* camera, zelko_ptz_preset* presets,
                                         size_t capacity, size_t* count);
 
-/** The library's version, such as "1.1.0". */
+/** Reads the position as the camera reports it (Ptz::ZelkoPtzCameraIsapi::get_position());
+ * `position` is written only on 0. */
+ZELKO_PTZ_API int zelko_ptz_get_position(zelko_ptz_camera* camera, zelko_ptz_position* position);
+
+/** Sends the values of `position` marked present (Ptz::ZelkoPtzCameraIsapi::set_position()). */
+ZELKO_PTZ_API int zelko_ptz_set_position(zelko_ptz_camera* camera,
+                                         const zelko_ptz_position* position);
+
+/** Moves as zelko_ptz_set_ptz_ctrl() for `duration_ms`, then the camera stops by itself. */
+ZELKO_PTZ_API int zelko_ptz_move_for(zelko_ptz_camera* camera, zelko_ptz_ctrl ctrl,
+                                     int32_t duration_ms);
+
+/** Moves by steps from the position read first: azimuth wrapped into 0 to 360. */
+ZELKO_PTZ_API int zelko_ptz_move_by(zelko_ptz_camera* camera, float d_azimuth, float d_elevation,
+                                    float d_zoom);
+
+/** Centres the picture on (`x`, `y`), fractions of it from its top-left corner. */
+ZELKO_PTZ_API int zelko_ptz_center_on(zelko_ptz_camera* camera, float x, float y);
+
+/** Centres on the box from (`x0`, `y0`) to (`x1`, `y1`) and zooms: in when drawn from top-left
+ * to bottom-right, out when drawn the other way. */
+ZELKO_PTZ_API int zelko_ptz_zoom_to_area(zelko_ptz_camera* camera, float x0, float y0, float x1,
+                                         float y1);
+
+/** Waits until the position has stayed put for 0.5 s, reading it every 0.1 s; `where` gets it.
+ * ZELKO_PTZ_TIMED_OUT, with the last position in `where`, past `timeout_seconds`. */
+ZELKO_PTZ_API int zelko_ptz_wait_for_stop(zelko_ptz_camera* camera, zelko_ptz_position* where,
+                                          double timeout_seconds);
+
+/** Reads what the camera can do into `caps`, which is written only on 0. */
+ZELKO_PTZ_API int zelko_ptz_get_capabilities(zelko_ptz_camera* camera,
+                                             zelko_ptz_capabilities* caps);
+
+/**
+ * Why the last function on `camera` failed, in a few words for a person
+ * (Ptz::ZelkoPtzCameraIsapi::failure_reason()); "" after a success, and for NULL. The text lives
+ * until the next function on the handle.
+ */
+ZELKO_PTZ_API const char* zelko_ptz_failure_reason(zelko_ptz_camera* camera);
+
+/** The library's version, such as "1.2.0". */
 ZELKO_PTZ_API const char* zelko_ptz_version(void);
 
 /** A short English description of a result code; "unknown result code" for any other. */

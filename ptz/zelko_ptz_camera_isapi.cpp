@@ -1,11 +1,13 @@
 #include "zelko_ptz_camera_isapi.h"
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <utility>
 
 #include "../utils/xml_parser.h"
 #include "answer_echo.h"
+#include "answer_reason.h"
 #include "camera_link.h"
 #include "position_text.h"
 #include "preset_list.h"
@@ -29,6 +31,11 @@ std::string parse_failed(const std::string& response) {
 
 std::string status_not_ok(const std::string& response) {
     return "Fail to get node name in xml, response data: " + echo_answer(response) + ".";
+}
+
+// An HTTP status other than 200, for a reason: " (HTTP 404)".
+std::string http(long status) {
+    return status != 200 ? " (HTTP " + std::to_string(status) + ")" : std::string();
 }
 
 // XML 1.0 carries no control character but tab, line feed and carriage return.
@@ -59,46 +66,64 @@ ZelkoPtzCameraIsapi::~ZelkoPtzCameraIsapi() {
     delete link;
 }
 
+int ZelkoPtzCameraIsapi::send(const char* operation, HttpMethod method, const std::string& url,
+                              const std::string& body, const char* transfer_failed,
+                              std::string& answer, long& status) {
+    return link->send(operation, method, url, userpwd, body, transfer_failed, answer, status);
+}
+
+int ZelkoPtzCameraIsapi::parse(const char* operation, const std::string& answer, long status) {
+    if (xml_parser->parse(answer)) {
+        return 0;
+    }
+    link->report(operation, 2, parse_failed(answer), "the answer is not XML" + http(status));
+    return 2;
+}
+
+int ZelkoPtzCameraIsapi::refuse_answer(const char* operation, const std::string& answer,
+                                       long status, const char* otherwise) {
+    link->report(operation, 10, status_not_ok(answer),
+                 answer_reason(*xml_parser, (otherwise + http(status)).c_str()));
+    return 10;
+}
+
+int ZelkoPtzCameraIsapi::refuse(const char* operation, const char* message) {
+    link->report(operation, 10, message);
+    return 10;
+}
+
 int ZelkoPtzCameraIsapi::query(const char* operation, const std::string& url,
-                               const char* transfer_failed, std::string* answer) {
-    if (!link->option_error().empty()) {
-        link->report(operation, 10, link->option_error());
-        return 10;
-    }
+                               const char* transfer_failed, std::string* answer,
+                               long* http_status) {
     std::string response;
-    if (!link->send(HttpMethod::Get, url, userpwd, std::string(), response)) {
-        link->report(operation, 1, transfer_failed);
-        return 1;
+    long status = 0;
+    if (const int failed = send(operation, HttpMethod::Get, url, std::string(), transfer_failed,
+                                response, status)) {
+        return failed;
     }
-    const bool parsed = xml_parser->parse(response);
+    if (http_status != nullptr) {
+        *http_status = status;
+    }
+    const int parsed = parse(operation, response, status);
     if (answer != nullptr) {
         answer->swap(response);
     }
-    if (!parsed) {
-        link->report(operation, 2, parse_failed(answer != nullptr ? *answer : response));
-        return 2;
-    }
-    return 0;
+    return parsed;
 }
 
 int ZelkoPtzCameraIsapi::exchange(const char* operation, HttpMethod method, const std::string& url,
                                   const std::string& body) {
-    if (!link->option_error().empty()) {
-        link->report(operation, 10, link->option_error());
-        return 10;
-    }
     std::string response;
-    if (!link->send(method, url, userpwd, body, response)) {
-        link->report(operation, 1, kHttpRequestFailed);
-        return 1;
+    long status = 0;
+    if (const int failed =
+            send(operation, method, url, body, kHttpRequestFailed, response, status)) {
+        return failed;
     }
-    if (!xml_parser->parse(response)) {
-        link->report(operation, 2, parse_failed(response));
-        return 2;
+    if (const int not_xml = parse(operation, response, status)) {
+        return not_xml;
     }
     if (xml_parser->get_text("ResponseStatus", "statusString") != "OK") {
-        link->report(operation, 10, status_not_ok(response));
-        return 10;
+        return refuse_answer(operation, response, status, "the answer is not a status of OK");
     }
     return 0;
 }
@@ -160,8 +185,7 @@ int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
             fields["type"] = "FAN";
             break;
         default:
-            link->report(operation, 10, "Please input the correct aux type.");
-            return 10;
+            return refuse(operation, "Please input the correct aux type.");
     }
     switch (status) {
         case PtzStatus::On:
@@ -171,8 +195,7 @@ int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
             fields["status"] = "off";
             break;
         default:
-            link->report(operation, 10, "Please input the correct ptz status.");
-            return 10;
+            return refuse(operation, "Please input the correct ptz status.");
     }
     const std::string body = Utils::XmlParser::build_ptz_xml("PTZAux", std::move(fields));
     return exchange(operation, HttpMethod::Put, link->command_url("/auxcontrols/" + control_id),
@@ -193,8 +216,7 @@ int ZelkoPtzCameraIsapi::refuse_preset_id(const char* operation, int id) {
     if (id >= 1) {
         return 0;
     }
-    link->report(operation, 10, "Please input a preset id of 1 or more.");
-    return 10;
+    return refuse(operation, "Please input a preset id of 1 or more.");
 }
 
 int ZelkoPtzCameraIsapi::goto_preset(int id) {
@@ -211,8 +233,7 @@ int ZelkoPtzCameraIsapi::set_preset(int id, std::string name) {
         return refused;
     }
     if (!xml_can_carry(name)) {
-        link->report(operation, 10, "Please input a preset name without control characters.");
-        return 10;
+        return refuse(operation, "Please input a preset name without control characters.");
     }
     const std::string number = int_text(id);
     std::map<std::string, std::string> fields;
@@ -233,15 +254,41 @@ int ZelkoPtzCameraIsapi::remove_preset(int id) {
 int ZelkoPtzCameraIsapi::get_presets(std::vector<PtzPreset>& presets) {
     const char* const operation = "get_presets";
     std::string answer;
-    const int code = query(operation, link->command_url("/presets"), kHttpRequestFailed, &answer);
+    long status = 0;
+    const int code =
+        query(operation, link->command_url("/presets"), kHttpRequestFailed, &answer, &status);
     if (code != 0) {
         return code;
     }
     if (!presets_from_answer(*xml_parser, presets)) {
-        link->report(operation, 10, status_not_ok(answer));
-        return 10;
+        return refuse_answer(operation, answer, status, "the answer is not a preset list");
     }
     return 0;
+}
+
+std::string ZelkoPtzCameraIsapi::failure_reason() const {
+    return link->failure_reason();
+}
+
+int ZelkoPtzCameraIsapi::set_refusal_hold(double seconds) {
+    if (!(seconds >= 0 && seconds <= 86400)) {
+        return refuse("set_refusal_hold", "Please input a hold of 0 to 86400 seconds.");
+    }
+    link->set_refusal_hold(std::chrono::milliseconds(std::llround(seconds * 1000)));
+    return 0;
+}
+
+const char* result_text(int code) {
+    for (const ResultInfo& result : kResults) {
+        if (static_cast<int>(result.code) == code) {
+            return result.text;
+        }
+    }
+    return "unknown result code";
+}
+
+const char* version() {
+    return ZELKO_PTZ_VERSION;
 }
 
 }  // namespace Ptz

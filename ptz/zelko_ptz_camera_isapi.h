@@ -6,6 +6,7 @@
 #include "../utils/export.h"
 #include "camera_options.h"
 #include "ptz_types.h"
+#include "result.h"
 
 namespace Utils {
 class XmlParser;
@@ -26,6 +27,8 @@ class CameraLink;
 ///   2  the answer is not well-formed XML (an empty answer included)
 ///   10 the answer's "statusString" under "ResponseStatus" is not exactly "OK", or an argument
 ///      is outside its range, or an option is bad (CameraOptions)
+///   5  wait_for_stop() only: the camera was still moving at the time-out
+/// (Ptz::Result names them.)
 /// Each failure also writes one red error line to stderr, "[Error] [<method>] <message>", or
 /// hands it to CameraOptions::error_sink. The HTTP status of an answer is never read: the body
 /// alone decides.
@@ -118,17 +121,125 @@ public:
     /// "PTZPresetList" or an entry lacks a numeric "id". On any failure `presets` is untouched.
     int get_presets(std::vector<PtzPreset>& presets);
 
+    /// Reads the position as the camera reports it, in degrees and zoom ratio, with the values
+    /// it reported marked in `position.present`. GET ".../absoluteEx": each element of
+    /// "PTZAbsoluteEx" with a text is present; elevation, azimuth and zoom ("absoluteZoom") are
+    /// required. A camera that answers ".../absoluteEx" with HTTP 404 is asked GET ".../status"
+    /// instead, whose "PTZStatus/AbsoluteHigh" holds the three in tenths; the object then asks
+    /// ".../status" alone from then on. Each text must be a number as a whole, white space
+    /// around it allowed, finite, and whole for focus and focal length. Returns 0, 1, 2, or 10
+    /// with "Fail to get node name in xml, response data: <answer>." for any other answer (a
+    /// refusal, a locked account, values that are not numbers). Never throws; on any failure
+    /// `position` is untouched.
+    int get_position(PtzPosition& position);
+
+    /// PUT ".../absoluteEx" a "PTZAbsoluteEx" body with the values marked present, in the
+    /// camera's order: elevation, azimuth, absoluteZoom, focus, focalLen, horizontalSpeed,
+    /// verticalSpeed; floats with six decimals. Values left out keep the camera's. A position
+    /// with none present writes "Please input a position with at least one value.", one with a
+    /// value present that is not finite "Please input finite position values."; both return 10
+    /// and send nothing. Otherwise 0, 1, 2 or 10.
+    int set_position(const PtzPosition& position);
+
+    /// PUT ".../momentary" a "PTZData" body (pan, tilt, zoom, then "Momentary" holding
+    /// "duration" in milliseconds): the camera moves as set_ptz_ctrl() makes it, and stops by
+    /// itself after `duration_ms`, even if nothing more reaches it. A duration below 1 writes
+    /// "Please input a duration of 1 ms or more.", sends nothing and returns 10. Otherwise 0,
+    /// 1, 2 or 10; a camera without momentary moves answers 10 or 2.
+    int move_for(PtzCtrl ctrl, int duration_ms);
+
+    /// Moves by steps from where the camera is: reads the position (get_position()), then sets
+    /// the three axes: azimuth + `d_azimuth`, brought into 0 to 360; elevation + `d_elevation`;
+    /// zoom + `d_zoom`. A failed read returns its code and sends nothing. A step that is not
+    /// finite writes "Please input finite steps.", sends nothing and returns 10.
+    int move_by(float d_azimuth, float d_elevation, float d_zoom);
+
+    /// Turns the camera so that the point (`x`, `y`) of the picture comes to its centre, as an
+    /// operator's click asks: PUT ".../position3D" a "Position3D" body with the point as both
+    /// "StartPoint" and "EndPoint". Coordinates are fractions of the picture from its top-left
+    /// corner, x to the right and y down, as a click in a window gives them; the camera's frame
+    /// runs 0 to 255 from the bottom-left, so the library sends positionX = round(x * 255) and
+    /// positionY = round((1 - y) * 255), halves rounded away from zero. A point right of the
+    /// centre turns the camera right (azimuth grows), a point below it tilts it down. A
+    /// coordinate outside 0 to 1, or not finite, writes "Please input picture coordinates from
+    /// 0 to 1.", sends nothing and returns 10. Otherwise 0, 1, 2 or 10.
+    int center_on(float x, float y);
+
+    /// Centres the camera on the box from (`x0`, `y0`) to (`x1`, `y1`), in the picture's
+    /// fractions as center_on() takes them, and zooms: in to the box when it was drawn from
+    /// top-left to bottom-right, out when drawn the other way. PUT ".../position3D" with
+    /// (`x0`, `y0`) as "StartPoint" and (`x1`, `y1`) as "EndPoint", mapped as center_on() maps
+    /// them. Codes and refusals as center_on().
+    int zoom_to_area(float x0, float y0, float x1, float y1);
+
+    /// Waits until the camera has stopped moving: reads the position (get_position()) every
+    /// 0.1 s and returns 0 once it has stayed within a tolerance for 0.5 s (elevation and
+    /// azimuth 0.1, azimuth round the circle, zoom 0.05, speeds 0.01, focus and focal length
+    /// exactly), with it in `where`. `watch`, when given, sees each position read; when it
+    /// returns true the wait ends at once with 0. Past `timeout_seconds` it writes "The camera
+    /// was still moving after <timeout> s." and returns 5 (Result::TimedOut) with the last
+    /// position in `where`. A read that fails returns its code with `where` untouched. A
+    /// time-out that is not a positive finite number writes "Please input a time-out of more
+    /// than 0 seconds." and returns 10.
+    int wait_for_stop(PtzPosition& where, double timeout_seconds = 30.0,
+                      PositionWatch watch = nullptr, void* user = nullptr);
+
+    /// GET ".../capabilities" and read what the camera can do from its "PTZChanelCap" (or
+    /// "PTZChannelCap"): the absolute ranges in degrees and zoom ratio (the camera's tenths
+    /// divided by 10), the continuous ranges as they are, the preset count and name length,
+    /// the special preset numbers, click-to-center and the auxiliaries. What the answer does not
+    /// hold is left empty. Returns 0, 1, 2, or 10 with "Fail to get node name in xml, response
+    /// data: <answer>." for an answer of another root or with a value that is not a number.
+    /// Never throws; on any failure `caps` is untouched.
+    int get_capabilities(PtzCapabilities& caps);
+
+    /// Why the last method failed, in a few words for a person: libcurl's reason for a transfer
+    /// that did not complete ("Failed to connect to 192.0.2.10 port 80 after 3 ms: Couldn't
+    /// connect to server", "Could not resolve host: cam.example"), "the answer is not XML (HTTP
+    /// 404)", "camera refused: " and the answer's statusString and subStatusCode, or the
+    /// message of a line of the library's own. "" after a method that succeeded. The error
+    /// lines stay as they are; this is the same failure said shortly.
+    std::string failure_reason() const;
+
+    /// With CameraOptions::keep_session: after the camera refused the credentials, the object
+    /// sends nothing for `seconds` (30 by default), or for as long as the camera says it keeps
+    /// the account locked if that is longer; every method meanwhile returns 10 with "The camera
+    /// refused the credentials; the next try is in N s." A camera that locks accounts after a
+    /// few failed logins is thus never driven to it by a session. Returns 0, or 10 with "Please
+    /// input a hold of 0 to 86400 seconds." for anything else.
+    int set_refusal_hold(double seconds);
+
 private:
-    /// GET `url` and parse the answer; 1 writes `transfer_failed`. `answer`, when given,
-    /// receives the answer's body.
+    /// One request of `operation` with the object's credentials; 0 with the answer, else the
+    /// code with its line written (CameraLink::send).
+    ZELKO_PTZ_LOCAL int send(const char* operation, Utils::HttpMethod method,
+                             const std::string& url, const std::string& body,
+                             const char* transfer_failed, std::string& answer, long& status);
+    /// Loads `answer` into the parser; 2 with its line when it is not XML.
+    ZELKO_PTZ_LOCAL int parse(const char* operation, const std::string& answer, long status);
+    /// The line and code of an answer the method cannot take, with its HTTP `status`;
+    /// `otherwise` is the reason when the answer gives none.
+    ZELKO_PTZ_LOCAL int refuse_answer(const char* operation, const std::string& answer, long status,
+                                      const char* otherwise);
+    /// The line and code of an argument refused.
+    ZELKO_PTZ_LOCAL int refuse(const char* operation, const char* message);
+    /// GET `url` and parse the answer; 1 writes `transfer_failed`. `answer` and `status`, when
+    /// given, receive the answer's body and HTTP status.
     ZELKO_PTZ_LOCAL int query(const char* operation, const std::string& url,
-                              const char* transfer_failed, std::string* answer = nullptr);
+                              const char* transfer_failed, std::string* answer = nullptr,
+                              long* status = nullptr);
     /// Send `body` by `method`, parse the answer and require its "statusString" to be "OK";
     /// `operation` names the method in error lines.
     ZELKO_PTZ_LOCAL int exchange(const char* operation, Utils::HttpMethod method,
                                  const std::string& url, const std::string& body);
     /// The line and code of an `id` below 1, or 0 for a good one.
     ZELKO_PTZ_LOCAL int refuse_preset_id(const char* operation, int id);
+    /// get_position() under the name `operation`.
+    ZELKO_PTZ_LOCAL int read_position(const char* operation, PtzPosition& position);
+    /// set_position() under the name `operation`.
+    ZELKO_PTZ_LOCAL int write_position(const char* operation, const PtzPosition& position);
+    /// PUT a "Position3D" body from picture coordinates.
+    ZELKO_PTZ_LOCAL int position_3d(const char* operation, float x0, float y0, float x1, float y1);
 
     std::string address;
     std::string userpwd;

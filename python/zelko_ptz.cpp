@@ -4,28 +4,35 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <cfloat>
-#include <charconv>
-#include <cmath>
-#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bindings.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 
-namespace py = pybind11;
+namespace zelko_python {
+
+py::handle g_module;
+
+}  // namespace zelko_python
 
 namespace {
 
-// The module, alive as long as the interpreter; the error classes and enums live in it.
-py::handle g_module;
+using namespace zelko_python;
+using Ptz::Result;
 
-// What Python users expect of exceptions and enumerations is easiest said in Python.
+// What Python users expect of exceptions and enumerations is easiest said in Python. The
+// classes of the result codes are made below from the library's own table.
 const char* const kPythonPart = R"(
 import enum as _enum
+import logging as _logging
+
+# A library's logger prints nothing until the application configures logging.
+_logging.getLogger("zelko_ptz").addHandler(_logging.NullHandler())
 
 
 class PtzAux(_enum.Enum):
@@ -43,45 +50,52 @@ class PtzStatus(_enum.Enum):
 
 class CameraError(Exception):
     """A camera method returned a non-zero result code. `code` is the result code,
-    `operation` the method called and `message` the library's error line: the text after
-    "[Error] [<operation>] ", which also went to the logger "zelko_ptz" (or to stderr)."""
+    `operation` the method called, `message` the library's error line: the text after
+    "[Error] [<operation>] ", which also went to the logger "zelko_ptz" (or to stderr), and
+    `reason` the same failure in a few words for a person (libcurl's reason for a transfer,
+    the camera's statusString for a refusal)."""
 
-    def __init__(self, operation: str, code: int, message: str = "") -> None:
-        super().__init__(f"{operation} failed with result code {code}: {message}")
+    def __init__(self, operation: str, code: int, message: str = "", reason: str = "") -> None:
+        super().__init__(f"{operation} failed with result code {code}: {reason or message}")
         self.operation = operation
         self.code = code
         self.message = message
+        self.reason = reason
 
 
-class TransferError(CameraError):
-    """Result code 1: the HTTP transfer did not complete (unreachable, refused, past the 5 s
-    time-outs, or an answer past 16 MiB)."""
-
-
-class AnswerNotXmlError(CameraError):
-    """Result code 2: the answer is not well-formed XML (an empty answer included)."""
-
-
-class CameraRejectedError(CameraError):
-    """Result code 10: the answer's statusString is not exactly "OK"."""
+def _error_class(name, code, text):
+    return type(name, (CameraError,), {"__doc__": f"Result code {code}: {text}.",
+                                       "__module__": __name__})
 
 
 del _enum
 )";
 
+// The exception class of each result code a Camera method raises.
+struct ErrorClass {
+    Result code;
+    const char* name;
+};
+const ErrorClass kErrorClasses[] = {
+    {Result::TransferFailed, "TransferError"},
+    {Result::NotXml, "AnswerNotXmlError"},
+    {Result::TimedOut, "TimedOutError"},
+    {Result::Rejected, "CameraRejectedError"},
+};
+
+}  // namespace
+
+namespace pybind11::detail {
+
 // Python's enum members cross into C++ as the enumerators of the same value.
 template <typename Enum>
-bool load_enum(py::handle src, const char* name, Enum& value) {
-    if (!py::isinstance(src, g_module.attr(name))) {
+bool load_enum(handle src, const char* name, Enum& value) {
+    if (!isinstance(src, g_module.attr(name))) {
         return false;
     }
     value = static_cast<Enum>(src.attr("value").cast<int>());
     return true;
 }
-
-}  // namespace
-
-namespace pybind11::detail {
 
 template <>
 struct type_caster<Ptz::PtzAux> {
@@ -125,22 +139,26 @@ void keep_line(void* user, const char* operation, int code, const char* message)
 struct Camera {
     Camera(std::string address, std::string userpwd, bool keep_session, bool https, int port,
            int channel, std::string ca_file, std::string pinned_key, bool verify_peer,
-           bool stderr_lines)
-        : stderr_lines(stderr_lines),
-          camera(std::move(address), std::move(userpwd),
-                 {keep_session, https, port, channel, std::move(ca_file), std::move(pinned_key),
-                  verify_peer, keep_line, &lines}) {}
+           double refusal_hold, bool stderr_lines)
+        : stderr_lines(stderr_lines) {
+        Ptz::CameraOptions options{
+            keep_session,          https,       port,      channel, std::move(ca_file),
+            std::move(pinned_key), verify_peer, keep_line, &lines};
+        // A bad option is the caller's mistake, said now rather than at the first call.
+        const std::string bad = Ptz::options_error(options);
+        if (!bad.empty()) {
+            throw py::value_error(bad);
+        }
+        camera.reset(new Ptz::ZelkoPtzCameraIsapi(std::move(address), std::move(userpwd), options));
+        if (camera->set_refusal_hold(refusal_hold) != 0) {
+            throw py::value_error(lines.back().message);
+        }
+    }
     std::vector<Line> lines;  // of the call running
     const bool stderr_lines;
-    Ptz::ZelkoPtzCameraIsapi camera;
+    std::unique_ptr<Ptz::ZelkoPtzCameraIsapi> camera;  // null once closed
     std::mutex turn;
 };
-
-// A camera's text as Python text; bytes that are not UTF-8 become U+FFFD.
-py::str text(const std::string& bytes) {
-    return py::reinterpret_steal<py::str>(
-        PyUnicode_DecodeUTF8(bytes.data(), static_cast<Py_ssize_t>(bytes.size()), "replace"));
-}
 
 // Hands the call's lines to the logger "zelko_ptz", or writes them to stderr as the library
 // does without a sink.
@@ -158,17 +176,18 @@ void report(const Camera& c, const std::vector<Line>& lines) {
 }
 
 // Raises the exception class of a non-zero result code.
-void check(int code, const char* operation, const std::vector<Line>& lines) {
+void check(int code, const char* operation, const std::vector<Line>& lines,
+           const std::string& reason) {
     if (code == 0) {
         return;
     }
-    const char* const name = code == 1    ? "TransferError"
-                             : code == 2  ? "AnswerNotXmlError"
-                             : code == 10 ? "CameraRejectedError"
-                                          : "CameraError";
+    const char* name = "CameraError";
+    for (const ErrorClass& error : kErrorClasses) {
+        name = static_cast<int>(error.code) == code ? error.name : name;
+    }
     const py::object type = g_module.attr(name);
     const py::str message = text(lines.empty() ? std::string() : lines.back().message);
-    PyErr_SetObject(type.ptr(), type(operation, code, message).ptr());
+    PyErr_SetObject(type.ptr(), type(operation, code, message, text(reason)).ptr());
     throw py::error_already_set();
 }
 
@@ -178,12 +197,18 @@ template <typename Call>
 void run(Camera& c, const char* operation, Call call) {
     int code = 0;
     std::vector<Line> lines;
+    std::string reason;
+    bool closed = false;
     try {
         py::gil_scoped_release released;
         std::lock_guard<std::mutex> lock(c.turn);
-        c.lines.clear();
-        code = call(c.camera);
-        lines.swap(c.lines);
+        closed = !c.camera;
+        if (!closed) {
+            c.lines.clear();
+            code = call(*c.camera);
+            lines.swap(c.lines);
+            reason = code != 0 ? c.camera->failure_reason() : std::string();
+        }
     } catch (const std::invalid_argument& e) {
         throw py::value_error(std::string("the camera's position answer is not numbers (") +
                               e.what() + ")");
@@ -191,8 +216,11 @@ void run(Camera& c, const char* operation, Call call) {
         throw py::value_error(std::string("the camera's position answer is out of range (") +
                               e.what() + ")");
     }
+    if (closed) {
+        throw py::value_error("the Camera is closed");
+    }
     report(c, lines);
-    check(code, operation, lines);
+    check(code, operation, lines, reason);
 }
 
 // A camera method that returns only its result code.
@@ -203,55 +231,14 @@ auto method(const char* operation, int (Ptz::ZelkoPtzCameraIsapi::*f)(Args...)) 
     };
 }
 
-// A float field takes any Python number that fits; one past the float range would be infinity.
-float to_float(double value, const char* field) {
-    if (std::isfinite(value) && std::abs(value) > FLT_MAX) {
-        PyErr_Format(PyExc_OverflowError, "%s: %R is outside the 32-bit float range", field,
-                     py::float_(value).ptr());
-        throw py::error_already_set();
-    }
-    return static_cast<float>(value);
-}
-
-// Python's float spelling of a 32-bit float, shortest first: 4.0, 10.1, inf.
-std::string float_text(float value) {
-    if (!std::isfinite(value)) {
-        return py::str(py::float_(value));
-    }
-    char text[32];
-    std::string s(text, std::to_chars(text, text + sizeof text, value).ptr);
-    return s.find_first_of(".e") == std::string::npos ? s + ".0" : s;
-}
-
+// A camera method that fills a value of type T, which Python gets back.
 template <typename T>
-void float_field(py::class_<T>& cls, const char* name, float T::*field) {
-    cls.def_property(
-        name, [field](const T& t) { return t.*field; },
-        [field, name](T& t, double value) { t.*field = to_float(value, name); });
-}
-
-// Equality and copies, as for any Python value.
-template <typename T>
-void value_type(py::class_<T>& cls, bool (*equal)(const T&, const T&)) {
-    cls.def(
-           "__eq__", [equal](const T& a, const T& b) { return equal(a, b); }, py::is_operator())
-        .def("__copy__", [](const T& t) { return t; })
-        .def(
-            "__deepcopy__", [](const T& t, py::handle) { return t; }, py::arg("memo"));
-}
-
-bool same_position(const Ptz::PtzAbsoluteEx& a, const Ptz::PtzAbsoluteEx& b) {
-    return a.elevation == b.elevation && a.azimuth == b.azimuth &&
-           a.absoluteZoom == b.absoluteZoom && a.focus == b.focus && a.focalLen == b.focalLen &&
-           a.horizontalSpeed == b.horizontalSpeed && a.verticalSpeed == b.verticalSpeed;
-}
-
-bool same_ctrl(const Ptz::PtzCtrl& a, const Ptz::PtzCtrl& b) {
-    return a.pan == b.pan && a.tilt == b.tilt && a.zoom == b.zoom;
-}
-
-bool same_preset(const Ptz::PtzPreset& a, const Ptz::PtzPreset& b) {
-    return a.id == b.id && a.name == b.name && a.enabled == b.enabled;
+auto query(const char* operation, int (Ptz::ZelkoPtzCameraIsapi::*f)(T&)) {
+    return [operation, f](Camera& c) {
+        T value{};
+        run(c, operation, [&](Ptz::ZelkoPtzCameraIsapi& camera) { return (camera.*f)(value); });
+        return value;
+    };
 }
 
 }  // namespace
@@ -262,113 +249,72 @@ PYBIND11_MODULE(zelko_ptz, m) {
         "Steer a network PTZ camera over its ISAPI interface (HTTP Digest).\n\n"
         "The same library as the C++ interface: every method performs one synchronous exchange\n"
         "bounded by 5-second time-outs, without holding the GIL. A non-zero result code raises\n"
-        "CameraError (one subclass per code) with the library's error line as .message; the line\n"
-        "also goes to the logger \"zelko_ptz\" at ERROR.";
+        "CameraError (one subclass per code) with the library's error line as .message and its\n"
+        "reason as .reason; the line also goes to the logger \"zelko_ptz\" at ERROR, which prints\n"
+        "nothing until the application configures logging.";
+    m.attr("__version__") = Ptz::version();
     py::exec(kPythonPart, m.attr("__dict__"));
-
-    py::class_<Ptz::PtzAbsoluteEx> position(
-        m, "PtzAbsoluteEx",
-        "The camera's absolute position, in the camera's own units; nothing is scaled or "
-        "checked.");
-    position.def(
-        py::init([](double elevation, double azimuth, double absoluteZoom, std::int32_t focus,
-                    std::int32_t focalLen, double horizontalSpeed, double verticalSpeed) {
-            return Ptz::PtzAbsoluteEx{to_float(elevation, "elevation"),
-                                      to_float(azimuth, "azimuth"),
-                                      to_float(absoluteZoom, "absoluteZoom"),
-                                      focus,
-                                      focalLen,
-                                      to_float(horizontalSpeed, "horizontalSpeed"),
-                                      to_float(verticalSpeed, "verticalSpeed")};
-        }),
-        py::kw_only(), py::arg("elevation") = 0.0, py::arg("azimuth") = 0.0,
-        py::arg("absoluteZoom") = 0.0, py::arg("focus") = 0, py::arg("focalLen") = 0,
-        py::arg("horizontalSpeed") = 0.0, py::arg("verticalSpeed") = 0.0);
-    float_field(position, "elevation", &Ptz::PtzAbsoluteEx::elevation);
-    float_field(position, "azimuth", &Ptz::PtzAbsoluteEx::azimuth);
-    float_field(position, "absoluteZoom", &Ptz::PtzAbsoluteEx::absoluteZoom);
-    position.def_readwrite("focus", &Ptz::PtzAbsoluteEx::focus)
-        .def_readwrite("focalLen", &Ptz::PtzAbsoluteEx::focalLen);
-    float_field(position, "horizontalSpeed", &Ptz::PtzAbsoluteEx::horizontalSpeed);
-    float_field(position, "verticalSpeed", &Ptz::PtzAbsoluteEx::verticalSpeed);
-    value_type(position, same_position);
-    position.def("__repr__", [](const Ptz::PtzAbsoluteEx& p) {
-        return "PtzAbsoluteEx(elevation=" + float_text(p.elevation) +
-               ", azimuth=" + float_text(p.azimuth) +
-               ", absoluteZoom=" + float_text(p.absoluteZoom) +
-               ", focus=" + std::to_string(p.focus) + ", focalLen=" + std::to_string(p.focalLen) +
-               ", horizontalSpeed=" + float_text(p.horizontalSpeed) +
-               ", verticalSpeed=" + float_text(p.verticalSpeed) + ")";
-    });
-
-    py::class_<Ptz::PtzCtrl> ctrl(
-        m, "PtzCtrl", "One continuous-motion request; the camera gives the numbers their meaning.");
-    ctrl.def(py::init([](std::int32_t pan, std::int32_t tilt, std::int32_t zoom) {
-                 return Ptz::PtzCtrl{pan, tilt, zoom};
-             }),
-             py::arg("pan"), py::arg("tilt"), py::arg("zoom"))
-        .def_readwrite("pan", &Ptz::PtzCtrl::pan)
-        .def_readwrite("tilt", &Ptz::PtzCtrl::tilt)
-        .def_readwrite("zoom", &Ptz::PtzCtrl::zoom)
-        .def("__repr__", [](const Ptz::PtzCtrl& c) {
-            return "PtzCtrl(pan=" + std::to_string(c.pan) + ", tilt=" + std::to_string(c.tilt) +
-                   ", zoom=" + std::to_string(c.zoom) + ")";
-        });
-    value_type(ctrl, same_ctrl);
-
-    py::class_<Ptz::PtzPreset> preset(
-        m, "PtzPreset", "A position the camera keeps under a number, as it lists it.");
-    preset
-        .def(py::init([](int id, std::string name, bool enabled) {
-                 return Ptz::PtzPreset{id, std::move(name), enabled};
-             }),
-             py::kw_only(), py::arg("id"), py::arg("name") = "", py::arg("enabled") = true)
-        .def_readwrite("id", &Ptz::PtzPreset::id)
-        .def_property(
-            "name", [](const Ptz::PtzPreset& p) { return text(p.name); },
-            [](Ptz::PtzPreset& p, std::string name) { p.name = std::move(name); })
-        .def_readwrite("enabled", &Ptz::PtzPreset::enabled)
-        .def("__repr__", [](const Ptz::PtzPreset& p) {
-            return "PtzPreset(id=" + std::to_string(p.id) +
-                   ", name=" + py::repr(text(p.name)).cast<std::string>() +
-                   ", enabled=" + (p.enabled ? "True" : "False") + ")";
-        });
-    value_type(preset, same_preset);
+    for (const ErrorClass& error : kErrorClasses) {
+        const int code = static_cast<int>(error.code);
+        m.attr(error.name) = m.attr("_error_class")(error.name, code, Ptz::result_text(code));
+    }
+    py::delattr(m, "_error_class");
+    bind_values(m);
 
     using C = Ptz::ZelkoPtzCameraIsapi;
     py::class_<Camera>(m, "Camera",
-                       "One network PTZ camera. Methods return None or raise CameraError; a Camera "
-                       "may be shared between threads, whose calls on it take turns.")
+                       "One network PTZ camera. Methods return None or a value, or raise "
+                       "CameraError; a Camera may be shared between threads, whose calls on it "
+                       "take turns. As a context manager it closes on exit.")
         .def(py::init<std::string, std::string, bool, bool, int, int, std::string, std::string,
-                      bool, bool>(),
+                      bool, double, bool>(),
              py::arg("address"), py::arg("userpwd"), py::kw_only(), py::arg("keep_session") = false,
              py::arg("https") = false, py::arg("port") = 0, py::arg("channel") = 1,
              py::arg("ca_file") = "", py::arg("pinned_key") = "", py::arg("verify_peer") = true,
-             py::arg("stderr_lines") = false,
+             py::arg("refusal_hold") = 30.0, py::arg("stderr_lines") = false,
              "address: a host name, an IPv4 address or a bracketed IPv6 literal, without "
              "scheme or port; userpwd: \"name:password\". Nothing is sent. keep_session keeps "
-             "one connection and the Digest challenge, so that a command costs one request. "
-             "https, port (0: 80 or 443), channel, ca_file, pinned_key (sha256//<base64>) and "
-             "verify_peer reach a camera as it is deployed; a bad one makes every method raise "
-             "CameraRejectedError. Error lines go to the logger \"zelko_ptz\" at ERROR, or to "
+             "one connection and the Digest challenge, so that a command costs one request, "
+             "and after refused credentials sends nothing for refusal_hold seconds. https, "
+             "port (0: 80 or 443), channel, ca_file, pinned_key (sha256//<base64>) and "
+             "verify_peer reach a camera as it is deployed; a bad one raises ValueError with "
+             "the library's line. Error lines go to the logger \"zelko_ptz\" at ERROR, or to "
              "stderr with stderr_lines.")
         .def("__copy__", [](const Camera&) { throw py::type_error("a Camera cannot be copied"); })
         .def(
             "__deepcopy__",
             [](const Camera&, py::handle) { throw py::type_error("a Camera cannot be copied"); },
             py::arg("memo"))
-        .def("get_info", method("get_info", static_cast<int (C::*)(std::string)>(&C::get_info)),
-             py::arg("path"), "GET http://<address>:80<path>; any well-formed XML answer succeeds.")
         .def(
-            "get_ptz_absoluteEx",
+            "close",
             [](Camera& c) {
-                Ptz::PtzAbsoluteEx p{};
-                run(c, "get_ptz_absoluteEx",
-                    [&p](C& camera) { return camera.get_ptz_absoluteEx(p); });
-                return p;
+                py::gil_scoped_release released;
+                std::lock_guard<std::mutex> lock(c.turn);
+                c.camera.reset();
             },
-            "Read the absolute position. A position answer whose texts are not numbers, or are "
-            "out of range, raises ValueError.")
+            "Release the connection of a kept session; the Camera takes no calls after it.")
+        .def("__enter__", [](py::object self) { return self; })
+        .def(
+            "__exit__",
+            [](py::object self, py::args) {
+                self.attr("close")();
+                return false;
+            },
+            "Close the Camera.")
+        .def(
+            "get_info",
+            [](Camera& c, std::string path) {
+                std::string answer;
+                run(c, "get_info", [&](C& camera) { return camera.get_info(path, answer); });
+                return text(answer);
+            },
+            py::arg("path"),
+            "GET <path> from the camera and return the answer; any well-formed XML answer "
+            "succeeds.")
+        .def("get_ptz_absoluteEx", query("get_ptz_absoluteEx", &C::get_ptz_absoluteEx),
+             "Read the absolute position, all seven values required. A position answer whose "
+             "texts are not numbers, or are out of range, raises ValueError. get_position() "
+             "reads any camera's.")
         .def("set_ptz_absoluteEx", method("set_ptz_absoluteEx", &C::set_ptz_absoluteEx),
              py::arg("position"),
              "Drive the camera to an absolute position (floats sent with six decimals).")
@@ -388,13 +334,42 @@ PYBIND11_MODULE(zelko_ptz, m) {
              "characters other than tab, line feed and carriage return is refused.")
         .def("remove_preset", method("remove_preset", &C::remove_preset), py::arg("id"),
              "Forget the preset `id`.")
+        .def("get_presets", query("get_presets", &C::get_presets),
+             "The presets the camera keeps, as a list of PtzPreset.")
+        .def("get_position", query("get_position", &C::get_position),
+             "The position as the camera reports it, as a PtzPosition: degrees and zoom ratio, "
+             "a value not reported None; from .../absoluteEx, or .../status on older firmware.")
+        .def("set_position", method("set_position", &C::set_position), py::arg("position"),
+             "Send the values of `position` that are not None; the camera keeps the others.")
+        .def("move_for", method("move_for", &C::move_for), py::arg("ctrl"), py::arg("duration_ms"),
+             "Move as set_ptz_ctrl() does for `duration_ms`; the camera stops by itself.")
         .def(
-            "get_presets",
-            [](Camera& c) {
-                std::vector<Ptz::PtzPreset> presets;
-                run(c, "get_presets",
-                    [&presets](C& camera) { return camera.get_presets(presets); });
-                return presets;
+            "move_by",
+            [](Camera& c, float azimuth, float elevation, float zoom) {
+                run(c, "move_by",
+                    [&](C& camera) { return camera.move_by(azimuth, elevation, zoom); });
             },
-            "The presets the camera keeps, as a list of PtzPreset.");
+            py::kw_only(), py::arg("azimuth") = 0.0, py::arg("elevation") = 0.0,
+            py::arg("zoom") = 0.0,
+            "Move by steps from the position read first: degrees and zoom ratio.")
+        .def("center_on", method("center_on", &C::center_on), py::arg("x"), py::arg("y"),
+             "Bring the point (x, y) of the picture to its centre; fractions from the "
+             "top-left corner, as a click gives them.")
+        .def("zoom_to_area", method("zoom_to_area", &C::zoom_to_area), py::arg("x0"), py::arg("y0"),
+             py::arg("x1"), py::arg("y1"),
+             "Centre on the box and zoom in to it when drawn from top-left to bottom-right, "
+             "out when drawn the other way.")
+        .def(
+            "wait_for_stop",
+            [](Camera& c, double timeout) {
+                Ptz::PtzPosition where{};
+                run(c, "wait_for_stop",
+                    [&](C& camera) { return camera.wait_for_stop(where, timeout); });
+                return where;
+            },
+            py::arg("timeout") = 30.0,
+            "Wait until the position has stayed put for 0.5 s and return it; TimedOutError "
+            "past `timeout` seconds.")
+        .def("get_capabilities", query("get_capabilities", &C::get_capabilities),
+             "What the camera says it can do, as a PtzCapabilities.");
 }

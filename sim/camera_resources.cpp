@@ -11,6 +11,8 @@
 
 #include <pugixml.hpp>
 
+#include "capabilities_document.h"
+
 namespace sim {
 
 namespace {
@@ -81,6 +83,30 @@ std::string position_document(const std::string& root, const Position& p) {
            element("verticalSpeed", number(p.verticalSpeed)) + "</" + root + ">\n";
 }
 
+// The four values a current camera reports, as it reports them.
+std::string lean_position_document(const Position& p) {
+    return xml_head("PTZAbsoluteEx") + element("elevation", number(p.elevation)) +
+           element("azimuth", number(p.azimuth)) + element("absoluteZoom", number(p.absoluteZoom)) +
+           element("focus", std::to_string(p.focus)) + element("zoomCtrlType", "adaption") +
+           "</PTZAbsoluteEx>\n";
+}
+
+// Elevation, azimuth and zoom in tenths, as ".../status" and preset lists carry them.
+std::string absolute_high(const Position& p) {
+    const auto tenths = [](float value) { return std::to_string(std::lround(value * 10.0)); };
+    return "<AbsoluteHigh>\n" + element("elevation", tenths(p.elevation)) +
+           element("azimuth", tenths(p.azimuth)) + element("absoluteZoom", tenths(p.absoluteZoom)) +
+           "</AbsoluteHigh>\n";
+}
+
+// What firmware without a resource answers: its web server's page, not XML.
+Answer page_not_found() {
+    return {404,
+            "<!DOCTYPE html>\n<html><head><title>Document Error: Page not found</title></head>\n"
+            "<body><h2>Access Error: Page not found</h2><p>Bad request type</p></body></html>\n",
+            "text/html"};
+}
+
 std::string aux_entry(const char* type, bool on) {
     return "<PTZAux>\n" + element("id", "1") + element("type", type) +
            element("status", on ? "on" : "off") + "</PTZAux>\n";
@@ -134,20 +160,35 @@ void move_to(CameraState& state, const Position& target) {
     state.movement = travel_to(target);
 }
 
+// A value the body may hold: left as it is when the element is missing, false when it is there
+// but not a number.
+template <typename Value>
+bool optional_value(pugi::xml_node root, const char* name, Value& out, int& given,
+                    bool (*parse)(const char*, Value&)) {
+    if (!root.child(name)) {
+        return true;
+    }
+    ++given;
+    return parse(root.child_value(name), out);
+}
+
+// Takes the whole body of the older root as well as a partial one of the camera's own: the
+// values left out keep theirs.
 Answer put_absolute(CameraState& state, const std::string& target, const std::string& body) {
     pugi::xml_document doc;
     const pugi::xml_node root = command_root(doc, body, {"PtzAbsoluteEx", "PTZAbsoluteEx"});
-    Position p;
+    Position p = state.position;
+    int given = 0;
     const bool valid =
-        root && parse_float(root.child_value("elevation"), p.elevation) &&
-        parse_float(root.child_value("azimuth"), p.azimuth) &&
-        parse_float(root.child_value("absoluteZoom"), p.absoluteZoom) &&
-        parse_int(root.child_value("focus"), p.focus) &&
-        parse_int(root.child_value("focalLen"), p.focalLen) &&
-        parse_float(root.child_value("horizontalSpeed"), p.horizontalSpeed) &&
-        parse_float(root.child_value("verticalSpeed"), p.verticalSpeed) &&
+        root && optional_value(root, "elevation", p.elevation, given, parse_float) &&
+        optional_value(root, "azimuth", p.azimuth, given, parse_float) &&
+        optional_value(root, "absoluteZoom", p.absoluteZoom, given, parse_float) &&
+        optional_value(root, "focus", p.focus, given, parse_int) &&
+        optional_value(root, "focalLen", p.focalLen, given, parse_int) &&
+        optional_value(root, "horizontalSpeed", p.horizontalSpeed, given, parse_float) &&
+        optional_value(root, "verticalSpeed", p.verticalSpeed, given, parse_float) &&
         (!root.child("zoomType") || std::string(root.child_value("zoomType")) == "absoluteZoom");
-    if (!valid) {
+    if (!valid || given == 0) {
         return invalid_content(target);
     }
     move_to(state, p);
@@ -176,17 +217,52 @@ Answer put_aux(CameraState& state, const std::string& target, const std::string&
     return ok(target);
 }
 
-Answer put_continuous(CameraState& state, const std::string& target, const std::string& body) {
+// ".../continuous", and ".../momentary", whose "Momentary" holds the milliseconds the camera
+// moves before it stops by itself.
+Answer put_continuous(CameraState& state, const std::string& target, const std::string& body,
+                      bool momentary) {
     pugi::xml_document doc;
     const pugi::xml_node root = command_root(doc, body, {"PTZData"});
     Motion m;
+    int duration_ms = 0;
     if (!root || !parse_int(root.child_value("pan"), m.pan) ||
         !parse_int(root.child_value("tilt"), m.tilt) ||
-        !parse_int(root.child_value("zoom"), m.zoom)) {
+        !parse_int(root.child_value("zoom"), m.zoom) ||
+        (momentary && (!parse_int(root.child("Momentary").child_value("duration"), duration_ms) ||
+                       duration_ms < 1))) {
         return invalid_content(target);
     }
-    state.motion = m;
-    state.movement = continuous(m);
+    if (!momentary) {
+        state.motion = m;
+    }
+    state.movement = continuous(m, duration_ms / 1000.0);
+    return ok(target);
+}
+
+// A point of the picture in the camera's frame, 0 to 255 from the bottom-left, as a fraction
+// from the top-left.
+bool frame_point(pugi::xml_node point, double& x, double& y) {
+    int frame_x = 0;
+    int frame_y = 0;
+    if (!parse_int(point.child_value("positionX"), frame_x) ||
+        !parse_int(point.child_value("positionY"), frame_y) || frame_x < 0 || frame_x > 255 ||
+        frame_y < 0 || frame_y > 255) {
+        return false;
+    }
+    x = frame_x / 255.0;
+    y = 1.0 - frame_y / 255.0;
+    return true;
+}
+
+Answer put_position3d(CameraState& state, const std::string& target, const std::string& body) {
+    pugi::xml_document doc;
+    const pugi::xml_node root = command_root(doc, body, {"Position3D"});
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    if (!root || !frame_point(root.child("StartPoint"), x0, y0) ||
+        !frame_point(root.child("EndPoint"), x1, y1)) {
+        return invalid_content(target);
+    }
+    state.movement = travel_to(framed(state.position, x0, y0, x1, y1));
     return ok(target);
 }
 
@@ -199,7 +275,7 @@ std::string preset_list(const CameraState& state) {
     for (const auto& preset : state.presets) {
         list += "<PTZPreset>\n" + element("id", std::to_string(preset.first)) +
                 element("presetName", escaped(preset.second.name)) + element("enabled", "true") +
-                "</PTZPreset>\n";
+                absolute_high(preset.second.position) + "</PTZPreset>\n";
     }
     return list + "</PTZPresetList>\n";
 }
@@ -251,15 +327,29 @@ Answer preset_resource(CameraState& state, const std::string& method, const std:
     return not_allowed(target);
 }
 
+// ".../absoluteEx" as the firmware has it.
+Answer absolute_ex(CameraState& state, const Firmware& firmware, const std::string& method,
+                   const std::string& target, const std::string& body) {
+    using PositionAnswer = Firmware::PositionAnswer;
+    if (firmware.position_answer == PositionAnswer::Legacy) {
+        return page_not_found();
+    }
+    if (method == "GET") {
+        return {200, firmware.position_answer == PositionAnswer::Lean
+                         ? lean_position_document(state.position)
+                         : position_document("PTZAbsoluteEx", state.position)};
+    }
+    return method == "PUT" ? put_absolute(state, target, body) : not_allowed(target);
+}
+
 // The resources under one PTZ channel, `resource` being the path after its number.
-Answer channel_answer(CameraState& state, const std::string& method, const std::string& resource,
-                      const std::string& target, const std::string& body) {
+Answer channel_answer(CameraState& state, const Firmware& firmware, const std::string& method,
+                      const std::string& resource, const std::string& target,
+                      const std::string& body) {
     const bool get = method == "GET";
     const bool put = method == "PUT";
     if (resource == "/absoluteEx") {
-        return get   ? Answer{200, position_document("PTZAbsoluteEx", state.position)}
-               : put ? put_absolute(state, target, body)
-                     : not_allowed(target);
+        return absolute_ex(state, firmware, method, target, body);
     }
     if (resource == "/homeposition/goto") {
         if (!put) {
@@ -281,12 +371,23 @@ Answer channel_answer(CameraState& state, const std::string& method, const std::
                      : not_allowed(target);
     }
     if (resource == "/continuous") {
-        return put   ? put_continuous(state, target, body)
+        return put   ? put_continuous(state, target, body, false)
                : get ? Answer{200, motion_document(state.motion)}
                      : not_allowed(target);
     }
+    if (resource == "/momentary") {
+        return put ? put_continuous(state, target, body, true) : not_allowed(target);
+    }
+    if (resource == "/position3D") {
+        return put ? put_position3d(state, target, body) : not_allowed(target);
+    }
     if (resource == "/status") {
-        return get ? Answer{200, position_document("PTZStatus", state.position)}
+        return get ? Answer{200, xml_head("PTZStatus") + absolute_high(state.position) +
+                                     "</PTZStatus>\n"}
+                   : not_allowed(target);
+    }
+    if (resource == "/capabilities") {
+        return get ? Answer{200, capabilities_document(firmware.sparse_capabilities)}
                    : not_allowed(target);
     }
     if (resource == "/presets") {
@@ -331,9 +432,9 @@ void settle(CameraState& state, std::chrono::nanoseconds now) {
     state.since = now;
 }
 
-Answer answer_request(std::vector<CameraState>& channels, std::chrono::nanoseconds now,
-                      const std::string& method, const std::string& path, const std::string& target,
-                      const std::string& body) {
+Answer answer_request(std::vector<CameraState>& channels, const Firmware& firmware,
+                      std::chrono::nanoseconds now, const std::string& method,
+                      const std::string& path, const std::string& target, const std::string& body) {
     std::string resource;
     const int channel = channel_of(path, channels.size(), resource);
     if (channel == 0) {
@@ -348,7 +449,7 @@ Answer answer_request(std::vector<CameraState>& channels, std::chrono::nanosecon
     }
     CameraState& state = channels[channel - 1];
     settle(state, now);
-    Answer answer = channel_answer(state, method, resource, target, body);
+    Answer answer = channel_answer(state, firmware, method, resource, target, body);
     if (method != "GET" && answer.status == 200) {
         ++state.commands_accepted;
     }

@@ -16,7 +16,19 @@ struct Preset {
 };
 
 // Preset numbers run from 1 to this.
-const int kMaxPresetId = 256;
+const int kMaxPresetId = 300;
+
+// How a camera's firmware answers, where models differ.
+struct Firmware {
+    enum class PositionAnswer {
+        Full,    // ".../absoluteEx" holds all seven values
+        Lean,    // elevation, azimuth, absoluteZoom and focus, with "zoomCtrlType"
+        Legacy,  // no ".../absoluteEx" (HTTP 404 and an HTML page): ".../status" alone
+    };
+    PositionAnswer position_answer = PositionAnswer::Full;
+    // ".../capabilities" with the absolute pan and tilt ranges alone.
+    bool sparse_capabilities = false;
+};
 
 // Everything a camera channel remembers between requests.
 struct CameraState {
@@ -38,14 +50,15 @@ void settle(CameraState& state, std::chrono::nanoseconds now);
 struct Answer {
     unsigned status;
     std::string body;
+    const char* content_type = "application/xml";
 };
 
 // How the camera answers an authenticated request at its clock reading `now`: `path` without
 // its query, `target` as sent (echoed in "requestURL"). `channels` are the PTZ channels 1, 2, ...;
 // accepted commands change the one addressed, and a channel past them is an unknown resource.
-Answer answer_request(std::vector<CameraState>& channels, std::chrono::nanoseconds now,
-                      const std::string& method, const std::string& path, const std::string& target,
-                      const std::string& body);
+Answer answer_request(std::vector<CameraState>& channels, const Firmware& firmware,
+                      std::chrono::nanoseconds now, const std::string& method,
+                      const std::string& path, const std::string& target, const std::string& body);
 
 // A "ResponseStatus" document as the camera writes it.
 std::string response_status(const std::string& target, int code, const std::string& status,

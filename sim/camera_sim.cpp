@@ -4,14 +4,18 @@
 #include <microhttpd.h>
 #include <netinet/in.h>
 #include <strings.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <stdexcept>
+#include <system_error>
 
 #include "digest_auth.h"
 
@@ -29,6 +33,30 @@ struct Exchange {
     bool headers_seen = false;
 };
 
+// Why `address` cannot be bound, as the system says it; libmicrohttpd keeps it to itself.
+int bind_error(const sockaddr_in& address) {
+    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    if (probe < 0) {
+        return errno;
+    }
+    const int on = 1;
+    setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    const int error =
+        bind(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : errno;
+    close(probe);
+    return error != 0 ? error : EADDRNOTAVAIL;
+}
+
+// What a camera answers while it keeps an account locked, with the seconds left.
+std::string lock_document(std::chrono::nanoseconds left) {
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(left).count();
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<userCheck>\n"
+           "<statusValue>401</statusValue>\n<statusString>Unauthorized</statusString>\n"
+           "<lockStatus>lock</lockStatus>\n<unlockTime>" +
+           std::to_string(seconds) +
+           "</unlockTime>\n<retryLoginTime>0</retryLoginTime>\n</userCheck>\n";
+}
+
 }  // namespace
 
 std::string RecordedRequest::header(const std::string& name) const {
@@ -45,7 +73,8 @@ class Server {
 public:
     explicit Server(Options o)
         : options(std::move(o)),
-          auth(options.realm, options.user, options.password, options.nonce_lifetime),
+          auth(options.realm, options.user, options.password, options.nonce_lifetime,
+               options.challenge),
           channels(static_cast<std::size_t>(std::max(options.channels, 1))) {}
 
     Options options;
@@ -58,6 +87,9 @@ public:
     // Settled to the clock's reading even when only read.
     mutable std::vector<CameraState> channels;
     unsigned long connections = 0;
+    unsigned long refused_logins = 0;
+    int refused_in_a_row = 0;
+    std::chrono::nanoseconds locked_until{0};
     std::vector<RecordedRequest> requests;
     std::map<std::string, std::shared_ptr<const Script>> scripts;
 
@@ -76,11 +108,15 @@ public:
 
     MHD_Result respond(MHD_Connection* connection, const char* method, Exchange& exchange);
     MHD_Result queue(MHD_Connection* connection, unsigned status, const std::string& body,
-                     const Headers& headers);
+                     const Headers& headers, const char* content_type = "application/xml");
     void add_headers(MHD_Response* response, const Headers& headers) const;
     MHD_Result send_script(MHD_Connection* connection, const std::shared_ptr<const Script>& script,
                            RecordedRequest& r);
     void finish(RecordedRequest& request);
+    // Counts a login by its verdict and locks the account after too many refused in a row.
+    void count_login(DigestAuth::Verdict verdict, std::chrono::nanoseconds now);
+    // The challenges of a refusal, one WWW-Authenticate header each.
+    Headers challenge(std::chrono::nanoseconds now, bool stale);
 };
 
 namespace {
@@ -172,7 +208,6 @@ MHD_Result on_request(void* cls, MHD_Connection* connection, const char*, const 
 }  // namespace
 
 void Server::add_headers(MHD_Response* response, const Headers& headers) const {
-    MHD_add_response_header(response, "Content-Type", "application/xml");
     for (const auto& h : headers) {
         MHD_add_response_header(response, h.first.c_str(), h.second.c_str());
     }
@@ -182,12 +217,13 @@ void Server::add_headers(MHD_Response* response, const Headers& headers) const {
 }
 
 MHD_Result Server::queue(MHD_Connection* connection, unsigned status, const std::string& body,
-                         const Headers& headers) {
+                         const Headers& headers, const char* content_type) {
     MHD_Response* response = MHD_create_response_from_buffer(
         body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
     if (response == nullptr) {
         return MHD_NO;
     }
+    MHD_add_response_header(response, "Content-Type", content_type);
     add_headers(response, headers);
     const MHD_Result result = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
@@ -242,6 +278,7 @@ MHD_Result Server::send_script(MHD_Connection* connection,
     if (script->transfer == Script::Transfer::Http10) {
         MHD_set_response_options(response, MHD_RF_HTTP_VERSION_1_0_RESPONSE, MHD_RO_END);
     }
+    MHD_add_response_header(response, "Content-Type", "application/xml");
     add_headers(response, script->headers);
     request.status = script->status;
     finish(request);
@@ -283,9 +320,21 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
 
     const std::string authorization = request.header("Authorization");
     const auto now = options.clock->now();
+    std::chrono::nanoseconds locked_for{0};
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        locked_for = locked_until - now;
+    }
+    // A locked account is refused whatever the request holds, with the camera's lock document.
+    if (locked_for.count() > 0) {
+        request.status = 401;
+        finish(request);
+        return queue(connection, 401, lock_document(locked_for), challenge(now, false));
+    }
     const DigestAuth::Verdict verdict =
         authorization.empty() ? DigestAuth::Verdict::Refused
                               : auth.verify(request.method, request.target, authorization, now);
+    count_login(verdict, now);
     request.authenticated = verdict == DigestAuth::Verdict::Accepted;
     if (!request.authenticated) {
         request.status = 401;
@@ -293,7 +342,7 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
         const bool stale = verdict == DigestAuth::Verdict::Stale;
         return queue(connection, 401,
                      response_status(exchange.target, 4, "Invalid Operation", "badAuthorization"),
-                     {{"WWW-Authenticate", auth.challenge(now, stale)}});
+                     challenge(now, stale));
     }
     if (script) {
         return send_script(connection, script, request);
@@ -301,12 +350,33 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     Answer answer;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        answer = answer_request(channels, options.clock->now(), request.method, path,
-                                request.target, request.body);
+        answer = answer_request(channels, options.firmware, options.clock->now(), request.method,
+                                path, request.target, request.body);
     }
     request.status = answer.status;
     finish(request);
-    return queue(connection, answer.status, answer.body, {});
+    return queue(connection, answer.status, answer.body, {}, answer.content_type);
+}
+
+void Server::count_login(DigestAuth::Verdict verdict, std::chrono::nanoseconds now) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (verdict == DigestAuth::Verdict::Accepted) {
+        refused_in_a_row = 0;
+    } else if (verdict == DigestAuth::Verdict::WrongCredentials) {
+        ++refused_logins;
+        if (options.lock_after > 0 && ++refused_in_a_row >= options.lock_after) {
+            locked_until = now + options.lock_time;
+            refused_in_a_row = 0;
+        }
+    }
+}
+
+Headers Server::challenge(std::chrono::nanoseconds now, bool stale) {
+    Headers headers;
+    for (std::string& value : auth.challenges(now, stale)) {
+        headers.emplace_back("WWW-Authenticate", std::move(value));
+    }
+    return headers;
 }
 
 CameraSim::CameraSim(Options options) : impl_(new Server(std::move(options))) {
@@ -353,8 +423,9 @@ void CameraSim::start() {
         tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END, o.tls_key.c_str(),
         MHD_OPTION_HTTPS_MEM_CERT, o.tls_cert.c_str(), MHD_OPTION_END);
     if (impl_->daemon == nullptr) {
-        throw std::runtime_error("cannot listen on " + impl_->options.address + ":" +
-                                 std::to_string(impl_->options.port));
+        throw std::system_error(bind_error(address), std::generic_category(),
+                                "cannot listen on " + impl_->options.address + ":" +
+                                    std::to_string(impl_->options.port));
     }
 }
 
@@ -402,6 +473,11 @@ unsigned long CameraSim::connections() const {
 
 void CameraSim::forget_nonces() {
     impl_->auth.forget();
+}
+
+unsigned long CameraSim::refused_logins() const {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    return impl_->refused_logins;
 }
 
 CameraState CameraSim::state(int channel) const {

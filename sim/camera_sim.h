@@ -9,6 +9,7 @@
 
 #include "camera_resources.h"
 #include "clock.h"
+#include "digest_auth.h"
 
 namespace sim {
 
@@ -70,6 +71,13 @@ struct Options {
     // Time the camera takes before each answer, challenges included, like a slow camera.
     std::chrono::milliseconds answer_delay{0};
     bool close_connections = false;  // "Connection: close" on every answer
+    // How the camera answers where models differ: its position resources, its capabilities.
+    Firmware firmware;
+    DigestAuth::Form challenge = DigestAuth::Form::Newer;
+    // Locks every login, right or wrong, after this many refused logins in a row; 0: never.
+    int lock_after = 0;
+    // How long a lock lasts, in the clock's time.
+    std::chrono::nanoseconds lock_time = std::chrono::minutes(30);
     // https with this certificate and key (PEM texts) instead of plain http.
     std::string tls_cert;
     std::string tls_key;
@@ -99,6 +107,9 @@ public:
     unsigned long connections() const;
     // Forgets every Digest nonce it gave out, as a camera does when it restarts.
     void forget_nonces();
+    // Logins refused for a wrong user name or password since the start; a request that answers
+    // a challenge the camera has forgotten is no refused login.
+    unsigned long refused_logins() const;
 
     // `path` is matched without the query part; a script for the request's method wins over
     // one for every method.

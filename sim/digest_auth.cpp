@@ -88,15 +88,21 @@ std::string md5_hex(const std::string& text) {
 }
 
 DigestAuth::DigestAuth(std::string realm, std::string user, std::string password,
-                       std::chrono::nanoseconds lifetime)
+                       std::chrono::nanoseconds lifetime, Form form)
     : realm_(std::move(realm)),
       user_(std::move(user)),
       password_(std::move(password)),
-      opaque_(random_hex(16)),
-      lifetime_(lifetime) {}
+      lifetime_(lifetime),
+      form_(form) {}
 
-std::string DigestAuth::challenge(std::chrono::nanoseconds now, bool stale) {
-    const std::string nonce = random_hex(16);
+std::vector<std::string> DigestAuth::challenges(std::chrono::nanoseconds now, bool stale) {
+    // Newer firmware joins a time to the random part, with a colon.
+    const std::string nonce =
+        random_hex(16) +
+        (form_ == Form::Newer
+             ? ":" + std::to_string(
+                         std::chrono::duration_cast<std::chrono::milliseconds>(now).count())
+             : "");
     {
         std::lock_guard<std::mutex> lock(mutex_);
         nonces_[nonce] = {0, now};
@@ -106,8 +112,14 @@ std::string DigestAuth::challenge(std::chrono::nanoseconds now, bool stale) {
             nonce_order_.pop_front();
         }
     }
-    return "Digest realm=\"" + realm_ + "\", qop=\"auth\", nonce=\"" + nonce + "\", opaque=\"" +
-           opaque_ + "\", algorithm=MD5" + (stale ? ", stale=true" : "");
+    const std::string staleness = stale ? "TRUE" : "FALSE";
+    if (form_ == Form::Older) {
+        return {"Digest qop=\"auth\", realm=\"" + realm_ + "\", nonce=\"" + nonce + "\", stale=\"" +
+                staleness + "\""};
+    }
+    return {"Digest realm=\"" + realm_ + "\", domain=\"::\", qop=\"auth\", nonce=\"" + nonce +
+                "\", opaque=\"\", algorithm=\"MD5\", stale=\"" + staleness + "\"",
+            "Basic realm=\"" + realm_ + "\""};
 }
 
 void DigestAuth::forget() {
@@ -120,8 +132,8 @@ DigestAuth::Verdict DigestAuth::verify(const std::string& method, const std::str
                                        const std::string& authorization,
                                        std::chrono::nanoseconds now) {
     auto params = digest_params(authorization);
-    if (params["username"] != user_ || params["realm"] != realm_ || params["uri"] != uri ||
-        params["qop"] != "auth" || params["nc"].size() != 8 || params["cnonce"].empty()) {
+    if (params["realm"] != realm_ || params["uri"] != uri || params["qop"] != "auth" ||
+        params["nc"].size() != 8 || params["cnonce"].empty()) {
         return Verdict::Refused;
     }
     const std::string& algorithm = params["algorithm"];
@@ -142,8 +154,8 @@ DigestAuth::Verdict DigestAuth::verify(const std::string& method, const std::str
     const std::string ha2 = md5_hex(method + ":" + uri);
     const std::string expected = md5_hex(ha1 + ":" + params["nonce"] + ":" + params["nc"] + ":" +
                                          params["cnonce"] + ":auth:" + ha2);
-    if (params["response"] != expected) {
-        return Verdict::Refused;
+    if (params["username"] != user_ || params["response"] != expected) {
+        return Verdict::WrongCredentials;
     }
     std::lock_guard<std::mutex> lock(mutex_);
     auto known = nonces_.find(params["nonce"]);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +10,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 #include "camera_sim.h"
+#include "capabilities_document.h"
 #include "motion.h"
 
 namespace {
@@ -22,43 +25,65 @@ void on_signal(int) {
 }
 
 int usage(std::FILE* out, int code) {
-    std::fprintf(out,
-                 "usage: ptz-camera-sim --listen ADDR [--port N] [--user NAME:PASSWORD]\n"
-                 "                      [--channels N] [--tls-cert FILE --tls-key FILE]\n"
-                 "                      [--nonce-lifetime SECONDS] [--answer-delay MS]\n"
-                 "                      [--close-connections]\n"
-                 "\n"
-                 "Serves a simulated PTZ camera's ISAPI resources over HTTP with Digest\n"
-                 "authentication on the IPv4 address ADDR (port 80 unless --port is given)\n"
-                 "until interrupted. Credentials default to admin:password.\n"
-                 "\n"
-                 "  --channels N        PTZ channels 1 to N, each moving on its own (default 1);\n"
-                 "                      a channel past N is an unknown resource (404)\n"
-                 "  --tls-cert, --tls-key  serve https with this PEM certificate and key\n"
-                 "  --nonce-lifetime S  refuse a Digest nonce as stale S seconds after its\n"
-                 "                      challenge (default: never)\n"
-                 "  --answer-delay MS   wait MS milliseconds before every answer, challenges\n"
-                 "                      included, as a slow camera does\n"
-                 "  --close-connections answer with \"Connection: close\" and close\n"
-                 "\n"
-                 "Presets (.../presets, .../presets/N, .../presets/N/goto) keep the position of\n"
-                 "the moment they are saved, numbers 1 to %d; goto travels like an absolute move.\n"
-                 "\n"
-                 "The camera moves in real time:\n"
-                 "  continuous motion (PUT .../continuous) turns each axis at its top speed\n"
-                 "    times value/100, values clamped to -100..100, until 0 0 0 or a limit;\n"
-                 "    a new request replaces the motion in progress\n"
-                 "  absolute moves and home travel at the top speeds, each axis on its own,\n"
-                 "    the short way round in azimuth; targets are clamped into range\n"
-                 "  azimuth    %3g deg/s, wraps at 360 (0 <= azimuth < 360)\n"
-                 "  elevation  %3g deg/s, %g to %g\n"
-                 "  zoom       %3g /s,    absoluteZoom %g to %g\n"
-                 "  focus, focal length and speeds are set at once\n"
-                 "GET .../absoluteEx answers the position of the moment.\n",
-                 sim::kMaxPresetId, sim::kPanDegreesPerSecond, sim::kTiltDegreesPerSecond,
-                 static_cast<double>(sim::kElevationMin), static_cast<double>(sim::kElevationMax),
-                 sim::kZoomPerSecond, static_cast<double>(sim::kZoomMin),
-                 static_cast<double>(sim::kZoomMax));
+    std::fprintf(
+        out,
+        "usage: ptz-camera-sim --listen ADDR [--port N] [--user NAME:PASSWORD]\n"
+        "                      [--channels N] [--tls-cert FILE --tls-key FILE]\n"
+        "                      [--nonce-lifetime SECONDS] [--answer-delay MS]\n"
+        "                      [--close-connections] [--position-answer full|lean|legacy]\n"
+        "                      [--sparse-capabilities] [--challenge newer|older]\n"
+        "                      [--lock-after N [--lock-time SECONDS]]\n"
+        "       ptz-camera-sim --help | --version\n"
+        "\n"
+        "Serves a simulated PTZ camera's ISAPI resources over HTTP with Digest\n"
+        "authentication on the IPv4 address ADDR (port 80 unless --port is given)\n"
+        "until interrupted. Credentials default to admin:password.\n"
+        "\n"
+        "  --channels N        PTZ channels 1 to N, each moving on its own (default 1);\n"
+        "                      a channel past N is an unknown resource (404)\n"
+        "  --tls-cert, --tls-key  serve https with this PEM certificate and key\n"
+        "  --nonce-lifetime S  refuse a Digest nonce as stale S seconds after its\n"
+        "                      challenge (default: never)\n"
+        "  --answer-delay MS   wait MS milliseconds before every answer, challenges\n"
+        "                      included, as a slow camera does\n"
+        "  --close-connections answer with \"Connection: close\" and close\n"
+        "  --position-answer   how GET .../absoluteEx answers: full, all seven values\n"
+        "                      (default); lean, elevation, azimuth, absoluteZoom and\n"
+        "                      focus, as current cameras; legacy, HTTP 404 and a page,\n"
+        "                      as older firmware, whose position is in .../status alone\n"
+        "  --sparse-capabilities  .../capabilities holds the pan and tilt ranges alone\n"
+        "  --challenge FORM    newer (default): two WWW-Authenticate headers, Digest\n"
+        "                      then Basic; older: one Digest header\n"
+        "  --lock-after N      after N refused logins in a row, refuse every request\n"
+        "                      with the lock document for --lock-time S (default 1800)\n"
+        "\n"
+        "GET .../status answers elevation, azimuth and absoluteZoom in tenths under\n"
+        "AbsoluteHigh, as preset lists do. Presets (.../presets, .../presets/N,\n"
+        ".../presets/N/goto) keep the position of the moment they are saved, numbers\n"
+        "1 to %d; goto travels like an absolute move. .../capabilities declares the\n"
+        "special presets %s and names of up to %d bytes.\n"
+        "\n"
+        "The camera moves in real time; elevation grows upward:\n"
+        "  continuous motion (PUT .../continuous) turns each axis at its top speed\n"
+        "    times value/100, values clamped to -100..100, until 0 0 0 or a limit;\n"
+        "    a new request replaces the motion in progress\n"
+        "  a momentary move (PUT .../momentary) moves so for its duration, then stops\n"
+        "  absolute moves and home travel at the top speeds, each axis on its own,\n"
+        "    the short way round in azimuth; targets are clamped into range\n"
+        "  azimuth    %3g deg/s, wraps at 360 (0 <= azimuth < 360)\n"
+        "  elevation  %3g deg/s, %g to %g\n"
+        "  zoom       %3g /s,    absoluteZoom %g to %g\n"
+        "  focus, focal length and speeds are set at once\n"
+        "The picture is %g deg wide and %g deg high at zoom 1 (16:9), narrower by the\n"
+        "zoom. PUT .../position3D (0 to 255 from the bottom-left) turns the camera by\n"
+        "the point's offset from the centre; a box drawn rightward zooms in by the\n"
+        "picture's size over the box's (the smaller ratio), drawn leftward out.\n"
+        "GET .../absoluteEx answers the position of the moment.\n",
+        sim::kMaxPresetId, sim::kSpecialPresets, sim::kMaxPresetNameLength,
+        sim::kPanDegreesPerSecond, sim::kTiltDegreesPerSecond,
+        static_cast<double>(sim::kElevationMin), static_cast<double>(sim::kElevationMax),
+        sim::kZoomPerSecond, static_cast<double>(sim::kZoomMin), static_cast<double>(sim::kZoomMax),
+        sim::kHorizontalFieldOfView, sim::kVerticalFieldOfView);
     return code;
 }
 
@@ -87,6 +112,39 @@ int main(int argc, char** argv) {
         const bool has_value = i + 1 < argc;
         if (arg == "--help" || arg == "-h") {
             return usage(stdout, 0);
+        } else if (arg == "--version") {
+            std::printf("ptz-camera-sim %s\n", ZELKO_PTZ_VERSION);
+            return 0;
+        } else if (arg == "--position-answer" && has_value) {
+            const std::string form = argv[++i];
+            using PositionAnswer = sim::Firmware::PositionAnswer;
+            if (form != "full" && form != "lean" && form != "legacy") {
+                return usage(stderr, 64);
+            }
+            options.firmware.position_answer = form == "full"   ? PositionAnswer::Full
+                                               : form == "lean" ? PositionAnswer::Lean
+                                                                : PositionAnswer::Legacy;
+        } else if (arg == "--sparse-capabilities") {
+            options.firmware.sparse_capabilities = true;
+        } else if (arg == "--challenge" && has_value) {
+            const std::string form = argv[++i];
+            if (form != "newer" && form != "older") {
+                return usage(stderr, 64);
+            }
+            options.challenge =
+                form == "newer" ? sim::DigestAuth::Form::Newer : sim::DigestAuth::Form::Older;
+        } else if (arg == "--lock-after" && has_value) {
+            long count = 0;
+            if (!whole(argv[++i], 1, 1000, count)) {
+                return usage(stderr, 64);
+            }
+            options.lock_after = static_cast<int>(count);
+        } else if (arg == "--lock-time" && has_value) {
+            long seconds = 0;
+            if (!whole(argv[++i], 1, 86400, seconds)) {
+                return usage(stderr, 64);
+            }
+            options.lock_time = std::chrono::seconds(seconds);
         } else if (arg == "--listen" && has_value) {
             options.address = argv[++i];
             have_address = true;
@@ -147,6 +205,15 @@ int main(int argc, char** argv) {
     sim::CameraSim camera(options);
     try {
         camera.start();
+    } catch (const std::system_error& e) {
+        std::fprintf(stderr, "ptz-camera-sim: %s\n", e.what());
+        if (e.code().value() == EACCES && options.port < 1024) {
+            std::fprintf(stderr,
+                         "ptz-camera-sim: port %u needs root or a private network namespace; "
+                         "see --port\n",
+                         static_cast<unsigned>(options.port));
+        }
+        return 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ptz-camera-sim: %s\n", e.what());
         return 1;

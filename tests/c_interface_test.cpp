@@ -18,6 +18,8 @@ using namespace testing_support;
 zelko_ptz_absolute_ex g_position;
 zelko_ptz_preset g_presets[2];
 size_t g_count;
+zelko_ptz_position g_where;
+zelko_ptz_capabilities g_caps;
 
 struct Entry {
     const char* name;
@@ -64,6 +66,34 @@ const Entry kEntries[] = {
          const int no_array = zelko_ptz_get_presets(c, nullptr, 2, &g_count);
          return no_array == zelko_ptz_get_presets(c, g_presets, 2, nullptr) ? no_array : -1;
      }},
+    {"GetPositionOfAnyCamera",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_position(c, &g_where); },
+     "GET " + kChannel + "/absoluteEx",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_position(c, nullptr); }},
+    {"SetPositionOfSomeValues",
+     [](zelko_ptz_camera* c) {
+         const zelko_ptz_position p{1, 2, 3, 4, 5, 6, 7, ZELKO_PTZ_POSITION_AZIMUTH};
+         return zelko_ptz_set_position(c, &p);
+     },
+     "PUT " + kChannel + "/absoluteEx",
+     [](zelko_ptz_camera* c) { return zelko_ptz_set_position(c, nullptr); }},
+    {"MoveFor",
+     [](zelko_ptz_camera* c) {
+         return zelko_ptz_move_for(c, {1, 2, 3}, 100);
+     },
+     "PUT " + kChannel + "/momentary"},
+    {"MoveBy", [](zelko_ptz_camera* c) { return zelko_ptz_move_by(c, 1, 2, 3); },
+     "PUT " + kChannel + "/absoluteEx"},
+    {"CenterOn", [](zelko_ptz_camera* c) { return zelko_ptz_center_on(c, 0.5f, 0.5f); },
+     "PUT " + kChannel + "/position3D"},
+    {"ZoomToArea", [](zelko_ptz_camera* c) { return zelko_ptz_zoom_to_area(c, 0, 0, 1, 1); },
+     "PUT " + kChannel + "/position3D"},
+    {"WaitForStop", [](zelko_ptz_camera* c) { return zelko_ptz_wait_for_stop(c, &g_where, 5); },
+     "GET " + kChannel + "/absoluteEx",
+     [](zelko_ptz_camera* c) { return zelko_ptz_wait_for_stop(c, nullptr, 5); }},
+    {"GetCapabilities", [](zelko_ptz_camera* c) { return zelko_ptz_get_capabilities(c, &g_caps); },
+     "GET " + kChannel + "/capabilities",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_capabilities(c, nullptr); }},
 };
 
 class CInterfaceTest : public SimTest, public ::testing::WithParamInterface<Entry> {
@@ -123,6 +153,26 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
     EXPECT_EQ(presets[1].id, 9);
     EXPECT_EQ(std::string(presets[1].name), std::string(126, 'n'));
 
+    // The values the camera reports, each in its place, and the mask of them.
+    zelko_ptz_position where{};
+    ASSERT_EQ(zelko_ptz_get_position(camera, &where), ZELKO_PTZ_OK);
+    EXPECT_EQ(where.zoom, 7.0f);
+    EXPECT_EQ(where.focal_length, 48);
+    EXPECT_EQ(where.horizontal_speed, 0.5f);
+    EXPECT_EQ(where.present, 0x7fu);
+    zelko_ptz_capabilities caps;
+    caps.aux_type_count = 99;
+    ASSERT_EQ(zelko_ptz_get_capabilities(camera, &caps), ZELKO_PTZ_OK);
+    EXPECT_EQ(caps.reported, 0x1ffu);
+    EXPECT_EQ(caps.elevation_min, -90.0f);
+    EXPECT_EQ(caps.zoom_max, 32.0f);
+    EXPECT_EQ(caps.tilt_min, -100);
+    EXPECT_EQ(caps.max_preset_name_length, 32);
+    EXPECT_EQ(caps.special_preset_count, 29u);
+    EXPECT_EQ(caps.special_presets[28], 105);
+    EXPECT_EQ(caps.aux_type_count, 3u);
+    EXPECT_STREQ(caps.aux_types[2], "FAN");
+
     // A failed query leaves the caller's position as it was.
     for (const auto& failure : {std::make_pair(status_answer("OK"), ZELKO_PTZ_NOT_NUMBERS),
                                 std::make_pair(std::string("x"), ZELKO_PTZ_NOT_XML)}) {
@@ -132,6 +182,8 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
         ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(position.azimuth, 200.25f);
     }
+    EXPECT_STREQ(zelko_ptz_failure_reason(camera), "the answer is not XML");
+    EXPECT_STREQ(zelko_ptz_failure_reason(nullptr), "");
     zelko_ptz_camera_free(camera);
 }
 
@@ -159,6 +211,17 @@ TEST_F(SimTest, CInterfaceReadsOnlyTheOptionsWithinTheirSize) {
                                         "PUT /ISAPI/PTZCtrl/channels/3/homeposition/goto",
                                         "PUT /ISAPI/PTZCtrl/channels/3/homeposition/goto"}));
     EXPECT_EQ(camera_sim->requests().size(), 6u) << "a kept session each";
+
+    // A hold out of range is refused at creation; a host built before 1.2 has none to give.
+    zelko_ptz_options options;
+    zelko_ptz_options_init(&options);
+    EXPECT_EQ(options.refusal_hold_seconds, 30.0);
+    options.refusal_hold_seconds = -1;
+    EXPECT_EQ(zelko_ptz_camera_new("127.0.0.1", kUserPwd, &options), nullptr);
+    options.size = offsetof(zelko_ptz_options, refusal_hold_seconds);
+    zelko_ptz_camera* older = zelko_ptz_camera_new("127.0.0.1", kUserPwd, &options);
+    EXPECT_NE(older, nullptr);
+    zelko_ptz_camera_free(older);
 }
 
 struct Throwing {
@@ -200,10 +263,10 @@ INSTANTIATE_TEST_SUITE_P(Sinks, ThrowingSinkTest, ::testing::ValuesIn(kThrowing)
 TEST(CInterface, NamesItsVersionAndEveryCode) {
     EXPECT_STREQ(zelko_ptz_version(), ZELKO_PTZ_VERSION);
     std::set<std::string> texts;
-    for (const int code : {0, 1, 2, 3, 10, 20, 21, 22, 23}) {
+    for (const int code : {0, 1, 2, 3, 5, 10, 20, 21, 22, 23}) {
         texts.insert(zelko_ptz_result_text(code));
     }
-    EXPECT_EQ(texts.size(), 9u);
+    EXPECT_EQ(texts.size(), 10u);
     EXPECT_EQ(texts.count(zelko_ptz_result_text(4)), 0u);
     EXPECT_EQ(zelko_ptz_camera_new(nullptr, kUserPwd, nullptr), nullptr);
     EXPECT_EQ(zelko_ptz_camera_new("127.0.0.1", nullptr, nullptr), nullptr);

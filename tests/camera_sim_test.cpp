@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -51,6 +52,12 @@ Step save(int id) {
 Step recall(int id) {
     return send([id](Camera& c) { return c.goto_preset(id); });
 }
+Step momentary(int pan, int tilt, int zoom, int ms) {
+    return send([=](Camera& c) { return c.move_for({pan, tilt, zoom}, ms); });
+}
+Step box(float x0, float y0, float x1, float y1) {
+    return send([=](Camera& c) { return c.zoom_to_area(x0, y0, x1, y1); });
+}
 const Step kHome = send([](Camera& c) { return c.reset_position(); });
 const Step kResetZoom = send([](Camera& c) { return c.reset_zoom(); });
 
@@ -60,7 +67,8 @@ struct MotionCase {
     std::vector<Step> steps;
 };
 
-// Top speeds: azimuth 120 deg/s, elevation 60 deg/s, zoom 8/s. Home is (-10, 90, 2).
+// Top speeds: azimuth 120 deg/s, elevation 60 deg/s, zoom 8/s. Home is (-10, 90, 2). The picture
+// is 60 by 33.75 degrees at zoom 1.
 const MotionCase kMotions[] = {
     {"PanWrapsPast360", {0, 350}, {ctrl(50, 0, 0), wait(0.5), at(0, 20, 1)}},
     {"PanWrapsBelowZero", {0, 10}, {ctrl(-100, 0, 0), wait(0.25), at(0, 340, 1)}},
@@ -86,6 +94,24 @@ const MotionCase kMotions[] = {
      {ctrl(100, 0, 0), wait(0.125), save(3), ctrl(0, 0, 0), go(0, 20, 4), wait(1), recall(3),
       wait(0.125), at(0, 5, 4), wait(1), at(0, 355, 4)}},
     {"ZoomResetTravels", {0, 0, 5}, {kResetZoom, wait(0.25), at(0, 0, 3), wait(1), at(0, 0, 1)}},
+    {"MomentaryStopsByItself",
+     {},
+     {momentary(50, 0, 0, 500), wait(0.25), at(0, 15, 1), wait(1), at(0, 30, 1)}},
+    {"ContinuousReplacesMomentary",
+     {},
+     {momentary(100, 0, 0, 1000), wait(0.25), ctrl(-50, 0, 0), wait(1), at(0, 330, 1)}},
+    {"MomentaryReplacesContinuous",
+     {},
+     {ctrl(100, 0, 0), wait(0.25), momentary(0, 100, 0, 250), wait(1), at(15, 30, 1)}},
+    {"CenterOnTheBottomRightCornerAtZoom2",
+     {0, 100, 2},
+     {box(1, 1, 1, 1), wait(0.0625), at(-3.75f, 107.5f, 2), wait(1), at(-8.4375f, 115, 2)}},
+    {"BoxFromTopLeftZoomsIn",
+     {0, 100, 1},
+     {box(0, 0, 1 / 3.f, 1 / 3.f), wait(1), at(11.25f, 80, 3)}},
+    {"BoxFromBottomRightZoomsOut",
+     {0, 100, 2},
+     {box(1 / 3.f, 1 / 3.f, 0, 0), wait(1), at(5.625f, 90, 1)}},
 };
 
 class MotionTest : public SimTest, public ::testing::WithParamInterface<MotionCase> {};
@@ -109,6 +135,7 @@ struct BodyCase {
     std::string target;
     std::string body;
     unsigned status;
+    std::array<bool, 3> devices = {false, false, false};  // light, wiper and fan afterwards
 };
 
 std::string doc(const std::string& root, const std::string& children) {
@@ -124,10 +151,26 @@ const std::string kCtrl = kChannel + "/continuous";
 const std::string kAux = kChannel + "/auxcontrols/1";
 const char* const kPut = "PUT";
 
+std::string aux_body(const char* type) {
+    return doc("PTZAux", std::string("<id>1</id><type>") + type + "</type><status>on</status>");
+}
+
 const BodyCase kBodies[] = {
     {"Position", kPut, kAbs, doc("PtzAbsoluteEx", kGood + "<zoomType>absoluteZoom</zoomType>"),
      200},
+    {"PositionPartial", kPut, kAbs, doc("PTZAbsoluteEx", "<azimuth>2</azimuth>"), 200},
+    {"PositionOfNoValue", kPut, kAbs, doc("PTZAbsoluteEx", ""), 400},
     {"PositionWithUnit", kPut, kAbs, doc("PtzAbsoluteEx", "<elevation>1deg</elevation>"), 400},
+    {"MomentaryWithoutDuration", kPut, kChannel + "/momentary",
+     doc("PTZData", "<pan>1</pan><tilt>0</tilt><zoom>0</zoom>"), 400},
+    {"Position3DOffTheFrame", kPut, kChannel + "/position3D",
+     doc("Position3D",
+         "<StartPoint><positionX>256</positionX><positionY>0</positionY></StartPoint>"
+         "<EndPoint><positionX>0</positionX><positionY>0</positionY></EndPoint>"),
+     400},
+    {"AuxLight", kPut, kAux, aux_body("LIGHT"), 200, {true, false, false}},
+    {"AuxWiper", kPut, kAux, aux_body("WIPER"), 200, {false, true, false}},
+    {"AuxFan", kPut, kAux, aux_body("FAN"), 200, {false, false, true}},
     {"Continuous", kPut, kCtrl + "?type=x",
      doc("PTZData", "<pan>-1</pan><tilt>0</tilt><zoom>9</zoom>"), 200},
     {"ContinuousFraction", kPut, kCtrl,
@@ -142,10 +185,12 @@ TEST_P(BodyTest, RefusesWhatACameraWouldRefuse) {
     const BodyCase& c = GetParam();
     std::vector<sim::CameraState> channels(1);
     const std::string path = c.target.substr(0, c.target.find('?'));
-    const sim::Answer a = sim::answer_request(channels, std::chrono::nanoseconds(0), c.method, path,
-                                              c.target, c.body);
+    const sim::Answer a = sim::answer_request(
+        channels, sim::Firmware(), std::chrono::nanoseconds(0), c.method, path, c.target, c.body);
     EXPECT_EQ(a.status, c.status);
     EXPECT_EQ(channels[0].commands_accepted, c.status == 200 ? 1u : 0u);
+    const std::array<bool, 3> devices = {channels[0].light, channels[0].wiper, channels[0].fan};
+    EXPECT_EQ(devices, c.devices);
     if (c.status == 400) {
         EXPECT_NE(a.body.find("<statusString>Invalid XML Content</statusString>"),
                   std::string::npos);

@@ -24,10 +24,12 @@ TEST(Exports, AreExactlyThePublicInterfaceInTheirReleases) {
     const std::string map = "std::map<" + s + ", " + s + ", std::less<" + s +
                             " >, std::allocator<std::pair<" + s + " const, " + s + " > > >";
     const std::string camera = "Ptz::ZelkoPtzCameraIsapi::", client = "Utils::HttpClient::";
-    const std::string v10 = "@@ZELKO_PTZ_CAMERA_ISAPI_1.0", v11 = "@@ZELKO_PTZ_CAMERA_ISAPI_1.1";
+    const std::string v10 = "@@ZELKO_PTZ_CAMERA_ISAPI_1.0", v11 = "@@ZELKO_PTZ_CAMERA_ISAPI_1.1",
+                      v12 = "@@ZELKO_PTZ_CAMERA_ISAPI_1.2";
     std::set<std::string> expected{
         "ZELKO_PTZ_CAMERA_ISAPI_1.0",
         "ZELKO_PTZ_CAMERA_ISAPI_1.1",
+        "ZELKO_PTZ_CAMERA_ISAPI_1.2",
         camera + "ZelkoPtzCameraIsapi(" + s + ", " + s + ")" + v10,
         camera + "~ZelkoPtzCameraIsapi()" + v10,
         camera + "get_info(" + s + ")" + v10,
@@ -55,12 +57,32 @@ TEST(Exports, AreExactlyThePublicInterfaceInTheirReleases) {
         client + "del(" + s + " const&, " + s + " const&, " + s + "&)" + v11,
         "Utils::XmlParser::get_entries(" + s + " const&, " + s + " const&, std::vector<" + map +
             ", std::allocator<" + map + " > >&)" + v11,
+        camera + "get_position(Ptz::PtzPosition&)" + v12,
+        camera + "set_position(Ptz::PtzPosition const&)" + v12,
+        camera + "move_for(Ptz::PtzCtrl, int)" + v12,
+        camera + "move_by(float, float, float)" + v12,
+        camera + "center_on(float, float)" + v12,
+        camera + "zoom_to_area(float, float, float, float)" + v12,
+        camera +
+            "wait_for_stop(Ptz::PtzPosition&, double, bool (*)(void*, Ptz::PtzPosition const&), "
+            "void*)" +
+            v12,
+        camera + "get_capabilities(Ptz::PtzCapabilities&)" + v12,
+        camera + "failure_reason[abi:cxx11]() const" + v12,
+        camera + "set_refusal_hold(double)" + v12,
+        "Ptz::options_error[abi:cxx11](Ptz::CameraOptions const&)" + v12,
+        "Ptz::result_text(int)" + v12,
+        "Ptz::version()" + v12,
     };
     for (const char* c :
          {"options_init", "camera_new", "camera_free", "get_info", "get_ptz_absoluteEx",
           "set_ptz_absoluteEx", "reset_zoom", "reset_position", "set_ptz_aux", "set_ptz_ctrl",
           "goto_preset", "set_preset", "remove_preset", "get_presets", "version", "result_text"}) {
         expected.insert(std::string("zelko_ptz_") + c + v11);
+    }
+    for (const char* c : {"get_position", "set_position", "move_for", "move_by", "center_on",
+                          "zoom_to_area", "wait_for_stop", "get_capabilities", "failure_reason"}) {
+        expected.insert(std::string("zelko_ptz_") + c + v12);
     }
     EXPECT_EQ(exported, expected);
 }

@@ -13,6 +13,7 @@ ZELKO_FUZZ_TARGET(xml_parse);
 ZELKO_FUZZ_TARGET(position_answer);
 ZELKO_FUZZ_TARGET(build_round_trip);
 ZELKO_FUZZ_TARGET(preset_list);
+ZELKO_FUZZ_TARGET(capabilities);
 
 namespace {
 
@@ -46,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpusTest,
                                            std::make_pair("position_answer", fuzz_position_answer),
                                            std::make_pair("build_round_trip",
                                                           fuzz_build_round_trip),
-                                           std::make_pair("preset_list", fuzz_preset_list)),
+                                           std::make_pair("preset_list", fuzz_preset_list),
+                                           std::make_pair("capabilities", fuzz_capabilities)),
                          [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace

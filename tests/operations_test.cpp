@@ -6,20 +6,16 @@
 #include <array>
 #include <chrono>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
 
+#include "capabilities_document.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
 #include "utils/http_client.h"
-
-namespace Ptz {
-bool operator==(const PtzPreset& a, const PtzPreset& b) {
-    return a.id == b.id && a.name == b.name && a.enabled == b.enabled;
-}
-}  // namespace Ptz
 
 namespace {
 
@@ -27,16 +23,18 @@ using namespace testing_support;
 using Camera = Ptz::ZelkoPtzCameraIsapi;
 
 // How an operation judges the answer.
-enum Kind { kInfo, kQuery, kCommand, kList };
+enum Kind { kInfo, kQuery, kCommand, kList, kPosition, kCaps };
 // The position query threw std::invalid_argument.
 const int kThrows = -1;
 
 const Ptz::PtzAbsoluteEx kSentinel{-1.0f, -2.0f, -3.0f, -4, -5, -6.0f, -7.0f};
 
-// What a query hands back; a failed query leaves both as they were.
+// What a query hands back; a failed query leaves each as it was.
 struct Record {
     Ptz::PtzAbsoluteEx position;
     std::vector<Ptz::PtzPreset> presets;
+    Ptz::PtzPosition where;
+    Ptz::PtzCapabilities caps;
 };
 
 struct Op {
@@ -49,12 +47,9 @@ struct Op {
     bool variant = true;                // tried with the accepting camera only
     const char* refusal = nullptr;      // the line of an argument refused, with result 10
     std::string operation = name;       // in the lines
+    const char* scripted_method = "";   // the method a scripted answer is for; "": every one
+    bool polls = false;                 // sends its one request again and again
 };
-
-// reset_zoom's query goes to the camera; what goes wrong with its command is the subject.
-bool is_reset_zoom(const Op& op) {
-    return std::string(op.name) == "reset_zoom";
-}
 
 std::string body(const char* root, const std::string& children) {
     return kHead + "<" + root + " " + kRootAttributes + ">\n" + children + "</" + root + ">\n";
@@ -86,6 +81,12 @@ Op command(const char* name, std::function<int(Camera&)> call, const std::string
     return op(
         name, kCommand, [call](Camera& c, Record&) { return call(c); }, path, "PUT",
         std::move(sent_body));
+}
+
+// An operation that sends its request until the answers tell it to stop.
+Op polls(Op op) {
+    op.polls = true;
+    return op;
 }
 
 // A method that every answer is tried with.
@@ -131,13 +132,51 @@ Op ctrl(const char* name, Ptz::PtzCtrl values, const char* children) {
         body("PTZData", children));
 }
 
-Op reset_zoom() {
-    Op op = method(command(
-        "reset_zoom", [](Camera& c) { return c.reset_zoom(); }, kAbs, position_body("1.000000")));
+// A command that reads the position first; what goes wrong with its command is the subject.
+Op read_then(Op op) {
     op.requests.insert(op.requests.begin(), "GET " + kAbs);
+    op.scripted_method = "PUT";
+    return op;
+}
+
+Op reset_zoom() {
+    Op op = read_then(method(command(
+        "reset_zoom", [](Camera& c) { return c.reset_zoom(); }, kAbs, position_body("1.000000"))));
     op.operation = "set_ptz_absoluteEx";
     return op;
 }
+
+// A position with the values `present` of a distinct number each, so that a value sent under
+// another's name shows.
+Ptz::PtzPosition distinct(std::uint32_t present) {
+    return {-12.5f, 0.1f, 2.25f, 29000, -48, 0.5f, 1e6f, present};
+}
+
+const std::string kAllValues =
+    "\t<elevation>-12.500000</elevation>\n\t<azimuth>0.100000</azimuth>\n"
+    "\t<absoluteZoom>2.250000</absoluteZoom>\n\t<focus>29000</focus>\n\t<focalLen>-48</focalLen>\n"
+    "\t<horizontalSpeed>0.500000</horizontalSpeed>\n"
+    "\t<verticalSpeed>1000000.000000</verticalSpeed>\n";
+
+Op set_position(const char* name, std::uint32_t present, const std::string& children) {
+    return command(
+        name, [present](Camera& c) { return c.set_position(distinct(present)); }, kAbs,
+        body("PTZAbsoluteEx", children));
+}
+
+Op position_3d(const char* name, std::function<int(Camera&)> call, const std::string& start,
+               const std::string& end) {
+    const auto point = [](const char* element, const std::string& xy) {
+        return "\t<" + std::string(element) + ">\n\t\t<positionX>" + xy.substr(0, xy.find(' ')) +
+               "</positionX>\n\t\t<positionY>" + xy.substr(xy.find(' ') + 1) +
+               "</positionY>\n\t</" + element + ">\n";
+    };
+    Op op = command(name, std::move(call), kChannel + "/position3D",
+                    body("Position3D", point("StartPoint", start) + point("EndPoint", end)));
+    return op;
+}
+
+const char* const kBadCoordinate = "Please input picture coordinates from 0 to 1.";
 
 const Op kOps[] = {
     method(op(
@@ -168,6 +207,76 @@ const Op kOps[] = {
     method(op(
         "get_presets", kList, [](Camera& c, Record& r) { return c.get_presets(r.presets); },
         kPresets, "GET")),
+    method(op(
+        "get_position", kPosition, [](Camera& c, Record& r) { return c.get_position(r.where); },
+        kAbs, "GET")),
+    method(polls(op(
+        "wait_for_stop", kPosition,
+        [](Camera& c, Record& r) { return c.wait_for_stop(r.where, 5.0); }, kAbs, "GET"))),
+    method(op(
+        "get_capabilities", kCaps, [](Camera& c, Record& r) { return c.get_capabilities(r.caps); },
+        kChannel + "/capabilities", "GET")),
+    method(set_position("set_position", Ptz::PtzPosition::Elevation | Ptz::PtzPosition::Azimuth,
+                        "\t<elevation>-12.500000</elevation>\n\t<azimuth>0.100000</azimuth>\n")),
+    method(command(
+        "move_for",
+        [](Camera& c) {
+            return c.move_for({30, -15, 0}, 250);
+        },
+        kChannel + "/momentary",
+        body("PTZData",
+             "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n\t<Momentary>\n"
+             "\t\t<duration>250</duration>\n\t</Momentary>\n"))),
+    method(read_then(command(
+        "move_by", [](Camera& c) { return c.move_by(170.0f, -20.5f, 1.0f); }, kAbs,
+        body("PTZAbsoluteEx",
+             "\t<elevation>-10.000000</elevation>\n\t<azimuth>10.250000"
+             "</azimuth>\n\t<absoluteZoom>8.000000</absoluteZoom>\n")))),
+    // Halves round away from the centre: 0.5 is 128 on both axes.
+    method(position_3d(
+        "center_on", [](Camera& c) { return c.center_on(0.5f, 0.5f); }, "128 128", "128 128")),
+    position_3d(
+        "ZoomToAreaFromTopLeft", [](Camera& c) { return c.zoom_to_area(0.0f, 0.0f, 1.0f, 0.2f); },
+        "0 255", "255 204"),
+    set_position("SetPositionEveryValueInTheCamerasOrder", Ptz::PtzPosition::All, kAllValues),
+    refused(set_position("SetPositionOfNoValue", 0, ""), "set_position",
+            "Please input a position with at least one value."),
+    refused(command(
+                "SetPositionNotFinite",
+                [](Camera& c) {
+                    Ptz::PtzPosition p = distinct(Ptz::PtzPosition::Focus);
+                    p.vertical_speed = NAN;
+                    p.present |= Ptz::PtzPosition::VerticalSpeed;
+                    return c.set_position(p);
+                },
+                kAbs, ""),
+            "set_position", "Please input finite position values."),
+    refused(command(
+                "MoveForNoTime",
+                [](Camera& c) {
+                    return c.move_for({1, 0, 0}, 0);
+                },
+                kAbs, ""),
+            "move_for", "Please input a duration of 1 ms or more."),
+    refused(command(
+                "MoveByNotFinite", [](Camera& c) { return c.move_by(0, INFINITY, 0); }, kAbs, ""),
+            "move_by", "Please input finite steps."),
+    refused(
+        command(
+            "CenterOffThePicture", [](Camera& c) { return c.center_on(1.01f, 0.5f); }, kAbs, ""),
+        "center_on", kBadCoordinate),
+    refused(command(
+                "ZoomToAreaNotANumber", [](Camera& c) { return c.zoom_to_area(0, 0, 1, NAN); },
+                kAbs, ""),
+            "zoom_to_area", kBadCoordinate),
+    refused(command(
+                "WaitWithoutTime",
+                [](Camera& c) {
+                    Ptz::PtzPosition p{};
+                    return c.wait_for_stop(p, 0);
+                },
+                kAbs, ""),
+            "wait_for_stop", "Please input a time-out of more than 0 seconds."),
     refused(command(
                 "PresetIdZero", [](Camera& c) { return c.goto_preset(0); }, kPresets, ""),
             "goto_preset", kBadPresetId),
@@ -202,7 +311,11 @@ std::string good_answer(Kind kind, const std::string& extra = "") {
                "</presetName><id>7</id></PTZPreset>" +
                extra + "</PTZPresetList>";
     }
-    if (kind == kQuery) {
+    if (kind == kCaps) {
+        std::string caps = sim::capabilities_document(false);
+        return caps.insert(caps.rfind("</PTZChanelCap>"), extra);
+    }
+    if (kind == kQuery || kind == kPosition) {
         return "<PTZAbsoluteEx><elevation>10.5</elevation><azimuth>200.25</azimuth><absoluteZoom>7"
                "</absoluteZoom><focus>100</focus><focalLen>48</focalLen><horizontalSpeed>0.5"
                "</horizontalSpeed><verticalSpeed>1.5</verticalSpeed>" +
@@ -210,6 +323,21 @@ std::string good_answer(Kind kind, const std::string& extra = "") {
     }
     return "<ResponseStatus><statusString>OK</statusString>" + extra + "</ResponseStatus>";
 }
+
+// What the simulated camera's capabilities say, read.
+const Ptz::PtzCapabilities kSimulatedCaps{
+    Ptz::PtzRange{0, 360},
+    Ptz::PtzRange{-90, 90},
+    Ptz::PtzRange{1, 32},
+    Ptz::PtzSpeedRange{-100, 100},
+    Ptz::PtzSpeedRange{-100, 100},
+    Ptz::PtzSpeedRange{-100, 100},
+    300,
+    32,
+    {33, 34, 35, 36, 37, 38, 39, 40, 41,  42,  43,  44,  45,  46, 90,
+     92, 93, 94, 95, 96, 97, 98, 99, 100, 101, 102, 103, 104, 105},
+    true,
+    {"LIGHT", "WIPER", "FAN"}};
 
 using Scripted = std::function<sim::Script(Kind)>;
 
@@ -265,21 +393,21 @@ enum Applies { kAll, kNotResetZoom, kGetOnly, kPutOnly, kListOnly };
 struct Answer {
     const char* name;
     Scripted scripted;         // null: the camera's own answer
-    std::array<int, 4> codes;  // by Kind
+    std::array<int, 6> codes;  // by Kind
     std::string shown = "=";   // the answer as a line shows it; "=": as sent
     const char* address = "127.0.0.1";
     const char* userpwd = kUserPwd;
     Applies applies = kAll;
 };
 
-const std::array<int, 4> kOnlyInfo{0, kThrows, 10, 10}, kNotXml{2, 2, 2, 2}, kFails{1, 1, 1, 1},
-    kGood{0, 0, 0, 0};
+const std::array<int, 6> kOnlyInfo{0, kThrows, 10, 10, 10, 10}, kNotXml{2, 2, 2, 2, 2, 2},
+    kFails{1, 1, 1, 1, 1, 1}, kGood{0, 0, 0, 0, 0, 0};
 
 const Answer kAnswers[] = {
     {"CameraAccepts", nullptr, kGood},
     {"StatusAsCharacterReference",
      scripted("<ResponseStatus><statusString>&#79;K</statusString></ResponseStatus>"),
-     {0, kThrows, 0, 10}},
+     {0, kThrows, 0, 10, 10, 10}},
     {"StatusLowerCase", scripted(status_answer("ok")), kOnlyInfo},
     {"StatusPadded", scripted(status_answer("OK ")), kOnlyInfo},
     {"NotXml", scripted("<html>busy"), kNotXml},
@@ -402,7 +530,7 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     std::string shown = a.shown;
     if (a.scripted) {
         sim::Script s = a.scripted(op.kind);
-        s.method = is_reset_zoom(op) ? "PUT" : "";
+        s.method = op.scripted_method;
         shown = shown == "=" ? s.body : shown;
         camera_sim->script(op.path, s);
     } else if (std::string(a.userpwd) != kUserPwd) {
@@ -427,7 +555,7 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
         options.error_sink_user = &sunk;
     }
     Camera camera(a.address, a.userpwd, options);
-    const Record kept{kSentinel, {{99, "kept", false}}};
+    const Record kept{kSentinel, {{99, "kept", false}}, distinct(Ptz::PtzPosition::Focus), {}};
     Record record = kept;
 
     ::testing::internal::CaptureStderr();
@@ -467,6 +595,9 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     std::vector<Ptz::PtzPreset> listed{{1, "Gate", true}, {7, "Dock & 2", false}};
     listed.resize(a.scripted ? 2 : 1);
     EXPECT_EQ(record.presets, expected == 0 && op.kind == kList ? listed : kept.presets);
+    EXPECT_EQ(record.where,
+              expected == 0 && op.kind == kPosition ? Ptz::to_position(read) : kept.where);
+    EXPECT_EQ(record.caps, expected == 0 && op.kind == kCaps ? kSimulatedCaps : kept.caps);
     const bool took = accepting && op.kind == kCommand && op.refusal == nullptr;
     EXPECT_EQ(camera_sim->state(channel).commands_accepted - accepted_before, took ? 1u : 0u);
     for (const auto& r : camera_sim->requests()) {
@@ -475,7 +606,12 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     }
     if (accepting) {
         std::vector<std::string> bodies;
-        EXPECT_EQ(sent(&bodies), op.requests);
+        std::vector<std::string> requests = sent(&bodies);
+        if (op.polls) {
+            EXPECT_GE(requests.size(), 5u) << "0.5 s still, read every 0.1 s";
+            requests.resize(std::min<std::size_t>(requests.size(), 1));
+        }
+        EXPECT_EQ(requests, op.requests);
         if (!bodies.empty()) {
             EXPECT_EQ(bodies.back(), op.body);
             EXPECT_EQ(camera_sim->requests().back().header("Content-Type"),
@@ -494,8 +630,9 @@ std::vector<Case> cases() {
             const bool accepting = a.scripted == nullptr && a.codes == kGood;
             for (const Op& op : kOps) {
                 const std::string name = op.name;
+                const bool reads_first = op.scripted_method == std::string("PUT");
                 const bool applies = a.applies == kAll ||
-                                     (a.applies == kNotResetZoom && name != "reset_zoom") ||
+                                     (a.applies == kNotResetZoom && !reads_first) ||
                                      (a.applies == kGetOnly && name == "get_ptz_absoluteEx") ||
                                      (a.applies == kPutOnly && name == "set_ptz_ctrl") ||
                                      (a.applies == kListOnly && name == "get_presets");

@@ -179,63 +179,117 @@ Invocation with_env(Invocation in, Environment env) {
 
 const std::string kPresetList =
     "<PTZPresetList><PTZPreset><id>1</id><presetName>Gate</presetName><enabled>true</enabled>"
-    "</PTZPreset><PTZPreset><id>7</id><presetName>Dock \"2\" \x1b</presetName><enabled>false"
+    "</PTZPreset><PTZPreset><id>33</id><presetName>Dock \"2\" \x1b</presetName><enabled>false"
     "</enabled></PTZPreset></PTZPresetList>";
+
+// What a current 42x camera answered, as it sent it.
+const std::string kLeanAnswer =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<PTZAbsoluteEx version=\"2.0\" xmlns=\"http://www.isapi.org/ver20/XMLSchema\">\n"
+    "<elevation>8.09</elevation>\n<azimuth>214.21</azimuth>\n<absoluteZoom>1</absoluteZoom>\n"
+    "<focus>25110</focus>\n<zoomCtrlType>adaption</zoomCtrlType>\n</PTZAbsoluteEx>\n";
+// What a camera that has locked the account answers to every request.
+const std::string kLockAnswer =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<userCheck>\n<statusValue>401</statusValue>\n"
+    "<statusString>Unauthorized</statusString>\n<lockStatus>lock</lockStatus>\n"
+    "<unlockTime>210</unlockTime>\n<retryLoginTime>0</retryLoginTime>\n</userCheck>\n";
 
 const std::string kSample = "*     89.500    200.250    1.500   29000       48   0.500   1.500\n";
 const std::string kJsonTail =
     "\"focus\":29000,\"focalLen\":48,\"horizontalSpeed\":0.5,\"verticalSpeed\":1.5}\n";
-const std::string kZeros = "<pan>0</pan>\n\t<tilt>0</tilt>\n\t<zoom>0</zoom>";
+const std::string kZeros = "<pan>0</pan>\n\t<tilt>0</tilt>\n\t<zoom>0</zoom>\n";
 const char* const kProbe = "<a>\x1b[2J\r</a>";
+const std::string kRefusal = "ptzctl: home: camera refused: Invalid Operation (badAuthorization)";
+const std::string kMomentary = kChannel + "/momentary";
+const std::string kNoMomentary =
+    "ptzctl: move: the camera takes no momentary move (camera refused: Invalid Operation "
+    "(notSupport)); moving continuously and stopping after the time\n";
 
 const Case kCases[] = {
     prints("Position", cam({"position"}), 0,
            "elevation        89.5\nazimuth          200.25\nabsoluteZoom     1.5\n"
            "focus            29000\nfocalLen         48\nhorizontalSpeed  0.5\n"
            "verticalSpeed    1.5\n"),
-    answered(prints("PositionJsonOddNumbers", cam({"position", "--json"}), 0,
-                    "{\"elevation\":null,\"azimuth\":1e-05,\"absoluteZoom\":null,\"focus\":1,"
-                    "\"focalLen\":2,\"horizontalSpeed\":3,\"verticalSpeed\":4}\n"),
-             kAbs,
-             "<PTZAbsoluteEx><elevation>nan</elevation><azimuth>1e-05</azimuth><absoluteZoom>inf"
-             "</absoluteZoom><focus>1</focus><focalLen>2</focalLen><horizontalSpeed>3"
-             "</horizontalSpeed><verticalSpeed>4</verticalSpeed></PTZAbsoluteEx>"),
-    answered(prints("PositionNotNumbers", cam({"position"}), 3, "",
-                    "ptzctl: the camera's position answer is not numbers (stof)\n"),
-             kAbs, status_answer("OK")),
-    answered(prints("PositionOutOfRange", cam({"position"}), 3, "",
-                    "ptzctl: the camera's position answer is out of range (stof)\n"),
+    answered(prints("PositionJsonOfALeanCamera", cam({"position", "--json"}), 0,
+                    "{\"elevation\":8.09,\"azimuth\":214.21,\"absoluteZoom\":1,\"focus\":25110,"
+                    "\"focalLen\":null,\"horizontalSpeed\":null,\"verticalSpeed\":null}\n"),
+             kAbs, kLeanAnswer),
+    on(took(prints("PositionOfOlderFirmware", cam({"position"}), 0,
+                   "elevation        89.5\nazimuth          200.3\nabsoluteZoom     1.5\n"),
+            {"GET " + kAbs, "GET " + kChannel + "/status"}),
+       [](sim::Options& o) { o.firmware.position_answer = sim::Firmware::PositionAnswer::Legacy; }),
+    answered(prints("PositionNotNumbers", cam({"position"}), 10, "",
+                    "ptzctl: position: the position answer is not numbers\n"),
              kAbs, "<PTZAbsoluteEx><elevation>1e39</elevation></PTZAbsoluteEx>"),
-    sends("GotoKeepsTheFieldsNotGiven",
+    answered(prints("LockedAccountNamed", cam({"position"}), 10, "",
+                    "ptzctl: position: camera refused: Unauthorized; the account is locked for "
+                    "210 s\n"),
+             kAbs, kLockAnswer),
+    sends("GotoSendsTheAxesAndTheValuesGiven",
           cam({"goto", "--azimuth", "90.5", "--focus", "100", "--hspeed", "2"}),
           {"GET " + kAbs, "PUT " + kAbs},
-          "<azimuth>90.500000</azimuth>\n\t<elevation>89.500000</elevation>\n\t<focalLen>48"
-          "</focalLen>\n\t<focus>100</focus>\n\t<horizontalSpeed>2.000000</horizontalSpeed>\n"
-          "\t<verticalSpeed>1.500000</verticalSpeed>"),
-    answered(
-        prints("GotoSendsNothingAfterABadAnswer", cam({"goto", "--azimuth", "1"}), 2, "",
-               error_line("get_ptz_absoluteEx", "Fail to parse reponse data, response data: x.")),
-        kAbs, "x"),
-    sends("MoveForStopsAfterwards", cam({"move", "5", "-3", "1", "--for", "0.1"}),
-          {"PUT " + kCtrl, "PUT " + kCtrl}, kZeros),
+          "<elevation>89.500000</elevation>\n\t<azimuth>90.500000</azimuth>\n\t<absoluteZoom>"
+          "1.500000</absoluteZoom>\n\t<focus>100</focus>\n\t<horizontalSpeed>2.000000"
+          "</horizontalSpeed>\n</PTZAbsoluteEx>"),
+    answered(prints("GotoSendsNothingAfterABadAnswer", cam({"goto", "--azimuth", "1"}), 2, "",
+                    "ptzctl: goto: the answer is not XML\n"),
+             kAbs, "x"),
+    sends("MoveForIsOneMomentaryMove", cam({"move", "5", "-3", "1", "--for", "0.1"}),
+          {"PUT " + kMomentary}, "<zoom>1</zoom>\n\t<Momentary>\n\t\t<duration>100</duration>"),
+    took(answered(prints("MoveForFallsBackToContinuous",
+                         cam({"move", "5", "-3", "1", "--for", "0.1"}), 0, "", kNoMomentary),
+                  kMomentary,
+                  sim::response_status(kMomentary, 4, "Invalid Operation", "notSupport")),
+         {"PUT " + kMomentary, "PUT " + kCtrl, "PUT " + kCtrl}),
+    took(answered(prints("MoveForInterruptedStopsTheCamera",
+                         {cam({"move", "5", "-3", "1", "--for", "10"}).args, nullptr, false, 300},
+                         128 + SIGINT, "", kNoMomentary),
+                  kMomentary,
+                  sim::response_status(kMomentary, 4, "Invalid Operation", "notSupport")),
+         {"PUT " + kMomentary, "PUT " + kCtrl, "PUT " + kCtrl}),
     sends("Stop", cam({"stop"}), {"PUT " + kCtrl}, kZeros),
+    sends("LightOn", cam({"light", "on"}), {"PUT " + kAux}, "<status>on</status>\n\t<type>LIGHT"),
     sends("WiperOff", cam({"wiper", "off"}), {"PUT " + kAux},
           "<status>off</status>\n\t<type>WIPER"),
+    sends("FanOn", cam({"fan", "on"}), {"PUT " + kAux}, "<status>on</status>\n\t<type>FAN"),
+    sends("CenterHalvesRoundUp", cam({"center", "0.5", "0.5"}), {"PUT " + kChannel + "/position3D"},
+          "<positionX>128</positionX>\n\t\t<positionY>128</positionY>\n\t</EndPoint>"),
+    prints("ZoomBoxWaits", cam({"zoom-box", "0", "0", "1", "1", "--wait"}), 0,
+           "reached: elevation 89.5, azimuth 200.25, absoluteZoom 1.5\n"),
+    prints("MoveByWaits", cam({"move-by", "--azimuth", "170", "--wait"}), 0,
+           "reached: elevation 89.5, azimuth 10.25, absoluteZoom 1.5\n"),
     answered(prints("GetExactIntoAFile", cam({"get", "/probe"}), 0, kProbe), "/probe", kProbe),
     answered(
         prints("GetEscapedOnATerminal", cam({"get", "/probe"}, true), 0, "<a>\\x1b[2J\\x0d</a>"),
         "/probe", kProbe),
     answered(prints("GetNotXml", cam({"get", "/probe"}), 2, "hello",
-                    "ptzctl: the answer is not well-formed XML\n"),
+                    "ptzctl: get: the answer is not XML\n"),
              "/probe", "hello"),
-    prints("GetUnreachable", {{"--host", kDeadAddress, "--user", kUserPwd, "get", "/x"}}, 1, "",
-           "ptzctl: the HTTP transfer did not complete\n"),
-    prints("BracketedIpv6Host", {{"--host", "[::1]", "--user", kUserPwd, "home"}}, 1, "",
-           error_line("reset_position", "Fail to complete http request.")),
+    prints("RefusedConnectionSaysWhy", {{"--host", kDeadAddress, "--user", kUserPwd, "get", "/x"}},
+           1, "",
+           "ptzctl: get: Failed to connect to 127.0.0.99 port 80 after * ms: Couldn't connect to "
+           "server\n"),
+    prints("UnresolvedNameSaysWhy", {{"--host", "camera.invalid", "--user", kUserPwd, "home"}}, 1,
+           "", "ptzctl: home: Could not resolve host: camera.invalid\n"),
     sends("CredentialsFromTheEnvironment", {{"--host", "127.0.0.1", "home"}, kUserPwd},
           {"PUT " + kHome}),
-    prints("WrongPassword", {{"--host", "127.0.0.1", "--user", "admin:nope", "home"}}, 10, "",
-           "\x1b[31m[Error] [reset_position] Fail to get node name in xml, response data: <?xml*"),
+    prints("WrongPasswordInOneLine", {{"--host", "127.0.0.1", "--user", "admin:nope", "home"}}, 10,
+           "", kRefusal + "\n"),
+    prints("WrongPasswordVerbose", {{"--host", "127.0.0.1", "--user", "admin:nope", "-v", "home"}},
+           10, "",
+           "ptzctl: [reset_position] Fail to get node name in xml, response data: <?xml*"
+           "</ResponseStatus>\n.\n" +
+               kRefusal + "\n"),
+    prints("WrongPasswordRedOnATerminal",
+           {{"--host", "127.0.0.1", "--user", "admin:nope", "home"}, nullptr, true}, 10,
+           "\x1b[31m" + kRefusal + "\x1b[0m\r\n"),
+    prints("NoColorOnATerminalWithNoColor",
+           {{"--host", "127.0.0.1", "--user", "admin:nope", "home"},
+            nullptr,
+            true,
+            0,
+            {{"NO_COLOR", "1"}}},
+           10, kRefusal + "\r\n"),
     prints("WaitReached", cam({"goto", "--azimuth", "201", "--wait"}), 0, "reached: azimuth 201\n"),
     prints("WaitComparesAzimuthRoundTheCircle", cam({"goto", "--azimuth", "560.25", "--wait"}), 0,
            "reached: azimuth 200.25\n"),
@@ -245,9 +299,10 @@ const Case kCases[] = {
            "ptzctl: settled elsewhere: elevation 90 (target 95)\n"),
     prints("WaitTimedOut", cam({"goto", "--azimuth", "20.25", "--wait", "--timeout", "0.2"}), 5, "",
            "ptzctl: timed out after 0.2 s: azimuth * (target 20.25)\n"),
-    prints("HomeWaitSettles", cam({"home", "--wait"}), 0,
-           "settled: elevation 89.5, azimuth 201, absoluteZoom 1.5\n"),
-    prints("ZoomResetWaitReaches", cam({"zoom-reset", "--wait"}), 0, "reached: absoluteZoom 1\n"),
+    prints("HomeWaitReaches", cam({"home", "--wait"}), 0,
+           "reached: elevation 89.5, azimuth 201, absoluteZoom 1.5\n"),
+    sends("ZoomResetSendsTheZoomAlone", cam({"zoom-reset"}), {"PUT " + kAbs},
+          "version=\"2.0\">\n\t<absoluteZoom>1.000000</absoluteZoom>\n</PTZAbsoluteEx>"),
     took(prints("Watch", cam({"watch", "--count", "2", "--interval", "0.05"}), 0,
                 "        t  elevation    azimuth     zoom   focus focalLen  hspeed  vspeed\n" +
                     kSample + kSample),
@@ -271,22 +326,45 @@ const Case kCases[] = {
     on(sends("Channel2", cam({"home", "--channel", "2"}),
              {"PUT /ISAPI/PTZCtrl/channels/2/homeposition/goto"}),
        two_channels),
-    answered(prints("PresetList", cam({"preset", "list"}), 0,
-                    "   1  Gate\n   7  Dock \"2\" \\x1b (disabled)\n"),
+    answered(prints("PresetListMarksTheSpecial", cam({"preset", "list"}), 0,
+                    "   1  Gate\n  33  Dock \"2\" \\x1b (disabled) (special)\n"),
              kPresets, kPresetList),
     answered(prints("PresetListJson", cam({"preset", "list", "--json"}), 0,
-                    "[{\"id\":1,\"name\":\"Gate\",\"enabled\":true},{\"id\":7,\"name\":\"Dock "
-                    "\\\"2\\\" \\u001b\",\"enabled\":false}]\n"),
+                    "[{\"id\":1,\"name\":\"Gate\",\"enabled\":true,\"special\":false},{\"id\":33,"
+                    "\"name\":\"Dock \\\"2\\\" \\u001b\",\"enabled\":false,\"special\":true}]\n"),
              kPresets, kPresetList),
-    sends("PresetSetNamedByItsNumber", cam({"preset", "set", "4"}), {"PUT " + kPresets + "/4"},
+    answered(prints("PresetListWithoutCapabilities", cam({"preset", "list", "--json"}), 0,
+                    "[{\"id\":1,\"name\":\"Gate\",\"enabled\":true},{\"id\":33,\"name\":"
+                    "\"Auto-flip\",\"enabled\":true}]\n"),
+             kChannel + "/capabilities", "<html/>"),
+    sends("PresetSetNamedByItsNumber", cam({"preset", "set", "4"}),
+          {"GET " + kChannel + "/capabilities", "PUT " + kPresets + "/4"},
           "<presetName>Preset 4</presetName>"),
-    sends("PresetSetNamed", cam({"preset", "set", "5", "Dock 2"}), {"PUT " + kPresets + "/5"},
-          "<presetName>Dock 2</presetName>"),
-    prints("PresetGotoWaitSettles", cam({"preset", "goto", "1", "--wait"}), 0,
-           "settled: elevation 10, azimuth 20, absoluteZoom 2\n"),
+    took(refused("PresetSetSpecialNumber", cam({"preset", "set", "105", "Dock"}),
+                 "preset set: 105 is a special preset of the camera, which runs one of its "
+                 "functions; take another number"),
+         {"GET " + kChannel + "/capabilities"}),
+    took(refused("PresetSetNameTooLong", cam({"preset", "set", "5", std::string(33, 'n')}),
+                 "preset set: the name is 33 bytes long; the camera takes at most 32"),
+         {"GET " + kChannel + "/capabilities"}),
+    prints("PresetGotoWaitReaches", cam({"preset", "goto", "1", "--wait"}), 0,
+           "reached: elevation 10, azimuth 20, absoluteZoom 2\n"),
     sends("PresetRemove", cam({"preset", "remove", "1"}), {"DELETE " + kPresets + "/1"}),
     prints("PresetUnknown", cam({"preset", "goto", "9"}), 10, "",
-           "\x1b[31m[Error] [goto_preset] Fail to get node name in xml, response data: <?xml*"),
+           "ptzctl: preset goto: camera refused: Invalid Operation (presetNotExist)\n"),
+    prints("Capabilities", cam({"caps", "--json"}), 0,
+           "{\"azimuth\":[0,360],\"elevation\":[-90,90],\"zoom\":[1,32],\"pan\":[-100,100],"
+           "\"tilt\":[-100,100],\"zoom_speed\":[-100,100],\"max_presets\":300,"
+           "\"max_preset_name_length\":32,\"special_presets\":[33,34,35,36,37,38,39,40,41,42,43,"
+           "44,45,46,90,92,93,94,95,96,97,98,99,100,101,102,103,104,105],\"position3d\":true,"
+           "\"aux\":[\"LIGHT\",\"WIPER\",\"FAN\"]}\n"),
+    on(prints("SparseCapabilities", cam({"caps"}), 0,
+              "azimuth                 0 to 360\nelevation               -90 to 90\n"
+              "zoom                    -\npan                     -\ntilt                    -\n"
+              "zoom_speed              -\nmax_presets             -\n"
+              "max_preset_name_length  -\nspecial_presets         -\nposition3d              -\n"
+              "aux                     -\n"),
+       [](sim::Options& o) { o.firmware.sparse_capabilities = true; }),
     sends("HostFromTheEnvironment",
           with_env({{"--user", kUserPwd, "home"}}, {{"PTZCTL_HOST", "127.0.0.1"}}),
           {"PUT " + kHome}),
@@ -295,17 +373,28 @@ const Case kCases[] = {
     on(with_file(sends("CameraFileBeatsTheEnvironment",
                        with_env({{"--camera", "lab", "home"}}, {{"PTZCTL_CHANNEL", "1"}}),
                        {"PUT /ISAPI/PTZCtrl/channels/2/homeposition/goto"}),
-                 "host = \"127.0.0.1\"\nuser = \"admin:password\"\nchannel = 2\n"),
+                 "# the lab's\nhost = \"127.0.0.1\"  # camera\nuser = \"admin:password\"\n"
+                 "channel = 2\nhttps = false\n"),
        two_channels),
+    with_file(
+        sends("CameraFileByPathEndingInToml",
+              {{"--camera", kConfigHome + "/ptzctl/../ptzctl/lab.toml", "home"}}, {"PUT " + kHome}),
+        "host = \"127.0.0.1\"\nuser = \"admin:password\"\n"),
     with_file(
         sends("CommandLineBeatsTheCameraFile", cam({"--camera", "lab", "home"}), {"PUT " + kHome}),
         "host = \"127.0.0.99\"\nuser = \"admin:wrong\"\n"),
     with_file(refused("CameraFileUnknownKey", {{"--camera", "lab", "home"}},
-                      "*/ptzctl/lab.toml: unknown key hots"),
+                      "*/ptzctl/lab.toml:1: unknown key hots"),
               "hots = \"127.0.0.1\"\n"),
     with_file(refused("CameraFileBadValue", {{"--camera", "lab", "home"}},
-                      "*/ptzctl/lab.toml: port: takes 1 to 65535: 70000"),
-              "port = 70000\n"),
+                      "*/ptzctl/lab.toml:2: port: takes 1 to 65535: 70000"),
+              "\nport = 70000\n"),
+    with_file(refused("CameraFileStringForANumber", {{"--camera", "lab", "home"}},
+                      "*/ptzctl/lab.toml:1: port: takes a whole number"),
+              "port = \"80\"\n"),
+    with_file(refused("CameraFileNotToml", {{"--camera", "lab", "home"}},
+                      "*/ptzctl/lab.toml:1: host: takes a string in double quotes"),
+              "host = 127.0.0.1\n"),
     with_file(refused("CameraFilePasswordReadableByItsGroup", {{"--camera", "lab", "home"}},
                       "*/ptzctl/lab.toml: holds a password and others than its owner may read "
                       "it; chmod 600 it, or keep the password in PTZCTL_USER"),
@@ -313,17 +402,25 @@ const Case kCases[] = {
     refused("CameraFileMissing", {{"--camera", "nope", "home"}},
             "*/ptzctl/nope.toml was not readable (missing?)"),
     prints("Help", {{"--help"}}, 0,
-           "*Usage: ptzctl [OPTIONS] SUBCOMMAND*--host*--camera*goto*watch*preset*PTZCTL_USER*4 "
-           "--wait: the camera settled elsewhere; 5 --wait: timed*"),
-    prints("CommandHelp", {{"preset", "goto", "--help"}}, 0,
-           "move to preset N\nUsage: ptzctl preset goto [OPTIONS] N*--wait*--timeout*"),
+           "*Usage: ptzctl [OPTIONS] SUBCOMMAND*--host*--camera*watch*goto*preset*PTZCTL_USER*"
+           "    4  --wait: the camera came to rest away*   10  the camera did not answer OK*"),
+    prints("CommandHelpSaysTheUnits", {{"move", "--help"}}, 0,
+           "start continuous motion\nUsage: ptzctl move [OPTIONS] PAN TILT ZOOM*-100 (left) to "
+           "100 (right)*--for*until `ptzctl stop`*"),
+    prints("Version", {{"--version"}}, 0,
+           std::string("ptzctl ") + ZELKO_PTZ_VERSION + ", library " + ZELKO_PTZ_VERSION + "\n"),
     refused("NoHost", {{"--user", "a:b", "home"}}, "--host is required"),
+    refused("UnknownCommand", cam({"postion"}), "unknown command postion; see ptzctl --help"),
+    refused("UnknownPresetCommand", cam({"preset", "lst"}),
+            "unknown command lst; see ptzctl --help"),
     refused("UnknownOption", cam({"home", "--fast", "1"}),
-            "The following arguments were not expected: 1 --fast"),
-    refused("MovePastTheIntRange", cam({"move", "1", "2", "2147483648"}),
-            "ZOOM: not a whole number: 2147483648"),
+            "unknown option --fast; see ptzctl --help"),
+    refused("MoveOutsideItsRange", cam({"move", "1000", "-1000", "0"}),
+            "PAN: takes -100 to 100: 1000"),
     refused("MoveForZero", cam({"move", "1", "2", "3", "--for", "0"}),
             "--for: needs seconds between 0 and 3600: 0"),
+    refused("CenterOffThePicture", cam({"center", "1.5", "0"}),
+            "X: takes 0 to 1, a fraction of the picture: 1.5"),
     bad_host("HostWithPort", "127.0.0.1:8080"),
     bad_host("HostWithScheme", "http://cam"),
 };
@@ -347,9 +444,10 @@ TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
     state.position = {89.5f, 200.25f, 1.5f, 29000, 48, 0.5f, 1.5f};
     state.home = {89.5f, 201.0f, 1.5f, 29000, 48};
     state.presets[1] = {"Gate", {10.0f, 20.0f, 2.0f}};
+    state.presets[33] = {"Auto-flip", {}};
     camera_sim->set_state(state);
     if (!c.script_path.empty()) {
-        camera_sim->script(c.script_path, answer(c.script_body, "GET"));
+        camera_sim->script(c.script_path, answer(c.script_body));
     }
     if (!c.file.empty()) {
         const std::string path = kConfigHome + "/ptzctl/lab.toml";
@@ -363,7 +461,7 @@ TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
     EXPECT_TRUE(matches(c.err.c_str(), run.err.c_str())) << ::testing::PrintToString(run.err);
     std::vector<std::string> bodies;
     const auto requests = sent(&bodies);
-    if (c.status == 64) {
+    if (c.status == 64 && c.sent.empty()) {
         EXPECT_TRUE(camera_sim->requests().empty());
     }
     if (!c.sent.empty()) {

@@ -1,6 +1,9 @@
 // What only a kept session shows: the requests and connections a run of commands costs, and how
 // it carries on when the camera expires or forgets its nonce, restarts, closes every connection,
-// or stops answering.
+// stops answering, refuses the credentials or locks the account. The camera locks after 5
+// refused logins, as real ones do.
+
+#include <thread>
 
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
@@ -19,14 +22,29 @@ struct SessionCase {
     std::vector<unsigned> statuses;  // of every request the camera received
     unsigned long connections;
     const char* userpwd = kUserPwd;
+    unsigned long refused_logins = 0;
+    std::string last_line = "";  // of the fourth command, when it fails
+    double hold = 30;            // seconds after refused credentials
 };
 
 void as_it_is(sim::Options&) {}
 void nothing(sim::CameraSim&, sim::ManualClock&) {}
 
+std::string held(const char* seconds) {
+    return error_line("set_ptz_aux", std::string("The camera refused the credentials; the next "
+                                                 "try is in ") +
+                                         seconds + " s.");
+}
+
 const SessionCase kCases[] = {
     {"OneRequestPerCommandOnOneConnection",
      as_it_is,
+     nothing,
+     {0, 0, 0, 0},
+     {401, 200, 200, 200, 200},
+     1},
+    {"OlderChallengeFormAnsweredAlike",
+     [](sim::Options& o) { o.challenge = sim::DigestAuth::Form::Older; },
      nothing,
      {0, 0, 0, 0},
      {401, 200, 200, 200, 200},
@@ -37,11 +55,13 @@ const SessionCase kCases[] = {
      {0, 0, 0, 0},
      {401, 200, 200, 401, 200, 200},
      1},
-    {"ForgottenNonceRenewedWithOneRequest",
+    // The retry asks for a challenge afresh: answering the refusal's own would cost a camera that
+    // refuses it (a changed password, a lock) two refused logins in one try.
+    {"ForgottenNonceRenewedWithOneRetry",
      as_it_is,
      [](sim::CameraSim& camera, sim::ManualClock&) { camera.forget_nonces(); },
      {0, 0, 0, 0},
-     {401, 200, 200, 401, 200, 200},
+     {401, 200, 200, 401, 401, 200, 200},
      1},
     {"CameraRestarted",
      as_it_is,
@@ -51,7 +71,7 @@ const SessionCase kCases[] = {
          camera.start();
      },
      {0, 0, 0, 0},
-     {401, 200, 200, 401, 200, 200},
+     {401, 200, 200, 401, 401, 200, 200},
      2},
     {"CameraClosesEveryConnection",
      [](sim::Options& o) { o.close_connections = true; },
@@ -69,13 +89,46 @@ const SessionCase kCases[] = {
      {0, 0, 1, 0},
      {401, 200, 200, 0, 200},
      2},
-    {"WrongPasswordFailsAsWithoutASession",
+    // A host that polls with a wrong password costs the account one refused login per hold.
+    {"WrongPasswordRefusedOnceThenHeld",
      as_it_is,
      nothing,
-     {10, 0, 10, 10},
-     {401, 401, 401, 401, 401, 401, 401, 401},
+     {10, 10, 10, 10},
+     {401, 401},
      1,
-     "admin:wrong"},
+     "admin:wrong",
+     1,
+     held("30")},
+    {"HoldEndsAndTheNextCallTriesOnce",
+     as_it_is,
+     [](sim::CameraSim&, sim::ManualClock&) {
+         std::this_thread::sleep_for(std::chrono::milliseconds(120));
+     },
+     {10, 10, 10, 10},
+     {401, 401, 401, 401},
+     1,
+     "admin:wrong",
+     2,
+     held("1"),
+     0.1},
+    // Another host locks the account; the camera refuses this one too, and says how long.
+    {"LockedAccountHeldForItsUnlockTime",
+     as_it_is,
+     [](sim::CameraSim&, sim::ManualClock&) {
+         Ptz::CameraOptions options;
+         options.keep_session = true;
+         Camera other("127.0.0.1", "admin:wrong", options);
+         for (int i = 0; i < 5; ++i) {
+             other.set_refusal_hold(0);
+             other.reset_position();
+         }
+     },
+     {0, 0, 10, 10},
+     {401, 200, 200, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401},
+     2,
+     kUserPwd,
+     5,
+     held("1800")},
 };
 
 class SessionTest : public SimTest, public ::testing::WithParamInterface<SessionCase> {
@@ -83,6 +136,7 @@ protected:
     SessionTest() : SimTest(options()) {}
     static sim::Options options() {
         sim::Options o;
+        o.lock_after = 5;
         GetParam().setup(o);
         return o;
     }
@@ -93,23 +147,28 @@ TEST_P(SessionTest, CostsOneRequestPerCommandAndRecovers) {
     Ptz::CameraOptions options;
     options.keep_session = true;
     Camera camera("127.0.0.1", c.userpwd, options);
-    ::testing::internal::CaptureStderr();
-    std::vector<int> codes = {camera.set_ptz_ctrl({1, 0, 0}),
-                              camera.get_info("/ISAPI/System/deviceInfo")};
-    c.between(*camera_sim, *clock);
-    codes.push_back(camera.reset_position());
-    codes.push_back(camera.set_ptz_aux(Ptz::PtzAux::Light, Ptz::PtzStatus::On));
-    ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(camera.set_refusal_hold(c.hold), 0);
+    std::vector<int> codes;
+    stderr_of([&] {
+        codes = {camera.set_ptz_ctrl({1, 0, 0}), camera.get_info("/ISAPI/System/deviceInfo")};
+        c.between(*camera_sim, *clock);
+        codes.push_back(camera.reset_position());
+    });
+    const std::string last = stderr_of(
+        [&] { codes.push_back(camera.set_ptz_aux(Ptz::PtzAux::Light, Ptz::PtzStatus::On)); });
     EXPECT_EQ(codes, c.codes);
+    EXPECT_EQ(last, c.last_line);
     std::vector<unsigned> statuses;
     for (const auto& r : camera_sim->requests()) {
         statuses.push_back(r.status);
         // The kept handle carries neither the body nor the header of a PUT over to a GET.
         const bool put = r.method == "PUT";
         EXPECT_EQ(r.header("Content-Type").empty() && r.body.empty(), !put) << r.method;
+        EXPECT_NE(r.header("Authorization").rfind("Basic", 0), 0u) << "the password in clear";
     }
     EXPECT_EQ(statuses, c.statuses);
     EXPECT_EQ(camera_sim->connections(), c.connections);
+    EXPECT_EQ(camera_sim->refused_logins(), c.refused_logins);
 }
 
 INSTANTIATE_TEST_SUITE_P(Session, SessionTest, ::testing::ValuesIn(kCases),

@@ -54,6 +54,7 @@ size_t onWriteData(void* ptr, size_t size, size_t nmemb, void* userdata) {
     // An answer that never ends would otherwise hold the whole link's worth of bytes.
     const size_t bytes = size * nmemb;
     if (bytes > HttpClient::kMaxResponseBytes - sink->taken) {
+        sink->too_long = true;
         return kRefused;
     }
     // An exception must not unwind through libcurl's C frames.
@@ -71,7 +72,9 @@ curl_slist* content_type_header() {
 }
 
 void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* headers,
-                         ResponseSink& sink, long timeout_ms) {
+                         ResponseSink& sink, long timeout_ms, char* error) {
+    error[0] = '\0';
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_USERPWD, request.userpwd.c_str());
     if (has_body(request.method)) {
@@ -100,15 +103,33 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
     }
 }
 
-bool request_once(const HttpRequest& request, std::string& response) {
+bool perform(CURL* curl, const ResponseSink& sink, const char* error, TransferInfo* info) {
+    const CURLcode code = curl_easy_perform(curl);
+    if (info == nullptr) {
+        return code == CURLE_OK;
+    }
+    info->status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &info->status);
+    info->reason = code == CURLE_OK ? ""
+                   : sink.too_long  ? "the answer passed 16 MiB"
+                   : *error != '\0' ? error
+                                    : curl_easy_strerror(code);
+    return code == CURLE_OK;
+}
+
+bool request_once(const HttpRequest& request, std::string& response, TransferInfo* info) {
     CURL* curl = curl_easy_init();
     if (curl == nullptr) {
+        if (info != nullptr) {
+            info->reason = "out of memory";
+        }
         return false;
     }
     curl_slist* headers = has_body(request.method) ? content_type_header() : nullptr;
     ResponseSink sink{&response, 0};
-    set_request_options(curl, request, headers, sink, kRequestTimeoutMs);
-    const bool ok = curl_easy_perform(curl) == CURLE_OK;
+    char error[CURL_ERROR_SIZE];
+    set_request_options(curl, request, headers, sink, kRequestTimeoutMs, error);
+    const bool ok = perform(curl, sink, error, info);
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
     return ok;

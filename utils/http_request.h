@@ -27,21 +27,32 @@ struct HttpRequest {
     const TlsSettings* tls;
 };
 
+// What became of a transfer, beyond the answer's body.
+struct TransferInfo {
+    long status = 0;     // the HTTP status of the last answer; 0 when none came
+    std::string reason;  // why the transfer did not complete, in libcurl's words; "" when it did
+};
+
 // The whole time a request may take, and the time to connect within it.
 const long kRequestTimeoutMs = 5000;
 
 // Sets on `curl` every option a request needs, over whatever an earlier request on the same
 // handle left: method, URL, credentials, body, headers, write target, time-outs, TLS. Digest is
 // the only scheme allowed and no redirect is followed. `headers` is the Content-Type list, sent
-// only with a body; `timeout_ms` bounds the whole transfer.
+// only with a body; `timeout_ms` bounds the whole transfer; libcurl writes its reason for a
+// failure into `error`, CURL_ERROR_SIZE bytes.
 void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* headers,
-                         ResponseSink& sink, long timeout_ms);
+                         ResponseSink& sink, long timeout_ms, char* error);
+
+// Runs the transfer set up on `curl`; true when it completed. `info`, when given, gets the
+// status of the answer, or why the transfer failed.
+bool perform(CURL* curl, const ResponseSink& sink, const char* error, TransferInfo* info);
 
 // The Content-Type header list of the requests with a body; null when memory is exhausted.
 curl_slist* content_type_header();
 
 // One request on a handle and a connection of its own; true when the transfer completed. The
-// answer's body is appended to `response`.
-bool request_once(const HttpRequest& request, std::string& response);
+// answer's body is appended to `response`; `info`, when given, tells the rest.
+bool request_once(const HttpRequest& request, std::string& response, TransferInfo* info = nullptr);
 
 }  // namespace Utils

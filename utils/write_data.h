@@ -9,6 +9,7 @@ namespace Utils {
 struct ResponseSink {
     std::string* response;
     size_t taken;
+    bool too_long = false;  // a chunk was refused for passing HttpClient::kMaxResponseBytes
 };
 
 // The write callback that HttpClient installs; internal to the library. Appends the chunk to

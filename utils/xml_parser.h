@@ -39,6 +39,9 @@ public:
     static std::string build_ptz_xml(std::string root_name,
                                      std::map<std::string, std::string> fields);
 
+    /// The document, for the library's own readers (utils/xml_path.h).
+    ZELKO_PTZ_LOCAL pugi::xml_node root() const;
+
 private:
     pugi::xml_document document;
 };

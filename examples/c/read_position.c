@@ -1,11 +1,11 @@
-/* Reads the absolute position through the C interface: read_position ADDRESS NAME:PASSWORD */
+/* Reads the position through the C interface: read_position ADDRESS NAME:PASSWORD */
 #include <stdio.h>
 
 #include "ptz/zelko_ptz_c.h"
 
 int main(int argc, char** argv) {
     zelko_ptz_camera* camera;
-    zelko_ptz_absolute_ex p;
+    zelko_ptz_position p;
     int code;
     if (argc != 3) {
         fprintf(stderr, "usage: %s ADDRESS NAME:PASSWORD\n", argv[0]);
@@ -15,12 +15,18 @@ int main(int argc, char** argv) {
     if (camera == NULL) {
         return ZELKO_PTZ_OUT_OF_MEMORY;
     }
-    code = zelko_ptz_get_ptz_absoluteEx(camera, &p);
-    zelko_ptz_camera_free(camera);
+    code = zelko_ptz_get_position(camera, &p);
     if (code != ZELKO_PTZ_OK) {
-        return code; /* the library has written the reason to stderr */
+        /* The library has written its line to stderr; this is the same failure in a few words. */
+        fprintf(stderr, "%s\n", zelko_ptz_failure_reason(camera));
+        zelko_ptz_camera_free(camera);
+        return code;
     }
-    printf("elevation %g azimuth %g zoom %g focus %d\n", p.elevation, p.azimuth, p.absoluteZoom,
-           (int)p.focus);
+    zelko_ptz_camera_free(camera);
+    printf("elevation %g azimuth %g zoom %g", p.elevation, p.azimuth, p.zoom);
+    if (p.present & ZELKO_PTZ_POSITION_FOCUS) {
+        printf(" focus %d", (int)p.focus);
+    }
+    printf("\n");
     return 0;
 }

@@ -1,4 +1,4 @@
-"""Reads a camera's absolute position: read_position.py ADDRESS NAME:PASSWORD"""
+"""Reads a camera's position: read_position.py ADDRESS NAME:PASSWORD"""
 
 import sys
 
@@ -9,12 +9,14 @@ def main() -> int:
     if len(sys.argv) != 3:
         print(f"usage: {sys.argv[0]} ADDRESS NAME:PASSWORD", file=sys.stderr)
         return 64
-    camera = zelko_ptz.Camera(sys.argv[1], sys.argv[2])
-    try:
-        p = camera.get_ptz_absoluteEx()
-    except zelko_ptz.CameraError as error:
-        return error.code  # error.message says why; the logger "zelko_ptz" has it too
-    print(f"elevation {p.elevation:g} azimuth {p.azimuth:g} zoom {p.absoluteZoom:g} focus {p.focus}")
+    with zelko_ptz.Camera(sys.argv[1], sys.argv[2]) as camera:
+        try:
+            p = camera.get_position()
+        except zelko_ptz.CameraError as error:
+            print(error.reason, file=sys.stderr)
+            return error.code
+    focus = f" focus {p.focus}" if p.focus is not None else ""
+    print(f"elevation {p.elevation:g} azimuth {p.azimuth:g} zoom {p.zoom:g}{focus}")
     return 0
 
 

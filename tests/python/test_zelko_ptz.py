@@ -6,6 +6,7 @@ import os
 import re
 import socket
 import subprocess
+import sys
 import threading
 import time
 import urllib.request
@@ -60,7 +61,6 @@ TARGET = z.PtzAbsoluteEx(elevation=-10.5, azimuth=20.25, absoluteZoom=2, focus=1
 
 
 @pytest.mark.parametrize("call, state", [
-    (lambda c: c.get_info("/ISAPI/System/deviceInfo"), lambda c: True),
     (lambda c: c.set_ptz_absoluteEx(TARGET), lambda c: c.get_ptz_absoluteEx() == TARGET),
     (lambda c: c.reset_zoom(), lambda c: c.get_ptz_absoluteEx() == z.PtzAbsoluteEx(
         elevation=-10.5, azimuth=20.25, absoluteZoom=1, focus=29000, focalLen=35)),
@@ -77,6 +77,69 @@ def test_every_method_returns_none_and_the_camera_follows(camera, call, state):
     while not state(camera):
         assert time.monotonic() < deadline
         time.sleep(0.02)
+
+
+def test_positions_moves_and_capabilities_in_degrees_and_zoom_ratio(camera):
+    camera.set_position(z.PtzPosition(elevation=-5, azimuth=10, zoom=2))
+    assert camera.wait_for_stop() == z.PtzPosition(
+        elevation=-5, azimuth=10, zoom=2, focus=29000, focal_length=48, horizontal_speed=0,
+        vertical_speed=0)
+    camera.move_by(azimuth=-20.5, zoom=1)
+    assert (camera.wait_for_stop().azimuth, camera.get_position().zoom) == (349.5, 3)
+    camera.center_on(0.5, 0.5)
+    camera.zoom_to_area(0, 0, 1, 1)  # the whole picture: neither turns nor zooms
+    camera.move_for(z.PtzCtrl(pan=50, tilt=0, zoom=0), 100)  # 60 degrees a second
+    assert 354.5 < camera.wait_for_stop().azimuth < 356.5
+    camera.set_ptz_ctrl(z.PtzCtrl(pan=10, tilt=0, zoom=0))
+    with pytest.raises(z.TimedOutError) as still_moving:
+        camera.wait_for_stop(timeout=0.3)
+    camera.set_ptz_ctrl(z.PtzCtrl(0, 0, 0))
+    assert still_moving.value.message == "The camera was still moving after 0.3 s."
+    caps = camera.get_capabilities()
+    assert (caps.azimuth_range, caps.zoom_range, caps.tilt_range) == ((0, 360), (1, 32), (-100, 100))
+    assert (caps.max_presets, caps.special_presets[:2], caps.aux_types) == (300, [33, 34],
+                                                                            ["LIGHT", "WIPER", "FAN"])
+    assert caps.supports_position3d is True
+
+
+def test_a_lean_camera_reports_four_values_and_the_rest_is_none():
+    sim = subprocess.Popen([os.environ["ZELKO_SIM"], "--listen", "127.0.0.4",
+                            "--position-answer", "lean"], stdout=subprocess.PIPE, text=True)
+    assert "listening" in sim.stdout.readline()
+    try:
+        position = z.Camera("127.0.0.4", USER).get_position()
+    finally:
+        sim.terminate()
+        sim.wait()
+    assert (position.focus, position.focal_length, position.vertical_speed) == (29000, None, None)
+    assert repr(position) == "PtzPosition(elevation=0.0, azimuth=0.0, zoom=1.0, focus=29000)"
+
+
+def test_a_camera_closes_reads_as_text_and_checks_its_options(camera):
+    with z.Camera("127.0.0.1", USER, keep_session=True) as kept:
+        assert "<model>ZELKO-SIM-1</model>" in kept.get_info("/ISAPI/System/deviceInfo")
+    with pytest.raises(ValueError, match="the Camera is closed"):
+        kept.get_info("/")
+    with pytest.raises(ValueError, match=re.escape("Bad option port: 70000; it takes 1 to 65535")):
+        z.Camera("127.0.0.1", USER, port=70000)
+    assert z.__version__ == os.environ["ZELKO_VERSION"]
+
+
+def test_refused_credentials_are_held_in_a_session(camera):
+    held = z.Camera("127.0.0.1", "admin:wrong", keep_session=True)
+    for message in ["Fail to get node name in xml", "The camera refused the credentials; the "
+                                                    "next try is in 30 s."]:
+        with pytest.raises(z.CameraRejectedError) as refused:
+            held.reset_position()
+        assert refused.value.message.startswith(message)
+
+
+def test_the_logger_prints_nothing_the_application_did_not_ask_for():
+    program = ("import zelko_ptz as z\ntry:\n    z.Camera('127.0.0.99', 'a:b').goto_preset(1)\n"
+               "except z.TransferError as e:\n    print(e.reason)")
+    run = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True)
+    assert (run.stdout, run.stderr) == (
+        "Failed to connect to 127.0.0.99 port 80 after 0 ms: Couldn't connect to server\n", "")
 
 
 @pytest.mark.parametrize("address, userpwd, call, error, code, message", [
@@ -135,6 +198,8 @@ def test_a_position_that_is_not_numbers_raises_value_error(answers, elevation, w
     lambda: setattr(z.PtzAbsoluteEx(), "azimuth", -1e39),
     lambda: z.PtzCtrl(0, 2**31, 0),
     lambda: z.PtzCtrl(1.5, 0, 0),
+    lambda: z.PtzPosition(focal_length=2**31),
+    lambda: z.PtzPosition(azimuth="north"),
     lambda: copy.copy(z.Camera("127.0.0.1", USER)),
 ])
 def test_what_does_not_fit_is_refused_not_truncated(make):

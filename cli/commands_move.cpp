@@ -1,0 +1,282 @@
+// The commands that move the camera or switch its devices.
+
+#include <cmath>
+#include <memory>
+#include <optional>
+
+#include "ptz/position_fields.h"
+#include "ptzctl_args.h"
+#include "ptzctl_commands.h"
+#include "ptzctl_poll.h"
+
+namespace ptzctl {
+
+namespace {
+
+using Ptz::PtzPosition;
+
+const char* const kWaitFooter =
+    "--wait polls the position every 0.1 s after sending the move until every value given is\n"
+    "within its tolerance of the target (elevation and azimuth 0.1 degrees, azimuth round the\n"
+    "circle, zoom 0.05, speeds 0.01, focus and focal length exact; the others wait for the\n"
+    "camera to come to rest), or until the position has not changed for 0.5 s (the camera may\n"
+    "have clamped the target: exit 4), or until --timeout SECONDS (default 30: exit 5). On a\n"
+    "terminal one line shows the position and the way left as it goes.";
+
+// Runs `move` and, when it succeeded and --wait was given, waits for `target`.
+template <typename Move>
+void move_then_wait(Context& context, const std::string& command, const Wait& wait,
+                    const PtzPosition& target, Move move) {
+    const int code = move(context.camera());
+    if (code != 0) {
+        context.status = context.failed(command, code);
+    } else if (wait.wait) {
+        context.status = wait_for_move(context, command, target, wait.timeout_seconds);
+    }
+}
+
+// ptzctl's option for each value of a position, in the order of Ptz::kPositionFields.
+struct ValueOption {
+    const char* name;
+    const char* help;
+};
+const ValueOption kValueOptions[] = {
+    {"--elevation", "degrees; the camera's sign"},
+    {"--azimuth", "degrees, 0 to 360 (taken round the circle)"},
+    {"--zoom", "zoom ratio, 1 at the widest"},
+    {"--focus", "the camera's focus value, a whole number"},
+    {"--focal-length", "the camera's focal length value, a whole number"},
+    {"--hspeed", "the camera's pan speed value"},
+    {"--vspeed", "the camera's tilt speed value"},
+};
+static_assert(std::size(kValueOptions) == std::size(Ptz::kPositionFields), "one option a value");
+
+void add_goto(CLI::App& app, Context& context) {
+    CLI::App* command = app.add_subcommand("goto", "move to an absolute position");
+    struct Options {
+        std::optional<double> values[std::size(Ptz::kPositionFields)];
+        Wait wait;
+    };
+    auto o = std::make_shared<Options>();
+    for (std::size_t i = 0; i < std::size(kValueOptions); ++i) {
+        command->add_option(kValueOptions[i].name, o->values[i], kValueOptions[i].help)
+            ->transform(Ptz::kPositionFields[i].real != nullptr ? kFloat : kWhole);
+    }
+    wait_options(command, o->wait);
+    command->footer(std::string("Elevation, azimuth and zoom not given keep the camera's, read "
+                                "first; the other values\nare sent only when given.\n\n") +
+                    kWaitFooter);
+    command->callback([&context, o] {
+        PtzPosition target{};
+        for (std::size_t i = 0; i < std::size(Ptz::kPositionFields); ++i) {
+            if (o->values[i]) {
+                Ptz::set_value(target, Ptz::kPositionFields[i], *o->values[i]);
+            }
+        }
+        if (target.present == 0) {
+            throw CLI::ValidationError("goto needs at least one position value");
+        }
+        move_then_wait(context, "goto", o->wait, target, [&](Ptz::ZelkoPtzCameraIsapi& camera) {
+            PtzPosition sent = target;
+            if (!target.has(PtzPosition::Axes)) {
+                PtzPosition now{};
+                if (const int code = camera.get_position(now)) {
+                    return code;
+                }
+                for (const Ptz::PositionField& field : Ptz::kPositionFields) {
+                    if ((field.bit & PtzPosition::Axes) != 0 && !target.has(field.bit)) {
+                        Ptz::set_value(sent, field, Ptz::value_of(now, field));
+                    }
+                }
+            }
+            return camera.set_position(sent);
+        });
+    });
+}
+
+// A motion the camera stops itself after `seconds`; one it cannot time is timed here, and
+// stopped here, interrupted or not.
+int move_for(Context& context, const Ptz::PtzCtrl& motion, double seconds) {
+    Ptz::ZelkoPtzCameraIsapi& camera = context.camera();
+    catch_interrupts();
+    context.quiet = true;  // a refusal here is no failure: continuous motion follows
+    int code = camera.move_for(motion, static_cast<int>(std::lround(seconds * 1000)));
+    context.quiet = false;
+    if (code == 0) {
+        // The camera ends the move; waiting for it lets a script's next command find it ended.
+        return pause_for(seconds) ? 0 : 128 + g_interrupted;
+    }
+    if (code != 2 && code != 10) {
+        return context.failed("move", code);
+    }
+    Context::say("move: the camera takes no momentary move (" + camera.failure_reason() +
+                 "); moving continuously and stopping after the time");
+    code = camera.set_ptz_ctrl(motion);
+    if (code != 0) {
+        return context.failed("move", code);
+    }
+    const bool whole = pause_for(seconds);
+    code = camera.set_ptz_ctrl({0, 0, 0});
+    if (code != 0) {
+        return context.failed("move", code);
+    }
+    return whole ? 0 : 128 + g_interrupted;
+}
+
+void add_move(CLI::App& app, Context& context) {
+    CLI::App* command = app.add_subcommand("move", "start continuous motion");
+    struct Options {
+        Ptz::PtzCtrl motion{0, 0, 0};
+        double seconds = 0;
+    };
+    auto o = std::make_shared<Options>();
+    command->add_option("PAN", o->motion.pan, "-100 (left) to 100 (right)")
+        ->required()
+        ->transform(kMotion);
+    command->add_option("TILT", o->motion.tilt, "-100 (down) to 100 (up)")
+        ->required()
+        ->transform(kMotion);
+    command->add_option("ZOOM", o->motion.zoom, "-100 (out) to 100 (in)")
+        ->required()
+        ->transform(kMotion);
+    command->add_option("--for", o->seconds, "SECONDS, then the camera stops by itself")
+        ->transform(kSeconds);
+    command->footer(
+        "The values are the camera's own speeds, a share of its top speed; 0 0 0 stops. Without\n"
+        "--for the motion goes on until `ptzctl stop` or another motion, or until a limit.\n"
+        "--for sends one momentary move that the camera ends itself, and waits for it; a camera\n"
+        "without momentary moves gets continuous motion and 0 0 0 after the time, also when\n"
+        "ptzctl is interrupted.");
+    command->callback([&context, o] {
+        if (o->seconds > 0) {
+            context.status = move_for(context, o->motion, o->seconds);
+            return;
+        }
+        const int code = context.camera().set_ptz_ctrl(o->motion);
+        context.status = code == 0 ? 0 : context.failed("move", code);
+    });
+}
+
+void add_move_by(CLI::App& app, Context& context) {
+    CLI::App* command = app.add_subcommand("move-by", "move by steps from where the camera is");
+    struct Options {
+        float azimuth = 0, elevation = 0, zoom = 0;
+        Wait wait;
+    };
+    auto o = std::make_shared<Options>();
+    command->add_option("--azimuth", o->azimuth, "degrees, + to the right")->transform(kFloat);
+    command->add_option("--elevation", o->elevation, "degrees, in the camera's sign")
+        ->transform(kFloat);
+    command->add_option("--zoom", o->zoom, "zoom ratio, + in")->transform(kFloat);
+    wait_options(command, o->wait);
+    command->callback([&context, o] {
+        move_then_wait(context, "move-by", o->wait, PtzPosition{}, [&](auto& camera) {
+            return camera.move_by(o->azimuth, o->elevation, o->zoom);
+        });
+    });
+}
+
+void add_picture_moves(CLI::App& app, Context& context) {
+    const char* const frame =
+        "X and Y are fractions of the picture from its top-left corner, X to the right and Y\n"
+        "down, as a click in a window gives them: 0.5 0.5 is the centre.";
+    CLI::App* center = app.add_subcommand("center",
+                                          "turn so that a point of the picture is in "
+                                          "its centre");
+    struct Options {
+        float x[2] = {0, 0}, y[2] = {0, 0};
+        Wait wait;
+    };
+    auto point = std::make_shared<Options>();
+    center->add_option("X", point->x[0], "0 to 1")->required()->transform(kFraction);
+    center->add_option("Y", point->y[0], "0 to 1")->required()->transform(kFraction);
+    wait_options(center, point->wait);
+    center->footer(std::string(frame) + "\n\n" + kWaitFooter);
+    center->callback([&context, point] {
+        move_then_wait(context, "center", point->wait, PtzPosition{},
+                       [&](auto& camera) { return camera.center_on(point->x[0], point->y[0]); });
+    });
+
+    CLI::App* box = app.add_subcommand("zoom-box", "centre on a box of the picture and zoom");
+    auto corners = std::make_shared<Options>();
+    box->add_option("X0", corners->x[0], "0 to 1")->required()->transform(kFraction);
+    box->add_option("Y0", corners->y[0], "0 to 1")->required()->transform(kFraction);
+    box->add_option("X1", corners->x[1], "0 to 1")->required()->transform(kFraction);
+    box->add_option("Y1", corners->y[1], "0 to 1")->required()->transform(kFraction);
+    wait_options(box, corners->wait);
+    box->footer(std::string(frame) +
+                "\nA box from its top-left corner (X0 Y0) to its bottom-right (X1 Y1) zooms in to "
+                "it;\ndrawn the other way it zooms out.\n\n" +
+                kWaitFooter);
+    box->callback([&context, corners] {
+        move_then_wait(context, "zoom-box", corners->wait, PtzPosition{}, [&](auto& camera) {
+            return camera.zoom_to_area(corners->x[0], corners->y[0], corners->x[1], corners->y[1]);
+        });
+    });
+}
+
+void add_simple_moves(CLI::App& app, Context& context) {
+    app.add_subcommand("stop", "end continuous motion (0 0 0)")->callback([&context] {
+        const int code = context.camera().set_ptz_ctrl({0, 0, 0});
+        context.status = code == 0 ? 0 : context.failed("stop", code);
+    });
+
+    CLI::App* home = app.add_subcommand("home", "go to the camera's home position");
+    auto home_wait = std::make_shared<Wait>();
+    wait_options(home, *home_wait);
+    home->callback([&context, home_wait] {
+        move_then_wait(context, "home", *home_wait, PtzPosition{},
+                       [](auto& camera) { return camera.reset_position(); });
+    });
+
+    CLI::App* reset = app.add_subcommand("zoom-reset", "zoom 1, the widest; the rest kept");
+    auto reset_wait = std::make_shared<Wait>();
+    wait_options(reset, *reset_wait);
+    reset->callback([&context, reset_wait] {
+        PtzPosition widest{};
+        widest.zoom = 1.0f;
+        widest.present = PtzPosition::Zoom;
+        move_then_wait(context, "zoom-reset", *reset_wait, widest,
+                       [&](auto& camera) { return camera.set_position(widest); });
+    });
+
+    const std::pair<const char*, Ptz::PtzAux> devices[] = {
+        {"light", Ptz::PtzAux::Light}, {"wiper", Ptz::PtzAux::Wiper}, {"fan", Ptz::PtzAux::Fan}};
+    for (const auto& device : devices) {
+        CLI::App* command = app.add_subcommand(
+            device.first, std::string("switch the ") + device.first + " on or off");
+        auto state = std::make_shared<std::string>();
+        command->add_option("STATE", *state, "on or off")
+            ->required()
+            ->check(CLI::IsMember({"on", "off"}));
+        const std::string name = device.first;
+        const Ptz::PtzAux aux = device.second;
+        command->callback([&context, state, name, aux] {
+            const int code = context.camera().set_ptz_aux(
+                aux, *state == "on" ? Ptz::PtzStatus::On : Ptz::PtzStatus::Off);
+            context.status = code == 0 ? 0 : context.failed(name, code);
+        });
+    }
+}
+
+}  // namespace
+
+void wait_options(CLI::App* command, Wait& wait) {
+    CLI::Option* flag = command->add_flag("--wait", wait.wait, "poll until the move has ended");
+    command->add_option("--timeout", wait.timeout_seconds, "SECONDS for --wait, default 30")
+        ->transform(kSeconds)
+        ->needs(flag);
+    if (command->get_footer().empty()) {
+        command->footer(kWaitFooter);
+    }
+}
+
+void add_move_commands(CLI::App& app, Context& context) {
+    add_goto(app, context);
+    add_move(app, context);
+    add_move_by(app, context);
+    add_picture_moves(app, context);
+    add_simple_moves(app, context);
+}
+
+}  // namespace ptzctl

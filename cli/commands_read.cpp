@@ -1,0 +1,113 @@
+// The commands that read: position, watch, get, caps.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "ptz/answer_echo.h"
+#include "ptzctl_args.h"
+#include "ptzctl_commands.h"
+#include "ptzctl_output.h"
+#include "ptzctl_poll.h"
+
+namespace ptzctl {
+
+namespace {
+
+void add_position(CLI::App& app, Context& context) {
+    CLI::App* command = app.add_subcommand(
+        "position", "print the position the camera reports: degrees and zoom ratio");
+    auto json = std::make_shared<bool>(false);
+    command->add_flag("--json", *json, "one JSON object; a value not reported is null");
+    command->footer(
+        "Reads .../absoluteEx, or .../status in tenths from a camera without it. Prints only\n"
+        "the values the camera reports: elevation and azimuth in degrees, absoluteZoom as the\n"
+        "zoom ratio, focus, focalLen and the speeds in the camera's own numbers.");
+    command->callback([&context, json] {
+        Ptz::PtzPosition p{};
+        const int code = context.camera().get_position(p);
+        if (code != 0) {
+            context.status = context.failed("position", code);
+            return;
+        }
+        print_position(p, *json);
+    });
+}
+
+void add_watch(CLI::App& app, Context& context) {
+    CLI::App* command = app.add_subcommand("watch", "print the position every interval");
+    struct Options {
+        double interval = 1.0;
+        int count = 0;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    command->add_option("--interval", o->interval, "SECONDS between samples, default 1")
+        ->transform(kSeconds);
+    command->add_option("--count", o->count, "samples, default until Ctrl-C")
+        ->transform(number(
+            true, [](double n) { return n >= 1; }, "needs a positive whole number"));
+    command->add_flag("--json", o->json, "one JSON object per sample, with t in seconds");
+    command->callback(
+        [&context, o] { context.status = watch(context, o->interval, o->count, o->json); });
+}
+
+// `get PATH` judges the answer as get_info() does, but also shows it.
+void add_get(CLI::App& app, Context& context) {
+    CLI::App* command = app.add_subcommand("get", "GET any resource and print the answer");
+    auto path = std::make_shared<std::string>();
+    const auto absolute = [](std::string& p) {
+        return std::string(p.rfind('/', 0) == 0 ? "" : "get needs a PATH starting with /");
+    };
+    command->add_option("PATH", *path)->required()->check(CLI::Validator(absolute, ""));
+    command->callback([&context, path] {
+        std::string answer;
+        const int code = context.camera().get_info(*path, answer);
+        if (code == 1 || code == 10) {
+            context.status = context.failed("get", code);
+            return;
+        }
+        // The answer is the camera's: on a terminal its control bytes are shown, not obeyed; a
+        // pipe or a file gets it exact.
+        if (isatty(STDOUT_FILENO) != 0) {
+            std::fputs(Ptz::echo_answer(answer, answer.size()).c_str(), stdout);
+        } else {
+            std::fwrite(answer.data(), 1, answer.size(), stdout);
+        }
+        std::fflush(stdout);
+        context.status = code == 0 ? 0 : context.failed("get", code);
+    });
+}
+
+void add_caps(CLI::App& app, Context& context) {
+    CLI::App* command =
+        app.add_subcommand("caps", "print what the camera can do: ranges, presets, auxiliaries");
+    auto json = std::make_shared<bool>(false);
+    command->add_flag("--json", *json, "one JSON object; what is not reported is null");
+    command->footer(
+        "Reads .../capabilities: azimuth, elevation and zoom as the camera's absolute ranges in\n"
+        "degrees and zoom ratio; pan, tilt and zoom_speed as its continuous ranges; how many\n"
+        "presets it keeps and how long their names may be; the presets that run its own\n"
+        "functions; click-to-center and box zoom (position3d); its auxiliaries.");
+    command->callback([&context, json] {
+        Ptz::PtzCapabilities caps;
+        const int code = context.camera().get_capabilities(caps);
+        if (code != 0) {
+            context.status = context.failed("caps", code);
+            return;
+        }
+        print_capabilities(caps, *json);
+    });
+}
+
+}  // namespace
+
+void add_read_commands(CLI::App& app, Context& context) {
+    add_position(app, context);
+    add_watch(app, context);
+    add_get(app, context);
+    add_caps(app, context);
+}
+
+}  // namespace ptzctl

@@ -1,0 +1,37 @@
+#include "answer_reason.h"
+
+#include "../utils/xml_parser.h"
+#include "../utils/xml_path.h"
+#include "answer_echo.h"
+
+namespace Ptz {
+
+namespace {
+
+// A short text of the camera's, safe for a terminal.
+std::string shown(const char* text) {
+    return echo_answer(text, 120);
+}
+
+}  // namespace
+
+std::string answer_reason(const Utils::XmlParser& parser, const char* otherwise) {
+    const pugi::xml_node status = Utils::xml_at(parser.root(), "ResponseStatus");
+    const char* const status_string = status.child_value("statusString");
+    if (status && *status_string != '\0' && std::string(status_string) != "OK") {
+        const char* const sub = status.child_value("subStatusCode");
+        return "camera refused: " + shown(status_string) +
+               (*sub != '\0' ? " (" + shown(sub) + ")" : std::string());
+    }
+    const pugi::xml_node check = Utils::xml_at(parser.root(), "userCheck");
+    if (check) {
+        const bool locked = std::string(check.child_value("lockStatus")) == "lock";
+        return "camera refused: " + shown(check.child_value("statusString")) +
+               (locked
+                    ? "; the account is locked for " + shown(check.child_value("unlockTime")) + " s"
+                    : std::string());
+    }
+    return otherwise;
+}
+
+}  // namespace Ptz

@@ -1,0 +1,70 @@
+// The moves operators and trackers make beyond the absolute and the continuous: a timed move the
+// camera ends itself, and click-to-center and box zoom.
+
+#include <cmath>
+#include <string>
+
+#include "../utils/xml_body.h"
+#include "camera_link.h"
+#include "position_text.h"
+#include "zelko_ptz_camera_isapi.h"
+
+namespace Ptz {
+
+namespace {
+
+const char* const kBadCoordinate = "Please input picture coordinates from 0 to 1.";
+
+bool in_picture(float fraction) {
+    return fraction >= 0.0f && fraction <= 1.0f;  // false for NaN too
+}
+
+// A fraction of the picture in the camera's frame, 0 to 255.
+std::string frame_text(double fraction) {
+    return int_text(static_cast<int>(std::lround(fraction * 255.0)));
+}
+
+}  // namespace
+
+int ZelkoPtzCameraIsapi::move_for(PtzCtrl ctrl, int duration_ms) {
+    const char* const operation = "move_for";
+    if (duration_ms < 1) {
+        return refuse(operation, "Please input a duration of 1 ms or more.");
+    }
+    Utils::XmlBody body("PTZData");
+    body.add("pan", int_text(ctrl.pan))
+        .add("tilt", int_text(ctrl.tilt))
+        .add("zoom", int_text(ctrl.zoom))
+        .open("Momentary")
+        .add("duration", int_text(duration_ms));
+    return exchange(operation, Utils::HttpMethod::Put, link->command_url("/momentary"),
+                    body.finish());
+}
+
+int ZelkoPtzCameraIsapi::position_3d(const char* operation, float x0, float y0, float x1,
+                                     float y1) {
+    if (!in_picture(x0) || !in_picture(y0) || !in_picture(x1) || !in_picture(y1)) {
+        return refuse(operation, kBadCoordinate);
+    }
+    // The picture's y runs down from its top; the camera's up from its bottom.
+    Utils::XmlBody body("Position3D");
+    body.open("StartPoint")
+        .add("positionX", frame_text(x0))
+        .add("positionY", frame_text(1.0 - y0))
+        .close()
+        .open("EndPoint")
+        .add("positionX", frame_text(x1))
+        .add("positionY", frame_text(1.0 - y1));
+    return exchange(operation, Utils::HttpMethod::Put, link->command_url("/position3D"),
+                    body.finish());
+}
+
+int ZelkoPtzCameraIsapi::center_on(float x, float y) {
+    return position_3d("center_on", x, y, x, y);
+}
+
+int ZelkoPtzCameraIsapi::zoom_to_area(float x0, float y0, float x1, float y1) {
+    return position_3d("zoom_to_area", x0, y0, x1, y1);
+}
+
+}  // namespace Ptz

@@ -1,0 +1,151 @@
+// What a camera says it can do, from its ".../capabilities" answer: a large document of which
+// most blocks are optional and vary by model. An element that is missing is not reported, never
+// zero.
+
+#include "capabilities.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "../utils/xml_parser.h"
+#include "../utils/xml_path.h"
+#include "camera_link.h"
+#include "position_text.h"
+#include "zelko_ptz_camera_isapi.h"
+
+namespace Ptz {
+
+namespace {
+
+// A reading that stops at the first value that is not a number.
+struct Reader {
+    pugi::xml_node root;
+    bool bad = false;
+
+    // The whole number in `text`; empty when the text is, or when it is no such number.
+    std::optional<int> whole(const char* text) {
+        double value = 0;
+        if (std::strspn(text, " \t\r\n") == std::strlen(text)) {
+            return std::nullopt;
+        }
+        if (!read_number(text, value) || value < INT_MIN || value > INT_MAX ||
+            value != std::trunc(value)) {
+            bad = true;
+            return std::nullopt;
+        }
+        return static_cast<int>(value);
+    }
+
+    std::optional<int> whole_at(const char* path) {
+        return whole(Utils::xml_at(root, path).text().get());
+    }
+
+    // "Min" and "Max" below `path`, divided by `scale`; empty unless both are there.
+    std::optional<PtzRange> range(const char* path, double scale) {
+        const pugi::xml_node at = Utils::xml_at(root, path);
+        double min = 0;
+        double max = 0;
+        const char* const min_text = at.child("Min").text().get();
+        const char* const max_text = at.child("Max").text().get();
+        if (*min_text == '\0' || *max_text == '\0') {
+            return std::nullopt;
+        }
+        if (!read_number(min_text, min) || !read_number(max_text, max)) {
+            bad = true;
+            return std::nullopt;
+        }
+        return PtzRange{static_cast<float>(min / scale), static_cast<float>(max / scale)};
+    }
+
+    std::optional<PtzSpeedRange> speed_range(const char* path) {
+        const pugi::xml_node at = Utils::xml_at(root, path);
+        const std::optional<int> min = whole(at.child("Min").text().get());
+        const std::optional<int> max = whole(at.child("Max").text().get());
+        if (!min || !max) {
+            return std::nullopt;
+        }
+        return PtzSpeedRange{*min, *max};
+    }
+
+    // The items of an "opt" list, "33,34,35" or "LIGHT,WIPER".
+    static std::vector<std::string> items(const char* list) {
+        std::vector<std::string> found;
+        for (const char* at = list; *at != '\0';) {
+            const char* end = std::strchr(at, ',');
+            end = end != nullptr ? end : at + std::strlen(at);
+            std::string item(at, end);
+            item.erase(0, item.find_first_not_of(" \t\r\n"));
+            item.erase(item.find_last_not_of(" \t\r\n") + 1);
+            if (!item.empty()) {
+                found.push_back(item);
+            }
+            at = *end == ',' ? end + 1 : end;
+        }
+        return found;
+    }
+};
+
+}  // namespace
+
+CapabilitiesAnswer capabilities_from_answer(const Utils::XmlParser& parser, PtzCapabilities& caps) {
+    // Cameras spell the root one way, recorders the other.
+    Reader read{Utils::xml_at(parser.root(), "PTZChanelCap")};
+    if (!read.root) {
+        read.root = Utils::xml_at(parser.root(), "PTZChannelCap");
+    }
+    if (!read.root) {
+        return CapabilitiesAnswer::NotOne;
+    }
+    PtzCapabilities found;
+    found.azimuth_range = read.range("AbsolutePanTiltPositionSpace/XRange", 10.0);
+    found.elevation_range = read.range("AbsolutePanTiltPositionSpace/YRange", 10.0);
+    found.zoom_range = read.range("AbsoluteZoomPositionSpace/ZRange", 10.0);
+    found.pan_range = read.speed_range("ContinuousPanTiltSpace/XRange");
+    found.tilt_range = read.speed_range("ContinuousPanTiltSpace/YRange");
+    found.zoom_speed_range = read.speed_range("ContinuousZoomSpace/ZRange");
+    found.max_presets = read.whole_at("maxPresetNum");
+    const pugi::xml_node names = Utils::xml_at(read.root, "PresetNameCap");
+    found.max_preset_name_length =
+        read.whole(names.child("maxPresetNameLen").attribute("max").value());
+    for (const std::string& item :
+         Reader::items(names.child("specialNo").attribute("opt").value())) {
+        if (const std::optional<int> number = read.whole(item.c_str())) {
+            found.special_presets.push_back(*number);
+        }
+    }
+    const std::string position3d = Utils::xml_at(read.root, "isSupportPosition3D").text().get();
+    if (position3d == "true" || position3d == "false") {
+        found.supports_position3d = position3d == "true";
+    } else if (!position3d.empty()) {
+        read.bad = true;
+    }
+    found.aux_types =
+        Reader::items(Utils::xml_at(read.root, "PTZAuxType").attribute("opt").value());
+    if (read.bad) {
+        return CapabilitiesAnswer::NotNumbers;
+    }
+    caps = std::move(found);
+    return CapabilitiesAnswer::Read;
+}
+
+int ZelkoPtzCameraIsapi::get_capabilities(PtzCapabilities& caps) {
+    const char* const operation = "get_capabilities";
+    std::string answer;
+    long status = 0;
+    if (const int failed = query(operation, link->command_url("/capabilities"),
+                                 "Fail to complete http request.", &answer, &status)) {
+        return failed;
+    }
+    const CapabilitiesAnswer outcome = capabilities_from_answer(*xml_parser, caps);
+    if (outcome != CapabilitiesAnswer::Read) {
+        return refuse_answer(operation, answer, status,
+                             outcome == CapabilitiesAnswer::NotNumbers
+                                 ? "the capabilities hold a value that is not a number"
+                                 : "the answer is not a capabilities document");
+    }
+    return 0;
+}
+
+}  // namespace Ptz

@@ -1,0 +1,280 @@
+// The value types of the module: records with keyword constructors, equality, copies and a
+// readable repr, as Python values are.
+
+#include <pybind11/stl.h>
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+
+#include "bindings.h"
+#include "ptz/position_fields.h"
+#include "ptz/zelko_ptz_camera_isapi.h"
+
+namespace zelko_python {
+
+py::str text(const std::string& bytes) {
+    return py::reinterpret_steal<py::str>(
+        PyUnicode_DecodeUTF8(bytes.data(), static_cast<Py_ssize_t>(bytes.size()), "replace"));
+}
+
+float to_float(double value, const char* field) {
+    if (std::isfinite(value) && std::abs(value) > FLT_MAX) {
+        PyErr_Format(PyExc_OverflowError, "%s: %R is outside the 32-bit float range", field,
+                     py::float_(value).ptr());
+        throw py::error_already_set();
+    }
+    return static_cast<float>(value);
+}
+
+std::string float_text(float value) {
+    if (!std::isfinite(value)) {
+        return py::str(py::float_(value));
+    }
+    char text[32];
+    std::string s(text, std::to_chars(text, text + sizeof text, value).ptr);
+    return s.find_first_of(".e") == std::string::npos ? s + ".0" : s;
+}
+
+namespace {
+
+using Ptz::PositionField;
+using Ptz::PtzPosition;
+
+template <typename T>
+void float_field(py::class_<T>& cls, const char* name, float T::*field) {
+    cls.def_property(
+        name, [field](const T& t) { return t.*field; },
+        [field, name](T& t, double value) { t.*field = to_float(value, name); });
+}
+
+// Equality and copies, as for any Python value.
+template <typename T>
+void value_type(py::class_<T>& cls, bool (*equal)(const T&, const T&)) {
+    cls.def(
+           "__eq__", [equal](const T& a, const T& b) { return equal(a, b); }, py::is_operator())
+        .def("__copy__", [](const T& t) { return t; })
+        .def(
+            "__deepcopy__", [](const T& t, py::handle) { return t; }, py::arg("memo"));
+}
+
+bool same_position(const PtzPosition& a, const PtzPosition& b) {
+    for (const PositionField& field : Ptz::kPositionFields) {
+        if (a.has(field.bit) != b.has(field.bit) ||
+            (a.has(field.bit) && Ptz::value_of(a, field) != Ptz::value_of(b, field))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool same_absolute_ex(const Ptz::PtzAbsoluteEx& a, const Ptz::PtzAbsoluteEx& b) {
+    return same_position(Ptz::to_position(a), Ptz::to_position(b));
+}
+
+bool same_ctrl(const Ptz::PtzCtrl& a, const Ptz::PtzCtrl& b) {
+    return a.pan == b.pan && a.tilt == b.tilt && a.zoom == b.zoom;
+}
+
+bool same_preset(const Ptz::PtzPreset& a, const Ptz::PtzPreset& b) {
+    return a.id == b.id && a.name == b.name && a.enabled == b.enabled;
+}
+
+// A value as its repr shows it: a float in Python's spelling, an int in decimal.
+std::string repr_value(const PtzPosition& p, const PositionField& field) {
+    return field.real != nullptr ? float_text(p.*field.real) : std::to_string(p.*field.whole);
+}
+
+// Sets a value given from Python, None clearing it. A value that does not fit its 32 bits is
+// refused, never truncated.
+void set_from_python(PtzPosition& p, const PositionField& field, py::handle value) {
+    if (value.is_none()) {
+        p.present &= ~field.bit;
+        return;
+    }
+    if (field.real != nullptr) {
+        const double number = PyFloat_AsDouble(value.ptr());
+        if (number == -1.0 && PyErr_Occurred() != nullptr) {
+            throw py::error_already_set();
+        }
+        Ptz::set_value(p, field, to_float(number, field.member));
+        return;
+    }
+    if (!PyLong_Check(value.ptr())) {
+        throw py::type_error(std::string(field.member) + " takes an int or None");
+    }
+    int overflow = 0;
+    const long long number = PyLong_AsLongLongAndOverflow(value.ptr(), &overflow);
+    if (overflow != 0 || number < INT32_MIN || number > INT32_MAX) {
+        PyErr_Format(PyExc_OverflowError, "%s: %R is outside the 32-bit int range", field.member,
+                     value.ptr());
+        throw py::error_already_set();
+    }
+    Ptz::set_value(p, field, static_cast<double>(number));
+}
+
+void bind_position(py::module_& m) {
+    py::class_<PtzPosition> position(
+        m, "PtzPosition",
+        "A position as the camera reported it, or the values to send it: elevation and azimuth "
+        "in degrees, zoom as the zoom ratio, focus, focal_length and the speeds in the camera's "
+        "own numbers. A value the camera did not report, or that is not to be sent, is None.");
+    const auto& f = Ptz::kPositionFields;
+    position.def(py::init([](py::object e, py::object a, py::object z, py::object fo, py::object fl,
+                             py::object h, py::object v) {
+                     PtzPosition p{};
+                     const py::object given[] = {e, a, z, fo, fl, h, v};
+                     for (std::size_t i = 0; i < std::size(Ptz::kPositionFields); ++i) {
+                         set_from_python(p, Ptz::kPositionFields[i], given[i]);
+                     }
+                     return p;
+                 }),
+                 py::kw_only(), py::arg(f[0].member) = py::none(),
+                 py::arg(f[1].member) = py::none(), py::arg(f[2].member) = py::none(),
+                 py::arg(f[3].member) = py::none(), py::arg(f[4].member) = py::none(),
+                 py::arg(f[5].member) = py::none(), py::arg(f[6].member) = py::none());
+    for (const PositionField& field : Ptz::kPositionFields) {
+        position.def_property(
+            field.member,
+            [&field](const PtzPosition& p) -> py::object {
+                if (!p.has(field.bit)) {
+                    return py::none();
+                }
+                return field.real != nullptr ? py::object(py::float_(p.*field.real))
+                                             : py::object(py::int_(p.*field.whole));
+            },
+            [&field](PtzPosition& p, py::object value) { set_from_python(p, field, value); });
+    }
+    value_type(position, same_position);
+    position.def("__repr__", [](const PtzPosition& p) {
+        std::string shown;
+        for (const PositionField& field : Ptz::kPositionFields) {
+            if (p.has(field.bit)) {
+                shown += (shown.empty() ? "" : ", ") + std::string(field.member) + "=" +
+                         repr_value(p, field);
+            }
+        }
+        return "PtzPosition(" + shown + ")";
+    });
+}
+
+void bind_absolute_ex(py::module_& m) {
+    py::class_<Ptz::PtzAbsoluteEx> position(
+        m, "PtzAbsoluteEx",
+        "The camera's absolute position, in the camera's own units; nothing is scaled or "
+        "checked.");
+    position.def(
+        py::init([](double elevation, double azimuth, double absoluteZoom, std::int32_t focus,
+                    std::int32_t focalLen, double horizontalSpeed, double verticalSpeed) {
+            return Ptz::PtzAbsoluteEx{to_float(elevation, "elevation"),
+                                      to_float(azimuth, "azimuth"),
+                                      to_float(absoluteZoom, "absoluteZoom"),
+                                      focus,
+                                      focalLen,
+                                      to_float(horizontalSpeed, "horizontalSpeed"),
+                                      to_float(verticalSpeed, "verticalSpeed")};
+        }),
+        py::kw_only(), py::arg("elevation") = 0.0, py::arg("azimuth") = 0.0,
+        py::arg("absoluteZoom") = 0.0, py::arg("focus") = 0, py::arg("focalLen") = 0,
+        py::arg("horizontalSpeed") = 0.0, py::arg("verticalSpeed") = 0.0);
+    float_field(position, "elevation", &Ptz::PtzAbsoluteEx::elevation);
+    float_field(position, "azimuth", &Ptz::PtzAbsoluteEx::azimuth);
+    float_field(position, "absoluteZoom", &Ptz::PtzAbsoluteEx::absoluteZoom);
+    position.def_readwrite("focus", &Ptz::PtzAbsoluteEx::focus)
+        .def_readwrite("focalLen", &Ptz::PtzAbsoluteEx::focalLen);
+    float_field(position, "horizontalSpeed", &Ptz::PtzAbsoluteEx::horizontalSpeed);
+    float_field(position, "verticalSpeed", &Ptz::PtzAbsoluteEx::verticalSpeed);
+    value_type(position, same_absolute_ex);
+    position.def("__repr__", [](const Ptz::PtzAbsoluteEx& record) {
+        // The record's fields bear the camera's element names.
+        const PtzPosition p = Ptz::to_position(record);
+        std::string shown;
+        for (const PositionField& field : Ptz::kPositionFields) {
+            shown += (shown.empty() ? "" : ", ") + std::string(field.element) + "=" +
+                     repr_value(p, field);
+        }
+        return "PtzAbsoluteEx(" + shown + ")";
+    });
+}
+
+// A range as Python sees it: a tuple, or None when not reported.
+template <typename Range>
+py::object range(const std::optional<Range>& r) {
+    return r ? py::object(py::make_tuple(r->min, r->max)) : py::object(py::none());
+}
+
+void bind_capabilities(py::module_& m) {
+    using Caps = Ptz::PtzCapabilities;
+    py::class_<Caps>(m, "PtzCapabilities",
+                     "What a camera says it can do; what it did not report is None, or an empty "
+                     "list. Absolute ranges in degrees and zoom ratio, continuous ranges in the "
+                     "camera's own integers.")
+        .def(py::init<>(), "Nothing reported.")
+        .def_property_readonly("azimuth_range",
+                               [](const Caps& c) { return range(c.azimuth_range); })
+        .def_property_readonly("elevation_range",
+                               [](const Caps& c) { return range(c.elevation_range); })
+        .def_property_readonly("zoom_range", [](const Caps& c) { return range(c.zoom_range); })
+        .def_property_readonly("pan_range", [](const Caps& c) { return range(c.pan_range); })
+        .def_property_readonly("tilt_range", [](const Caps& c) { return range(c.tilt_range); })
+        .def_property_readonly("zoom_speed_range",
+                               [](const Caps& c) { return range(c.zoom_speed_range); })
+        .def_readonly("max_presets", &Caps::max_presets)
+        .def_readonly("max_preset_name_length", &Caps::max_preset_name_length)
+        .def_readonly("special_presets", &Caps::special_presets)
+        .def_readonly("supports_position3d", &Caps::supports_position3d)
+        .def_property_readonly("aux_types", [](const Caps& c) {
+            py::list names;
+            for (const std::string& name : c.aux_types) {
+                names.append(text(name));
+            }
+            return names;
+        });
+}
+
+}  // namespace
+
+void bind_values(py::module_& m) {
+    bind_absolute_ex(m);
+    bind_position(m);
+
+    py::class_<Ptz::PtzCtrl> ctrl(
+        m, "PtzCtrl", "One continuous-motion request; the camera gives the numbers their meaning.");
+    ctrl.def(py::init([](std::int32_t pan, std::int32_t tilt, std::int32_t zoom) {
+                 return Ptz::PtzCtrl{pan, tilt, zoom};
+             }),
+             py::arg("pan"), py::arg("tilt"), py::arg("zoom"))
+        .def_readwrite("pan", &Ptz::PtzCtrl::pan)
+        .def_readwrite("tilt", &Ptz::PtzCtrl::tilt)
+        .def_readwrite("zoom", &Ptz::PtzCtrl::zoom)
+        .def("__repr__", [](const Ptz::PtzCtrl& c) {
+            return "PtzCtrl(pan=" + std::to_string(c.pan) + ", tilt=" + std::to_string(c.tilt) +
+                   ", zoom=" + std::to_string(c.zoom) + ")";
+        });
+    value_type(ctrl, same_ctrl);
+
+    py::class_<Ptz::PtzPreset> preset(
+        m, "PtzPreset", "A position the camera keeps under a number, as it lists it.");
+    preset
+        .def(py::init([](int id, std::string name, bool enabled) {
+                 return Ptz::PtzPreset{id, std::move(name), enabled};
+             }),
+             py::kw_only(), py::arg("id"), py::arg("name") = "", py::arg("enabled") = true)
+        .def_readwrite("id", &Ptz::PtzPreset::id)
+        .def_property(
+            "name", [](const Ptz::PtzPreset& p) { return text(p.name); },
+            [](Ptz::PtzPreset& p, std::string name) { p.name = std::move(name); })
+        .def_readwrite("enabled", &Ptz::PtzPreset::enabled)
+        .def("__repr__", [](const Ptz::PtzPreset& p) {
+            return "PtzPreset(id=" + std::to_string(p.id) +
+                   ", name=" + py::repr(text(p.name)).cast<std::string>() +
+                   ", enabled=" + (p.enabled ? "True" : "False") + ")";
+        });
+    value_type(preset, same_preset);
+
+    bind_capabilities(m);
+}
+
+}  // namespace zelko_python
