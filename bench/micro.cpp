@@ -4,6 +4,8 @@
 
 #include <pugixml.hpp>
 
+#include "capabilities_document.h"
+#include "ptz/capabilities.h"
 #include "ptz/position_text.h"
 #include "utils/xml_parser.h"
 
@@ -24,6 +26,23 @@ const char* const kPositionAnswer =
     "<elevation>10.5</elevation>\n<azimuth>200.25</azimuth>\n<absoluteZoom>4</absoluteZoom>\n"
     "<focus>29000</focus>\n<focalLen>48</focalLen>\n<horizontalSpeed>0.5</horizontalSpeed>\n"
     "<verticalSpeed>1.5</verticalSpeed>\n</PTZAbsoluteEx>\n";
+
+// A capabilities answer of the size real cameras send, about 42 KB: the simulated camera's own
+// parts among blocks of options of the kind that make up the rest of a real one.
+std::string large_capabilities() {
+    std::string doc = sim::capabilities_document(false);
+    std::string filler;
+    for (int i = 0; filler.size() < 40000; ++i) {
+        const std::string n = std::to_string(i);
+        filler += "<ParkActionCap" + n +
+                  ">\n<enabled opt=\"true,false\"/>\n<Parktime min=\"5\" max=\"720\"/>\n"
+                  "<ActionType opt=\"autoscan,framescan,randomscan,patrol,pattern,preset,"
+                  "panoramascan,tiltscan\"/>\n<ActionTypeID min=\"1\" max=\"300\"/>\n"
+                  "<TimeTaskRange><Min>0</Min><Max>" +
+                  n + "</Max></TimeTaskRange>\n</ParkActionCap" + n + ">\n";
+    }
+    return doc.insert(doc.find("<AbsolutePanTiltPositionSpace>"), filler);
+}
 
 class Collector : public benchmark::BenchmarkReporter {
 public:
@@ -70,6 +89,27 @@ std::vector<MicroResult> run_micro_benchmarks(const char* program) {
                                      pugi::xml_document doc;
                                      for (auto _ : state) {
                                          benchmark::DoNotOptimize(doc.load_string(kStatusAnswer));
+                                     }
+                                 });
+    const std::string capabilities = large_capabilities();
+    benchmark::RegisterBenchmark(
+        ("parse + read, capabilities answer of " + std::to_string(capabilities.size() / 1024) +
+         " KiB")
+            .c_str(),
+        [capabilities](benchmark::State& state) {
+            Utils::XmlParser parser;
+            for (auto _ : state) {
+                Ptz::PtzCapabilities caps;
+                parser.parse(capabilities);
+                benchmark::DoNotOptimize(Ptz::capabilities_from_answer(parser, caps));
+            }
+        });
+    benchmark::RegisterBenchmark("baseline: pugixml load_string, the same capabilities answer",
+                                 [capabilities](benchmark::State& state) {
+                                     pugi::xml_document doc;
+                                     for (auto _ : state) {
+                                         benchmark::DoNotOptimize(
+                                             doc.load_string(capabilities.c_str()));
                                      }
                                  });
     int argc = 2;

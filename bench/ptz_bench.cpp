@@ -373,6 +373,20 @@ int main(int argc, char** argv) {
                          t.median / l.median);
     }
 
+    // 1a: the position of any camera against the query of seven values, on a camera that reports
+    // all seven: what reading any camera's answer costs over the specified one.
+    report << "\n## get_position against get_ptz_absoluteEx (µs per command, " << rounds
+           << " rounds interleaved, a camera of seven values)\n\n"
+           << "| get_ptz_absoluteEx median | get_position median | ratio |\n|---:|---:|---:|\n";
+    {
+        Ptz::PtzAbsoluteEx record{};
+        Ptz::PtzPosition position{};
+        const auto [specified, any] = interleaved_medians(
+            rounds, [&] { return camera.get_ptz_absoluteEx(record) == 0; },
+            [&] { return camera.get_position(position) == 0; }, ok);
+        report << format("| %.0f | %.0f | %.3f |\n", specified, any, any / specified);
+    }
+
     // 1b: a kept session against the default connection and challenge per request, on a camera
     // that answers at once and on one that takes 20 ms per answer.
     report << "\n## Kept session against the default (µs per command, interleaved; " << rounds
@@ -465,6 +479,18 @@ int main(int argc, char** argv) {
     if (baseline > 0) {
         report << format("\nstatus answer: parse + get_text / pugixml alone = %.2f\n",
                          parse_status / baseline);
+    }
+    double read_caps = 0, load_caps = 0;
+    for (const auto& m : micro) {
+        if (m.name.rfind("parse + read, capabilities", 0) == 0) {
+            read_caps = m.ns_per_op;
+        } else if (m.name.rfind("baseline: pugixml load_string, the same capabilities", 0) == 0) {
+            load_caps = m.ns_per_op;
+        }
+    }
+    if (load_caps > 0) {
+        report << format("capabilities answer: parse + read / pugixml alone = %.2f\n",
+                         read_caps / load_caps);
     }
 
     // 4: throughput over threads, each with its own object and camera.

@@ -17,6 +17,13 @@ install(FILES ptz/zelko_ptz_camera_isapi.h ptz/ptz_types.h ptz/camera_options.h 
 install(FILES utils/export.h utils/http_client.h utils/xml_parser.h
   DESTINATION ${ZELKO_INCLUDE_DIR}/utils COMPONENT development)
 
+# What every package carries: the license and the changes of each release.
+foreach(component runtime development tools python)
+  install(FILES LICENSE CHANGELOG.md
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zelko-ptz-camera-isapi-${component}
+    COMPONENT ${component})
+endforeach()
+
 install(EXPORT ${ZELKO_PACKAGE}Targets
   NAMESPACE ${ZELKO_PACKAGE}::
   DESTINATION ${ZELKO_CMAKE_DIR}

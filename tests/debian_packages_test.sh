@@ -30,13 +30,15 @@ expect_depends() {
     done
 }
 
+# Each package carries the license and the changelog.
+doc() { echo "./usr/share/doc/zelko-ptz-camera-isapi-$1/CHANGELOG.md ./usr/share/doc/zelko-ptz-camera-isapi-$1/LICENSE"; }
 expect_files libzelko-ptz-camera-isapi1 \
-    "./usr/lib/libzelko_ptz_camera_isapi.so.1 ./usr/lib/libzelko_ptz_camera_isapi.so.$version "
+    "./usr/lib/libzelko_ptz_camera_isapi.so.1 ./usr/lib/libzelko_ptz_camera_isapi.so.$version $(doc runtime) "
 cmake_dir=./usr/lib/cmake/ZelkoPtzCameraIsapi
 expect_files libzelko-ptz-camera-isapi-dev \
-    "./usr/include/zelko_ptz_camera_isapi/ptz/camera_options.h ./usr/include/zelko_ptz_camera_isapi/ptz/position_fields.h ./usr/include/zelko_ptz_camera_isapi/ptz/ptz_types.h ./usr/include/zelko_ptz_camera_isapi/ptz/result.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_c.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_camera_isapi.h ./usr/include/zelko_ptz_camera_isapi/utils/export.h ./usr/include/zelko_ptz_camera_isapi/utils/http_client.h ./usr/include/zelko_ptz_camera_isapi/utils/xml_parser.h $cmake_dir/ZelkoPtzCameraIsapiConfig.cmake $cmake_dir/ZelkoPtzCameraIsapiConfigVersion.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets-CONFIG.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets.cmake ./usr/lib/libzelko_ptz_camera_isapi.so ./usr/lib/pkgconfig/zelko_ptz_camera_isapi.pc "
+    "./usr/include/zelko_ptz_camera_isapi/ptz/camera_options.h ./usr/include/zelko_ptz_camera_isapi/ptz/position_fields.h ./usr/include/zelko_ptz_camera_isapi/ptz/ptz_types.h ./usr/include/zelko_ptz_camera_isapi/ptz/result.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_c.h ./usr/include/zelko_ptz_camera_isapi/ptz/zelko_ptz_camera_isapi.h ./usr/include/zelko_ptz_camera_isapi/utils/export.h ./usr/include/zelko_ptz_camera_isapi/utils/http_client.h ./usr/include/zelko_ptz_camera_isapi/utils/xml_parser.h $cmake_dir/ZelkoPtzCameraIsapiConfig.cmake $cmake_dir/ZelkoPtzCameraIsapiConfigVersion.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets-CONFIG.cmake $cmake_dir/ZelkoPtzCameraIsapiTargets.cmake ./usr/lib/libzelko_ptz_camera_isapi.so ./usr/lib/pkgconfig/zelko_ptz_camera_isapi.pc $(doc development) "
 expect_files zelko-ptz-camera-isapi-tools \
-    "./usr/bin/ptz-camera-sim ./usr/bin/ptzctl ./usr/share/bash-completion/completions/ptzctl "
+    "./usr/bin/ptz-camera-sim ./usr/bin/ptzctl ./usr/share/bash-completion/completions/ptzctl $(doc tools) ./usr/share/man/man1/ptz-camera-sim.1 ./usr/share/man/man1/ptzctl.1 "
 
 pkg=libzelko-ptz-camera-isapi1
 expect_depends $pkg "libcurl4 (>=" "libpugixml1v5 (>=" "libstdc++6 (>=" "libc6 (>="
@@ -51,7 +53,7 @@ done
 
 if [ -n "${ZELKO_PYTHON:-}" ]; then
     site=./usr/lib/python$("$ZELKO_PYTHON" -c 'import sys; print("%d.%d" % sys.version_info[:2])')/dist-packages
-    expect_files python3-zelko-ptz-camera-isapi "$site/zelko_ptz-stubs/__init__.pyi $site/zelko_ptz-stubs/py.typed $(cd "$build_dir/python" && ls zelko_ptz.cpython-*.so | sed "s|^|$site/|") "
+    expect_files python3-zelko-ptz-camera-isapi "$site/zelko_ptz-stubs/__init__.pyi $site/zelko_ptz-stubs/py.typed $(cd "$build_dir/python" && ls zelko_ptz.cpython-*.so | sed "s|^|$site/|") $(doc python) "
     pkg=python3-zelko-ptz-camera-isapi
     expect_depends $pkg "libzelko-ptz-camera-isapi1 (= $version)" "python3 (>=" "python3 (<<"
     # Unpacked side by side, the module imports and finds the library of the runtime package.

@@ -18,6 +18,17 @@ cmake --build "$work/cmake" >/dev/null
 grep -q "ZelkoPtzCameraIsapi_DIR:PATH=$prefix/" "$work/cmake/CMakeCache.txt" \
     || { echo "the CMake example did not find the installed package"; exit 1; }
 
+# A host that builds the library in its own tree gets the library alone, with warnings that do not
+# stop its build.
+cmake -S "$source_dir/examples/subdirectory" -B "$work/subdirectory" >/dev/null
+cmake --build "$work/subdirectory" -j"$(nproc)" >/dev/null
+for built in ptzctl ptz-camera-sim network_tests; do
+    [ -z "$(find "$work/subdirectory" -name "$built" -type f)" ] \
+        || { echo "the subproject built $built"; exit 1; }
+done
+grep -q -- "-Werror" "$work/subdirectory/zelko_ptz_camera_isapi/CMakeFiles/zelko_ptz_objects.dir/flags.make" \
+    && { echo "the subproject builds with -Werror"; exit 1; }
+
 PKG_CONFIG_PATH=$prefix/lib/pkgconfig "$source_dir/examples/pkg-config/build.sh" \
     "$work/read_position_pc"
 # A C host needs no C++ flags: the C compiler, strict C99, and what pkg-config gives.
@@ -43,7 +54,8 @@ sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do grep -q listening "$work/sim.log" && break; sleep 0.1; done
 
-programs=("$work/cmake/read_position" "$work/read_position_pc" "$work/read_position_c")
+programs=("$work/cmake/read_position" "$work/read_position_pc" "$work/read_position_c"
+          "$work/subdirectory/read_position")
 # ctypes finds the C interface in the installed .so with no compiler and no binding.
 programs+=("python3 $source_dir/examples/python/ctypes_position.py")
 # The Python module, when built, is imported from the prefix, away from the build tree.
