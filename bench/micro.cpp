@@ -104,14 +104,14 @@ std::vector<MicroResult> run_micro_benchmarks(const char* program) {
                 benchmark::DoNotOptimize(Ptz::capabilities_from_answer(parser, caps));
             }
         });
-    benchmark::RegisterBenchmark("baseline: pugixml load_string, the same capabilities answer",
-                                 [capabilities](benchmark::State& state) {
-                                     pugi::xml_document doc;
-                                     for (auto _ : state) {
-                                         benchmark::DoNotOptimize(
-                                             doc.load_string(capabilities.c_str()));
-                                     }
-                                 });
+    benchmark::RegisterBenchmark(
+        "baseline: pugixml load_string, the same capabilities answer",
+        [capabilities](benchmark::State& state) {
+            pugi::xml_document doc;
+            for (auto _ : state) {
+                benchmark::DoNotOptimize(doc.load_string(capabilities.c_str()));
+            }
+        });
     int argc = 2;
     char min_time[] = "--benchmark_min_time=0.5";
     char* argv[] = {const_cast<char*>(program), min_time, nullptr};
