@@ -54,7 +54,9 @@ void add_set(CLI::App* preset, Context& context) {
         std::optional<std::string> name;
     };
     auto o = std::make_shared<Options>();
-    command->add_option("N", o->id)->required()->transform(kPreset);
+    command->add_option("N", o->id, "the preset's number, 1 or more")
+        ->required()
+        ->transform(kPreset);
     command->add_option("NAME", o->name, "default \"Preset N\"");
     command->footer(
         "A number the camera keeps for its own functions, or a name longer than it "
@@ -98,7 +100,9 @@ void add_preset_commands(CLI::App& app, Context& context) {
         Wait wait;
     };
     auto t = std::make_shared<Travel>();
-    travel->add_option("N", t->id)->required()->transform(kPreset);
+    travel->add_option("N", t->id, "the preset's number, 1 or more")
+        ->required()
+        ->transform(kPreset);
     wait_options(travel, t->wait);
     travel->callback([&context, t] {
         const int code = context.camera().goto_preset(t->id);
@@ -110,7 +114,7 @@ void add_preset_commands(CLI::App& app, Context& context) {
 
     CLI::App* remove = preset->add_subcommand("remove", "forget preset N");
     auto id = std::make_shared<int>(0);
-    remove->add_option("N", *id)->required()->transform(kPreset);
+    remove->add_option("N", *id, "the preset's number, 1 or more")->required()->transform(kPreset);
     remove->callback([&context, id] {
         const int code = context.camera().remove_preset(*id);
         context.status = code == 0 ? 0 : context.failed("preset remove", code);

@@ -49,6 +49,9 @@ for program in "$work/cmake/read_position" "$work/read_position_pc" "$work/read_
         || { echo "$program does not load the installed library"; echo "$libraries"; exit 1; }
 done
 
+[ "$("$prefix/bin/ptz-camera-sim" --version)" = "ptz-camera-sim $version" ] \
+    && [ "$("$prefix/bin/ptzctl" --version)" = "ptzctl $version, library $version" ] \
+    || { echo "the installed tools do not say their version"; exit 1; }
 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --user admin:secret >"$work/sim.log" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
