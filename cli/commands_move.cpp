@@ -38,16 +38,17 @@ void move_then_wait(Context& context, const std::string& command, const Wait& wa
 // ptzctl's option for each value of a position, in the order of Ptz::kPositionFields.
 struct ValueOption {
     const char* name;
+    const char* type;
     const char* help;
 };
 const ValueOption kValueOptions[] = {
-    {"--elevation", "degrees; the camera's sign"},
-    {"--azimuth", "degrees, 0 to 360 (taken round the circle)"},
-    {"--zoom", "zoom ratio, 1 at the widest"},
-    {"--focus", "the camera's focus value, a whole number"},
-    {"--focal-length", "the camera's focal length value, a whole number"},
-    {"--hspeed", "the camera's pan speed value"},
-    {"--vspeed", "the camera's tilt speed value"},
+    {"--elevation", "DEGREES", "in the camera's sign"},
+    {"--azimuth", "DEGREES", "0 to 360, taken round the circle"},
+    {"--zoom", "RATIO", "zoom ratio, 1 at the widest"},
+    {"--focus", "N", "the camera's focus value, a whole number"},
+    {"--focal-length", "N", "the camera's focal length value, a whole number"},
+    {"--hspeed", "SPEED", "the camera's pan speed value"},
+    {"--vspeed", "SPEED", "the camera's tilt speed value"},
 };
 static_assert(std::size(kValueOptions) == std::size(Ptz::kPositionFields), "one option a value");
 
@@ -60,6 +61,7 @@ void add_goto(CLI::App& app, Context& context) {
     auto o = std::make_shared<Options>();
     for (std::size_t i = 0; i < std::size(kValueOptions); ++i) {
         command->add_option(kValueOptions[i].name, o->values[i], kValueOptions[i].help)
+            ->type_name(kValueOptions[i].type)
             ->transform(Ptz::kPositionFields[i].real != nullptr ? kFloat : kWhole);
     }
     wait_options(command, o->wait);
@@ -164,10 +166,13 @@ void add_move_by(CLI::App& app, Context& context) {
         Wait wait;
     };
     auto o = std::make_shared<Options>();
-    command->add_option("--azimuth", o->azimuth, "degrees, + to the right")->transform(kFloat);
-    command->add_option("--elevation", o->elevation, "degrees, in the camera's sign")
+    command->add_option("--azimuth", o->azimuth, "+ to the right")
+        ->type_name("DEGREES")
         ->transform(kFloat);
-    command->add_option("--zoom", o->zoom, "zoom ratio, + in")->transform(kFloat);
+    command->add_option("--elevation", o->elevation, "in the camera's sign")
+        ->type_name("DEGREES")
+        ->transform(kFloat);
+    command->add_option("--zoom", o->zoom, "+ in")->type_name("RATIO")->transform(kFloat);
     wait_options(command, o->wait);
     command->callback([&context, o] {
         move_then_wait(context, "move-by", o->wait, PtzPosition{}, [&](auto& camera) {

@@ -160,27 +160,39 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
     EXPECT_EQ(where.focal_length, 48);
     EXPECT_EQ(where.horizontal_speed, 0.5f);
     EXPECT_EQ(where.present, 0x7fu);
+    // Still for less than the 0.5 s a stop takes: the time-out, and where the camera is.
+    where = {};
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(zelko_ptz_wait_for_stop(camera, &where, 0.2), 5); }),
+              error_line("wait_for_stop", "The camera was still moving after 0.2 s."));
+    EXPECT_EQ(where.azimuth, 200.25f);
+    // A real camera's capabilities: every range of its own.
+    camera_sim->script(kChannel + "/capabilities",
+                       answer("<PTZChanelCap>" + kRealCapabilityParts + "</PTZChanelCap>"));
     zelko_ptz_capabilities caps;
     caps.aux_type_count = 99;
     ASSERT_EQ(zelko_ptz_get_capabilities(camera, &caps), ZELKO_PTZ_OK);
     EXPECT_EQ(caps.reported, 0x1ffu);
-    EXPECT_EQ(caps.elevation_min, -90.0f);
-    EXPECT_EQ(caps.zoom_max, 32.0f);
-    EXPECT_EQ(caps.tilt_min, -100);
-    EXPECT_EQ(caps.max_preset_name_length, 32);
+    EXPECT_EQ(caps.elevation_min, -50.0f);
+    EXPECT_EQ(caps.zoom_max, 25.0f);
+    EXPECT_EQ(caps.pan_min, -100);
+    EXPECT_EQ(caps.tilt_min, -90);
+    EXPECT_EQ(caps.zoom_speed_max, 60);
+    EXPECT_EQ(caps.max_preset_name_length, 20);
     EXPECT_EQ(caps.special_preset_count, 29u);
     EXPECT_EQ(caps.special_presets[28], 105);
-    EXPECT_EQ(caps.aux_type_count, 3u);
-    EXPECT_STREQ(caps.aux_types[2], "FAN");
+    EXPECT_EQ(caps.aux_type_count, 4u);
+    EXPECT_STREQ(caps.aux_types[3], "HEATER");
 
     // A failed query leaves the caller's position as it was.
     for (const auto& failure : {std::make_pair(status_answer("OK"), ZELKO_PTZ_NOT_NUMBERS),
                                 std::make_pair(std::string("x"), ZELKO_PTZ_NOT_XML)}) {
         camera_sim->script(kChannel + "/absoluteEx", answer(failure.first, "GET"));
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(zelko_ptz_get_ptz_absoluteEx(camera, &position), failure.second);
-        ::testing::internal::GetCapturedStderr();
+        stderr_of([&] {
+            EXPECT_EQ(zelko_ptz_get_ptz_absoluteEx(camera, &position), failure.second);
+            EXPECT_NE(zelko_ptz_get_position(camera, &where), ZELKO_PTZ_OK);
+        });
         EXPECT_EQ(position.azimuth, 200.25f);
+        EXPECT_EQ(where.azimuth, 200.25f);
     }
     EXPECT_STREQ(zelko_ptz_failure_reason(camera), "the answer is not XML");
     EXPECT_STREQ(zelko_ptz_failure_reason(nullptr), "");
@@ -212,8 +224,14 @@ TEST_F(SimTest, CInterfaceReadsOnlyTheOptionsWithinTheirSize) {
                                         "PUT /ISAPI/PTZCtrl/channels/3/homeposition/goto"}));
     EXPECT_EQ(camera_sim->requests().size(), 6u) << "a kept session each";
 
-    // A hold out of range is refused at creation; a host built before 1.2 has none to give.
+    // The options cross: a check of the peer off without https is a bad option.
     zelko_ptz_options options;
+    zelko_ptz_options_init(&options);
+    options.verify_peer = 0;
+    zelko_ptz_camera* unchecked = zelko_ptz_camera_new("127.0.0.1", kUserPwd, &options);
+    stderr_of([&] { EXPECT_EQ(zelko_ptz_reset_position(unchecked), ZELKO_PTZ_REJECTED); });
+    zelko_ptz_camera_free(unchecked);
+    // A hold out of range is refused at creation; a host built before 1.2 has none to give.
     zelko_ptz_options_init(&options);
     EXPECT_EQ(options.refusal_hold_seconds, 30.0);
     options.refusal_hold_seconds = -1;
@@ -247,10 +265,11 @@ TEST_P(ThrowingSinkTest, BecomesACodeAndLeavesTheCameraUsable) {
     options.keep_session = 1;
     options.error_sink = GetParam().sink;
     zelko_ptz_camera* camera = zelko_ptz_camera_new("127.0.0.1", kUserPwd, &options);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(zelko_ptz_set_ptz_ctrl(camera, {1, 0, 0}), GetParam().code);
-    EXPECT_EQ(zelko_ptz_reset_position(camera), ZELKO_PTZ_OK);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(stderr_of([&] {
+                  EXPECT_EQ(zelko_ptz_set_ptz_ctrl(camera, {1, 0, 0}), GetParam().code);
+                  EXPECT_EQ(zelko_ptz_reset_position(camera), ZELKO_PTZ_OK);
+              }),
+              "");
     EXPECT_EQ(camera_sim->requests().size(), 3u) << "the session outlived the exception";
     zelko_ptz_camera_free(camera);
 }

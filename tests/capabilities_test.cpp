@@ -9,23 +9,9 @@
 
 namespace {
 
+using namespace testing_support;
 using Caps = Ptz::PtzCapabilities;
 using Ptz::CapabilitiesAnswer;
-
-// The parts that matter of a real dome's 42 KB answer, as it wrote them.
-const std::string kRealParts =
-    "<AbsolutePanTiltPositionSpace>\n<XRange><Min>0</Min><Max>3600</Max></XRange>\n"
-    "<YRange><Min>-500</Min><Max>600</Max></YRange>\n</AbsolutePanTiltPositionSpace>\n"
-    "<AbsoluteZoomPositionSpace><ZRange><Min>10</Min><Max>250</Max></ZRange>"
-    "</AbsoluteZoomPositionSpace>\n<ContinuousPanTiltSpace><XRange><Min>-100</Min><Max>100</Max>"
-    "</XRange><YRange><Min>-90</Min><Max>80</Max></YRange></ContinuousPanTiltSpace>\n"
-    "<ContinuousZoomSpace><ZRange><Min>-70</Min><Max>60</Max></ZRange></ContinuousZoomSpace>\n"
-    "<maxPresetNum>300</maxPresetNum>\n"
-    "<PresetNameCap version=\"2.0\" xmlns=\"http://www.isapi.org/ver20/XMLSchema\">\n"
-    "<presetNameSupport>true</presetNameSupport>\n<maxPresetNameLen min=\"0\" max=\"20\"/>\n"
-    "<specialNo opt=\"33,34,35,36,37,38,39,40,41,42,43,44,45,46,90,92,93,94,95,96,97,98,99,100,"
-    "101,102,103,104,105\"/>\n</PresetNameCap>\n<isSupportPosition3D>true</isSupportPosition3D>\n"
-    "<PTZAuxType opt=\"LIGHT,WIPER,FAN,HEATER\"/>\n";
 
 std::string document(const char* root, const std::string& children) {
     return "<" + std::string(root) +
@@ -46,9 +32,15 @@ Caps only_presets(int count) {
     return caps;
 }
 
+Caps recorder() {
+    Caps caps = only_presets(256);
+    caps.supports_position3d = false;
+    return caps;
+}
+
 const CapsCase kCases[] = {
     {"RealCamera",
-     document("PTZChanelCap", kRealParts),
+     document("PTZChanelCap", kRealCapabilityParts),
      CapabilitiesAnswer::Read,
      {Ptz::PtzRange{0, 360},
       Ptz::PtzRange{-50, 60},
@@ -62,14 +54,25 @@ const CapsCase kCases[] = {
        92, 93, 94, 95, 96, 97, 98, 99, 100, 101, 102, 103, 104, 105},
       true,
       {"LIGHT", "WIPER", "FAN", "HEATER"}}},
-    {"RecorderSpelling", document("PTZChannelCap", "<maxPresetNum>256</maxPresetNum>"),
-     CapabilitiesAnswer::Read, only_presets(256)},
-    {"SparseNothingReported", document("PTZChanelCap", "<XRange><Min>0</Min></XRange>"),
+    {"RecorderSpelling",
+     document("PTZChannelCap",
+              "<maxPresetNum>256</maxPresetNum><isSupportPosition3D>false"
+              "</isSupportPosition3D>"),
+     CapabilitiesAnswer::Read, recorder()},
+    {"SparseNothingReported",
+     document("PTZChanelCap",
+              "<AbsolutePanTiltPositionSpace><XRange><Min>0</Min></XRange>"
+              "</AbsolutePanTiltPositionSpace>"),
      CapabilitiesAnswer::Read, Caps()},
     {"RangeNotANumber",
      document("PTZChanelCap",
               "<AbsoluteZoomPositionSpace><ZRange><Min>10</Min><Max>x</Max>"
               "</ZRange></AbsoluteZoomPositionSpace>"),
+     CapabilitiesAnswer::NotNumbers, only_presets(-1)},
+    {"RangeNotFinite",
+     document("PTZChanelCap",
+              "<AbsolutePanTiltPositionSpace><XRange><Min>0</Min><Max>inf</Max>"
+              "</XRange></AbsolutePanTiltPositionSpace>"),
      CapabilitiesAnswer::NotNumbers, only_presets(-1)},
     {"SpecialPresetNotANumber",
      document("PTZChanelCap", "<PresetNameCap><specialNo opt=\"33,3x\"/></PresetNameCap>"),

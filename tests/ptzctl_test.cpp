@@ -182,18 +182,6 @@ const std::string kPresetList =
     "</PTZPreset><PTZPreset><id>33</id><presetName>Dock \"2\" \x1b</presetName><enabled>false"
     "</enabled></PTZPreset></PTZPresetList>";
 
-// What a current 42x camera answered, as it sent it.
-const std::string kLeanAnswer =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<PTZAbsoluteEx version=\"2.0\" xmlns=\"http://www.isapi.org/ver20/XMLSchema\">\n"
-    "<elevation>8.09</elevation>\n<azimuth>214.21</azimuth>\n<absoluteZoom>1</absoluteZoom>\n"
-    "<focus>25110</focus>\n<zoomCtrlType>adaption</zoomCtrlType>\n</PTZAbsoluteEx>\n";
-// What a camera that has locked the account answers to every request.
-const std::string kLockAnswer =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<userCheck>\n<statusValue>401</statusValue>\n"
-    "<statusString>Unauthorized</statusString>\n<lockStatus>lock</lockStatus>\n"
-    "<unlockTime>210</unlockTime>\n<retryLoginTime>0</retryLoginTime>\n</userCheck>\n";
-
 const std::string kSample = "*     89.500    200.250    1.500   29000       48   0.500   1.500\n";
 const std::string kJsonTail =
     "\"focus\":29000,\"focalLen\":48,\"horizontalSpeed\":0.5,\"verticalSpeed\":1.5}\n";
@@ -217,6 +205,9 @@ const Case kCases[] = {
     on(took(prints("PositionOfOlderFirmware", cam({"position"}), 0,
                    "elevation        89.5\nazimuth          200.3\nabsoluteZoom     1.5\n"),
             {"GET " + kAbs, "GET " + kChannel + "/status"}),
+       [](sim::Options& o) { o.firmware.position_answer = sim::Firmware::PositionAnswer::Legacy; }),
+    on(prints("GotoOnOlderFirmware", cam({"goto", "--azimuth", "1"}), 10, "",
+              "ptzctl: goto: the answer is not a status of OK (HTTP 404)\n"),
        [](sim::Options& o) { o.firmware.position_answer = sim::Firmware::PositionAnswer::Legacy; }),
     answered(prints("PositionNotNumbers", cam({"position"}), 10, "",
                     "ptzctl: position: the position answer is not numbers\n"),
@@ -290,7 +281,8 @@ const Case kCases[] = {
             0,
             {{"NO_COLOR", "1"}}},
            10, kRefusal + "\r\n"),
-    prints("WaitReached", cam({"goto", "--azimuth", "201", "--wait"}), 0, "reached: azimuth 201\n"),
+    prints("WaitReached", cam({"goto", "--azimuth", "201", "--zoom", "3", "--wait"}), 0,
+           "reached: azimuth 201, absoluteZoom 3\n"),
     prints("WaitComparesAzimuthRoundTheCircle", cam({"goto", "--azimuth", "560.25", "--wait"}), 0,
            "reached: azimuth 200.25\n"),
     prints("WaitReachedOnATerminal", cam({"goto", "--azimuth", "202", "--wait"}, true), 0,

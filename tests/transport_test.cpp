@@ -127,13 +127,13 @@ TEST_P(TransportTest, ReachesTheCameraOrRefusesAsItShould) {
     Ptz::CameraOptions options;
     c.options(options);
     Camera camera(c.address, kUserPwd, options);
+    const std::string get = c.code == 1 ? "Fail to complete http get." : c.refusal;
+    const std::string put = c.code == 1 ? "Fail to complete http request." : c.refusal;
     for (int i = 0; i < c.commands; ++i) {
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), c.code);
-        EXPECT_EQ(camera.set_ptz_ctrl({1, 2, 3}), c.code);
-        const std::string get = c.code == 1 ? "Fail to complete http get." : c.refusal;
-        const std::string put = c.code == 1 ? "Fail to complete http request." : c.refusal;
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+        EXPECT_EQ(stderr_of([&] {
+                      EXPECT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), c.code);
+                      EXPECT_EQ(camera.set_ptz_ctrl({1, 2, 3}), c.code);
+                  }),
                   c.code == 0 ? "" : error_line("get_info", get) + error_line("set_ptz_ctrl", put));
     }
     EXPECT_EQ(sent().size(), c.code == 0 ? 2u * c.commands : 0u);

@@ -1,5 +1,5 @@
-// What no exchange with a camera shows of the transport: the write callbacks' refusals, and that
-// the owners of libcurl's share cannot be copied.
+// What no exchange with a camera shows of the transport: the write callbacks' refusals, that the
+// owners of libcurl's share cannot be copied, and the body of no entries.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "utils/http_client.h"
 #include "utils/write_data.h"
+#include "utils/xml_parser.h"
 
 namespace {
 
@@ -36,6 +37,13 @@ TEST(Ownership, TheClientAndTheCameraCannotBeCopied) {
     EXPECT_FALSE(std::is_copy_assignable_v<Utils::HttpClient>);
     EXPECT_FALSE(std::is_copy_constructible_v<Ptz::ZelkoPtzCameraIsapi>);
     EXPECT_FALSE(std::is_copy_assignable_v<Ptz::ZelkoPtzCameraIsapi>);
+}
+
+TEST(BodyWriter, WritesAnEmptyRootSelfClosedAndAnEmptyNameAsTheXmlLibraryDoes) {
+    EXPECT_EQ(
+        Utils::XmlParser::build_ptz_xml("", {}),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<:anonymous xmlns=\"http://www.isapi.org/"
+        "ver20/XMLSchema\" version=\"2.0\" />\n");
 }
 
 }  // namespace

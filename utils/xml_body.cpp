@@ -39,12 +39,19 @@ void append_text(std::string& out, const char* text) {
 
 XmlBody::XmlBody(const char* root, std::size_t reserve) {
     text_.reserve(reserve + 128);
-    text_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<";
-    open_[depth_++] = element_name(root);
-    text_ += open_[0];
+    text_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    start_tag(root);
     text_ += " xmlns=\"";
     text_ += kSchemaNamespace;
     text_ += "\" version=\"2.0\"";
+}
+
+void XmlBody::start_tag(const char* name) {
+    text_ += '<';
+    name_at_[depth_] = text_.size();
+    text_ += element_name(name);
+    name_size_[depth_] = text_.size() - name_at_[depth_];
+    ++depth_;
     start_tag_open_ = true;
 }
 
@@ -79,10 +86,7 @@ XmlBody& XmlBody::open(const char* name) {
     }
     end_start_tag();
     indent();
-    open_[depth_++] = element_name(name);
-    text_ += '<';
-    text_ += open_[depth_ - 1];
-    start_tag_open_ = true;
+    start_tag(name);
     return *this;
 }
 
@@ -98,7 +102,7 @@ XmlBody& XmlBody::close() {
     }
     indent();
     text_ += "</";
-    text_ += open_[depth_];
+    text_.append(text_, name_at_[depth_], name_size_[depth_]);
     text_ += ">\n";
     return *this;
 }

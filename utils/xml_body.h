@@ -30,9 +30,13 @@ private:
 
     void end_start_tag();
     void indent();
+    void start_tag(const char* name);
 
     std::string text_;
-    const char* open_[kMaxDepth];  // the names of the open elements, the root first
+    // Where the name of each open element, the root first, stands in text_ and how long it is:
+    // a closing tag copies it from there, so a caller's name need not outlive the call.
+    std::size_t name_at_[kMaxDepth];
+    std::size_t name_size_[kMaxDepth];
     int depth_ = 0;
     bool start_tag_open_ = false;  // the innermost start tag awaits its ">" or " />"
 };
