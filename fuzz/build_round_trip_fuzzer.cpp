@@ -1,7 +1,6 @@
-// build_ptz_xml() against the XML library's own output, and as a round trip: for valid XML names
-// and texts without zero bytes, reading the body back yields the same root, names, texts and order.
-// Then a nested body, written in the order given, against the XML library's output of the same
-// tree.
+// build_ptz_xml() against the XML library's own output of the same document, and read back by the
+// library's own reader: for valid XML names and texts without zero bytes, the same texts. Then a
+// nested body, written in the order given, against the XML library's output of the same tree.
 // An XML reader normalises line ends and drops texts of white space alone, so texts here hold no
 // carriage return, and a white-space text reads back empty.
 #include <map>
@@ -131,19 +130,6 @@ ZELKO_FUZZ_TARGET(build_round_trip) {
     }
     const std::string body = Utils::XmlParser::build_ptz_xml(root, fields);
     ZELKO_FUZZ_CHECK(body == saved_by_the_xml_library(root, fields));
-
-    pugi::xml_document doc;
-    ZELKO_FUZZ_CHECK(doc.load_string(body.c_str(), pugi::parse_default));
-    const pugi::xml_node top = doc.document_element();
-    ZELKO_FUZZ_CHECK(root == top.name());
-    auto expected = fields.begin();
-    for (pugi::xml_node child = top.first_child(); child; child = child.next_sibling()) {
-        ZELKO_FUZZ_CHECK(expected != fields.end());
-        ZELKO_FUZZ_CHECK(expected->first == child.name());
-        ZELKO_FUZZ_CHECK(as_read(expected->second) == child.text().as_string(""));
-        ++expected;
-    }
-    ZELKO_FUZZ_CHECK(expected == fields.end());
 
     // The library's own reader sees the same texts.
     Utils::XmlParser parser;

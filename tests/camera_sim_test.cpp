@@ -1,13 +1,11 @@
 // What the simulated camera promises as a tool, beyond what the library's tests exercise: it
-// moves as documented, in the time of its clock; it checks Digest as a camera does, for many
-// clients at once; it refuses the bodies a camera would refuse.
+// moves as documented, in the time of its clock; it checks Digest as a camera does; it refuses the
+// bodies a camera would refuse.
 
 #include <curl/curl.h>
 
 #include <array>
-#include <atomic>
 #include <functional>
-#include <thread>
 
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
@@ -202,24 +200,9 @@ INSTANTIATE_TEST_SUITE_P(Commands, BodyTest, ::testing::ValuesIn(kBodies),
                              return info.param.name;
                          });
 
-TEST_F(SimTest, DigestTakesManyClientsAtOnceWithFreshNoncesAndRefusesReplays) {
-    std::atomic<int> failures{0};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 16; ++t) {
-        threads.emplace_back([&failures] {
-            Ptz::ZelkoPtzCameraIsapi camera("127.0.0.1", kUserPwd);
-            for (int i = 0; i < 10; ++i) {
-                failures += camera.reset_position() != 0 ? 1 : 0;
-            }
-        });
-    }
-    for (auto& t : threads) {
-        t.join();
-    }
-    EXPECT_EQ(failures.load(), 0);
-    ASSERT_EQ(sent().size(), 160u);
-
-    // An answer to a challenge, sent again as it was, is refused.
+// An answer to a challenge, sent again as it was, is refused.
+TEST_F(SimTest, DigestRefusesAReplayedAnswer) {
+    ASSERT_EQ(Ptz::ZelkoPtzCameraIsapi("127.0.0.1", kUserPwd).reset_position(), 0);
     const sim::RecordedRequest taken = camera_sim->requests().back();
     const std::string authorization = "Authorization: " + taken.header("Authorization");
     CURL* curl = curl_easy_init();

@@ -97,7 +97,9 @@ Op method(Op op) {
 }
 
 // An argument that `operation` refuses with `line`, sending nothing.
-Op refused(Op op, const char* operation, const char* line) {
+Op refusal(const char* name, const char* operation, const char* line,
+           std::function<int(Camera&)> call) {
+    Op op = command(name, std::move(call), kAbs, "");
     op.requests.clear();
     op.refusal = line;
     op.operation = operation;
@@ -114,7 +116,11 @@ Op aux(const char* name, std::int32_t device, std::int32_t state, const char* ch
         },
         kAux, body("PTZAux", children));
     op.operation = "set_ptz_aux";
-    return refusal != nullptr ? refused(op, "set_ptz_aux", refusal) : op;
+    if (refusal != nullptr) {
+        op.requests.clear();
+        op.refusal = refusal;
+    }
+    return op;
 }
 
 Op set_preset(const char* name, int id, std::string text) {
@@ -126,12 +132,6 @@ Op set_preset(const char* name, int id, std::string text) {
 }
 
 const char* const kBadPresetId = "Please input a preset id of 1 or more.";
-
-Op ctrl(const char* name, Ptz::PtzCtrl values, const char* children) {
-    return command(
-        name, [values](Camera& c) { return c.set_ptz_ctrl(values); }, kCtrl,
-        body("PTZData", children));
-}
 
 // A command that reads the position first; what goes wrong with its command is the subject.
 Op read_then(Op op) {
@@ -197,8 +197,12 @@ const Op kOps[] = {
         "reset_position", [](Camera& c) { return c.reset_position(); },
         kChannel + "/homeposition/goto", "")),
     method(aux("set_ptz_aux", 0, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>LIGHT</type>\n")),
-    method(ctrl("set_ptz_ctrl", {30, -15, 0},
-                "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n")),
+    method(command(
+        "set_ptz_ctrl",
+        [](Camera& c) {
+            return c.set_ptz_ctrl({30, -15, 0});
+        },
+        kCtrl, body("PTZData", "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n"))),
     method(command(
         "goto_preset", [](Camera& c) { return c.goto_preset(1); }, kPresets + "/1/goto", "")),
     method(set_preset("set_preset", 2, "Dock & <2>\t\r\n")),
@@ -240,53 +244,38 @@ const Op kOps[] = {
         "ZoomToAreaFromTopLeft", [](Camera& c) { return c.zoom_to_area(0.0f, 0.0f, 1.0f, 0.2f); },
         "0 255", "255 204"),
     set_position("SetPositionEveryValueInTheCamerasOrder", Ptz::PtzPosition::All, kAllValues),
-    refused(set_position("SetPositionOfNoValue", 0, ""), "set_position",
-            "Please input a position with at least one value."),
-    refused(command(
-                "SetPositionNotFinite",
-                [](Camera& c) {
-                    Ptz::PtzPosition p = distinct(Ptz::PtzPosition::Focus);
-                    p.vertical_speed = NAN;
-                    p.present |= Ptz::PtzPosition::VerticalSpeed;
-                    return c.set_position(p);
-                },
-                kAbs, ""),
-            "set_position", "Please input finite position values."),
-    refused(command(
-                "MoveForNoTime",
-                [](Camera& c) {
-                    return c.move_for({1, 0, 0}, 0);
-                },
-                kAbs, ""),
-            "move_for", "Please input a duration of 1 ms or more."),
-    refused(command(
-                "MoveByNotFinite", [](Camera& c) { return c.move_by(0, INFINITY, 0); }, kAbs, ""),
-            "move_by", "Please input finite steps."),
-    refused(
-        command(
-            "CenterOffThePicture", [](Camera& c) { return c.center_on(1.01f, 0.5f); }, kAbs, ""),
-        "center_on", kBadCoordinate),
-    refused(command(
-                "ZoomToAreaNotANumber", [](Camera& c) { return c.zoom_to_area(0, 0, 1, NAN); },
-                kAbs, ""),
-            "zoom_to_area", kBadCoordinate),
-    refused(command(
-                "WaitWithoutTime",
-                [](Camera& c) {
-                    Ptz::PtzPosition p{};
-                    return c.wait_for_stop(p, 0);
-                },
-                kAbs, ""),
-            "wait_for_stop", "Please input a time-out of more than 0 seconds."),
-    refused(command(
-                "PresetIdZero", [](Camera& c) { return c.goto_preset(0); }, kPresets, ""),
-            "goto_preset", kBadPresetId),
-    refused(op(
-                "PresetIdNegative", kCommand,
-                [](Camera& c, Record&) { return c.remove_preset(INT32_MIN); }, kPresets, "DELETE"),
-            "remove_preset", kBadPresetId),
-    refused(set_preset("PresetNameWithControl", 3, std::string("a\0b", 3)), "set_preset",
-            "Please input a preset name without control characters."),
+    refusal("SetPositionOfNoValue", "set_position",
+            "Please input a position with at least one value.",
+            [](Camera& c) { return c.set_position(distinct(0)); }),
+    refusal("SetPositionNotFinite", "set_position", "Please input finite position values.",
+            [](Camera& c) {
+                Ptz::PtzPosition p =
+                    distinct(Ptz::PtzPosition::Focus | Ptz::PtzPosition::VerticalSpeed);
+                p.vertical_speed = NAN;
+                return c.set_position(p);
+            }),
+    refusal("MoveForNoTime", "move_for", "Please input a duration of 1 ms or more.",
+            [](Camera& c) {
+                return c.move_for({1, 0, 0}, 0);
+            }),
+    refusal("MoveByNotFinite", "move_by", "Please input finite steps.",
+            [](Camera& c) { return c.move_by(0, INFINITY, 0); }),
+    refusal("CenterOffThePicture", "center_on", kBadCoordinate,
+            [](Camera& c) { return c.center_on(1.01f, 0.5f); }),
+    refusal("ZoomToAreaNotANumber", "zoom_to_area", kBadCoordinate,
+            [](Camera& c) { return c.zoom_to_area(0, 0, 1, NAN); }),
+    refusal("WaitWithoutTime", "wait_for_stop", "Please input a time-out of more than 0 seconds.",
+            [](Camera& c) {
+                Ptz::PtzPosition p{};
+                return c.wait_for_stop(p, 0);
+            }),
+    refusal("PresetIdZero", "goto_preset", kBadPresetId,
+            [](Camera& c) { return c.goto_preset(0); }),
+    refusal("PresetIdNegative", "remove_preset", kBadPresetId,
+            [](Camera& c) { return c.remove_preset(INT32_MIN); }),
+    refusal("PresetNameWithControl", "set_preset",
+            "Please input a preset name without control characters.",
+            [](Camera& c) { return c.set_preset(3, std::string("a\0b", 3)); }),
     aux("AuxFanOn", 2, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>FAN</type>\n"),
     aux("AuxBothOutOfRange", -1, 5, "", "Please input the correct aux type."),
     aux("AuxStateOutOfRange", 2, INT32_MIN, "", "Please input the correct ptz status."),
