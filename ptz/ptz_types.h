@@ -21,6 +21,15 @@ struct PtzAbsoluteEx {
     std::int32_t focalLen;  ///< "focalLen", the focal length
     float horizontalSpeed;  ///< "horizontalSpeed"
     float verticalSpeed;    ///< "verticalSpeed"
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzAbsoluteEx& a, const PtzAbsoluteEx& b) {
+        return a.elevation == b.elevation && a.azimuth == b.azimuth &&
+               a.absoluteZoom == b.absoluteZoom && a.focus == b.focus && a.focalLen == b.focalLen &&
+               a.horizontalSpeed == b.horizontalSpeed && a.verticalSpeed == b.verticalSpeed;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzAbsoluteEx& a, const PtzAbsoluteEx& b) { return !(a == b); }
 };
 
 /// An auxiliary device. Any 32-bit value is representable; set_ptz_aux() rejects the others.
@@ -41,6 +50,13 @@ struct PtzCtrl {
     std::int32_t pan;   ///< "pan"
     std::int32_t tilt;  ///< "tilt"
     std::int32_t zoom;  ///< "zoom"
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzCtrl& a, const PtzCtrl& b) {
+        return a.pan == b.pan && a.tilt == b.tilt && a.zoom == b.zoom;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzCtrl& a, const PtzCtrl& b) { return !(a == b); }
 };
 
 /// A position the camera keeps under a number, as its preset list shows it.
@@ -48,6 +64,13 @@ struct PtzPreset {
     int id;            ///< "id", 1 or more
     std::string name;  ///< "presetName"
     bool enabled;      ///< "enabled" is "true"
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzPreset& a, const PtzPreset& b) {
+        return a.id == b.id && a.name == b.name && a.enabled == b.enabled;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzPreset& a, const PtzPreset& b) { return !(a == b); }
 };
 
 /// A position as the camera reported it, or the values to send it: in degrees and zoom ratio,
@@ -78,18 +101,47 @@ struct PtzPosition {
 
     /// Whether every value of `bits` is present.
     bool has(std::uint32_t bits) const { return (present & bits) == bits; }
+
+    /// Equal when the same values are present and each present value is the same; what a value
+    /// that is not present holds does not count.
+    friend bool operator==(const PtzPosition& a, const PtzPosition& b) {
+        const auto same = [&a, &b](std::uint32_t bit, auto PtzPosition::*value) {
+            return (a.present & bit) == 0 || a.*value == b.*value;
+        };
+        return (a.present & All) == (b.present & All) && same(Elevation, &PtzPosition::elevation) &&
+               same(Azimuth, &PtzPosition::azimuth) && same(Zoom, &PtzPosition::zoom) &&
+               same(Focus, &PtzPosition::focus) && same(FocalLength, &PtzPosition::focal_length) &&
+               same(HorizontalSpeed, &PtzPosition::horizontal_speed) &&
+               same(VerticalSpeed, &PtzPosition::vertical_speed);
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzPosition& a, const PtzPosition& b) { return !(a == b); }
 };
 
 /// A range of values a camera reports, in degrees or zoom ratio.
 struct PtzRange {
     float min;  ///< the lowest value
     float max;  ///< the highest value
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzRange& a, const PtzRange& b) {
+        return a.min == b.min && a.max == b.max;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzRange& a, const PtzRange& b) { return !(a == b); }
 };
 
 /// A range of continuous-motion values a camera reports, in its own integers.
 struct PtzSpeedRange {
     int min;  ///< the lowest value
     int max;  ///< the highest value
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzSpeedRange& a, const PtzSpeedRange& b) {
+        return a.min == b.min && a.max == b.max;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzSpeedRange& a, const PtzSpeedRange& b) { return !(a == b); }
 };
 
 /// What a camera says it can do. A value the camera did not report is empty: never zero.
@@ -106,6 +158,19 @@ struct PtzCapabilities {
     std::vector<int> special_presets;
     std::optional<bool> supports_position3d;  ///< click-to-center and box zoom
     std::vector<std::string> aux_types;       ///< its auxiliaries: "LIGHT", "WIPER", ...
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzCapabilities& a, const PtzCapabilities& b) {
+        return a.azimuth_range == b.azimuth_range && a.elevation_range == b.elevation_range &&
+               a.zoom_range == b.zoom_range && a.pan_range == b.pan_range &&
+               a.tilt_range == b.tilt_range && a.zoom_speed_range == b.zoom_speed_range &&
+               a.max_presets == b.max_presets &&
+               a.max_preset_name_length == b.max_preset_name_length &&
+               a.special_presets == b.special_presets &&
+               a.supports_position3d == b.supports_position3d && a.aux_types == b.aux_types;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzCapabilities& a, const PtzCapabilities& b) { return !(a == b); }
 };
 
 /// Called by wait_for_stop() with each position it reads; returning true ends the wait at once.

@@ -52,34 +52,12 @@ void float_field(py::class_<T>& cls, const char* name, float T::*field) {
 
 // Equality and copies, as for any Python value.
 template <typename T>
-void value_type(py::class_<T>& cls, bool (*equal)(const T&, const T&)) {
+void value_type(py::class_<T>& cls) {
     cls.def(
-           "__eq__", [equal](const T& a, const T& b) { return equal(a, b); }, py::is_operator())
+           "__eq__", [](const T& a, const T& b) { return a == b; }, py::is_operator())
         .def("__copy__", [](const T& t) { return t; })
         .def(
             "__deepcopy__", [](const T& t, py::handle) { return t; }, py::arg("memo"));
-}
-
-bool same_position(const PtzPosition& a, const PtzPosition& b) {
-    for (const PositionField& field : Ptz::kPositionFields) {
-        if (a.has(field.bit) != b.has(field.bit) ||
-            (a.has(field.bit) && Ptz::value_of(a, field) != Ptz::value_of(b, field))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool same_absolute_ex(const Ptz::PtzAbsoluteEx& a, const Ptz::PtzAbsoluteEx& b) {
-    return same_position(Ptz::to_position(a), Ptz::to_position(b));
-}
-
-bool same_ctrl(const Ptz::PtzCtrl& a, const Ptz::PtzCtrl& b) {
-    return a.pan == b.pan && a.tilt == b.tilt && a.zoom == b.zoom;
-}
-
-bool same_preset(const Ptz::PtzPreset& a, const Ptz::PtzPreset& b) {
-    return a.id == b.id && a.name == b.name && a.enabled == b.enabled;
 }
 
 // A value as its repr shows it: a float in Python's spelling, an int in decimal.
@@ -147,7 +125,7 @@ void bind_position(py::module_& m) {
             },
             [&field](PtzPosition& p, py::object value) { set_from_python(p, field, value); });
     }
-    value_type(position, same_position);
+    value_type(position);
     position.def("__repr__", [](const PtzPosition& p) {
         std::string shown;
         for (const PositionField& field : Ptz::kPositionFields) {
@@ -186,7 +164,7 @@ void bind_absolute_ex(py::module_& m) {
         .def_readwrite("focalLen", &Ptz::PtzAbsoluteEx::focalLen);
     float_field(position, "horizontalSpeed", &Ptz::PtzAbsoluteEx::horizontalSpeed);
     float_field(position, "verticalSpeed", &Ptz::PtzAbsoluteEx::verticalSpeed);
-    value_type(position, same_absolute_ex);
+    value_type(position);
     position.def("__repr__", [](const Ptz::PtzAbsoluteEx& record) {
         // The record's fields bear the camera's element names.
         const PtzPosition p = Ptz::to_position(record);
@@ -253,7 +231,7 @@ void bind_values(py::module_& m) {
             return "PtzCtrl(pan=" + std::to_string(c.pan) + ", tilt=" + std::to_string(c.tilt) +
                    ", zoom=" + std::to_string(c.zoom) + ")";
         });
-    value_type(ctrl, same_ctrl);
+    value_type(ctrl);
 
     py::class_<Ptz::PtzPreset> preset(
         m, "PtzPreset", "A position the camera keeps under a number, as it lists it.");
@@ -272,7 +250,7 @@ void bind_values(py::module_& m) {
                    ", name=" + py::repr(text(p.name)).cast<std::string>() +
                    ", enabled=" + (p.enabled ? "True" : "False") + ")";
         });
-    value_type(preset, same_preset);
+    value_type(preset);
 
     bind_capabilities(m);
 }

@@ -23,19 +23,6 @@ std::ostream& operator<<(std::ostream& os, const Case& c) {
 }  // namespace
 
 namespace Ptz {
-inline bool operator==(const PtzPreset& a, const PtzPreset& b) {
-    return a.id == b.id && a.name == b.name && a.enabled == b.enabled;
-}
-// The same values present, and nothing else.
-inline bool operator==(const PtzPosition& a, const PtzPosition& b) {
-    for (const PositionField& field : kPositionFields) {
-        if (a.has(field.bit) != b.has(field.bit) ||
-            (a.has(field.bit) && value_of(a, field) != value_of(b, field))) {
-            return false;
-        }
-    }
-    return true;
-}
 inline std::ostream& operator<<(std::ostream& os, const PtzPosition& p) {
     os << "{";
     for (const PositionField& field : kPositionFields) {
@@ -44,20 +31,6 @@ inline std::ostream& operator<<(std::ostream& os, const PtzPosition& p) {
         }
     }
     return os << " }";
-}
-inline bool operator==(const PtzRange& a, const PtzRange& b) {
-    return a.min == b.min && a.max == b.max;
-}
-inline bool operator==(const PtzSpeedRange& a, const PtzSpeedRange& b) {
-    return a.min == b.min && a.max == b.max;
-}
-inline bool operator==(const PtzCapabilities& a, const PtzCapabilities& b) {
-    return a.azimuth_range == b.azimuth_range && a.elevation_range == b.elevation_range &&
-           a.zoom_range == b.zoom_range && a.pan_range == b.pan_range &&
-           a.tilt_range == b.tilt_range && a.zoom_speed_range == b.zoom_speed_range &&
-           a.max_presets == b.max_presets && a.max_preset_name_length == b.max_preset_name_length &&
-           a.special_presets == b.special_presets &&
-           a.supports_position3d == b.supports_position3d && a.aux_types == b.aux_types;
 }
 }  // namespace Ptz
 

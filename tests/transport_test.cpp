@@ -58,12 +58,6 @@ const TransportCase kCases[] = {
      },
      1},
     {"CertificateForAnotherName", "other-name", 443, "localhost", trusting_the_ca, 1},
-    {"CertificateOfAnotherCa", "localhost", 443, "localhost",
-     [](Ptz::CameraOptions& o) {
-         o = https();
-         o.ca_file = cert("other-ca.pem");
-     },
-     1},
     {"SelfSignedAgainstTheSystemCas", "self-signed", 443, "localhost",
      [](Ptz::CameraOptions& o) { o = https(); }, 1},
     {"NoVerification", "self-signed", 443, "localhost",
