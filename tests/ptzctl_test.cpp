@@ -269,8 +269,9 @@ const Case kCases[] = {
            "reached: azimuth 200.25\n"),
     prints("WaitReachedOnATerminal", cam({"goto", "--azimuth", "202", "--wait"}, true), 0,
            "*\r\x1b[Kreached: azimuth 202\r\n"),
-    prints("WaitSettledElsewhere", cam({"goto", "--elevation", "95", "--wait"}), 4, "",
-           "ptzctl: settled elsewhere: elevation 90 (target 95)\n"),
+    // The camera zooms to 32 at most: 0.3 away is not there.
+    prints("WaitSettledElsewhere", cam({"goto", "--zoom", "32.3", "--wait"}), 4, "",
+           "ptzctl: settled elsewhere: absoluteZoom 32 (target 32.3)\n"),
     prints("WaitTimedOut", cam({"goto", "--azimuth", "20.25", "--wait", "--timeout", "0.2"}), 5, "",
            "ptzctl: timed out after 0.2 s: azimuth * (target 20.25)\n"),
     prints("HomeWaitReaches", cam({"home", "--wait"}), 0,
