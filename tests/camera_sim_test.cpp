@@ -56,6 +56,17 @@ Step momentary(int pan, int tilt, int zoom, int ms) {
 Step box(float x0, float y0, float x1, float y1) {
     return send([=](Camera& c) { return c.zoom_to_area(x0, y0, x1, y1); });
 }
+// wait_for_stop, the camera's clock advancing 0.1 s with each read, as it would between them.
+Step settles(int code) {
+    return [code](Camera& camera, sim::ManualClock& clock) {
+        const auto advance = [](void* user, const Ptz::PtzPosition&) {
+            static_cast<sim::ManualClock*>(user)->advance(std::chrono::milliseconds(100));
+            return false;
+        };
+        Ptz::PtzPosition p{};
+        stderr_of([&] { EXPECT_EQ(camera.wait_for_stop(p, 0.8, advance, &clock), code); });
+    };
+}
 const Step kHome = send([](Camera& c) { return c.reset_position(); });
 const Step kResetZoom = send([](Camera& c) { return c.reset_zoom(); });
 
@@ -101,6 +112,8 @@ const MotionCase kMotions[] = {
     {"MomentaryReplacesContinuous",
      {},
      {ctrl(100, 0, 0), wait(0.25), momentary(0, 100, 0, 250), wait(1), at(15, 30, 1)}},
+    // 0.12 degrees between reads is moving; a stop is still.
+    {"SlowPanIsNotStill", {}, {ctrl(1, 0, 0), settles(5), ctrl(0, 0, 0), settles(0)}},
     {"CenterOnTheBottomRightCornerAtZoom2",
      {0, 100, 2},
      {box(1, 1, 1, 1), wait(0.0625), at(-3.75f, 107.5f, 2), wait(1), at(-8.4375f, 115, 2)}},
