@@ -4,6 +4,7 @@
 
 #include "capabilities.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -42,7 +43,8 @@ struct Reader {
         return whole(Utils::xml_at(root, path).text().get());
     }
 
-    // "Min" and "Max" below `path`, divided by `scale`; empty unless both are there.
+    // "Min" and "Max" below `path`, divided by `scale`; empty unless both are there. A value past
+    // the range of a float is not a number of ours.
     std::optional<PtzRange> range(const char* path, double scale) {
         const pugi::xml_node at = Utils::xml_at(root, path);
         double min = 0;
@@ -52,7 +54,8 @@ struct Reader {
         if (*min_text == '\0' || *max_text == '\0') {
             return std::nullopt;
         }
-        if (!read_number(min_text, min) || !read_number(max_text, max)) {
+        if (!read_number(min_text, min) || !read_number(max_text, max) ||
+            std::fabs(min / scale) > FLT_MAX || std::fabs(max / scale) > FLT_MAX) {
             bad = true;
             return std::nullopt;
         }

@@ -74,6 +74,11 @@ const CapsCase kCases[] = {
               "<AbsolutePanTiltPositionSpace><XRange><Min>0</Min><Max>inf</Max>"
               "</XRange></AbsolutePanTiltPositionSpace>"),
      CapabilitiesAnswer::NotNumbers, only_presets(-1)},
+    {"RangePastAFloat",
+     document("PTZChanelCap",
+              "<AbsolutePanTiltPositionSpace><XRange><Min>0</Min><Max>1e40</Max>"
+              "</XRange></AbsolutePanTiltPositionSpace>"),
+     CapabilitiesAnswer::NotNumbers, only_presets(-1)},
     {"SpecialPresetNotANumber",
      document("PTZChanelCap", "<PresetNameCap><specialNo opt=\"33,3x\"/></PresetNameCap>"),
      CapabilitiesAnswer::NotNumbers, only_presets(-1)},
