@@ -121,10 +121,7 @@ TEST_P(CInterfaceTest, SendsWhatItsMethodSendsAndRefusesNull) {
     zelko_ptz_camera_free(camera);
 }
 
-INSTANTIATE_TEST_SUITE_P(Entries, CInterfaceTest, ::testing::ValuesIn(kEntries),
-                         [](const ::testing::TestParamInfo<Entry>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Entries, CInterfaceTest, ::testing::ValuesIn(kEntries), ByName());
 
 TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
     sim::CameraState state = camera_sim->state();
@@ -166,8 +163,7 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
               error_line("wait_for_stop", "The camera was still moving after 0.2 s."));
     EXPECT_EQ(where.azimuth, 200.25f);
     // A real camera's capabilities: every range of its own.
-    camera_sim->script(kChannel + "/capabilities",
-                       answer("<PTZChanelCap>" + kRealCapabilityParts + "</PTZChanelCap>"));
+    camera_sim->script(kChannel + "/capabilities", answer(kRealCapabilities));
     zelko_ptz_capabilities caps;
     caps.aux_type_count = 99;
     ASSERT_EQ(zelko_ptz_get_capabilities(camera, &caps), ZELKO_PTZ_OK);
@@ -274,10 +270,7 @@ TEST_P(ThrowingSinkTest, BecomesACodeAndLeavesTheCameraUsable) {
     zelko_ptz_camera_free(camera);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sinks, ThrowingSinkTest, ::testing::ValuesIn(kThrowing),
-                         [](const ::testing::TestParamInfo<Throwing>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Sinks, ThrowingSinkTest, ::testing::ValuesIn(kThrowing), ByName());
 
 TEST(CInterface, NamesItsVersionAndEveryCode) {
     EXPECT_STREQ(zelko_ptz_version(), ZELKO_PTZ_VERSION);

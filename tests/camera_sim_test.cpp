@@ -136,10 +136,7 @@ TEST_P(MotionTest, MovesInTheTimeOfItsClock) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Model, MotionTest, ::testing::ValuesIn(kMotions),
-                         [](const ::testing::TestParamInfo<MotionCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Model, MotionTest, ::testing::ValuesIn(kMotions), ByName());
 
 struct BodyCase {
     const char* name;
@@ -209,10 +206,7 @@ TEST_P(BodyTest, RefusesWhatACameraWouldRefuse) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, BodyTest, ::testing::ValuesIn(kBodies),
-                         [](const ::testing::TestParamInfo<BodyCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Commands, BodyTest, ::testing::ValuesIn(kBodies), ByName());
 
 // An answer to a challenge, sent again as it was, is refused.
 TEST_F(SimTest, DigestRefusesAReplayedAnswer) {

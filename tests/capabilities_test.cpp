@@ -40,7 +40,7 @@ Caps recorder() {
 
 const CapsCase kCases[] = {
     {"RealCamera",
-     document("PTZChanelCap", kRealCapabilityParts),
+     kRealCapabilities,
      CapabilitiesAnswer::Read,
      {Ptz::PtzRange{0, 360},
       Ptz::PtzRange{-50, 60},
@@ -100,9 +100,6 @@ TEST_P(CapabilitiesTest, ReadsEveryValueInItsPlaceOrRefusesTheAnswer) {
     EXPECT_TRUE(caps == c.read);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, CapabilitiesTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<CapsCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Answers, CapabilitiesTest, ::testing::ValuesIn(kCases), ByName());
 
 }  // namespace

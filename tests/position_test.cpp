@@ -141,10 +141,7 @@ TEST_P(PositionTest, QueryAndZoomResetConvertAllOrNothingAndGetPositionReadsWhat
     EXPECT_EQ(position, c.position);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, PositionTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<QueryCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Answers, PositionTest, ::testing::ValuesIn(kCases), ByName());
 
 // Older firmware answers ".../absoluteEx" with its web server's page and keeps the position in
 // ".../status"; a locked account is refused, and must not cost a second request.

@@ -447,9 +447,6 @@ TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Invocations, PtzctlTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Invocations, PtzctlTest, ::testing::ValuesIn(kCases), ByName());
 
 }  // namespace

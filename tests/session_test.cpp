@@ -36,99 +36,84 @@ std::string held(const char* seconds) {
                                          seconds + " s.");
 }
 
+// A camera that takes the password: the four commands succeed unless `codes` says otherwise.
+SessionCase recovers(const char* name, void (*setup)(sim::Options&),
+                     void (*between)(sim::CameraSim&, sim::ManualClock&),
+                     std::vector<unsigned> statuses, unsigned long connections,
+                     std::vector<int> codes = {0, 0, 0, 0}) {
+    return {name, setup, between, std::move(codes), std::move(statuses), connections};
+}
+
+// A camera that refuses `userpwd`, or locks the account between the second command and the third;
+// the fourth command's line says `hold_left` seconds.
+SessionCase refused(const char* name, void (*between)(sim::CameraSim&, sim::ManualClock&),
+                    std::vector<int> codes, std::vector<unsigned> statuses,
+                    unsigned long connections, const char* userpwd, unsigned long refused_logins,
+                    const char* hold_left, double hold = 30) {
+    return {name,        as_it_is, between,        std::move(codes), std::move(statuses),
+            connections, userpwd,  refused_logins, held(hold_left),  hold};
+}
+
 const SessionCase kCases[] = {
-    {"OneRequestPerCommandOnOneConnection",
-     as_it_is,
-     nothing,
-     {0, 0, 0, 0},
-     {401, 200, 200, 200, 200},
-     1},
-    {"OlderChallengeFormAnsweredAlike",
-     [](sim::Options& o) { o.challenge = sim::DigestAuth::Form::Older; },
-     nothing,
-     {0, 0, 0, 0},
-     {401, 200, 200, 200, 200},
-     1},
-    {"ExpiredNonceRenewedWithOneRequest",
-     [](sim::Options& o) { o.nonce_lifetime = std::chrono::seconds(10); },
-     [](sim::CameraSim&, sim::ManualClock& clock) { clock.advance(std::chrono::seconds(11)); },
-     {0, 0, 0, 0},
-     {401, 200, 200, 401, 200, 200},
-     1},
+    recovers("OneRequestPerCommandOnOneConnection", as_it_is, nothing, {401, 200, 200, 200, 200},
+             1),
+    recovers(
+        "OlderChallengeFormAnsweredAlike",
+        [](sim::Options& o) { o.challenge = sim::DigestAuth::Form::Older; }, nothing,
+        {401, 200, 200, 200, 200}, 1),
+    recovers(
+        "ExpiredNonceRenewedWithOneRequest",
+        [](sim::Options& o) { o.nonce_lifetime = std::chrono::seconds(10); },
+        [](sim::CameraSim&, sim::ManualClock& clock) { clock.advance(std::chrono::seconds(11)); },
+        {401, 200, 200, 401, 200, 200}, 1),
     // The retry asks for a challenge afresh: answering the refusal's own would cost a camera that
     // refuses it (a changed password, a lock) two refused logins in one try.
-    {"ForgottenNonceRenewedWithOneRetry",
-     as_it_is,
-     [](sim::CameraSim& camera, sim::ManualClock&) { camera.forget_nonces(); },
-     {0, 0, 0, 0},
-     {401, 200, 200, 401, 401, 200, 200},
-     1},
-    {"CameraRestarted",
-     as_it_is,
-     [](sim::CameraSim& camera, sim::ManualClock&) {
-         camera.stop();
-         camera.forget_nonces();
-         camera.start();
-     },
-     {0, 0, 0, 0},
-     {401, 200, 200, 401, 401, 200, 200},
-     2},
-    {"CameraClosesEveryConnection",
-     [](sim::Options& o) { o.close_connections = true; },
-     nothing,
-     {0, 0, 0, 0},
-     {401, 200, 200, 200, 200},
-     5},
-    {"CameraFallsSilentThenAnswersAgain",
-     as_it_is,
-     [](sim::CameraSim& camera, sim::ManualClock&) {
-         sim::Script silent;
-         silent.mode = sim::Script::Mode::NeverAnswer;
-         camera.script(kChannel + "/homeposition/goto", silent);
-     },
-     {0, 0, 1, 0},
-     {401, 200, 200, 0, 200},
-     2},
+    recovers(
+        "ForgottenNonceRenewedWithOneRetry", as_it_is,
+        [](sim::CameraSim& camera, sim::ManualClock&) { camera.forget_nonces(); },
+        {401, 200, 200, 401, 401, 200, 200}, 1),
+    recovers(
+        "CameraRestarted", as_it_is,
+        [](sim::CameraSim& camera, sim::ManualClock&) {
+            camera.stop();
+            camera.forget_nonces();
+            camera.start();
+        },
+        {401, 200, 200, 401, 401, 200, 200}, 2),
+    recovers(
+        "CameraClosesEveryConnection", [](sim::Options& o) { o.close_connections = true; }, nothing,
+        {401, 200, 200, 200, 200}, 5),
+    recovers("CameraFallsSilentThenAnswersAgain", as_it_is,
+             [](sim::CameraSim& camera, sim::ManualClock&) {
+                 sim::Script silent;
+                 silent.mode = sim::Script::Mode::NeverAnswer;
+                 camera.script(kChannel + "/homeposition/goto", silent);
+             },
+             {401, 200, 200, 0, 200}, 2, {0, 0, 1, 0}),
     // A host that polls with a wrong password costs the account one refused login per hold.
-    {"WrongPasswordRefusedOnceThenHeld",
-     as_it_is,
-     nothing,
-     {10, 10, 10, 10},
-     {401, 401},
-     1,
-     "admin:wrong",
-     1,
-     held("30")},
-    {"HoldEndsAndTheNextCallTriesOnce",
-     as_it_is,
-     [](sim::CameraSim&, sim::ManualClock&) {
-         std::this_thread::sleep_for(std::chrono::milliseconds(120));
-     },
-     {10, 10, 10, 10},
-     {401, 401, 401, 401},
-     1,
-     "admin:wrong",
-     2,
-     held("1"),
-     0.1},
+    refused("WrongPasswordRefusedOnceThenHeld", nothing, {10, 10, 10, 10}, {401, 401}, 1,
+            "admin:wrong", 1, "30"),
+    refused(
+        "HoldEndsAndTheNextCallTriesOnce",
+        [](sim::CameraSim&, sim::ManualClock&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(120));
+        },
+        {10, 10, 10, 10}, {401, 401, 401, 401}, 1, "admin:wrong", 2, "1", 0.1),
     // Another host locks the account; the camera refuses this one too, and says how long.
-    {"LockedAccountHeldForItsUnlockTime",
-     as_it_is,
-     [](sim::CameraSim&, sim::ManualClock&) {
-         Ptz::CameraOptions options;
-         options.keep_session = true;
-         Camera other("127.0.0.1", "admin:wrong", options);
-         for (int i = 0; i < 5; ++i) {
-             other.set_refusal_hold(0);
-             other.reset_position();
-         }
-     },
-     {0, 0, 10, 10},
-     {401, 200, 200, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401},
-     2,
-     kUserPwd,
-     5,
-     held("1800")},
+    refused(
+        "LockedAccountHeldForItsUnlockTime",
+        [](sim::CameraSim&, sim::ManualClock&) {
+            Ptz::CameraOptions options;
+            options.keep_session = true;
+            Camera other("127.0.0.1", "admin:wrong", options);
+            for (int i = 0; i < 5; ++i) {
+                other.set_refusal_hold(0);
+                other.reset_position();
+            }
+        },
+        {0, 0, 10, 10},
+        {401, 200, 200, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401, 401}, 2,
+        kUserPwd, 5, "1800"),
 };
 
 class SessionTest : public SimTest, public ::testing::WithParamInterface<SessionCase> {
@@ -171,9 +156,6 @@ TEST_P(SessionTest, CostsOneRequestPerCommandAndRecovers) {
     EXPECT_EQ(camera_sim->refused_logins(), c.refused_logins);
 }
 
-INSTANTIATE_TEST_SUITE_P(Session, SessionTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<SessionCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Session, SessionTest, ::testing::ValuesIn(kCases), ByName());
 
 }  // namespace

@@ -44,33 +44,22 @@ const std::string kHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 const std::string kRootAttributes =
     "xmlns=\"http://www.isapi.org/ver20/XMLSchema\" version=\"2.0\"";
 
-// What a current 42x camera answered to GET .../absoluteEx, as it sent it: four of the seven
-// values.
-const std::string kLeanAnswer =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<PTZAbsoluteEx version=\"2.0\" xmlns=\"http://www.isapi.org/ver20/XMLSchema\">\n"
-    "<elevation>8.09</elevation>\n<azimuth>214.21</azimuth>\n<absoluteZoom>1</absoluteZoom>\n"
-    "<focus>25110</focus>\n<zoomCtrlType>adaption</zoomCtrlType>\n</PTZAbsoluteEx>\n";
-// What a camera that has locked the account answers to every request, as it sent it.
-const std::string kLockAnswer =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<userCheck>\n<statusValue>401</statusValue>\n"
-    "<statusString>Unauthorized</statusString>\n<lockStatus>lock</lockStatus>\n"
-    "<unlockTime>210</unlockTime>\n<retryLoginTime>0</retryLoginTime>\n</userCheck>\n";
+inline std::string read_file(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
 
-// The parts that matter of a real dome's 42 KB answer, as it wrote them.
-const std::string kRealCapabilityParts =
-    "<AbsolutePanTiltPositionSpace>\n<XRange><Min>0</Min><Max>3600</Max></XRange>\n"
-    "<YRange><Min>-500</Min><Max>600</Max></YRange>\n</AbsolutePanTiltPositionSpace>\n"
-    "<AbsoluteZoomPositionSpace><ZRange><Min>10</Min><Max>250</Max></ZRange>"
-    "</AbsoluteZoomPositionSpace>\n<ContinuousPanTiltSpace><XRange><Min>-100</Min><Max>100</Max>"
-    "</XRange><YRange><Min>-90</Min><Max>80</Max></YRange></ContinuousPanTiltSpace>\n"
-    "<ContinuousZoomSpace><ZRange><Min>-70</Min><Max>60</Max></ZRange></ContinuousZoomSpace>\n"
-    "<maxPresetNum>300</maxPresetNum>\n"
-    "<PresetNameCap version=\"2.0\" xmlns=\"http://www.isapi.org/ver20/XMLSchema\">\n"
-    "<presetNameSupport>true</presetNameSupport>\n<maxPresetNameLen min=\"0\" max=\"20\"/>\n"
-    "<specialNo opt=\"33,34,35,36,37,38,39,40,41,42,43,44,45,46,90,92,93,94,95,96,97,98,99,100,"
-    "101,102,103,104,105\"/>\n</PresetNameCap>\n<isSupportPosition3D>true</isSupportPosition3D>\n"
-    "<PTZAuxType opt=\"LIGHT,WIPER,FAN,HEATER\"/>\n";
+// Documents that real cameras sent, byte for byte, in tests/fixtures.
+inline std::string fixture(const std::string& name) {
+    return read_file(std::string(ZELKO_TEST_FIXTURES) + "/" + name);
+}
+// A current 42x camera's answer to GET .../absoluteEx: four of the seven values.
+const std::string kLeanAnswer = fixture("lean-position.xml");
+// What a camera that has locked the account answers to every request.
+const std::string kLockAnswer = fixture("locked-account.xml");
+// The parts that matter of a real dome's 42 KB capabilities.
+const std::string kRealCapabilities = fixture("dome-capabilities.xml");
 
 inline std::string status_answer(const std::string& status) {
     return "<?xml version=\"1.0\"?>\n<ResponseStatus><statusCode>1</statusCode><statusString>" +
@@ -87,12 +76,6 @@ inline sim::Script answer(const std::string& body, const std::string& method = "
 // A file the run made for the tests: a certificate, a key, a pin.
 inline std::string cert(const std::string& name) {
     return std::string(ZELKO_TEST_CERTS) + "/" + name;
-}
-
-inline std::string read_file(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
 }
 
 // A camera that serves https on 443 with the certificate and key `name`.
@@ -114,6 +97,14 @@ std::string stderr_of(Call call) {
 inline std::string error_line(const std::string& operation, const std::string& message) {
     return "\x1b[31m[Error] [" + operation + "] " + message + "\n\x1b[0m\n";
 }
+
+// Names each test of a table after its case.
+struct ByName {
+    template <typename Info>
+    std::string operator()(const Info& info) const {
+        return info.param.name;
+    }
+};
 
 // A simulated camera on 127.0.0.1:80 for each test, inside the tests' private network namespace.
 // It moves only when the test advances its clock, unless the test asks for the real one.

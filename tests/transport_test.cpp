@@ -2,6 +2,8 @@
 // of its own, a kept session over TLS; certificates that must not pass; and options that make
 // every method refuse. Each row runs a query and a command.
 
+#include <cstring>
+
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
 
@@ -22,66 +24,42 @@ struct TransportCase {
     unsigned long connections = 0;
 };
 
-Ptz::CameraOptions https() {
-    Ptz::CameraOptions o;
-    o.https = true;
-    return o;
+const char* const kOwnPin = "the camera's own";
+
+// https, trusting the test CA or only the system's, with a pinned key (kOwnPin: the self-signed
+// camera's), checking the peer or not; then `more`.
+std::function<void(Ptz::CameraOptions&)> tls(bool ca, std::string pin = "", bool verify = true,
+                                             void (*more)(Ptz::CameraOptions&) = nullptr) {
+    return [=](Ptz::CameraOptions& o) {
+        o.https = true;
+        o.ca_file = ca ? cert("test-ca.pem") : "";
+        o.pinned_key = pin.rfind(kOwnPin, 0) == 0
+                           ? read_file(cert("self-signed.pin")) + pin.substr(strlen(kOwnPin))
+                           : pin;
+        o.verify_peer = verify;
+        if (more != nullptr) {
+            more(o);
+        }
+    };
 }
 
-// https to `served` trusting the test CA.
-auto trusting_the_ca = [](Ptz::CameraOptions& o) {
-    o = https();
-    o.ca_file = cert("test-ca.pem");
-};
-
-const std::string kBadPort =
-    "Bad option port: 65536; it takes 1 to 65535, or 0 for the scheme's own.";
-
 const TransportCase kCases[] = {
-    {"CaFileOnTheDefaultPort", "localhost", 443, "localhost", trusting_the_ca, 0},
-    {"PinnedKeyOfASelfSignedCamera", "self-signed", 443, "localhost",
-     [](Ptz::CameraOptions& o) {
-         o = https();
-         o.pinned_key = read_file(cert("self-signed.pin"));
-     },
-     0},
+    {"CaFileOnTheDefaultPort", "localhost", 443, "localhost", tls(true), 0},
+    {"PinnedKeyOfASelfSignedCamera", "self-signed", 443, "localhost", tls(false, kOwnPin), 0},
     {"WrongPin", "self-signed", 443, "localhost",
-     [](Ptz::CameraOptions& o) {
-         o = https();
-         o.pinned_key = "sha256//AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=";
-     },
-     1},
-    {"PinAndCaFileMustBothHold", "self-signed", 443, "localhost",
-     [](Ptz::CameraOptions& o) {
-         trusting_the_ca(o);
-         o.pinned_key = read_file(cert("self-signed.pin"));
-     },
-     1},
-    {"CertificateForAnotherName", "other-name", 443, "localhost", trusting_the_ca, 1},
-    {"SelfSignedAgainstTheSystemCas", "self-signed", 443, "localhost",
-     [](Ptz::CameraOptions& o) { o = https(); }, 1},
-    {"NoVerification", "self-signed", 443, "localhost",
-     [](Ptz::CameraOptions& o) {
-         o = https();
-         o.verify_peer = false;
-     },
-     0},
+     tls(false, "sha256//AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA="), 1},
+    {"PinAndCaFileMustBothHold", "self-signed", 443, "localhost", tls(true, kOwnPin), 1},
+    {"CertificateForAnotherName", "other-name", 443, "localhost", tls(true), 1},
+    {"SelfSignedAgainstTheSystemCas", "self-signed", 443, "localhost", tls(false), 1},
+    {"NoVerification", "self-signed", 443, "localhost", tls(false, "", false), 0},
     {"HttpsToAPlainCamera", "", 443, "127.0.0.1",
-     [](Ptz::CameraOptions& o) {
-         trusting_the_ca(o);
-         o.port = 443;
-     },
-     1},
+     tls(true, "", true, [](Ptz::CameraOptions& o) { o.port = 443; }), 1},
     {"PlainHttpToAnHttpsCamera", "localhost", 80, "localhost", [](Ptz::CameraOptions&) {}, 1},
     {"PortOfItsOwn", "", 8080, "127.0.0.1", [](Ptz::CameraOptions& o) { o.port = 8080; }, 0},
     {"KeptSessionShakesHandsOnce", "localhost", 443, "localhost",
-     [](Ptz::CameraOptions& o) {
-         trusting_the_ca(o);
-         o.keep_session = true;
-     },
-     0, "", 3, 1},
+     tls(true, "", true, [](Ptz::CameraOptions& o) { o.keep_session = true; }), 0, "", 3, 1},
     {"PortPastTheRange", "", 80, "127.0.0.1", [](Ptz::CameraOptions& o) { o.port = 65536; }, 10,
-     kBadPort},
+     "Bad option port: 65536; it takes 1 to 65535, or 0 for the scheme's own."},
     {"ChannelZero", "", 80, "127.0.0.1", [](Ptz::CameraOptions& o) { o.channel = 0; }, 10,
      "Bad option channel: 0; it takes 1 or more."},
     {"CaFileWithoutHttps", "", 80, "127.0.0.1",
@@ -93,11 +71,7 @@ const TransportCase kCases[] = {
     {"NoVerificationWithoutHttps", "", 80, "127.0.0.1",
      [](Ptz::CameraOptions& o) { o.verify_peer = false; }, 10,
      "Bad option verify_peer: false needs https."},
-    {"PinNotInLibcurlsForm", "", 80, "127.0.0.1",
-     [](Ptz::CameraOptions& o) {
-         o = https();
-         o.pinned_key = read_file(cert("self-signed.pin")) + ";sha256//x";
-     },
+    {"PinNotInLibcurlsForm", "", 80, "127.0.0.1", tls(false, std::string(kOwnPin) + ";sha256//x"),
      10,
      "Bad option pinned_key: it takes sha256// and the base64 SHA-256 of the key, several joined "
      "by ;."},
@@ -136,9 +110,6 @@ TEST_P(TransportTest, ReachesTheCameraOrRefusesAsItShould) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Transport, TransportTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<TransportCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Transport, TransportTest, ::testing::ValuesIn(kCases), ByName());
 
 }  // namespace

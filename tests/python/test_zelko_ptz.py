@@ -103,11 +103,8 @@ def test_positions_moves_and_capabilities_in_degrees_and_zoom_ratio(camera):
 
 
 def test_a_lean_camera_reports_four_values_and_the_rest_is_none(answers):
-    answers[CHANNEL + "/absoluteEx"] = (  # what a current 42x camera answered
-        '<?xml version="1.0" encoding="UTF-8"?>\n<PTZAbsoluteEx version="2.0" '
-        'xmlns="http://www.isapi.org/ver20/XMLSchema">\n<elevation>8.09</elevation>\n'
-        "<azimuth>214.21</azimuth>\n<absoluteZoom>1</absoluteZoom>\n<focus>25110</focus>\n"
-        "<zoomCtrlType>adaption</zoomCtrlType>\n</PTZAbsoluteEx>\n")
+    with open(os.path.join(os.path.dirname(__file__), "..", "fixtures", "lean-position.xml")) as f:
+        answers[CHANNEL + "/absoluteEx"] = f.read()  # what a current 42x camera answered
     position = z.Camera("127.0.0.2", USER).get_position()
     assert (position.focus, position.focal_length, position.vertical_speed) == (25110, None, None)
     assert repr(position) == "PtzPosition(elevation=8.09, azimuth=214.21, zoom=1.0, focus=25110)"
