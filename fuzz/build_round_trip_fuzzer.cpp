@@ -76,16 +76,6 @@ std::string saved(const pugi::xml_document& doc) {
     return collect.out;
 }
 
-std::string saved_by_the_xml_library(const std::string& root_name,
-                                     const std::map<std::string, std::string>& fields) {
-    pugi::xml_document doc;
-    pugi::xml_node root = body_root(doc, root_name);
-    for (const auto& field : fields) {
-        root.append_child(field.first.c_str()).text().set(field.second.c_str());
-    }
-    return saved(doc);
-}
-
 // A nested body from the rest of the input, each step written and built alike.
 void nested_body(Bytes& in) {
     const std::string root_name = in.name();
@@ -129,7 +119,12 @@ ZELKO_FUZZ_TARGET(build_round_trip) {
         fields[name] = in.text();
     }
     const std::string body = Utils::XmlParser::build_ptz_xml(root, fields);
-    ZELKO_FUZZ_CHECK(body == saved_by_the_xml_library(root, fields));
+    pugi::xml_document doc;
+    pugi::xml_node element = body_root(doc, root);
+    for (const auto& field : fields) {
+        element.append_child(field.first.c_str()).text().set(field.second.c_str());
+    }
+    ZELKO_FUZZ_CHECK(body == saved(doc));
 
     // The library's own reader sees the same texts.
     Utils::XmlParser parser;

@@ -53,14 +53,9 @@ struct QueryCase {
 // An answer that converts into `read`, which get_position reads as `position`, or refuses.
 QueryCase reads(const char* name, std::string answer, Ptz::PtzAbsoluteEx read, P position = {}) {
     const bool whole = position.present == 0;
-    return {name,
-            std::move(answer),
-            {0, ""},
-            read,
-            whole                          ? 0
-            : position.present == P::Focus ? 10
-                                           : 0,
-            whole ? Ptz::to_position(read) : position};
+    const int code = position.present == P::Focus ? 10 : 0;  // kKept: nothing read
+    return {
+        name, std::move(answer), {0, ""}, read, code, whole ? Ptz::to_position(read) : position};
 }
 
 // An answer that ends the query, and reset_zoom, in `outcome` with nothing sent.

@@ -119,6 +119,13 @@ Invocation cam(std::vector<std::string> args, bool terminal = false) {
     return {args, nullptr, terminal};
 }
 
+// `home` with a password the camera refuses, after `options`.
+Invocation wrong_password(std::vector<std::string> options, bool terminal = false) {
+    options.insert(options.begin(), {"--host", "127.0.0.1", "--user", "admin:nope"});
+    options.push_back("home");
+    return {options, nullptr, terminal};
+}
+
 // A run that exits with `status` and prints `out` and `err`.
 Case prints(const char* name, Invocation in, int status, std::string out, std::string err = "") {
     return {name, std::move(in), status, std::move(out), std::move(err)};
@@ -200,10 +207,6 @@ const Case kCases[] = {
     on(prints("GotoOnOlderFirmware", cam({"goto", "--azimuth", "1"}), 10, "",
               "ptzctl: goto: the answer is not a status of OK (HTTP 404)\n"),
        [](sim::Options& o) { o.firmware.position_answer = sim::Firmware::PositionAnswer::Legacy; }),
-    answered(prints("LockedAccountNamed", cam({"position"}), 10, "",
-                    "ptzctl: position: camera refused: Unauthorized; the account is locked for "
-                    "210 s\n"),
-             kAbs, kLockAnswer),
     sends("GotoSendsTheAxesAndTheValuesGiven",
           cam({"goto", "--azimuth", "90.5", "--focus", "100", "--hspeed", "2"}),
           {"GET " + kAbs, "PUT " + kAbs},
@@ -248,25 +251,15 @@ const Case kCases[] = {
            "server\n"),
     sends("CredentialsFromTheEnvironment", {{"--host", "127.0.0.1", "home"}, kUserPwd},
           {"PUT " + kHome}),
-    prints("WrongPasswordInOneLine", {{"--host", "127.0.0.1", "--user", "admin:nope", "home"}}, 10,
-           "", kRefusal + "\n"),
-    prints("WrongPasswordVerbose", {{"--host", "127.0.0.1", "--user", "admin:nope", "-v", "home"}},
-           10, "",
+    prints("WrongPasswordInOneLine", wrong_password({}), 10, "", kRefusal + "\n"),
+    prints("WrongPasswordVerbose", wrong_password({"-v"}), 10, "",
            "ptzctl: [reset_position] Fail to get node name in xml, response data: <?xml*"
            "</ResponseStatus>\n.\n" +
                kRefusal + "\n"),
-    prints("WrongPasswordRedOnATerminal",
-           {{"--host", "127.0.0.1", "--user", "admin:nope", "home"}, nullptr, true}, 10,
+    prints("WrongPasswordRedOnATerminal", wrong_password({}, true), 10,
            "\x1b[31m" + kRefusal + "\x1b[0m\r\n"),
-    prints("NoColorOnATerminalWithNoColor",
-           {{"--host", "127.0.0.1", "--user", "admin:nope", "home"},
-            nullptr,
-            true,
-            0,
-            {{"NO_COLOR", "1"}}},
+    prints("NoColorOnATerminalWithNoColor", with_env(wrong_password({}, true), {{"NO_COLOR", "1"}}),
            10, kRefusal + "\r\n"),
-    prints("WaitReached", cam({"goto", "--azimuth", "201", "--zoom", "3", "--wait"}), 0,
-           "reached: azimuth 201, absoluteZoom 3\n"),
     prints("WaitComparesAzimuthRoundTheCircle", cam({"goto", "--azimuth", "560.25", "--wait"}), 0,
            "reached: azimuth 200.25\n"),
     prints("WaitReachedOnATerminal", cam({"goto", "--azimuth", "202", "--wait"}, true), 0,
@@ -324,8 +317,6 @@ const Case kCases[] = {
     prints("PresetGotoWaitReaches", cam({"preset", "goto", "1", "--wait"}), 0,
            "reached: elevation 10, azimuth 20, absoluteZoom 2\n"),
     sends("PresetRemove", cam({"preset", "remove", "1"}), {"DELETE " + kPresets + "/1"}),
-    prints("PresetUnknown", cam({"preset", "goto", "9"}), 10, "",
-           "ptzctl: preset goto: camera refused: Invalid Operation (presetNotExist)\n"),
     prints("Capabilities", cam({"caps", "--json"}), 0,
            "{\"azimuth\":[0,360],\"elevation\":[-90,90],\"zoom\":[1,32],\"pan\":[-100,100],"
            "\"tilt\":[-100,100],\"zoom_speed\":[-100,100],\"max_presets\":300,"
@@ -381,8 +372,6 @@ const Case kCases[] = {
            std::string("ptzctl ") + ZELKO_PTZ_VERSION + ", library " + ZELKO_PTZ_VERSION + "\n"),
     refused("NoHost", {{"--user", "a:b", "home"}}, "--host is required"),
     refused("UnknownCommand", cam({"postion"}), "unknown command postion; see ptzctl --help"),
-    refused("UnknownPresetCommand", cam({"preset", "lst"}),
-            "unknown command lst; see ptzctl --help"),
     refused("UnknownOption", cam({"home", "--fast", "1"}),
             "unknown option --fast; see ptzctl --help"),
     refused("MoveOutsideItsRange", cam({"move", "1000", "-1000", "0"}),

@@ -123,13 +123,6 @@ protected:
         camera_sim->start();
     }
 
-    void set_position(const sim::Position& position, const sim::Position& home = {}) {
-        sim::CameraState state = camera_sim->state();
-        state.position = position;
-        state.home = home;
-        camera_sim->set_state(state);
-    }
-
     // "METHOD target" of each authenticated request, and the bodies.
     std::vector<std::string> sent(std::vector<std::string>* bodies = nullptr) const {
         std::vector<std::string> result;
