@@ -185,11 +185,11 @@ py::object range(const std::optional<Range>& r) {
 
 void bind_capabilities(py::module_& m) {
     using Caps = Ptz::PtzCapabilities;
-    py::class_<Caps>(m, "PtzCapabilities",
-                     "What a camera says it can do; what it did not report is None, or an empty "
-                     "list. Absolute ranges in degrees and zoom ratio, continuous ranges in the "
-                     "camera's own integers.")
-        .def(py::init<>(), "Nothing reported.")
+    py::class_<Caps> caps(m, "PtzCapabilities",
+                          "What a camera says it can do; what it did not report is None, or an "
+                          "empty list. Absolute ranges in degrees and zoom ratio, continuous "
+                          "ranges in the camera's own integers.");
+    caps.def(py::init<>(), "Nothing reported.")
         .def_property_readonly("azimuth_range",
                                [](const Caps& c) { return range(c.azimuth_range); })
         .def_property_readonly("elevation_range",
@@ -210,6 +210,7 @@ void bind_capabilities(py::module_& m) {
             }
             return names;
         });
+    value_type(caps);
 }
 
 }  // namespace

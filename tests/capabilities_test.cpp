@@ -71,7 +71,7 @@ const CapsCase kCases[] = {
      CapabilitiesAnswer::NotNumbers, only_presets(-1)},
     {"RangeNotFinite",
      document("PTZChanelCap",
-              "<AbsolutePanTiltPositionSpace><XRange><Min>0</Min><Max>inf</Max>"
+              "<AbsolutePanTiltPositionSpace><XRange><Min>0</Min><Max>nan</Max>"
               "</XRange></AbsolutePanTiltPositionSpace>"),
      CapabilitiesAnswer::NotNumbers, only_presets(-1)},
     {"RangePastAFloat",

@@ -9,7 +9,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
 
 #include "sim_fixture.h"
 
@@ -75,9 +74,7 @@ Outcome ptzctl(Invocation in) {
     waitpid(pid, &status, 0);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     for (int i = 0; i < 2; ++i) {
-        std::stringstream text;
-        text << std::ifstream(paths[i], std::ios::binary).rdbuf();
-        (i == 0 ? run.out : run.err) += text.str();
+        (i == 0 ? run.out : run.err) += read_file(paths[i]);
         close(files[i]);
         unlink(paths[i]);
     }

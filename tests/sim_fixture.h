@@ -46,7 +46,7 @@ const std::string kRootAttributes =
 
 inline std::string read_file(const std::string& path) {
     std::stringstream text;
-    text << std::ifstream(path).rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 

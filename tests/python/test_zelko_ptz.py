@@ -91,6 +91,7 @@ def test_positions_moves_and_capabilities_in_degrees_and_zoom_ratio(camera):
     assert (caps.max_presets, caps.special_presets[:2], caps.aux_types) == (300, [33, 34],
                                                                             ["LIGHT", "WIPER", "FAN"])
     assert caps.supports_position3d is True
+    assert caps == copy.copy(caps) and caps != z.PtzCapabilities()
 
 
 def test_a_lean_camera_reports_four_values_and_the_rest_is_none(answers):
