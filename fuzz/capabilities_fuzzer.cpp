@@ -5,11 +5,11 @@
 
 #include "fuzz_target.h"
 #include "ptz/capabilities.h"
-#include "utils/xml_parser.h"
+#include "utils/xml_path.h"
 
 ZELKO_FUZZ_TARGET(capabilities) {
-    Utils::XmlParser parser;
-    if (!parser.parse(std::string(reinterpret_cast<const char*>(data), size))) {
+    pugi::xml_document parser;
+    if (!Utils::parse_answer(parser, std::string(reinterpret_cast<const char*>(data), size))) {
         return 0;
     }
     Ptz::PtzCapabilities caps;

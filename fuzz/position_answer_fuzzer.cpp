@@ -8,7 +8,7 @@
 #include "fuzz_target.h"
 #include "ptz/position_fields.h"
 #include "ptz/position_text.h"
-#include "utils/xml_parser.h"
+#include "utils/xml_path.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ void check_read(Ptz::PositionAnswer answer, const Ptz::PtzPosition& p) {
         ZELKO_FUZZ_CHECK(!p.has(field.bit) || std::isfinite(Ptz::value_of(p, field)));
     }
     // What was read goes back out as a body the reader takes again, with the same values present.
-    Utils::XmlParser again;
-    ZELKO_FUZZ_CHECK(again.parse(Ptz::position_body(p)));
+    pugi::xml_document again;
+    ZELKO_FUZZ_CHECK(Utils::parse_answer(again, Ptz::position_body(p)));
     Ptz::PtzPosition back{};
     ZELKO_FUZZ_CHECK(Ptz::position_from_absolute_ex(again, back) == Ptz::PositionAnswer::Read);
     ZELKO_FUZZ_CHECK(back.present == p.present);
@@ -32,8 +32,8 @@ void check_read(Ptz::PositionAnswer answer, const Ptz::PtzPosition& p) {
 }  // namespace
 
 ZELKO_FUZZ_TARGET(position_answer) {
-    Utils::XmlParser parser;
-    if (!parser.parse(std::string(reinterpret_cast<const char*>(data), size))) {
+    pugi::xml_document parser;
+    if (!Utils::parse_answer(parser, std::string(reinterpret_cast<const char*>(data), size))) {
         return 0;
     }
     try {

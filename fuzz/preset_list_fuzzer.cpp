@@ -6,18 +6,18 @@
 
 #include "fuzz_target.h"
 #include "ptz/preset_list.h"
-#include "utils/xml_parser.h"
+#include "utils/xml_path.h"
 
 ZELKO_FUZZ_TARGET(preset_list) {
     const std::string answer(reinterpret_cast<const char*>(data), size);
-    Utils::XmlParser parser;
-    if (!parser.parse(answer)) {
+    pugi::xml_document parser;
+    if (!Utils::parse_answer(parser, answer)) {
         return 0;
     }
     const Ptz::PtzPreset kept{-1, "kept", false};
     std::vector<Ptz::PtzPreset> presets{kept};
     std::vector<std::map<std::string, std::string>> entries;
-    const bool listed = parser.get_entries("PTZPresetList", "PTZPreset", entries);
+    const bool listed = Utils::entries_of(parser, "PTZPresetList", "PTZPreset", entries);
     if (!Ptz::presets_from_answer(parser, presets)) {
         ZELKO_FUZZ_CHECK(presets.size() == 1 && presets[0].id == kept.id &&
                          presets[0].name == kept.name);

@@ -1,6 +1,5 @@
 #include "answer_reason.h"
 
-#include "../utils/xml_parser.h"
 #include "../utils/xml_path.h"
 #include "answer_echo.h"
 
@@ -15,15 +14,15 @@ std::string shown(const char* text) {
 
 }  // namespace
 
-std::string answer_reason(const Utils::XmlParser& parser, const char* otherwise) {
-    const pugi::xml_node status = Utils::xml_at(parser.root(), "ResponseStatus");
+std::string answer_reason(pugi::xml_node answer, const char* otherwise) {
+    const pugi::xml_node status = Utils::xml_at(answer, "ResponseStatus");
     const char* const status_string = status.child_value("statusString");
     if (status && *status_string != '\0' && std::string(status_string) != "OK") {
         const char* const sub = status.child_value("subStatusCode");
         return "camera refused: " + shown(status_string) +
                (*sub != '\0' ? " (" + shown(sub) + ")" : std::string());
     }
-    const pugi::xml_node check = Utils::xml_at(parser.root(), "userCheck");
+    const pugi::xml_node check = Utils::xml_at(answer, "userCheck");
     if (check) {
         const bool locked = std::string(check.child_value("lockStatus")) == "lock";
         return "camera refused: " + shown(check.child_value("statusString")) +

@@ -2,9 +2,7 @@
 
 #include <string>
 
-namespace Utils {
-class XmlParser;
-}
+#include <pugixml.hpp>
 
 namespace Ptz {
 
@@ -12,6 +10,6 @@ namespace Ptz {
 // "statusString" of a "ResponseStatus" with its "subStatusCode" in brackets, or of a
 // "userCheck" with the time an account stays locked; otherwise `otherwise`. The camera's texts
 // in it are shown as error lines show an answer.
-std::string answer_reason(const Utils::XmlParser& parser, const char* otherwise);
+std::string answer_reason(pugi::xml_node answer, const char* otherwise);
 
 }  // namespace Ptz

@@ -75,8 +75,9 @@ std::string options_error(const CameraOptions& o) {
     return std::string();
 }
 
-CameraLink::CameraLink(const std::string& address, CameraOptions options)
-    : options_(std::move(options)), option_error_(options_error(options_)) {
+CameraLink::CameraLink(const std::string& address, const std::string& userpwd,
+                       CameraOptions options)
+    : options_(std::move(options)), userpwd_(userpwd), option_error_(options_error(options_)) {
     const int port = options_.port != 0 ? options_.port : options_.https ? 443 : 80;
     base_ = (options_.https ? "https://" : "http://") + address + ":" + std::to_string(port);
     channel_base_ = base_ + kChannelsPath + std::to_string(options_.channel);
@@ -88,54 +89,59 @@ CameraLink::CameraLink(const std::string& address, CameraOptions options)
     }
 }
 
-int CameraLink::send(const char* operation, Utils::HttpMethod method, const std::string& url,
-                     const std::string& userpwd, const std::string& body,
-                     const char* transfer_failed, std::string& answer, long& status) {
-    reason_.clear();
+bool CameraLink::refuses(TimePoint now, Outcome& outcome) const {
     if (!option_error_.empty()) {
-        report(operation, 10, option_error_);
-        return 10;
+        outcome = {10, option_error_, ""};
+        return true;
     }
-    const auto now = Clock::now();
     if (now < held_until_) {
         const auto left = std::chrono::duration<double>(held_until_ - now).count();
-        report(operation, 10,
-               "The camera refused the credentials; the next try is in " +
-                   std::to_string(static_cast<long>(std::ceil(left))) + " s.");
-        return 10;
+        outcome = {10,
+                   "The camera refused the credentials; the next try is in " +
+                       std::to_string(static_cast<long>(std::ceil(left))) + " s.",
+                   ""};
+        return true;
     }
-    const Utils::HttpRequest request{method, url, userpwd, body, options_.https ? &tls_ : nullptr};
-    Utils::TransferInfo info;
-    const bool completed = session_ ? session_->request(request, answer, &info)
-                                    : Utils::request_once(request, answer, &info);
-    if (!completed) {
-        report(operation, 1, transfer_failed, info.reason);
-        return 1;
-    }
-    status = info.status;
+    return false;
+}
+
+void CameraLink::answered(long status, const std::string& body, TimePoint now) {
     // The session has not retried this one: the camera counts it as a failed login.
     if (session_ && status == 401) {
-        hold(answer);
+        hold(body, now);
     }
-    return 0;
 }
 
-void CameraLink::hold(const std::string& answer) {
+void CameraLink::hold(const std::string& answer, TimePoint now) {
     const auto locked = std::chrono::duration<double>(locked_for(answer));
-    held_until_ =
-        Clock::now() + std::max<Clock::duration>(
-                           refusal_hold_, std::chrono::duration_cast<Clock::duration>(locked));
+    held_until_ = now + std::max<Clock::duration>(
+                            refusal_hold_, std::chrono::duration_cast<Clock::duration>(locked));
 }
 
-void CameraLink::report(const char* operation, int code, const std::string& message,
-                        const std::string& reason) {
-    reason_ = reason.empty() ? message : reason;
+void CameraLink::ended(const char* operation, const Outcome& outcome) {
+    if (outcome.code == 0) {
+        reason_.clear();
+        return;
+    }
+    reason_ = outcome.reason.empty() ? outcome.message : outcome.reason;
+    if (!outcome.message.empty()) {
+        report(operation, outcome.code, outcome.message);
+    }
+}
+
+void CameraLink::report(const char* operation, int code, const std::string& message) const {
     if (options_.error_sink != nullptr) {
         options_.error_sink(options_.error_sink_user, operation, code, message.c_str());
         return;
     }
     // One formatted print, so that lines from several threads do not interleave.
-    std::fprintf(stderr, "\x1b[31m[Error] [%s] %s\n\x1b[0m\n", operation, message.c_str());
+    std::fprintf(stderr, kErrorLineFormat, operation, message.c_str());
+}
+
+void release(CameraLink* link) {
+    if (link != nullptr && link->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        delete link;
+    }
 }
 
 }  // namespace Ptz

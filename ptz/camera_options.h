@@ -14,6 +14,10 @@ namespace Ptz {
 /// the library with the object still usable.
 using ErrorSink = void (*)(void* user, const char* operation, int code, const char* message);
 
+/// How a line goes to stderr without a sink, for printf with the operation and the message: red,
+/// "[Error] [<operation>] ", the message, a line feed, the colour's reset and a second line feed.
+inline constexpr char kErrorLineFormat[] = "\x1b[31m[Error] [%s] %s\n\x1b[0m\n";
+
 /// How a camera object reaches its camera, beyond the address and the credentials. The defaults
 /// are the two-argument constructor's: plain http on port 80, channel 1, a new connection per
 /// request, error lines on stderr.

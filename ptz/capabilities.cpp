@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
-#include "../utils/xml_parser.h"
 #include "../utils/xml_path.h"
+#include "camera_calls.h"
 #include "camera_link.h"
 #include "position_text.h"
 #include "zelko_ptz_camera_isapi.h"
@@ -92,11 +92,11 @@ struct Reader {
 
 }  // namespace
 
-CapabilitiesAnswer capabilities_from_answer(const Utils::XmlParser& parser, PtzCapabilities& caps) {
+CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabilities& caps) {
     // Cameras spell the root one way, recorders the other.
-    Reader read{Utils::xml_at(parser.root(), "PTZChanelCap")};
+    Reader read{Utils::xml_at(answer, "PTZChanelCap")};
     if (!read.root) {
-        read.root = Utils::xml_at(parser.root(), "PTZChannelCap");
+        read.root = Utils::xml_at(answer, "PTZChannelCap");
     }
     if (!read.root) {
         return CapabilitiesAnswer::NotOne;
@@ -133,22 +133,45 @@ CapabilitiesAnswer capabilities_from_answer(const Utils::XmlParser& parser, PtzC
     return CapabilitiesAnswer::Read;
 }
 
+namespace {
+
+class CapabilitiesQuery final : public Reading<PtzCapabilities> {
+public:
+    explicit CapabilitiesQuery(const CameraLink& link)
+        : Reading("get_capabilities"), url_(link.command_url("/capabilities")) {}
+    void start(Step& step) override { step.send(Utils::HttpMethod::Get, url_); }
+    void read(Step& step, Answer& answer) override {
+        pugi::xml_document doc;
+        if (!parsed(step, answer, doc)) {
+            return;
+        }
+        PtzCapabilities caps;
+        const CapabilitiesAnswer outcome = capabilities_from_answer(doc, caps);
+        if (outcome != CapabilitiesAnswer::Read) {
+            refuse_answer(step, answer, doc,
+                          outcome == CapabilitiesAnswer::NotNumbers
+                              ? "the capabilities hold a value that is not a number"
+                              : "the answer is not a capabilities document");
+            return;
+        }
+        write(std::move(caps));
+        step.finish(0);
+    }
+
+private:
+    std::string url_;
+};
+
+}  // namespace
+
 int ZelkoPtzCameraIsapi::get_capabilities(PtzCapabilities& caps) {
-    const char* const operation = "get_capabilities";
-    std::string answer;
-    long status = 0;
-    if (const int failed = query(operation, link->command_url("/capabilities"),
-                                 "Fail to complete http request.", &answer, &status)) {
-        return failed;
-    }
-    const CapabilitiesAnswer outcome = capabilities_from_answer(*xml_parser, caps);
-    if (outcome != CapabilitiesAnswer::Read) {
-        return refuse_answer(operation, answer, status,
-                             outcome == CapabilitiesAnswer::NotNumbers
-                                 ? "the capabilities hold a value that is not a number"
-                                 : "the answer is not a capabilities document");
-    }
-    return 0;
+    CapabilitiesQuery command(*link);
+    return written(drive(command), command, caps);
+}
+
+Operation ZelkoPtzCameraIsapi::get_capabilities(Engine& engine,
+                                                ValueCallback<PtzCapabilities> done) {
+    return submit(engine, with(std::make_unique<CapabilitiesQuery>(*link), std::move(done)));
 }
 
 }  // namespace Ptz

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "ptz_types.h"
+#include <pugixml.hpp>
 
-namespace Utils {
-class XmlParser;
-}
+#include "ptz_types.h"
 
 namespace Ptz {
 
@@ -17,6 +15,6 @@ enum class CapabilitiesAnswer {
 
 // What a parsed capabilities answer holds; `caps` is written only when it is Read. The absolute
 // ranges, in the camera's tenths, become degrees and zoom ratio.
-CapabilitiesAnswer capabilities_from_answer(const Utils::XmlParser& parser, PtzCapabilities& caps);
+CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabilities& caps);
 
 }  // namespace Ptz

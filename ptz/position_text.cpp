@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "../utils/xml_body.h"
-#include "../utils/xml_parser.h"
 #include "../utils/xml_path.h"
 #include "position_fields.h"
 
@@ -67,12 +66,13 @@ PositionAnswer read_values(pugi::xml_node from, std::uint32_t fields, double sca
 
 }  // namespace
 
-PtzAbsoluteEx position_from_answer(Utils::XmlParser& parser) {
+PtzAbsoluteEx position_from_answer(pugi::xml_node answer) {
     // Every text is read before the first conversion, and the record is assembled aside, so a
     // throwing conversion leaves the caller's record as it was.
     std::string texts[std::size(kPositionFields)];
     for (std::size_t i = 0; i < std::size(kPositionFields); ++i) {
-        texts[i] = parser.get_text("PTZAbsoluteEx", kPositionFields[i].element);
+        texts[i] =
+            answer.child("PTZAbsoluteEx").child(kPositionFields[i].element).text().as_string("");
     }
     PtzPosition position{};
     for (std::size_t i = 0; i < std::size(kPositionFields); ++i) {
@@ -123,14 +123,13 @@ bool read_number(const char* text, double& value) {
     return begin != end && read.ec == std::errc() && read.ptr == end && std::isfinite(value);
 }
 
-PositionAnswer position_from_absolute_ex(const Utils::XmlParser& parser, PtzPosition& position) {
-    return read_values(Utils::xml_at(parser.root(), "PTZAbsoluteEx"), PtzPosition::All, 1.0,
-                       position);
+PositionAnswer position_from_absolute_ex(pugi::xml_node answer, PtzPosition& position) {
+    return read_values(Utils::xml_at(answer, "PTZAbsoluteEx"), PtzPosition::All, 1.0, position);
 }
 
-PositionAnswer position_from_status(const Utils::XmlParser& parser, PtzPosition& position) {
-    return read_values(Utils::xml_at(parser.root(), "PTZStatus/AbsoluteHigh"), PtzPosition::Axes,
-                       10.0, position);
+PositionAnswer position_from_status(pugi::xml_node answer, PtzPosition& position) {
+    return read_values(Utils::xml_at(answer, "PTZStatus/AbsoluteHigh"), PtzPosition::Axes, 10.0,
+                       position);
 }
 
 std::string position_body(const PtzPosition& position) {

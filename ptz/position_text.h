@@ -3,18 +3,16 @@
 #include <map>
 #include <string>
 
-#include "ptz_types.h"
+#include <pugixml.hpp>
 
-namespace Utils {
-class XmlParser;
-}
+#include "ptz_types.h"
 
 namespace Ptz {
 
 // Converts the seven position texts of a parsed "PTZAbsoluteEx" answer into a record, with
 // std::stof and std::stoi in base 10. Throws what they throw (std::invalid_argument,
 // std::out_of_range; what() names the conversion); nothing is returned half-filled.
-PtzAbsoluteEx position_from_answer(Utils::XmlParser& parser);
+PtzAbsoluteEx position_from_answer(pugi::xml_node answer);
 
 // A float as the camera reads it: what std::to_string writes in the C locale ("%f", six
 // decimals, rounded), with a point whatever LC_NUMERIC says; infinities and NaNs as "%f" writes
@@ -42,11 +40,11 @@ enum class PositionAnswer {
 // The values of a parsed "PTZAbsoluteEx" answer: each element present with a text is present
 // in `position`; an integer value must be a whole number within int. `position` is written
 // only when the answer is Read.
-PositionAnswer position_from_absolute_ex(const Utils::XmlParser& parser, PtzPosition& position);
+PositionAnswer position_from_absolute_ex(pugi::xml_node answer, PtzPosition& position);
 
 // Elevation, azimuth and zoom of a parsed "PTZStatus" answer, which holds them in tenths under
 // "AbsoluteHigh". `position` is written only when the answer is Read.
-PositionAnswer position_from_status(const Utils::XmlParser& parser, PtzPosition& position);
+PositionAnswer position_from_status(pugi::xml_node answer, PtzPosition& position);
 
 // The body of a position command: root "PTZAbsoluteEx", the values present in the camera's
 // order, floats as float_text() and integers as int_text() write them.

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "../utils/xml_parser.h"
+#include "../utils/xml_path.h"
 
 namespace Ptz {
 
@@ -19,9 +19,9 @@ bool parse_id(const std::string& text, int& id) {
 
 }  // namespace
 
-bool presets_from_answer(Utils::XmlParser& parser, std::vector<PtzPreset>& presets) {
+bool presets_from_answer(pugi::xml_node answer, std::vector<PtzPreset>& presets) {
     std::vector<std::map<std::string, std::string>> entries;
-    if (!parser.get_entries("PTZPresetList", "PTZPreset", entries)) {
+    if (!Utils::entries_of(answer, "PTZPresetList", "PTZPreset", entries)) {
         return false;
     }
     std::vector<PtzPreset> read;

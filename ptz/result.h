@@ -9,13 +9,14 @@ enum class Result : int {
     Ok = 0,              ///< success
     TransferFailed = 1,  ///< the HTTP transfer did not complete
     NotXml = 2,          ///< the answer is not well-formed XML
-    NotNumbers = 3,      ///< C only: a position answer's texts are not numbers, or too big
+    NotNumbers = 3,      ///< C and engines: a position answer's texts are not numbers, or too big
     TimedOut = 5,        ///< wait_for_stop(): the camera was still moving at the time-out
+    Cancelled = 6,       ///< an operation on an engine was cancelled
     Rejected = 10,       ///< the camera did not answer "OK", or an argument or option refused
     NullArgument = 20,   ///< C only: a NULL handle or pointer
-    OutOfMemory = 21,    ///< C only: memory ran out
+    OutOfMemory = 21,    ///< C and engines: memory ran out
     ListTooSmall = 22,   ///< C only: more entries than the caller's array holds
-    Unexpected = 23,     ///< C only: something else was thrown, such as by an error sink
+    Unexpected = 23,     ///< C, and an engine's callbacks: something else was thrown
 };
 
 /// One result code with its name and a description for people.
@@ -32,6 +33,7 @@ inline constexpr ResultInfo kResults[] = {
     {Result::NotXml, "NotXml", "the answer is not well-formed XML"},
     {Result::NotNumbers, "NotNumbers", "the position answer is not numbers"},
     {Result::TimedOut, "TimedOut", "the camera was still moving at the time-out"},
+    {Result::Cancelled, "Cancelled", "the operation was cancelled"},
     {Result::Rejected, "Rejected",
      "the camera did not answer OK, or an argument or option was refused"},
     {Result::NullArgument, "NullArgument", "a NULL handle or pointer"},

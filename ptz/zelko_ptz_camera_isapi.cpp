@@ -1,3 +1,6 @@
+// The camera object, and the methods that came first: the generic probe, the position record of
+// seven values and the zoom reset, home, the auxiliaries and continuous motion.
+
 #include "zelko_ptz_camera_isapi.h"
 
 #include <cmath>
@@ -5,12 +8,14 @@
 #include <memory>
 #include <utility>
 
+#include <pugixml.hpp>
+
 #include "../utils/xml_parser.h"
-#include "answer_echo.h"
-#include "answer_reason.h"
+#include "camera_calls.h"
 #include "camera_link.h"
+#include "drive.h"
+#include "engine_core.h"
 #include "position_text.h"
-#include "preset_list.h"
 
 namespace Ptz {
 
@@ -21,155 +26,80 @@ namespace {
 
 using Utils::HttpMethod;
 
-const char* const kHttpGetFailed = "Fail to complete http get.";
-const char* const kHttpRequestFailed = "Fail to complete http request.";
+// GET any path; any well-formed XML answer succeeds, and the answer is handed back whenever the
+// transfer completed.
+class InfoQuery final : public Reading<std::string> {
+public:
+    InfoQuery(const CameraLink& link, const std::string& path)
+        : Reading("get_info"), url_(link.url(path)) {}
+    void start(Step& step) override {
+        step.send({HttpMethod::Get, std::move(url_), std::string(), Message::kHttpGetFailed});
+    }
+    void read(Step& step, Answer& answer) override {
+        pugi::xml_document doc;
+        if (parsed(step, answer, doc)) {
+            step.finish(0);
+        }
+        write(std::move(answer.body));
+    }
 
-// The answer is the camera's: it reaches a line only through echo_answer().
-std::string parse_failed(const std::string& response) {
-    return "Fail to parse reponse data, response data: " + echo_answer(response) + ".";
-}
+private:
+    std::string url_;
+};
 
-std::string status_not_ok(const std::string& response) {
-    return "Fail to get node name in xml, response data: " + echo_answer(response) + ".";
-}
-
-// An HTTP status other than 200, for a reason: " (HTTP 404)".
-std::string http(long status) {
-    return status != 200 ? " (HTTP " + std::to_string(status) + ")" : std::string();
-}
-
-// XML 1.0 carries no control character but tab, line feed and carriage return.
-bool xml_can_carry(const std::string& text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-            return false;
+// GET ".../absoluteEx" and convert its seven texts, which throws for texts that are not numbers.
+class AbsoluteExQuery final : public Reading<PtzAbsoluteEx> {
+public:
+    explicit AbsoluteExQuery(const CameraLink& link)
+        : Reading("get_ptz_absoluteEx"), url_(link.command_url("/absoluteEx")) {}
+    void start(Step& step) override { step.send(HttpMethod::Get, url_); }
+    void read(Step& step, Answer& answer) override {
+        pugi::xml_document doc;
+        if (parsed(step, answer, doc)) {
+            write(position_from_answer(doc));
+            step.finish(0);
         }
     }
-    return true;
+
+protected:
+    std::string url_;
+};
+
+std::unique_ptr<Exchange> absolute_ex_command(const CameraLink& link, PtzAbsoluteEx position) {
+    return std::make_unique<Exchange>(
+        "set_ptz_absoluteEx",
+        Request{HttpMethod::Put, link.command_url("/absoluteEx"),
+                Utils::XmlParser::build_ptz_xml("PtzAbsoluteEx", position_fields(position))});
 }
 
-}  // namespace
-
-ZelkoPtzCameraIsapi::ZelkoPtzCameraIsapi(std::string address, std::string userpwd)
-    : ZelkoPtzCameraIsapi(std::move(address), std::move(userpwd), CameraOptions()) {}
-
-ZelkoPtzCameraIsapi::ZelkoPtzCameraIsapi(std::string address, std::string userpwd,
-                                         CameraOptions options)
-    : address(std::move(address)), userpwd(std::move(userpwd)) {
-    std::unique_ptr<CameraLink> made(new CameraLink(this->address, std::move(options)));
-    xml_parser = new Utils::XmlParser();
-    link = made.release();
-}
-
-ZelkoPtzCameraIsapi::~ZelkoPtzCameraIsapi() {
-    delete xml_parser;
-    delete link;
-}
-
-int ZelkoPtzCameraIsapi::send(const char* operation, HttpMethod method, const std::string& url,
-                              const std::string& body, const char* transfer_failed,
-                              std::string& answer, long& status) {
-    return link->send(operation, method, url, userpwd, body, transfer_failed, answer, status);
-}
-
-int ZelkoPtzCameraIsapi::parse(const char* operation, const std::string& answer, long status) {
-    if (xml_parser->parse(answer)) {
-        return 0;
+// Reads the position, then sends it back with zoom 1 and focus 29000. Sending after a failed
+// query would overwrite the camera's position with values that were never read from it.
+class ZoomReset final : public Acting {
+public:
+    explicit ZoomReset(const CameraLink& link) : Acting("get_ptz_absoluteEx"), query_(link) {}
+    void start(Step& step) override { query_.start(step); }
+    void read(Step& step, Answer& answer) override {
+        if (operation == std::string("set_ptz_absoluteEx")) {
+            judge_status(step, answer);
+            return;
+        }
+        query_.read(step, answer);
+        if (step.outcome.code != 0) {
+            return;
+        }
+        PtzAbsoluteEx position = query_.value;
+        position.absoluteZoom = 1.0f;
+        position.focus = 29000;
+        operation = "set_ptz_absoluteEx";
+        step.send(HttpMethod::Put, step.link.command_url("/absoluteEx"),
+                  Utils::XmlParser::build_ptz_xml("PtzAbsoluteEx", position_fields(position)));
     }
-    link->report(operation, 2, parse_failed(answer), "the answer is not XML" + http(status));
-    return 2;
-}
 
-int ZelkoPtzCameraIsapi::refuse_answer(const char* operation, const std::string& answer,
-                                       long status, const char* otherwise) {
-    link->report(operation, 10, status_not_ok(answer),
-                 answer_reason(*xml_parser, (otherwise + http(status)).c_str()));
-    return 10;
-}
+private:
+    AbsoluteExQuery query_;
+};
 
-int ZelkoPtzCameraIsapi::refuse(const char* operation, const char* message) {
-    link->report(operation, 10, message);
-    return 10;
-}
-
-int ZelkoPtzCameraIsapi::query(const char* operation, const std::string& url,
-                               const char* transfer_failed, std::string* answer,
-                               long* http_status) {
-    std::string response;
-    long status = 0;
-    if (const int failed = send(operation, HttpMethod::Get, url, std::string(), transfer_failed,
-                                response, status)) {
-        return failed;
-    }
-    if (http_status != nullptr) {
-        *http_status = status;
-    }
-    const int parsed = parse(operation, response, status);
-    if (answer != nullptr) {
-        answer->swap(response);
-    }
-    return parsed;
-}
-
-int ZelkoPtzCameraIsapi::exchange(const char* operation, HttpMethod method, const std::string& url,
-                                  const std::string& body) {
-    std::string response;
-    long status = 0;
-    if (const int failed =
-            send(operation, method, url, body, kHttpRequestFailed, response, status)) {
-        return failed;
-    }
-    if (const int not_xml = parse(operation, response, status)) {
-        return not_xml;
-    }
-    if (xml_parser->get_text("ResponseStatus", "statusString") != "OK") {
-        return refuse_answer(operation, response, status, "the answer is not a status of OK");
-    }
-    return 0;
-}
-
-int ZelkoPtzCameraIsapi::get_info(std::string path) {
-    return query("get_info", link->url(path), kHttpGetFailed);
-}
-
-int ZelkoPtzCameraIsapi::get_info(std::string path, std::string& answer) {
-    return query("get_info", link->url(path), kHttpGetFailed, &answer);
-}
-
-int ZelkoPtzCameraIsapi::get_ptz_absoluteEx(PtzAbsoluteEx& position) {
-    const int code =
-        query("get_ptz_absoluteEx", link->command_url("/absoluteEx"), kHttpRequestFailed);
-    if (code == 0) {
-        position = position_from_answer(*xml_parser);
-    }
-    return code;
-}
-
-int ZelkoPtzCameraIsapi::set_ptz_absoluteEx(PtzAbsoluteEx position) {
-    const std::string body =
-        Utils::XmlParser::build_ptz_xml("PtzAbsoluteEx", position_fields(position));
-    return exchange("set_ptz_absoluteEx", HttpMethod::Put, link->command_url("/absoluteEx"), body);
-}
-
-int ZelkoPtzCameraIsapi::reset_zoom() {
-    // Sending after a failed query would overwrite the camera's position with values that were
-    // never read from it.
-    PtzAbsoluteEx position{};
-    const int queried = get_ptz_absoluteEx(position);
-    if (queried != 0) {
-        return queried;
-    }
-    position.absoluteZoom = 1.0f;
-    position.focus = 29000;
-    return set_ptz_absoluteEx(position);
-}
-
-int ZelkoPtzCameraIsapi::reset_position() {
-    return exchange("reset_position", HttpMethod::Put, link->command_url("/homeposition/goto"),
-                    std::string());
-}
-
-int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
+std::unique_ptr<Exchange> aux_command(const CameraLink& link, PtzAux aux, PtzStatus status) {
     const char* const operation = "set_ptz_aux";
     const std::string control_id = "1";
     std::map<std::string, std::string> fields;
@@ -185,7 +115,7 @@ int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
             fields["type"] = "FAN";
             break;
         default:
-            return refuse(operation, "Please input the correct aux type.");
+            return std::make_unique<Exchange>(operation, "Please input the correct aux type.");
     }
     switch (status) {
         case PtzStatus::On:
@@ -195,75 +125,127 @@ int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
             fields["status"] = "off";
             break;
         default:
-            return refuse(operation, "Please input the correct ptz status.");
+            return std::make_unique<Exchange>(operation, "Please input the correct ptz status.");
     }
-    const std::string body = Utils::XmlParser::build_ptz_xml("PTZAux", std::move(fields));
-    return exchange(operation, HttpMethod::Put, link->command_url("/auxcontrols/" + control_id),
-                    body);
+    return std::make_unique<Exchange>(
+        operation, Request{HttpMethod::Put, link.command_url("/auxcontrols/" + control_id),
+                           Utils::XmlParser::build_ptz_xml("PTZAux", std::move(fields))});
 }
 
-int ZelkoPtzCameraIsapi::set_ptz_ctrl(PtzCtrl ctrl) {
+std::unique_ptr<Exchange> ctrl_command(const CameraLink& link, PtzCtrl ctrl) {
     std::map<std::string, std::string> fields;
     fields["pan"] = int_text(ctrl.pan);
     fields["tilt"] = int_text(ctrl.tilt);
     fields["zoom"] = int_text(ctrl.zoom);
     // No query part: the camera takes the motion from the body alone.
-    return exchange("set_ptz_ctrl", HttpMethod::Put, link->command_url("/continuous"),
-                    Utils::XmlParser::build_ptz_xml("PTZData", std::move(fields)));
+    return std::make_unique<Exchange>(
+        "set_ptz_ctrl", Request{HttpMethod::Put, link.command_url("/continuous"),
+                                Utils::XmlParser::build_ptz_xml("PTZData", std::move(fields))});
 }
 
-int ZelkoPtzCameraIsapi::refuse_preset_id(const char* operation, int id) {
-    if (id >= 1) {
-        return 0;
-    }
-    return refuse(operation, "Please input a preset id of 1 or more.");
+std::unique_ptr<Exchange> home_command(const CameraLink& link) {
+    return std::make_unique<Exchange>(
+        "reset_position", Request{HttpMethod::Put, link.command_url("/homeposition/goto"), ""});
 }
 
-int ZelkoPtzCameraIsapi::goto_preset(int id) {
-    if (const int refused = refuse_preset_id("goto_preset", id)) {
-        return refused;
-    }
-    return exchange("goto_preset", HttpMethod::Put,
-                    link->command_url("/presets/" + int_text(id) + "/goto"), std::string());
+}  // namespace
+
+ZelkoPtzCameraIsapi::ZelkoPtzCameraIsapi(std::string address, std::string userpwd)
+    : ZelkoPtzCameraIsapi(std::move(address), std::move(userpwd), CameraOptions()) {}
+
+ZelkoPtzCameraIsapi::ZelkoPtzCameraIsapi(std::string address, std::string userpwd,
+                                         CameraOptions options)
+    : address(std::move(address)), userpwd(std::move(userpwd)) {
+    link = new CameraLink(this->address, this->userpwd, std::move(options));
 }
 
-int ZelkoPtzCameraIsapi::set_preset(int id, std::string name) {
-    const char* const operation = "set_preset";
-    if (const int refused = refuse_preset_id(operation, id)) {
-        return refused;
+ZelkoPtzCameraIsapi::~ZelkoPtzCameraIsapi() {
+    link->orphaned.store(true);
+    std::shared_ptr<EngineCore> engine;
+    {
+        std::lock_guard<std::mutex> lock(link->engine_mutex);
+        engine = link->engine.lock();
     }
-    if (!xml_can_carry(name)) {
-        return refuse(operation, "Please input a preset name without control characters.");
+    if (engine && link->pending.load() > 0) {
+        engine->orphan(*link);
     }
-    const std::string number = int_text(id);
-    std::map<std::string, std::string> fields;
-    fields["id"] = number;
-    fields["presetName"] = std::move(name);
-    return exchange(operation, HttpMethod::Put, link->command_url("/presets/" + number),
-                    Utils::XmlParser::build_ptz_xml("PTZPreset", std::move(fields)));
+    release(link);
 }
 
-int ZelkoPtzCameraIsapi::remove_preset(int id) {
-    if (const int refused = refuse_preset_id("remove_preset", id)) {
-        return refused;
-    }
-    return exchange("remove_preset", HttpMethod::Delete,
-                    link->command_url("/presets/" + int_text(id)), std::string());
+int ZelkoPtzCameraIsapi::drive(Command& command) {
+    return Ptz::drive(*link, command);
 }
 
-int ZelkoPtzCameraIsapi::get_presets(std::vector<PtzPreset>& presets) {
-    const char* const operation = "get_presets";
-    std::string answer;
-    long status = 0;
-    const int code =
-        query(operation, link->command_url("/presets"), kHttpRequestFailed, &answer, &status);
-    if (code != 0) {
-        return code;
-    }
-    if (!presets_from_answer(*xml_parser, presets)) {
-        return refuse_answer(operation, answer, status, "the answer is not a preset list");
-    }
-    return 0;
+Operation ZelkoPtzCameraIsapi::submit(Engine& engine, std::unique_ptr<Command> command) {
+    return engine.core_->submit(*link, std::move(command));
+}
+
+int ZelkoPtzCameraIsapi::get_info(std::string path) {
+    InfoQuery command(*link, path);
+    return drive(command);
+}
+
+int ZelkoPtzCameraIsapi::get_info(std::string path, std::string& answer) {
+    InfoQuery command(*link, path);
+    return written(drive(command), command, answer);
+}
+
+Operation ZelkoPtzCameraIsapi::get_info(Engine& engine, std::string path,
+                                        ValueCallback<std::string> done) {
+    return submit(engine, with(std::make_unique<InfoQuery>(*link, path), std::move(done)));
+}
+
+int ZelkoPtzCameraIsapi::get_ptz_absoluteEx(PtzAbsoluteEx& position) {
+    AbsoluteExQuery command(*link);
+    return written(drive(command), command, position);
+}
+
+Operation ZelkoPtzCameraIsapi::get_ptz_absoluteEx(Engine& engine,
+                                                  ValueCallback<PtzAbsoluteEx> done) {
+    return submit(engine, with(std::make_unique<AbsoluteExQuery>(*link), std::move(done)));
+}
+
+int ZelkoPtzCameraIsapi::set_ptz_absoluteEx(PtzAbsoluteEx position) {
+    return drive(*absolute_ex_command(*link, position));
+}
+
+Operation ZelkoPtzCameraIsapi::set_ptz_absoluteEx(Engine& engine, PtzAbsoluteEx position,
+                                                  Callback done) {
+    return submit(engine, with(absolute_ex_command(*link, position), std::move(done)));
+}
+
+int ZelkoPtzCameraIsapi::reset_zoom() {
+    ZoomReset command(*link);
+    return drive(command);
+}
+
+Operation ZelkoPtzCameraIsapi::reset_zoom(Engine& engine, Callback done) {
+    return submit(engine, with(std::make_unique<ZoomReset>(*link), std::move(done)));
+}
+
+int ZelkoPtzCameraIsapi::reset_position() {
+    return drive(*home_command(*link));
+}
+
+Operation ZelkoPtzCameraIsapi::reset_position(Engine& engine, Callback done) {
+    return submit(engine, with(home_command(*link), std::move(done)));
+}
+
+int ZelkoPtzCameraIsapi::set_ptz_aux(PtzAux aux, PtzStatus status) {
+    return drive(*aux_command(*link, aux, status));
+}
+
+Operation ZelkoPtzCameraIsapi::set_ptz_aux(Engine& engine, PtzAux aux, PtzStatus status,
+                                           Callback done) {
+    return submit(engine, with(aux_command(*link, aux, status), std::move(done)));
+}
+
+int ZelkoPtzCameraIsapi::set_ptz_ctrl(PtzCtrl ctrl) {
+    return drive(*ctrl_command(*link, ctrl));
+}
+
+Operation ZelkoPtzCameraIsapi::set_ptz_ctrl(Engine& engine, PtzCtrl ctrl, Callback done) {
+    return submit(engine, with(ctrl_command(*link, ctrl), std::move(done)));
 }
 
 std::string ZelkoPtzCameraIsapi::failure_reason() const {
@@ -272,9 +254,22 @@ std::string ZelkoPtzCameraIsapi::failure_reason() const {
 
 int ZelkoPtzCameraIsapi::set_refusal_hold(double seconds) {
     if (!(seconds >= 0 && seconds <= 86400)) {
-        return refuse("set_refusal_hold", "Please input a hold of 0 to 86400 seconds.");
+        const Outcome refused{10, "Please input a hold of 0 to 86400 seconds.", ""};
+        link->ended("set_refusal_hold", refused);
+        return refused.code;
     }
     link->set_refusal_hold(std::chrono::milliseconds(std::llround(seconds * 1000)));
+    return 0;
+}
+
+int ZelkoPtzCameraIsapi::set_timeouts(double connect_seconds, double total_seconds) {
+    const auto good = [](double s) { return s >= 0.1 && s <= 600; };  // false for NaN too
+    if (!good(connect_seconds) || !good(total_seconds)) {
+        const Outcome refused{10, "Please input time-outs of 0.1 to 600 seconds.", ""};
+        link->ended("set_timeouts", refused);
+        return refused.code;
+    }
+    link->set_timeouts({std::lround(connect_seconds * 1000), std::lround(total_seconds * 1000)});
     return 0;
 }
 

@@ -1,37 +1,39 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "../utils/export.h"
 #include "camera_options.h"
+#include "engine.h"
 #include "ptz_types.h"
 #include "result.h"
-
-namespace Utils {
-class XmlParser;
-enum class HttpMethod;
-}  // namespace Utils
 
 namespace Ptz {
 
 class CameraLink;
+class Command;
 
 /// One network PTZ camera, steered over its ISAPI interface with HTTP Digest: by default plain
 /// http on port 80, channel 1, a new connection per request; CameraOptions choose otherwise.
 ///
-/// Every method performs one synchronous exchange (reset_zoom() two), bounded by 5-second
-/// time-outs, and returns a result code:
+/// Every method sends its requests and returns a result code:
 ///   0  success
 ///   1  the HTTP transfer did not complete (unreachable, refused, timed out)
 ///   2  the answer is not well-formed XML (an empty answer included)
-///   10 the answer's "statusString" under "ResponseStatus" is not exactly "OK", or an argument
-///      is outside its range, or an option is bad (CameraOptions)
 ///   5  wait_for_stop() only: the camera was still moving at the time-out
-/// (Ptz::Result names them.)
+///   10 the answer's "statusString" under "ResponseStatus" is not exactly "OK", an answer the
+///      method cannot take, an argument outside its range, or a bad option (CameraOptions)
+/// (Ptz::Result names them.) Most methods make one request; reset_zoom() and move_by() read the
+/// position first, get_position() asks a second resource of a camera without ".../absoluteEx",
+/// and wait_for_stop() reads until the camera is still. Each request is bounded by the
+/// time-outs, 5 s to connect and 5 s in all unless set_timeouts() says otherwise.
+///
 /// Each failure also writes one red error line to stderr, "[Error] [<method>] <message>", or
-/// hands it to CameraOptions::error_sink. The HTTP status of an answer is never read: the body
-/// alone decides.
+/// hands it to CameraOptions::error_sink. The methods of 1.0 judge an answer by its body alone;
+/// get_position() takes a 404 for a camera without ".../absoluteEx", and a kept session a 401 for
+/// refused credentials.
 ///
 /// A line that shows the camera's answer ("response data: <answer>.") shows it safely for a
 /// terminal: every byte below 0x20 other than tab and line feed, a carriage return not directly
@@ -44,21 +46,30 @@ class CameraLink;
 /// resource, written ".../<resource>" below; by default "http://<address>:80/ISAPI/PTZCtrl/
 /// channels/1".
 ///
-/// Calls on one object must not overlap; separate objects are independent.
+/// Every method also has an asynchronous form, with an Engine first and a callback last, which
+/// returns at once with an Operation and runs on the engine (engine.h): the same requests, codes
+/// and lines, and the callback gets the code and what the blocking method would have written.
+/// Its arguments are checked on the engine too, so that a refusal reaches the callback.
+///
+/// Blocking calls on one object must not overlap, and are refused with 10 and the line "The
+/// camera has operations pending on an engine; a blocking call waits until they end." while it
+/// has any. Asynchronous calls may come from any thread. Separate objects are independent.
 class ZELKO_PTZ_API ZelkoPtzCameraIsapi {
 public:
     /// `address` is a host name, an IPv4 address or a bracketed IPv6 literal ("[fd00::5]"),
     /// without scheme, port, path or user info; `userpwd` is "name:password". Neither is
-    /// checked and nothing is sent. The address goes into every URL as it stands, between
-    /// "http://" and ":80": anything else in it changes where the requests go, so a host that
-    /// takes it from an untrusted source must check it first.
+    /// checked and nothing is sent. The address goes into every URL as it stands, after the
+    /// scheme and before the port: anything else in it changes where the requests go, so a host
+    /// that takes it from an untrusted source must check it first.
     ZelkoPtzCameraIsapi(std::string address, std::string userpwd);
     /// As above, reaching the camera as `options` say. Bad options are not reported here but by
     /// every method, which then returns 10 and sends nothing.
     ZelkoPtzCameraIsapi(std::string address, std::string userpwd, CameraOptions options);
+    /// Operations still pending on an engine are cancelled: their callbacks run once with 6,
+    /// without a line, from the engine's next run() or hook call.
     ~ZelkoPtzCameraIsapi();
 
-    /// The object owns its client and parser through raw pointers.
+    /// The object owns its link to the camera, which its pending operations share.
     ZelkoPtzCameraIsapi(const ZelkoPtzCameraIsapi&) = delete;
     ZelkoPtzCameraIsapi& operator=(const ZelkoPtzCameraIsapi&) = delete;
 
@@ -69,40 +80,57 @@ public:
     /// As get_info(path), and hands back the answer: `answer` holds its body whenever the
     /// transfer completed (0 and 2); otherwise it is left as it was.
     int get_info(std::string path, std::string& answer);
+    /// As get_info(path, answer) on `engine`.
+    Operation get_info(Engine& engine, std::string path, ValueCallback<std::string> done);
 
     /// GET ".../absoluteEx" and convert the seven texts under "PTZAbsoluteEx" into
     /// `position`. Returns 0, 1 ("Fail to complete http request.") or 2; on 1 and 2 the record
     /// is untouched. Texts that are not numbers throw std::invalid_argument, values out of range
     /// std::out_of_range (what() "stof" or "stoi"), with no error line and the record untouched.
     int get_ptz_absoluteEx(PtzAbsoluteEx& position);
+    /// As get_ptz_absoluteEx(position) on `engine`; texts that are not numbers end it with 3
+    /// (Result::NotNumbers) and a line, since nothing can be thrown to the caller there.
+    Operation get_ptz_absoluteEx(Engine& engine, ValueCallback<PtzAbsoluteEx> done);
 
     /// PUT a "PtzAbsoluteEx" body with the seven fields (floats with six decimals) and
     /// "zoomType" "absoluteZoom" to ".../absoluteEx". Returns 0, 1, 2 or 10.
     int set_ptz_absoluteEx(PtzAbsoluteEx position);
+    /// set_ptz_absoluteEx() on `engine`, its callback in place of the result.
+    Operation set_ptz_absoluteEx(Engine& engine, PtzAbsoluteEx position, Callback done);
 
     /// Reads the position, then sends it back with absoluteZoom 1.0 and focus 29000. Returns
     /// the query's 1 or 2 without sending anything, otherwise the command's result. Passes on
     /// the query's conversion exceptions, with nothing sent.
     int reset_zoom();
+    /// As reset_zoom() on `engine`; texts that are not numbers end it with 3 and a line.
+    Operation reset_zoom(Engine& engine, Callback done);
 
     /// PUT an empty body to ".../homeposition/goto". Returns 0, 1, 2 or 10.
     int reset_position();
+    /// reset_position() on `engine`, its callback in place of the result.
+    Operation reset_position(Engine& engine, Callback done);
 
     /// PUT a "PTZAux" body (id "1", status "on"/"off", type "LIGHT"/"WIPER"/"FAN") to
     /// ".../auxcontrols/1". A device or state outside its enumeration writes
     /// "Please input the correct aux type." or "Please input the correct ptz status.", sends
     /// nothing and returns 10. Otherwise returns 0, 1, 2 or 10.
     int set_ptz_aux(PtzAux aux, PtzStatus status);
+    /// set_ptz_aux() on `engine`, its callback in place of the result.
+    Operation set_ptz_aux(Engine& engine, PtzAux aux, PtzStatus status, Callback done);
 
     /// PUT a "PTZData" body with pan, tilt and zoom as decimal texts to
     /// ".../continuous". Values are sent as given. Returns 0, 1, 2 or 10.
     int set_ptz_ctrl(PtzCtrl ctrl);
+    /// set_ptz_ctrl() on `engine`, its callback in place of the result.
+    Operation set_ptz_ctrl(Engine& engine, PtzCtrl ctrl, Callback done);
 
     /// PUT an empty body to ".../presets/<id>/goto": travel to the position saved as
     /// `id`. An `id` below 1 writes "Please input a preset id of 1 or more.", sends nothing and
     /// returns 10. Otherwise returns 0, 1, 2 or 10 (a camera that knows no such preset answers
     /// a status other than "OK").
     int goto_preset(int id);
+    /// goto_preset() on `engine`, its callback in place of the result.
+    Operation goto_preset(Engine& engine, int id, Callback done);
 
     /// PUT a "PTZPreset" body (id, presetName) to ".../presets/<id>": save the
     /// present position as `id` under `name`. The name is escaped as XML needs; a name holding
@@ -110,16 +138,22 @@ public:
     /// carry, writes "Please input a preset name without control characters.", sends nothing
     /// and returns 10, as does an `id` below 1. Otherwise returns 0, 1, 2 or 10.
     int set_preset(int id, std::string name);
+    /// set_preset() on `engine`, its callback in place of the result.
+    Operation set_preset(Engine& engine, int id, std::string name, Callback done);
 
     /// DELETE ".../presets/<id>": forget the preset. An `id` below 1 is refused as
     /// by goto_preset(). Otherwise returns 0, 1, 2 or 10.
     int remove_preset(int id);
+    /// remove_preset() on `engine`, its callback in place of the result.
+    Operation remove_preset(Engine& engine, int id, Callback done);
 
     /// GET ".../presets" and read every "PTZPreset" under "PTZPresetList" into
     /// `presets`, in the camera's order. Returns 0, 1 ("Fail to complete http request."), 2, or
     /// 10 with "Fail to get node name in xml, response data: <answer>." when the answer is not a
     /// "PTZPresetList" or an entry lacks a numeric "id". On any failure `presets` is untouched.
     int get_presets(std::vector<PtzPreset>& presets);
+    /// get_presets() on `engine`, its callback in place of the result.
+    Operation get_presets(Engine& engine, ValueCallback<std::vector<PtzPreset>> done);
 
     /// Reads the position as the camera reports it, in degrees and zoom ratio, with the values
     /// it reported marked in `position.present`. GET ".../absoluteEx": each element of
@@ -132,6 +166,8 @@ public:
     /// refusal, a locked account, values that are not numbers). Never throws; on any failure
     /// `position` is untouched.
     int get_position(PtzPosition& position);
+    /// get_position() on `engine`, its callback in place of the result.
+    Operation get_position(Engine& engine, ValueCallback<PtzPosition> done);
 
     /// PUT ".../absoluteEx" a "PTZAbsoluteEx" body with the values marked present, in the
     /// camera's order: elevation, azimuth, absoluteZoom, focus, focalLen, horizontalSpeed,
@@ -140,6 +176,8 @@ public:
     /// value present that is not finite "Please input finite position values."; both return 10
     /// and send nothing. Otherwise 0, 1, 2 or 10.
     int set_position(const PtzPosition& position);
+    /// set_position() on `engine`, its callback in place of the result.
+    Operation set_position(Engine& engine, const PtzPosition& position, Callback done);
 
     /// PUT ".../momentary" a "PTZData" body (pan, tilt, zoom, then "Momentary" holding
     /// "duration" in milliseconds): the camera moves as set_ptz_ctrl() makes it, and stops by
@@ -147,12 +185,17 @@ public:
     /// "Please input a duration of 1 ms or more.", sends nothing and returns 10. Otherwise 0,
     /// 1, 2 or 10; a camera without momentary moves answers 10 or 2.
     int move_for(PtzCtrl ctrl, int duration_ms);
+    /// move_for() on `engine`, its callback in place of the result.
+    Operation move_for(Engine& engine, PtzCtrl ctrl, int duration_ms, Callback done);
 
     /// Moves by steps from where the camera is: reads the position (get_position()), then sets
     /// the three axes: azimuth + `d_azimuth`, brought into 0 to 360; elevation + `d_elevation`;
     /// zoom + `d_zoom`. A failed read returns its code and sends nothing. A step that is not
     /// finite writes "Please input finite steps.", sends nothing and returns 10.
     int move_by(float d_azimuth, float d_elevation, float d_zoom);
+    /// move_by() on `engine`, its callback in place of the result.
+    Operation move_by(Engine& engine, float d_azimuth, float d_elevation, float d_zoom,
+                      Callback done);
 
     /// Turns the camera so that the point (`x`, `y`) of the picture comes to its centre, as an
     /// operator's click asks: PUT ".../position3D" a "Position3D" body with the point as both
@@ -164,6 +207,8 @@ public:
     /// coordinate outside 0 to 1, or not finite, writes "Please input picture coordinates from
     /// 0 to 1.", sends nothing and returns 10. Otherwise 0, 1, 2 or 10.
     int center_on(float x, float y);
+    /// center_on() on `engine`, its callback in place of the result.
+    Operation center_on(Engine& engine, float x, float y, Callback done);
 
     /// Centres the camera on the box from (`x0`, `y0`) to (`x1`, `y1`), in the picture's
     /// fractions as center_on() takes them, and zooms: in to the box when it was drawn from
@@ -171,6 +216,8 @@ public:
     /// (`x0`, `y0`) as "StartPoint" and (`x1`, `y1`) as "EndPoint", mapped as center_on() maps
     /// them. Codes and refusals as center_on().
     int zoom_to_area(float x0, float y0, float x1, float y1);
+    /// zoom_to_area() on `engine`, its callback in place of the result.
+    Operation zoom_to_area(Engine& engine, float x0, float y0, float x1, float y1, Callback done);
 
     /// Waits until the camera has stopped moving: reads the position (get_position()) every
     /// 0.1 s and returns 0 once it has stayed within a tolerance for 0.5 s (elevation and
@@ -183,6 +230,10 @@ public:
     /// than 0 seconds." and returns 10.
     int wait_for_stop(PtzPosition& where, double timeout_seconds = 30.0,
                       PositionWatch watch = nullptr, void* user = nullptr);
+    /// As wait_for_stop(where, timeout_seconds, watch, user) on `engine`: `watch` runs on the
+    /// engine's thread, and between its reads the camera takes its other operations.
+    Operation wait_for_stop(Engine& engine, double timeout_seconds, ValueCallback<PtzPosition> done,
+                            PositionWatch watch = nullptr, void* user = nullptr);
 
     /// GET ".../capabilities" and read what the camera can do from its "PTZChanelCap" (or
     /// "PTZChannelCap"): the absolute ranges in degrees and zoom ratio (the camera's tenths
@@ -192,6 +243,8 @@ public:
     /// data: <answer>." for an answer of another root or with a value that is not a number.
     /// Never throws; on any failure `caps` is untouched.
     int get_capabilities(PtzCapabilities& caps);
+    /// get_capabilities() on `engine`, its callback in place of the result.
+    Operation get_capabilities(Engine& engine, ValueCallback<PtzCapabilities> done);
 
     /// Why the last method failed, in a few words for a person: libcurl's reason for a transfer
     /// that did not complete ("Failed to connect to 192.0.2.10 port 80 after 3 ms: Couldn't
@@ -209,44 +262,26 @@ public:
     /// input a hold of 0 to 86400 seconds." for anything else.
     int set_refusal_hold(double seconds);
 
+    /// How long each later request may take: `connect_seconds` to connect and `total_seconds`
+    /// in all, 5 and 5 until set; the retry of a kept session after a forgotten challenge falls
+    /// within the same bound. Returns 0, or 10 with "Please input time-outs of 0.1 to 600
+    /// seconds." for anything else, which changes nothing.
+    int set_timeouts(double connect_seconds, double total_seconds);
+
 private:
-    /// One request of `operation` with the object's credentials; 0 with the answer, else the
-    /// code with its line written (CameraLink::send).
-    ZELKO_PTZ_LOCAL int send(const char* operation, Utils::HttpMethod method,
-                             const std::string& url, const std::string& body,
-                             const char* transfer_failed, std::string& answer, long& status);
-    /// Loads `answer` into the parser; 2 with its line when it is not XML.
-    ZELKO_PTZ_LOCAL int parse(const char* operation, const std::string& answer, long status);
-    /// The line and code of an answer the method cannot take, with its HTTP `status`;
-    /// `otherwise` is the reason when the answer gives none.
-    ZELKO_PTZ_LOCAL int refuse_answer(const char* operation, const std::string& answer, long status,
-                                      const char* otherwise);
-    /// The line and code of an argument refused.
-    ZELKO_PTZ_LOCAL int refuse(const char* operation, const char* message);
-    /// GET `url` and parse the answer; 1 writes `transfer_failed`. `answer` and `status`, when
-    /// given, receive the answer's body and HTTP status.
-    ZELKO_PTZ_LOCAL int query(const char* operation, const std::string& url,
-                              const char* transfer_failed, std::string* answer = nullptr,
-                              long* status = nullptr);
-    /// Send `body` by `method`, parse the answer and require its "statusString" to be "OK";
-    /// `operation` names the method in error lines.
-    ZELKO_PTZ_LOCAL int exchange(const char* operation, Utils::HttpMethod method,
-                                 const std::string& url, const std::string& body);
-    /// The line and code of an `id` below 1, or 0 for a good one.
-    ZELKO_PTZ_LOCAL int refuse_preset_id(const char* operation, int id);
-    /// get_position() under the name `operation`.
-    ZELKO_PTZ_LOCAL int read_position(const char* operation, PtzPosition& position);
-    /// set_position() under the name `operation`.
-    ZELKO_PTZ_LOCAL int write_position(const char* operation, const PtzPosition& position);
-    /// PUT a "Position3D" body from picture coordinates.
-    ZELKO_PTZ_LOCAL int position_3d(const char* operation, float x0, float y0, float x1, float y1);
+    /// Runs `command` on the caller's thread; its code.
+    ZELKO_PTZ_LOCAL int drive(Command& command);
+    /// Hands `command` to `engine`.
+    ZELKO_PTZ_LOCAL Operation submit(Engine& engine, std::unique_ptr<Command> command);
 
     std::string address;
     std::string userpwd;
     // The object keeps the size that hosts built against 1.0 allocate: two strings and two
-    // pointers. The link holds the options, the HTTP client and the kept session.
+    // pointers. The link holds the options, the HTTP client, the kept session and what the
+    // object remembers; each reader parses its answer into a document of its own, so the
+    // second pointer is no longer needed.
     CameraLink* link;
-    Utils::XmlParser* xml_parser;
+    void* unused_ = nullptr;
 };
 
 }  // namespace Ptz

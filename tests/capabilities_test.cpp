@@ -5,7 +5,7 @@
 
 #include "ptz/capabilities.h"
 #include "sim_fixture.h"
-#include "utils/xml_parser.h"
+#include "utils/xml_path.h"
 
 namespace {
 
@@ -93,10 +93,10 @@ class CapabilitiesTest : public ::testing::TestWithParam<CapsCase> {};
 
 TEST_P(CapabilitiesTest, ReadsEveryValueInItsPlaceOrRefusesTheAnswer) {
     const CapsCase& c = GetParam();
-    Utils::XmlParser parser;
-    ASSERT_TRUE(parser.parse(c.answer));
+    pugi::xml_document doc;
+    ASSERT_TRUE(Utils::parse_answer(doc, c.answer));
     Caps caps = only_presets(-1);
-    EXPECT_EQ(Ptz::capabilities_from_answer(parser, caps), c.outcome);
+    EXPECT_EQ(Ptz::capabilities_from_answer(doc, caps), c.outcome);
     EXPECT_TRUE(caps == c.read);
 }
 

@@ -72,7 +72,7 @@ curl_slist* content_type_header() {
 }
 
 void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* headers,
-                         ResponseSink& sink, long timeout_ms, char* error) {
+                         ResponseSink& sink, long total_ms, char* error) {
     error[0] = '\0';
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
@@ -95,16 +95,16 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
     curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onWriteData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeout_ms);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, total_ms);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, kRequestTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.timeouts.connect_ms);
     if (request.tls != nullptr) {
         set_tls_options(curl, *request.tls);
     }
 }
 
-bool perform(CURL* curl, const ResponseSink& sink, const char* error, TransferInfo* info) {
-    const CURLcode code = curl_easy_perform(curl);
+bool transfer_info(CURL* curl, CURLcode code, const ResponseSink& sink, const char* error,
+                   TransferInfo* info) {
     if (info == nullptr) {
         return code == CURLE_OK;
     }
@@ -128,8 +128,8 @@ bool request_once(const HttpRequest& request, std::string& response, TransferInf
     curl_slist* headers = has_body(request.method) ? content_type_header() : nullptr;
     ResponseSink sink{&response, 0};
     char error[CURL_ERROR_SIZE];
-    set_request_options(curl, request, headers, sink, kRequestTimeoutMs, error);
-    const bool ok = perform(curl, sink, error, info);
+    set_request_options(curl, request, headers, sink, request.timeouts.total_ms, error);
+    const bool ok = transfer_info(curl, curl_easy_perform(curl), sink, error, info);
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
     return ok;

@@ -17,6 +17,12 @@ struct TlsSettings {
     std::string pinned_key;   // "sha256//<base64>": the key the camera must hold; "": none
 };
 
+// How long a request may take: to connect, and in all (the connection included).
+struct Timeouts {
+    long connect_ms = 5000;
+    long total_ms = 5000;
+};
+
 // One request as the camera object or a host asks for it. `body` is sent by PUT and POST only,
 // with "Content-Type: application/xml; charset="UTF-8""; `tls` is null for plain http.
 struct HttpRequest {
@@ -25,6 +31,7 @@ struct HttpRequest {
     const std::string& userpwd;
     const std::string& body;
     const TlsSettings* tls;
+    Timeouts timeouts = Timeouts();
 };
 
 // What became of a transfer, beyond the answer's body.
@@ -33,20 +40,19 @@ struct TransferInfo {
     std::string reason;  // why the transfer did not complete, in libcurl's words; "" when it did
 };
 
-// The whole time a request may take, and the time to connect within it.
-const long kRequestTimeoutMs = 5000;
-
 // Sets on `curl` every option a request needs, over whatever an earlier request on the same
 // handle left: method, URL, credentials, body, headers, write target, time-outs, TLS. Digest is
 // the only scheme allowed and no redirect is followed. `headers` is the Content-Type list, sent
-// only with a body; `timeout_ms` bounds the whole transfer; libcurl writes its reason for a
-// failure into `error`, CURL_ERROR_SIZE bytes.
+// only with a body; `total_ms` bounds the whole transfer (the request's own bound, or what is
+// left of it); libcurl writes its reason for a failure into `error`, CURL_ERROR_SIZE bytes,
+// which must outlive the transfer.
 void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* headers,
-                         ResponseSink& sink, long timeout_ms, char* error);
+                         ResponseSink& sink, long total_ms, char* error);
 
-// Runs the transfer set up on `curl`; true when it completed. `info`, when given, gets the
-// status of the answer, or why the transfer failed.
-bool perform(CURL* curl, const ResponseSink& sink, const char* error, TransferInfo* info);
+// What a finished transfer tells beyond the answer: the status of the answer, or why the
+// transfer failed (`code` is libcurl's). True when it completed.
+bool transfer_info(CURL* curl, CURLcode code, const ResponseSink& sink, const char* error,
+                   TransferInfo* info);
 
 // The Content-Type header list of the requests with a body; null when memory is exhausted.
 curl_slist* content_type_header();

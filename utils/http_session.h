@@ -8,16 +8,18 @@
 
 namespace Utils {
 
-// The requests of one camera object on one kept libcurl handle: the connection is reused while
-// the camera keeps it open, and the Digest challenge of one request answers the next, so that a
-// command is one request once the first has been challenged. A camera that closed the
-// connection gets a new one. A camera that no longer knows the kept challenge (it expired, or
-// the camera restarted) refuses the request with 401 before acting on it; the request is then
-// sent once more, challenged afresh, within the same 5-second bound. A refusal that answered a
-// fresh challenge (the session's first request, the retry, or any request after a refusal) is
-// not tried again: the credentials are wrong, and each try would count against the account on
-// the camera. It comes back as a completed transfer with status 401, and the next request is
-// challenged afresh, so that it costs one refused login, not two.
+// The requests of one camera object on one kept libcurl handle with a connection cache of its
+// own: the connection is reused while the camera keeps it open, and the Digest challenge of one
+// request answers the next, so that a command is one request once the first has been challenged.
+// The handle may be driven here (request()) or by an event loop of libcurl's multi interface
+// (prepare() and after()); it keeps its connection and its challenge across both. A camera that
+// closed the connection gets a new one. A camera that no longer knows the kept challenge (it
+// expired, or the camera restarted) refuses the request with 401 before acting on it; the request
+// is then sent once more, challenged afresh, within the time left of the same bound. A refusal
+// that answered a fresh challenge (the session's first request, the retry, or any request after a
+// refusal) is not tried again: the credentials are wrong, and each try would count against the
+// account on the camera. It comes back as a completed transfer with status 401, and the next
+// request is challenged afresh, so that it costs one refused login, not two.
 //
 // Requests must not overlap.
 class HttpSession {
@@ -32,15 +34,25 @@ public:
     // `info`, when given, tells the rest.
     bool request(const HttpRequest& request, std::string& response, TransferInfo* info = nullptr);
 
-private:
-    // One transfer within `timeout_ms`.
-    bool perform(const HttpRequest& request, std::string& response, long timeout_ms,
-                 TransferInfo& info);
+    // The kept handle with `request` set on it, bounded by `total_ms`, for a driver of its own;
+    // null when memory ran out (a later request tries again).
+    CURL* prepare(const HttpRequest& request, ResponseSink& sink, long total_ms, char* error);
 
+    // What to do once a transfer of the handle completed with HTTP `status`, `spent_ms` after
+    // its request began within the bound `total_ms`; `retried` when this was the second try.
+    enum class Next {
+        Deliver,   // the answer is the request's
+        Retry,     // the camera forgot the challenge: send it once more in the time left
+        TimedOut,  // it did, but no time is left
+    };
+    Next after(long status, long spent_ms, long total_ms, bool retried);
+
+private:
     // Drops the Digest state, so that the next request is challenged afresh.
     void forget_challenge();
 
     CURL* curl_ = nullptr;
+    CURLSH* connections_ = nullptr;  // the connection cache the handle keeps wherever it runs
     curl_slist* content_type_ = nullptr;
     bool accepted_ = false;  // the last request got past the camera's Digest check
 };

@@ -7,8 +7,12 @@
 
 namespace Utils {
 
+bool parse_answer(pugi::xml_document& doc, const std::string& answer) {
+    return static_cast<bool>(doc.load_string(answer.c_str(), pugi::parse_default));
+}
+
 bool XmlParser::parse(const std::string& response) {
-    return static_cast<bool>(document.load_string(response.c_str(), pugi::parse_default));
+    return parse_answer(document, response);
 }
 
 std::string XmlParser::get_text(const std::string& parent_name, const std::string& child_name) {
@@ -21,12 +25,17 @@ std::string XmlParser::get_text(const std::string& parent_name, const std::strin
 
 bool XmlParser::get_entries(const std::string& parent_name, const std::string& entry_name,
                             std::vector<std::map<std::string, std::string>>& entries) {
-    const pugi::xml_node parent = document.child(parent_name.c_str());
+    return entries_of(document, parent_name.c_str(), entry_name.c_str(), entries);
+}
+
+bool entries_of(pugi::xml_node doc, const char* parent_name, const char* entry_name,
+                std::vector<std::map<std::string, std::string>>& entries) {
+    const pugi::xml_node parent = doc.child(parent_name);
     if (!parent) {
         return false;
     }
     std::vector<std::map<std::string, std::string>> found;
-    for (const pugi::xml_node entry : parent.children(entry_name.c_str())) {
+    for (const pugi::xml_node entry : parent.children(entry_name)) {
         std::map<std::string, std::string>& texts = found.emplace_back();
         for (const pugi::xml_node child : entry.children()) {
             if (child.type() == pugi::node_element) {

@@ -1,0 +1,129 @@
+// The positions a camera keeps under numbers: travel to one, save one, forget one, list them.
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include <pugixml.hpp>
+
+#include "../utils/xml_parser.h"
+#include "camera_calls.h"
+#include "camera_link.h"
+#include "position_text.h"
+#include "preset_list.h"
+#include "zelko_ptz_camera_isapi.h"
+
+namespace Ptz {
+
+namespace {
+
+using Utils::HttpMethod;
+
+// XML 1.0 carries no control character but tab, line feed and carriage return.
+bool xml_can_carry(const std::string& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string preset_url(const CameraLink& link, int id, const char* rest = "") {
+    return link.command_url("/presets/" + int_text(id) + rest);
+}
+
+std::unique_ptr<Exchange> goto_command(const CameraLink& link, int id) {
+    if (id < 1) {
+        return std::make_unique<Exchange>("goto_preset", Message::kBadPresetId);
+    }
+    return std::make_unique<Exchange>("goto_preset",
+                                      Request{HttpMethod::Put, preset_url(link, id, "/goto"), ""});
+}
+
+std::unique_ptr<Exchange> save_command(const CameraLink& link, int id, std::string name) {
+    const char* const operation = "set_preset";
+    if (id < 1) {
+        return std::make_unique<Exchange>(operation, Message::kBadPresetId);
+    }
+    if (!xml_can_carry(name)) {
+        return std::make_unique<Exchange>(
+            operation, "Please input a preset name without control characters.");
+    }
+    std::map<std::string, std::string> fields;
+    fields["id"] = int_text(id);
+    fields["presetName"] = std::move(name);
+    return std::make_unique<Exchange>(
+        operation, Request{HttpMethod::Put, preset_url(link, id),
+                           Utils::XmlParser::build_ptz_xml("PTZPreset", std::move(fields))});
+}
+
+std::unique_ptr<Exchange> remove_command(const CameraLink& link, int id) {
+    if (id < 1) {
+        return std::make_unique<Exchange>("remove_preset", Message::kBadPresetId);
+    }
+    return std::make_unique<Exchange>("remove_preset",
+                                      Request{HttpMethod::Delete, preset_url(link, id), ""});
+}
+
+class PresetsQuery final : public Reading<std::vector<PtzPreset>> {
+public:
+    explicit PresetsQuery(const CameraLink& link)
+        : Reading("get_presets"), url_(link.command_url("/presets")) {}
+    void start(Step& step) override { step.send(HttpMethod::Get, url_); }
+    void read(Step& step, Answer& answer) override {
+        pugi::xml_document doc;
+        if (!parsed(step, answer, doc)) {
+            return;
+        }
+        std::vector<PtzPreset> presets;
+        if (!presets_from_answer(doc, presets)) {
+            refuse_answer(step, answer, doc, "the answer is not a preset list");
+            return;
+        }
+        write(std::move(presets));
+        step.finish(0);
+    }
+
+private:
+    std::string url_;
+};
+
+}  // namespace
+
+int ZelkoPtzCameraIsapi::goto_preset(int id) {
+    return drive(*goto_command(*link, id));
+}
+
+Operation ZelkoPtzCameraIsapi::goto_preset(Engine& engine, int id, Callback done) {
+    return submit(engine, with(goto_command(*link, id), std::move(done)));
+}
+
+int ZelkoPtzCameraIsapi::set_preset(int id, std::string name) {
+    return drive(*save_command(*link, id, std::move(name)));
+}
+
+Operation ZelkoPtzCameraIsapi::set_preset(Engine& engine, int id, std::string name,
+                                          Callback done) {
+    return submit(engine, with(save_command(*link, id, std::move(name)), std::move(done)));
+}
+
+int ZelkoPtzCameraIsapi::remove_preset(int id) {
+    return drive(*remove_command(*link, id));
+}
+
+Operation ZelkoPtzCameraIsapi::remove_preset(Engine& engine, int id, Callback done) {
+    return submit(engine, with(remove_command(*link, id), std::move(done)));
+}
+
+int ZelkoPtzCameraIsapi::get_presets(std::vector<PtzPreset>& presets) {
+    PresetsQuery command(*link);
+    return written(drive(command), command, presets);
+}
+
+Operation ZelkoPtzCameraIsapi::get_presets(Engine& engine,
+                                           ValueCallback<std::vector<PtzPreset>> done) {
+    return submit(engine, with(std::make_unique<PresetsQuery>(*link), std::move(done)));
+}
+
+}  // namespace Ptz

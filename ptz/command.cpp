@@ -1,0 +1,87 @@
+#include "command.h"
+
+#include <pugixml.hpp>
+
+#include "../utils/xml_path.h"
+#include "answer_echo.h"
+#include "answer_reason.h"
+#include "result.h"
+
+namespace Ptz {
+
+namespace {
+
+// An HTTP status other than 200, for a reason: " (HTTP 404)".
+std::string http(long status) {
+    return status != 200 ? " (HTTP " + std::to_string(status) + ")" : std::string();
+}
+
+}  // namespace
+
+void Step::send(Request r) {
+    next = Next::Send;
+    request = std::move(r);
+}
+
+void Step::send(Utils::HttpMethod method, std::string url, std::string body) {
+    send(Request{method, std::move(url), std::move(body)});
+}
+
+void Step::wait_until(TimePoint t) {
+    next = Next::Wait;
+    when = t;
+}
+
+void Step::finish(int code, std::string message, std::string reason) {
+    next = Next::Done;
+    outcome.code = code;
+    outcome.message = std::move(message);
+    outcome.reason = std::move(reason);
+}
+
+void Command::read(Step& step, Answer&) {
+    step.finish(static_cast<int>(Result::Unexpected), "An answer came that nothing asked for.");
+}
+
+void Command::resume(Step& step) {
+    step.finish(static_cast<int>(Result::Unexpected), "A wait ended that nothing asked for.");
+}
+
+bool parsed(Step& step, const Answer& answer, pugi::xml_document& doc) {
+    if (Utils::parse_answer(doc, answer.body)) {
+        return true;
+    }
+    // The answer is the camera's: it reaches a line only through echo_answer().
+    step.finish(2, Message::kNotXml + echo_answer(answer.body) + ".",
+                "the answer is not XML" + http(answer.status));
+    return false;
+}
+
+void refuse_answer(Step& step, const Answer& answer, const pugi::xml_document& doc,
+                   const char* otherwise) {
+    step.finish(10, Message::kNotOk + echo_answer(answer.body) + ".",
+                answer_reason(doc, (otherwise + http(answer.status)).c_str()));
+}
+
+void judge_status(Step& step, const Answer& answer) {
+    pugi::xml_document doc;
+    if (!parsed(step, answer, doc)) {
+        return;
+    }
+    if (std::string(doc.child("ResponseStatus").child("statusString").text().as_string("")) !=
+        "OK") {
+        refuse_answer(step, answer, doc, "the answer is not a status of OK");
+        return;
+    }
+    step.finish(0);
+}
+
+void Exchange::start(Step& step) {
+    if (refusal_ != nullptr) {
+        step.finish(10, refusal_);
+    } else {
+        step.send(std::move(request_));
+    }
+}
+
+}  // namespace Ptz
