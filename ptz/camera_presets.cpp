@@ -47,8 +47,8 @@ std::unique_ptr<Exchange> save_command(const CameraLink& link, int id, std::stri
         return std::make_unique<Exchange>(operation, Message::kBadPresetId);
     }
     if (!xml_can_carry(name)) {
-        return std::make_unique<Exchange>(
-            operation, "Please input a preset name without control characters.");
+        return std::make_unique<Exchange>(operation,
+                                          "Please input a preset name without control characters.");
     }
     std::map<std::string, std::string> fields;
     fields["id"] = int_text(id);
@@ -103,8 +103,7 @@ int ZelkoPtzCameraIsapi::set_preset(int id, std::string name) {
     return drive(*save_command(*link, id, std::move(name)));
 }
 
-Operation ZelkoPtzCameraIsapi::set_preset(Engine& engine, int id, std::string name,
-                                          Callback done) {
+Operation ZelkoPtzCameraIsapi::set_preset(Engine& engine, int id, std::string name, Callback done) {
     return submit(engine, with(save_command(*link, id, std::move(name)), std::move(done)));
 }
 

@@ -128,7 +128,8 @@ void judge_status(Step& step, const Answer& answer);
 // A command of one request judged by judge_status(), or refused at once with `refusal`.
 class Exchange final : public Acting {
 public:
-    Exchange(const char* operation, Request request) : Acting(operation), request_(std::move(request)) {}
+    Exchange(const char* operation, Request request)
+        : Acting(operation), request_(std::move(request)) {}
     Exchange(const char* operation, const char* refusal) : Acting(operation), refusal_(refusal) {}
     void start(Step& step) override;
     void read(Step& step, Answer& answer) override { judge_status(step, answer); }

@@ -23,8 +23,7 @@ long millis_until(TimePoint when, TimePoint now) {
     if (when <= now) {
         return 0;
     }
-    return static_cast<long>(
-        std::chrono::ceil<std::chrono::milliseconds>(when - now).count());
+    return static_cast<long>(std::chrono::ceil<std::chrono::milliseconds>(when - now).count());
 }
 
 long elapsed_ms(TimePoint since, TimePoint now) {
@@ -157,14 +156,23 @@ void EngineCore::wakeup() {
     }
 }
 
-// ---- libcurl's callbacks: they only record, since libcurl must not be called from them
+// ---- libcurl's callbacks, which must not call libcurl: the hooks do not
 
 int EngineCore::on_curl_socket(CURL*, curl_socket_t fd, int what, void* core, void*) {
-    const int events = what == CURL_POLL_REMOVE ? 0
-                       : (what == CURL_POLL_IN    ? Engine::Read
-                          : what == CURL_POLL_OUT ? Engine::Write
-                                                  : Engine::Read | Engine::Write);
-    static_cast<EngineCore*>(core)->socket_changes_.emplace_back(fd, events);
+    EngineCore& self = *static_cast<EngineCore*>(core);
+    const int events = what == CURL_POLL_REMOVE
+                           ? 0
+                           : (what == CURL_POLL_IN    ? Engine::Read
+                              : what == CURL_POLL_OUT ? Engine::Write
+                                                      : Engine::Read | Engine::Write);
+    // At once: libcurl removes a socket before it closes it, and the number may be another's
+    // an instant later.
+    if (events == 0) {
+        self.watched_.erase(fd);
+    } else {
+        self.watched_[fd] = events;
+    }
+    self.hooks_.socket(self.hooks_.user, fd, events);
     return 0;
 }
 
@@ -180,7 +188,6 @@ int EngineCore::on_curl_timer(CURLM*, long ms, void* core) {
 void EngineCore::internal_socket(void* core, int fd, int events) {
     const int epoll_fd = static_cast<EngineCore*>(core)->epoll_fd_;
     if (events == 0) {
-        // The fd may be closed already, and then it left the set by itself.
         epoll_ctl(epoll_fd, EPOLL_CTL_DEL, fd, nullptr);
         return;
     }
@@ -212,13 +219,12 @@ int EngineCore::run(int timeout_ms) {
         wait = wait < 0 ? due : std::min(wait, due);
     }
     epoll_event events[256];
-    const int ready = epoll_wait(epoll_fd_, events, 256, static_cast<int>(std::min(wait, 1L << 30)));
+    const int ready =
+        epoll_wait(epoll_fd_, events, 256, static_cast<int>(std::min(wait, 1L << 30)));
     for (int i = 0; i < ready; ++i) {
-        const int mask = ((events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0 ? Engine::Read
-                                                                                    : 0) |
-                         ((events[i].events & (EPOLLOUT | EPOLLHUP | EPOLLERR)) != 0
-                              ? Engine::Write
-                              : 0);
+        const int mask =
+            ((events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0 ? Engine::Read : 0) |
+            ((events[i].events & (EPOLLOUT | EPOLLHUP | EPOLLERR)) != 0 ? Engine::Write : 0);
         act(events[i].data.fd, mask);
     }
     if (internal_due_ && internal_at_ <= Clock::now()) {
@@ -298,9 +304,9 @@ void EngineCore::settle() {
         }
         // Taken first and started after the cancels, so that an operation cancelled at once
         // sends nothing.
-        std::vector<Op*> fresh;
+        std::vector<std::uint64_t> fresh;
         for (auto& op : submitted) {
-            fresh.push_back(op.get());
+            fresh.push_back(op->id);
             const std::uint64_t id = op->id;
             ops_.emplace(id, std::move(op));
         }
@@ -310,9 +316,10 @@ void EngineCore::settle() {
                 abort(*found->second);
             }
         }
-        for (Op* op : fresh) {
-            if (op->state == Op::State::New) {
-                begin(*op);
+        for (const std::uint64_t id : fresh) {
+            const auto found = ops_.find(id);  // a cancelled one is gone
+            if (found != ops_.end() && found->second->state == Op::State::New) {
+                begin(*found->second);
             }
         }
         int queued = 0;
@@ -346,13 +353,16 @@ void EngineCore::guarded(Op& op, Call call) {
     try {
         call();
     } catch (const std::invalid_argument& e) {
-        op.step.finish(static_cast<int>(Result::NotNumbers),
-                       std::string("The camera's position answer is not numbers (") + e.what() +
-                           ").");
+        // The conversions of the query throw these; its reason stands.
+        op.step.finish(
+            static_cast<int>(Result::NotNumbers),
+            std::string("The camera's position answer is not numbers (") + e.what() + ").",
+            std::move(op.step.outcome.reason));
     } catch (const std::out_of_range& e) {
-        op.step.finish(static_cast<int>(Result::NotNumbers),
-                       std::string("The camera's position answer is out of range (") + e.what() +
-                           ").");
+        op.step.finish(
+            static_cast<int>(Result::NotNumbers),
+            std::string("The camera's position answer is out of range (") + e.what() + ").",
+            std::move(op.step.outcome.reason));
     } catch (const std::bad_alloc&) {
         op.step.finish(static_cast<int>(Result::OutOfMemory), "", "out of memory");
     } catch (const std::exception& e) {
@@ -587,15 +597,6 @@ void EngineCore::end(Op& op) {
 }
 
 void EngineCore::tell_hooks() {
-    for (const auto& change : socket_changes_) {
-        if (change.second == 0) {
-            watched_.erase(change.first);
-        } else {
-            watched_[change.first] = change.second;
-        }
-        hooks_.socket(hooks_.user, change.first, change.second);
-    }
-    socket_changes_.clear();
     // The earliest of libcurl's time and the operations' waits.
     bool due = curl_timer_;
     TimePoint at = curl_due_;

@@ -83,12 +83,12 @@ public:
     };
 
     /// How an engine asks a host's event loop to watch for it. Called only from inside the
-    /// engine's own calls (on_socket(), on_timeout(), set_hooks(), the destructor), never from
-    /// another thread; a hook must not call on_socket() or on_timeout() itself.
+    /// engine's own calls (run(), on_socket(), on_timeout(), set_hooks(), the destructor), never
+    /// from another thread, and from inside libcurl's: a hook must only record what it is told,
+    /// and must not call the engine.
     struct Hooks {
         /// Watch `fd` for `events` (Read | Write), replacing what was watched; 0: stop watching
-        /// it. The fd may already be closed when it is no longer watched: a host ignores the
-        /// failure of removing it.
+        /// it, which comes before the fd is closed.
         void (*socket)(void* user, int fd, int events);
         /// Call on_timeout() once after `ms` milliseconds, replacing the time asked before; 0:
         /// as soon as possible (a timerfd wants a nanosecond then, since 0 disarms it); -1:

@@ -77,6 +77,7 @@ private:
     void release_transfer(Op& op);
     template <typename Call>
     void guarded(Op& op, Call call);
+    // Tells the timer hook of the earliest time the engine must act, when it changed.
     void tell_hooks();
     void drain_wakeups();
 
@@ -93,18 +94,17 @@ private:
 
     // The driving thread's.
     CURLM* multi_ = nullptr;
-    std::unordered_map<std::uint64_t, std::unique_ptr<Op>> ops_;
+    std::map<std::uint64_t, std::unique_ptr<Op>> ops_;  // by id, the order they came in
     std::unordered_map<CameraLink*, Slot> slots_;
     std::multimap<TimePoint, Op*> timers_;
-    std::vector<std::pair<int, int>> socket_changes_;  // as libcurl asked, told after it returns
-    std::map<int, int> watched_;                       // fd: events, as the hooks were told
+    std::map<int, int> watched_;  // fd: events, as the hooks were told
     bool curl_timer_ = false;
     TimePoint curl_due_{};
     bool timer_told_ = false;
     TimePoint timer_due_{};
     Engine::Hooks hooks_{};
     bool closing_ = false;  // nothing more is sent
-    bool hooked_ = false;  // by the host; otherwise run() watches through epoll_fd_
+    bool hooked_ = false;   // by the host; otherwise run() watches through epoll_fd_
     int epoll_fd_ = -1;
     bool internal_due_ = false;
     TimePoint internal_at_{};

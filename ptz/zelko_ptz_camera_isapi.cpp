@@ -11,6 +11,7 @@
 #include <pugixml.hpp>
 
 #include "../utils/xml_parser.h"
+#include "answer_reason.h"
 #include "camera_calls.h"
 #include "camera_link.h"
 #include "drive.h"
@@ -56,6 +57,8 @@ public:
     void read(Step& step, Answer& answer) override {
         pugi::xml_document doc;
         if (parsed(step, answer, doc)) {
+            // An engine, where the conversion cannot throw to the caller, says this of it.
+            step.outcome.reason = answer_reason(doc, "the position answer is not numbers");
             write(position_from_answer(doc));
             step.finish(0);
         }

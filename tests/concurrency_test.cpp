@@ -1,12 +1,14 @@
 // Many camera objects on many threads against several cameras, half with a kept session, while
 // other threads create and destroy objects: every result is right and no command reaches another
-// camera. Built also with ThreadSanitizer (scripts/test --tsan).
+// camera. Then one engine on one thread while other threads submit, cancel and destroy cameras.
+// Built also with ThreadSanitizer (scripts/test --tsan).
 
 #include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <thread>
 
+#include "ptz/engine.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
 
@@ -18,12 +20,13 @@ std::string address(int camera) {
     return "127.0.0." + std::to_string(camera + 2);
 }
 
-TEST(Concurrency, SixtyFourObjectsOnEightCamerasDoNotCrossTalk) {
-    ASSERT_NE(std::getenv("ZELKO_IN_NETNS"), nullptr) << "run through scripts/in-netns";
-    const char* commands = std::getenv("ZELKO_CONCURRENCY_COMMANDS");
-    const int kCommands = commands != nullptr ? std::atoi(commands) : 200;
-    // Time stands still, so each camera stays at the elevation that names it; the objects'
-    // absolute moves head for that same elevation.
+int commands() {
+    const char* given = std::getenv("ZELKO_CONCURRENCY_COMMANDS");
+    return given != nullptr ? std::atoi(given) : 200;
+}
+
+// Eight cameras, each at the elevation that names it; time stands still.
+std::vector<std::unique_ptr<sim::CameraSim>> eight_cameras() {
     std::vector<std::unique_ptr<sim::CameraSim>> cameras;
     for (int c = 0; c < 8; ++c) {
         sim::Options options;
@@ -35,6 +38,14 @@ TEST(Concurrency, SixtyFourObjectsOnEightCamerasDoNotCrossTalk) {
         cameras.back()->set_state(state);
         cameras.back()->start();
     }
+    return cameras;
+}
+
+TEST(Concurrency, SixtyFourObjectsOnEightCamerasDoNotCrossTalk) {
+    ASSERT_NE(std::getenv("ZELKO_IN_NETNS"), nullptr) << "run through scripts/in-netns";
+    const int kCommands = commands();
+    // The objects' absolute moves head for the elevation that names their camera.
+    const auto cameras = eight_cameras();
     std::atomic<int> wrong{0};
     std::atomic<bool> running{true};
     std::vector<std::thread> threads;
@@ -75,6 +86,67 @@ TEST(Concurrency, SixtyFourObjectsOnEightCamerasDoNotCrossTalk) {
         EXPECT_EQ(state.motion.tilt % 8, c) << "motion from an object of another camera";
         EXPECT_EQ(state.commands_accepted, 8ul * (kCommands - kCommands / 4));
     }
+}
+
+// Submitting, cancelling and destroying cameras from other threads while one thread drives.
+TEST(Concurrency, EngineTakesOperationsFromManyThreads) {
+    ASSERT_NE(std::getenv("ZELKO_IN_NETNS"), nullptr) << "run through scripts/in-netns";
+    const int kCommands = commands();
+    const auto sims = eight_cameras();
+    int ended = 0, wrong = 0;  // the driving thread's
+    std::atomic<int> submitted{0};
+    std::atomic<int> working{5};
+    Ptz::Engine engine;
+    std::vector<std::unique_ptr<Ptz::ZelkoPtzCameraIsapi>> cameras;
+    for (int o = 0; o < 16; ++o) {
+        Ptz::CameraOptions options;
+        options.keep_session = o % 2 == 1;
+        options.error_sink = [](void*, const char*, int, const char*) {};  // the cancels' lines
+        cameras.emplace_back(new Ptz::ZelkoPtzCameraIsapi(address(o % 8), kUserPwd, options));
+    }
+    const auto check = [&ended, &wrong](bool good) {
+        ++ended;
+        wrong += good ? 0 : 1;
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kCommands; ++i) {
+                Ptz::ZelkoPtzCameraIsapi& camera = *cameras[(t * 5 + i) % 16];
+                const float elevation = static_cast<float>((t * 5 + i) % 8);
+                ++submitted;
+                const Ptz::Operation op =
+                    i % 2 == 0
+                        ? camera.set_ptz_ctrl(engine, {t, i, 0},
+                                              [&](int code) { check(code == 0 || code == 6); })
+                        : camera.get_position(
+                              engine, [&, elevation](int code, const Ptz::PtzPosition& p) {
+                                  check(code == 6 || (code == 0 && p.elevation == elevation));
+                              });
+                if (i % 3 == 0) {
+                    op.cancel();
+                }
+            }
+            --working;
+        });
+    }
+    // Cameras made, used and destroyed at once: their operations end with 6, or ran first.
+    threads.emplace_back([&] {
+        for (int i = 0; i < kCommands / 4; ++i) {
+            Ptz::ZelkoPtzCameraIsapi camera(address(i % 8), kUserPwd);
+            ++submitted;
+            camera.reset_position(engine, [&](int code) { check(code == 0 || code == 6); });
+        }
+        --working;
+    });
+    while (working > 0 || engine.pending() > 0) {
+        engine.run(10);
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(ended, submitted.load()) << "each callback once";
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace

@@ -11,9 +11,11 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <stdexcept>
 
 #include "capabilities_document.h"
+#include "ptz/engine.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
 #include "utils/http_client.h"
@@ -38,10 +40,48 @@ struct Record {
     Ptz::PtzCapabilities caps;
 };
 
+// Runs a method on an engine: its callback keeps the code and what it hands back.
+struct Async {
+    Ptz::Engine engine;
+    int code = INT_MIN;
+
+    Ptz::Callback done() {
+        return [this](int k) { code = k; };
+    }
+    // Writes `out` as the blocking method would: on success, and on wait_for_stop()'s time-out.
+    template <typename Value>
+    Ptz::ValueCallback<Value> into(Value& out) {
+        return [this, &out](int k, const Value& v) {
+            code = k;
+            if (k == 0 || k == 5) {
+                out = v;
+            }
+        };
+    }
+    int wait(const Ptz::Operation&) {
+        for (int i = 0; i < 400 && code == INT_MIN; ++i) {
+            engine.run(50);
+        }
+        return code;
+    }
+};
+
+// A method in both forms: blocking when `a` is null, on its engine otherwise.
+using Call = std::function<int(Camera&, Record&, Async*)>;
+#define ACTING(method, ...)                                                           \
+    [](Camera& c, Record&, Async* a) {                                                \
+        return a ? a->wait(c.method(a->engine __VA_OPT__(, ) __VA_ARGS__, a->done())) \
+                 : c.method(__VA_ARGS__);                                             \
+    }
+#define READING(method, field)                                                         \
+    [](Camera& c, Record& r, Async* a) {                                               \
+        return a ? a->wait(c.method(a->engine, a->into(r.field))) : c.method(r.field); \
+    }
+
 struct Op {
     const char* name;
     Kind kind;
-    std::function<int(Camera&, Record&)> call;
+    Call call;
     std::string path;                   // every request goes here, scripted answers come from here
     std::vector<std::string> requests;  // what a camera that accepts receives, "METHOD target"
     std::string body;                   // the body of the last of them
@@ -71,16 +111,13 @@ const std::string kAux = kChannel + "/auxcontrols/1";
 const std::string kCtrl = kChannel + "/continuous";
 const std::string kPresets = kChannel + "/presets";
 
-Op op(const char* name, Kind kind, std::function<int(Camera&, Record&)> call,
-      const std::string& path, const char* method, std::string sent_body = "") {
+Op op(const char* name, Kind kind, Call call, const std::string& path, const char* method,
+      std::string sent_body = "") {
     return {name, kind, std::move(call), path, {method + (" " + path)}, std::move(sent_body)};
 }
 
-Op command(const char* name, std::function<int(Camera&)> call, const std::string& path,
-           std::string sent_body) {
-    return op(
-        name, kCommand, [call](Camera& c, Record&) { return call(c); }, path, "PUT",
-        std::move(sent_body));
+Op command(const char* name, Call call, const std::string& path, std::string sent_body) {
+    return op(name, kCommand, std::move(call), path, "PUT", std::move(sent_body));
 }
 
 // A method that every answer is tried with.
@@ -90,8 +127,7 @@ Op method(Op op) {
 }
 
 // An argument that `operation` refuses with `line`, sending nothing.
-Op refusal(const char* name, const char* operation, const char* line,
-           std::function<int(Camera&)> call) {
+Op refusal(const char* name, const char* operation, const char* line, Call call) {
     Op op = command(name, std::move(call), kAbs, "");
     op.requests.clear();
     op.refusal = line;
@@ -103,9 +139,11 @@ Op aux(const char* name, std::int32_t device, std::int32_t state, const char* ch
        const char* refusal = nullptr) {
     Op op = command(
         name,
-        [device, state](Camera& c) {
-            return c.set_ptz_aux(static_cast<Ptz::PtzAux>(device),
-                                 static_cast<Ptz::PtzStatus>(state));
+        [device, state](Camera& c, Record&, Async* a) {
+            const auto aux = static_cast<Ptz::PtzAux>(device);
+            const auto status = static_cast<Ptz::PtzStatus>(state);
+            return a ? a->wait(c.set_ptz_aux(a->engine, aux, status, a->done()))
+                     : c.set_ptz_aux(aux, status);
         },
         kAux, body("PTZAux", children));
     op.operation = "set_ptz_aux";
@@ -119,7 +157,12 @@ Op aux(const char* name, std::int32_t device, std::int32_t state, const char* ch
 Op set_preset(const char* name, int id, std::string text) {
     const std::string number = std::to_string(id);
     return command(
-        name, [id, text](Camera& c) { return c.set_preset(id, text); }, kPresets + "/" + number,
+        name,
+        [id, text](Camera& c, Record&, Async* a) {
+            return a ? a->wait(c.set_preset(a->engine, id, text, a->done()))
+                     : c.set_preset(id, text);
+        },
+        kPresets + "/" + number,
         body("PTZPreset",
              "\t<id>" + number + "</id>\n\t<presetName>Dock &amp; &lt;2&gt;\t\r\n</presetName>\n"));
 }
@@ -134,8 +177,8 @@ Op read_then(Op op) {
 }
 
 Op reset_zoom() {
-    Op op = read_then(method(command(
-        "reset_zoom", [](Camera& c) { return c.reset_zoom(); }, kAbs, position_body("1.000000"))));
+    Op op = read_then(
+        method(command("reset_zoom", ACTING(reset_zoom), kAbs, position_body("1.000000"))));
     op.operation = "set_ptz_absoluteEx";
     return op;
 }
@@ -154,12 +197,15 @@ const std::string kAllValues =
 
 Op set_position(const char* name, std::uint32_t present, const std::string& children) {
     return command(
-        name, [present](Camera& c) { return c.set_position(distinct(present)); }, kAbs,
-        body("PTZAbsoluteEx", children));
+        name,
+        [present](Camera& c, Record&, Async* a) {
+            const Ptz::PtzPosition p = distinct(present);
+            return a ? a->wait(c.set_position(a->engine, p, a->done())) : c.set_position(p);
+        },
+        kAbs, body("PTZAbsoluteEx", children));
 }
 
-Op position_3d(const char* name, std::function<int(Camera&)> call, const std::string& start,
-               const std::string& end) {
+Op position_3d(const char* name, Call call, const std::string& start, const std::string& end) {
     const auto point = [](const char* element, const std::string& xy) {
         return "\t<" + std::string(element) + ">\n\t\t<positionX>" + xy.substr(0, xy.find(' ')) +
                "</positionX>\n\t\t<positionY>" + xy.substr(xy.find(' ') + 1) +
@@ -178,101 +224,81 @@ const char* const kBadCoordinate = "Please input picture coordinates from 0 to 1
 
 const Op kOps[] = {
     method(op(
-        "get_info", kInfo, [](Camera& c, Record&) { return c.get_info(kInfoPath); }, kInfoPath,
-        "GET")),
-    method(op(
-        "get_ptz_absoluteEx", kQuery,
-        [](Camera& c, Record& r) { return c.get_ptz_absoluteEx(r.position); }, kAbs, "GET")),
-    method(command(
-        "set_ptz_absoluteEx", [](Camera& c) { return c.set_ptz_absoluteEx(kTarget); }, kAbs,
-        position_body("4.000000"))),
+        "get_info", kInfo,
+        [](Camera& c, Record&, Async* a) {
+            std::string answer;
+            return a ? a->wait(c.get_info(a->engine, kInfoPath, a->into(answer)))
+                     : c.get_info(kInfoPath);
+        },
+        kInfoPath, "GET")),
+    method(op("get_ptz_absoluteEx", kQuery, READING(get_ptz_absoluteEx, position), kAbs, "GET")),
+    method(command("set_ptz_absoluteEx", ACTING(set_ptz_absoluteEx, kTarget), kAbs,
+                   position_body("4.000000"))),
     reset_zoom(),
-    method(command(
-        "reset_position", [](Camera& c) { return c.reset_position(); },
-        kChannel + "/homeposition/goto", "")),
+    method(command("reset_position", ACTING(reset_position), kChannel + "/homeposition/goto", "")),
     method(aux("set_ptz_aux", 0, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>LIGHT</type>\n")),
-    method(command(
-        "set_ptz_ctrl", [](Camera& c) { return c.set_ptz_ctrl(kMove); }, kCtrl,
-        body("PTZData", "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n"))),
-    method(command(
-        "goto_preset", [](Camera& c) { return c.goto_preset(1); }, kPresets + "/1/goto", "")),
+    method(command("set_ptz_ctrl", ACTING(set_ptz_ctrl, kMove), kCtrl,
+                   body("PTZData", "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n"))),
+    method(command("goto_preset", ACTING(goto_preset, 1), kPresets + "/1/goto", "")),
     method(set_preset("set_preset", 2, "Dock & <2>\t\r\n")),
-    method(op(
-        "remove_preset", kCommand, [](Camera& c, Record&) { return c.remove_preset(1); },
-        kPresets + "/1", "DELETE")),
-    method(op(
-        "get_presets", kList, [](Camera& c, Record& r) { return c.get_presets(r.presets); },
-        kPresets, "GET")),
-    method(op(
-        "get_position", kPosition, [](Camera& c, Record& r) { return c.get_position(r.where); },
-        kAbs, "GET")),
+    method(op("remove_preset", kCommand, ACTING(remove_preset, 1), kPresets + "/1", "DELETE")),
+    method(op("get_presets", kList, READING(get_presets, presets), kPresets, "GET")),
+    method(op("get_position", kPosition, READING(get_position, where), kAbs, "GET")),
     method(op(
         "wait_for_stop", kPosition,
-        [](Camera& c, Record& r) { return c.wait_for_stop(r.where, 5.0); }, kAbs, "GET")),
-    method(op(
-        "get_capabilities", kCaps, [](Camera& c, Record& r) { return c.get_capabilities(r.caps); },
-        kChannel + "/capabilities", "GET")),
+        [](Camera& c, Record& r, Async* a) {
+            return a ? a->wait(c.wait_for_stop(a->engine, 5.0, a->into(r.where)))
+                     : c.wait_for_stop(r.where, 5.0);
+        },
+        kAbs, "GET")),
+    method(op("get_capabilities", kCaps, READING(get_capabilities, caps),
+              kChannel + "/capabilities", "GET")),
     method(set_position("set_position", Ptz::PtzPosition::Elevation | Ptz::PtzPosition::Azimuth,
                         "\t<elevation>-12.500000</elevation>\n\t<azimuth>0.100000</azimuth>\n")),
-    method(command(
-        "move_for", [](Camera& c) { return c.move_for(kMove, 250); }, kChannel + "/momentary",
-        body("PTZData",
-             "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n\t<Momentary>\n"
-             "\t\t<duration>250</duration>\n\t</Momentary>\n"))),
-    method(read_then(command(
-        "move_by", [](Camera& c) { return c.move_by(170.0f, -20.5f, 1.0f); }, kAbs,
-        body("PTZAbsoluteEx",
-             "\t<elevation>-10.000000</elevation>\n\t<azimuth>10.250000"
-             "</azimuth>\n\t<absoluteZoom>8.000000</absoluteZoom>\n")))),
+    method(command("move_for", ACTING(move_for, kMove, 250), kChannel + "/momentary",
+                   body("PTZData",
+                        "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n\t<Momentary>\n"
+                        "\t\t<duration>250</duration>\n\t</Momentary>\n"))),
+    method(read_then(command("move_by", ACTING(move_by, 170.0f, -20.5f, 1.0f), kAbs,
+                             body("PTZAbsoluteEx",
+                                  "\t<elevation>-10.000000</elevation>\n\t<azimuth>10.250000"
+                                  "</azimuth>\n\t<absoluteZoom>8.000000</absoluteZoom>\n")))),
     // Halves round away from the centre: 0.5 is 128 on both axes.
-    method(position_3d(
-        "center_on", [](Camera& c) { return c.center_on(0.5f, 0.5f); }, "128 128", "128 128")),
-    position_3d(
-        "ZoomToAreaFromTopLeft", [](Camera& c) { return c.zoom_to_area(0.0f, 0.0f, 1.0f, 0.2f); },
-        "0 255", "255 204"),
+    method(position_3d("center_on", ACTING(center_on, 0.5f, 0.5f), "128 128", "128 128")),
+    position_3d("ZoomToAreaFromTopLeft", ACTING(zoom_to_area, 0.0f, 0.0f, 1.0f, 0.2f), "0 255",
+                "255 204"),
     set_position("SetPositionEveryValueInTheCamerasOrder", Ptz::PtzPosition::All, kAllValues),
     refusal("SetPositionOfNoValue", "set_position",
-            "Please input a position with at least one value.",
-            [](Camera& c) { return c.set_position(distinct(0)); }),
+            "Please input a position with at least one value.", ACTING(set_position, distinct(0))),
     refusal("SetPositionNotFinite", "set_position", "Please input finite position values.",
-            [](Camera& c) {
-                Ptz::PtzPosition p =
-                    distinct(Ptz::PtzPosition::Focus | Ptz::PtzPosition::VerticalSpeed);
-                p.vertical_speed = NAN;
-                return c.set_position(p);
-            }),
+            ACTING(set_position, Ptz::PtzPosition{0, 0, 0, 0, 0, 0, NAN, Ptz::PtzPosition::All})),
     refusal("MoveForNoTime", "move_for", "Please input a duration of 1 ms or more.",
-            [](Camera& c) { return c.move_for(kMove, 0); }),
+            ACTING(move_for, kMove, 0)),
     refusal("MoveByNotFinite", "move_by", "Please input finite steps.",
-            [](Camera& c) { return c.move_by(0, INFINITY, 0); }),
-    refusal("CenterOffThePicture", "center_on", kBadCoordinate,
-            [](Camera& c) { return c.center_on(1.01f, 0.5f); }),
+            ACTING(move_by, 0, INFINITY, 0)),
+    refusal("CenterOffThePicture", "center_on", kBadCoordinate, ACTING(center_on, 1.01f, 0.5f)),
     refusal("ZoomToAreaNotANumber", "zoom_to_area", kBadCoordinate,
-            [](Camera& c) { return c.zoom_to_area(0, 0, 1, NAN); }),
+            ACTING(zoom_to_area, 0, 0, 1, NAN)),
     refusal("WaitWithoutTime", "wait_for_stop", "Please input a time-out of more than 0 seconds.",
-            [](Camera& c) {
-                Ptz::PtzPosition p{};
-                return c.wait_for_stop(p, 0);
+            [](Camera& c, Record& r, Async* a) {
+                return a ? a->wait(c.wait_for_stop(a->engine, 0, a->into(r.where)))
+                         : c.wait_for_stop(r.where, 0);
             }),
-    refusal("PresetIdZero", "goto_preset", kBadPresetId,
-            [](Camera& c) { return c.goto_preset(0); }),
-    refusal("PresetIdNegative", "remove_preset", kBadPresetId,
-            [](Camera& c) { return c.remove_preset(INT32_MIN); }),
+    refusal("PresetIdZero", "goto_preset", kBadPresetId, ACTING(goto_preset, 0)),
+    refusal("PresetIdNegative", "remove_preset", kBadPresetId, ACTING(remove_preset, INT32_MIN)),
     refusal("PresetNameWithControl", "set_preset",
             "Please input a preset name without control characters.",
-            [](Camera& c) { return c.set_preset(3, std::string("a\0b", 3)); }),
+            ACTING(set_preset, 3, std::string("a\0b", 3))),
     aux("AuxFanOn", 2, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>FAN</type>\n"),
     aux("AuxBothOutOfRange", -1, 5, "", "Please input the correct aux type."),
     aux("AuxStateOutOfRange", 2, INT32_MIN, "", "Please input the correct ptz status."),
-    command(
-        "AbsoluteRoundedAndNegative", [](Camera& c) { return c.set_ptz_absoluteEx(kOddTarget); },
-        kAbs,
-        body("PtzAbsoluteEx",
-             "\t<absoluteZoom>0.123457</absoluteZoom>\n\t<azimuth>0.100000</azimuth>\n"
-             "\t<elevation>-12.500000</elevation>\n\t<focalLen>-2147483648</focalLen>\n"
-             "\t<focus>-5</focus>\n\t<horizontalSpeed>-0.250000</horizontalSpeed>\n"
-             "\t<verticalSpeed>1000000.000000</verticalSpeed>\n\t<zoomType>absoluteZoom</"
-             "zoomType>\n")),
+    command("AbsoluteRoundedAndNegative", ACTING(set_ptz_absoluteEx, kOddTarget), kAbs,
+            body("PtzAbsoluteEx",
+                 "\t<absoluteZoom>0.123457</absoluteZoom>\n\t<azimuth>0.100000</azimuth>\n"
+                 "\t<elevation>-12.500000</elevation>\n\t<focalLen>-2147483648</focalLen>\n"
+                 "\t<focus>-5</focus>\n\t<horizontalSpeed>-0.250000</horizontalSpeed>\n"
+                 "\t<verticalSpeed>1000000.000000</verticalSpeed>\n\t<zoomType>absoluteZoom</"
+                 "zoomType>\n")),
 };
 
 // What a camera that works would answer to the kind, around `extra` children.
@@ -468,10 +494,10 @@ void reset_peak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-// How the camera object reaches the camera: the two-argument constructor, a kept session, and
-// channel 3 of a camera with three.
-enum Mode { kNewConnections, kKeptSession, kChannel3 };
-const char* const kModeNames[] = {"", "_KeptSession", "_Channel3"};
+// How the camera object reaches the camera: the two-argument constructor, a kept session,
+// channel 3 of a camera with three, and the first two through an engine.
+enum Mode { kNewConnections, kKeptSession, kChannel3, kEngine, kEngineSession };
+const char* const kModeNames[] = {"", "_KeptSession", "_Channel3", "_Engine", "_EngineSession"};
 
 // `path` as it is under channel 3.
 std::string on_channel3(std::string path) {
@@ -518,17 +544,26 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
         shown = sim::response_status(op.path, 4, "Invalid Operation", "badAuthorization");
     }
     const bool accepting = a.scripted == nullptr && a.codes == kGood;
-    const int expected = accepting ? (op.refusal != nullptr ? 10 : 0) : a.codes[op.kind];
+    const bool on_engine = mode == kEngine || mode == kEngineSession;
+    const bool sunk_lines = mode == kKeptSession || mode == kEngineSession;
+    int expected = accepting ? (op.refusal != nullptr ? 10 : 0) : a.codes[op.kind];
+    // What the query throws, an engine reports.
+    std::string line = op.refusal != nullptr ? error_line(op.operation, op.refusal)
+                                             : expected_line(op, expected, shown);
+    if (on_engine && expected == kThrows) {
+        expected = static_cast<int>(Ptz::Result::NotNumbers);
+        line = error_line(op.operation, "The camera's position answer is not numbers (stof).");
+    }
     const unsigned long accepted_before = camera_sim->state(channel).commands_accepted;
     Ptz::CameraOptions options;
-    options.keep_session = mode == kKeptSession;
+    options.keep_session = mode == kKeptSession || mode == kEngineSession;
     options.channel = channel;
     // The kept session also hands its lines to a sink, which rebuilds them as stderr had them.
     struct Sunk {
         std::string lines;
         std::vector<int> codes;
     } sunk;
-    if (mode == kKeptSession) {
+    if (sunk_lines) {
         options.error_sink = [](void* user, const char* operation, int code, const char* message) {
             static_cast<Sunk*>(user)->lines += error_line(operation, message);
             static_cast<Sunk*>(user)->codes.push_back(code);
@@ -543,9 +578,10 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     [[maybe_unused]] const long peak_before = peak_kib();
     const auto start = std::chrono::steady_clock::now();
     int code = kThrows;
+    const std::unique_ptr<Async> async(on_engine ? new Async : nullptr);
     const std::string written = stderr_of([&] {
         try {
-            code = op.call(camera, record);
+            code = op.call(camera, record, async.get());
         } catch (const std::invalid_argument&) {
         }
     });
@@ -555,9 +591,7 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     if (code > 0 && op.refusal == nullptr && kReasons.count(a.name) != 0) {
         EXPECT_EQ(camera.failure_reason(), kReasons.at(a.name));
     }
-    const std::string line = op.refusal != nullptr ? error_line(op.operation, op.refusal)
-                                                   : expected_line(op, expected, shown);
-    if (mode == kKeptSession) {
+    if (sunk_lines) {
         EXPECT_EQ(written, "");
         EXPECT_EQ(sunk.lines, line);
         EXPECT_EQ(sunk.codes, line.empty() ? std::vector<int>{} : std::vector<int>{code});
@@ -609,7 +643,7 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
 // channel 3 with every method.
 std::vector<Case> cases() {
     std::vector<Case> result;
-    for (const Mode mode : {kNewConnections, kKeptSession, kChannel3}) {
+    for (const Mode mode : {kNewConnections, kKeptSession, kChannel3, kEngine, kEngineSession}) {
         for (const Answer& a : kAnswers) {
             const bool accepting = a.scripted == nullptr && a.codes == kGood;
             for (const Op& op : kOps) {

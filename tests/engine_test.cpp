@@ -1,0 +1,424 @@
+// What only the engine shows: a thousand cameras from one thread, the order of one camera's
+// requests while it waits, cancelling in each state, destroying a camera or the engine with
+// operations pending, a blocking call meanwhile, a host's own epoll loop, a callback that throws,
+// and the host's own time-outs. The operations matrix holds every method to its blocking form.
+
+#include <sys/epoll.h>
+#include <sys/resource.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <climits>
+#include <map>
+#include <memory>
+
+#include "ptz/engine.h"
+#include "ptz/zelko_ptz_camera_isapi.h"
+#include "sim_fixture.h"
+
+namespace {
+
+using namespace testing_support;
+using Camera = Ptz::ZelkoPtzCameraIsapi;
+using Clock = std::chrono::steady_clock;
+
+const int kCancelled = static_cast<int>(Ptz::Result::Cancelled);
+const std::string kAbs = "GET " + kChannel + "/absoluteEx";
+const std::string kStop = "PUT " + kChannel + "/continuous";
+
+Ptz::CameraOptions session(int channel = 1) {
+    Ptz::CameraOptions o;
+    o.keep_session = true;
+    o.channel = channel;
+    return o;
+}
+
+// Runs `engine` until nothing is pending, at most `seconds`.
+void settle(Ptz::Engine& engine, double seconds = 10) {
+    const auto until = Clock::now() + std::chrono::duration<double>(seconds);
+    while (engine.run(50) > 0 && Clock::now() < until) {
+    }
+}
+
+// The codes callbacks were called with, in order.
+struct Codes {
+    std::vector<int> got;
+    Ptz::Callback add() {
+        return [this](int code) { got.push_back(code); };
+    }
+    Ptz::ValueCallback<Ptz::PtzPosition> add_position() {
+        return [this](int code, const Ptz::PtzPosition&) { got.push_back(code); };
+    }
+};
+
+class EngineTest : public SimTest {
+protected:
+    EngineTest() : SimTest(channels(8)) {}
+    static sim::Options channels(int n) {
+        sim::Options o;
+        o.channels = n;
+        return o;
+    }
+    void silence(const std::string& resource) {
+        sim::Script silent;
+        silent.mode = sim::Script::Mode::NeverAnswer;
+        camera_sim->script(kChannel + resource, silent);
+    }
+};
+
+// A stop asked while the camera waits goes out before the wait's next read.
+TEST_F(EngineTest, RequestOfAnotherOperationGoesBetweenTheReadsOfAWait) {
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd, session());
+    struct Watch {
+        Ptz::Engine& engine;
+        Camera& camera;
+        Codes codes;
+        int reads = 0;
+    } watch{engine, camera, {}};
+    camera.wait_for_stop(
+        engine, 10.0, watch.codes.add_position(),
+        [](void* user, const Ptz::PtzPosition&) {
+            Watch& w = *static_cast<Watch*>(user);
+            if (++w.reads == 2) {
+                w.camera.set_ptz_ctrl(w.engine, {0, 0, 0}, w.codes.add());
+            }
+            return false;
+        },
+        &watch);
+    settle(engine);
+    EXPECT_EQ(watch.codes.got, (std::vector<int>{0, 0}));
+    std::vector<std::string> requests = sent();
+    ASSERT_GE(requests.size(), 7u) << "0.5 s still, read every 0.1 s";
+    requests.resize(4);
+    EXPECT_EQ(requests, (std::vector<std::string>{kAbs, kAbs, kStop, kAbs}));
+    EXPECT_EQ(camera_sim->connections(), 1u);
+}
+
+struct CancelCase {
+    const char* name;
+    // Submits what is cancelled, and anything before it; returns the operation to cancel.
+    Ptz::Operation (*submit)(Ptz::Engine&, Camera&, Codes&);
+    const char* operation;              // of the cancelled one's line
+    bool run_first;                     // runs the engine for 0.25 s before cancelling
+    std::vector<int> codes;             // of every callback, in order
+    std::vector<std::string> requests;  // that the camera received, authenticated or not
+    int left;                           // operations pending afterwards
+};
+
+const CancelCase kCancels[] = {
+    {"BeforeItStarted",
+     [](Ptz::Engine& e, Camera& c, Codes& codes) { return c.reset_position(e, codes.add()); },
+     "reset_position",
+     false,
+     {kCancelled},
+     {},
+     0},
+    {"InFlight",
+     [](Ptz::Engine& e, Camera& c, Codes& codes) {
+         return c.get_capabilities(
+             e, [&codes](int code, const Ptz::PtzCapabilities&) { codes.got.push_back(code); });
+     },
+     "get_capabilities",
+     true,
+     {kCancelled},
+     {"GET " + kChannel + "/capabilities"},
+     0},
+    {"QueuedBehindOneInFlight",
+     [](Ptz::Engine& e, Camera& c, Codes& codes) {
+         c.get_capabilities(
+             e, [&codes](int code, const Ptz::PtzCapabilities&) { codes.got.push_back(code); });
+         return c.reset_position(e, codes.add());
+     },
+     "reset_position",
+     true,
+     {kCancelled},
+     {"GET " + kChannel + "/capabilities"},
+     1},
+    {"WaitingBetweenReads",
+     [](Ptz::Engine& e, Camera& c, Codes& codes) {
+         return c.wait_for_stop(e, 10.0, codes.add_position());
+     },
+     "wait_for_stop",
+     true,
+     {kCancelled},
+     {kAbs, kAbs, kAbs},
+     0},
+};
+
+class EngineCancelTest : public EngineTest, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(EngineCancelTest, CallbackOnceWithSixAndNothingMoreSent) {
+    const CancelCase& c = GetParam();
+    silence("/capabilities");
+    Codes codes;  // outlives the engine, whose destructor ends what is left
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd, session());
+    // Challenged first, so that each request after is one.
+    ASSERT_EQ(camera.set_ptz_ctrl({0, 0, 0}), 0);
+    camera_sim->clear_requests();
+    const Ptz::Operation op = c.submit(engine, camera, codes);
+    const auto start = Clock::now();
+    while (c.run_first && Clock::now() - start < std::chrono::milliseconds(250)) {
+        engine.run(10);
+    }
+    const std::string written = stderr_of([&] {
+        EXPECT_TRUE(op.cancel());
+        EXPECT_FALSE(op.cancel()) << "cancelled twice";
+        // The rest of the time of a wait's reads, and a silent camera's.
+        const auto until = Clock::now() + std::chrono::milliseconds(300);
+        while (Clock::now() < until) {
+            engine.run(10);
+        }
+    });
+    EXPECT_EQ(codes.got, c.codes);
+    EXPECT_EQ(written, error_line(c.operation, "The operation was cancelled."));
+    std::vector<std::string> requests;
+    for (const auto& r : camera_sim->requests()) {
+        requests.push_back(r.method + " " + r.target);
+    }
+    EXPECT_EQ(requests, c.requests);
+    EXPECT_EQ(engine.pending(), c.left);
+    EXPECT_FALSE(op.cancel()) << "ended already";
+}
+
+INSTANTIATE_TEST_SUITE_P(States, EngineCancelTest, ::testing::ValuesIn(kCancels), ByName());
+
+TEST_F(EngineTest, DestroyedCameraEndsItsOperationsQuietlyAtTheNextRun) {
+    Ptz::Engine engine;
+    Codes codes;
+    auto camera = std::make_unique<Camera>("127.0.0.1", kUserPwd, session());
+    camera->reset_position(engine, codes.add());
+    camera->get_position(engine, codes.add_position());
+    const std::string written = stderr_of([&] {
+        camera.reset();
+        EXPECT_TRUE(codes.got.empty()) << "a callback ran inside the destructor";
+        settle(engine);
+    });
+    EXPECT_EQ(codes.got, (std::vector<int>{kCancelled, kCancelled}));
+    EXPECT_EQ(written, "");
+    EXPECT_EQ(camera_sim->requests().size(), 0u);
+}
+
+TEST_F(EngineTest, DestroyedEngineEndsEveryOperationFromItsDestructor) {
+    silence("/homeposition/goto");
+    Codes codes;
+    Camera camera("127.0.0.1", kUserPwd);
+    const std::string written = stderr_of([&] {
+        Ptz::Operation op;
+        {
+            Ptz::Engine engine;
+            camera.reset_position(engine, codes.add());
+            op = camera.set_ptz_ctrl(engine, {1, 0, 0}, codes.add());
+            for (int i = 0; i < 20; ++i) {
+                engine.run(10);
+            }
+        }
+        EXPECT_EQ(codes.got, (std::vector<int>{kCancelled, kCancelled}));
+        EXPECT_FALSE(op.cancel()) << "an operation outlives its engine, inert";
+    });
+    EXPECT_EQ(written, error_line("reset_position", "The operation was cancelled.") +
+                           error_line("set_ptz_ctrl", "The operation was cancelled."));
+    // The camera is free again.
+    EXPECT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), 0);
+}
+
+TEST_F(EngineTest, BlockingCallWhileOperationsArePendingIsRefused) {
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd);
+    Codes codes;
+    camera.reset_position(engine, codes.add());
+    EXPECT_EQ(stderr_of([&] {
+                  EXPECT_EQ(camera.set_ptz_ctrl({1, 0, 0}), 10);
+              }),
+              error_line("set_ptz_ctrl",
+                         "The camera has operations pending on an engine; a "
+                         "blocking call waits until they end."));
+    Ptz::Engine other;
+    camera.set_ptz_ctrl(other, {1, 0, 0}, codes.add());
+    EXPECT_EQ(stderr_of([&] { settle(other); }),
+              error_line("set_ptz_ctrl",
+                         "The camera has operations pending on another engine; "
+                         "submit to that one."));
+    settle(engine);
+    EXPECT_EQ(codes.got, (std::vector<int>{10, 0}));
+    EXPECT_EQ(sent(), (std::vector<std::string>{"PUT " + kChannel + "/homeposition/goto"}));
+}
+
+TEST_F(EngineTest, ThrowingCallbackIsReportedAndTheEngineGoesOn) {
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd, session());
+    Codes codes;
+    camera.reset_position(engine, [](int) { throw std::runtime_error("boom"); });
+    camera.set_ptz_ctrl(engine, {1, 0, 0}, codes.add());
+    EXPECT_EQ(stderr_of([&] { settle(engine); }),
+              error_line("reset_position", "A callback of the host threw: boom."));
+    EXPECT_EQ(codes.got, (std::vector<int>{0}));
+}
+
+// The host's time-outs, blocking and on an engine: a silent camera fails after them.
+TEST_F(EngineTest, HostsTimeOutsBoundEachRequest) {
+    silence("/homeposition/goto");
+    Camera camera("127.0.0.1", kUserPwd);
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(camera.set_timeouts(0.05, 700), 10); }),
+              error_line("set_timeouts", "Please input time-outs of 0.1 to 600 seconds."));
+    ASSERT_EQ(camera.set_timeouts(0.5, 0.3), 0);
+    auto start = Clock::now();
+    stderr_of([&] { EXPECT_EQ(camera.reset_position(), 1); });
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(300));
+    Ptz::Engine engine;
+    Codes codes;
+    start = Clock::now();
+    camera.reset_position(engine, codes.add());
+    stderr_of([&] { settle(engine); });
+    EXPECT_EQ(codes.got, (std::vector<int>{1}));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
+    EXPECT_EQ(camera.failure_reason().rfind("Operation timed out after 3", 0), 0u)
+        << camera.failure_reason();
+}
+
+// A host's event loop on epoll with a timerfd, as a server or a Qt console would drive it.
+struct EpollLoop {
+    int epoll = epoll_create1(0);
+    int timer = timerfd_create(CLOCK_MONOTONIC, 0);
+    std::map<int, int> watched;
+    Ptz::Engine* engine = nullptr;
+
+    EpollLoop() {
+        epoll_event event{};
+        event.events = EPOLLIN;
+        event.data.fd = timer;
+        epoll_ctl(epoll, EPOLL_CTL_ADD, timer, &event);
+    }
+    ~EpollLoop() {
+        close(timer);
+        close(epoll);
+    }
+    static void socket(void* user, int fd, int events) {
+        EpollLoop& loop = *static_cast<EpollLoop*>(user);
+        epoll_event event{};
+        event.events = ((events & Ptz::Engine::Read) ? EPOLLIN : 0u) |
+                       ((events & Ptz::Engine::Write) ? EPOLLOUT : 0u);
+        event.data.fd = fd;
+        if (events == 0) {
+            epoll_ctl(loop.epoll, EPOLL_CTL_DEL, fd, nullptr);  // it may be closed already
+            loop.watched.erase(fd);
+        } else if (epoll_ctl(loop.epoll, EPOLL_CTL_MOD, fd, &event) != 0) {
+            epoll_ctl(loop.epoll, EPOLL_CTL_ADD, fd, &event);
+        }
+        if (events != 0) {
+            loop.watched[fd] = events;
+        }
+    }
+    static void timeout(void* user, long ms) {
+        EpollLoop& loop = *static_cast<EpollLoop*>(user);
+        itimerspec when{};
+        // A zero value would disarm the timer: "as soon as possible" is a nanosecond.
+        when.it_value.tv_sec = ms > 0 ? ms / 1000 : 0;
+        when.it_value.tv_nsec = ms > 0 ? (ms % 1000) * 1000000 : ms == 0 ? 1 : 0;
+        timerfd_settime(loop.timer, 0, &when, nullptr);
+    }
+    void turn() {
+        epoll_event events[64];
+        const int n = epoll_wait(epoll, events, 64, 100);
+        for (int i = 0; i < n; ++i) {
+            if (events[i].data.fd == timer) {
+                std::uint64_t expirations = 0;
+                [[maybe_unused]] auto got = read(timer, &expirations, sizeof expirations);
+                engine->on_timeout();
+            } else {
+                engine->on_socket(events[i].data.fd,
+                                  ((events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) ? 1 : 0) |
+                                      ((events[i].events & EPOLLOUT) ? 2 : 0));
+            }
+        }
+    }
+};
+
+TEST_F(EngineTest, HostsEpollLoopDrivesEightCameras) {
+    EpollLoop loop;
+    Ptz::Engine engine;
+    loop.engine = &engine;
+    ASSERT_EQ(engine.set_hooks({EpollLoop::socket, EpollLoop::timeout, &loop}), 0);
+    EXPECT_EQ(engine.run(0), -10) << "run() is not for an engine with hooks";
+    EXPECT_EQ(loop.watched.size(), 1u) << "the engine's own fd, for submissions";
+    std::vector<std::unique_ptr<Camera>> cameras;
+    Codes codes;
+    for (int channel = 1; channel <= 8; ++channel) {
+        cameras.push_back(std::make_unique<Camera>("127.0.0.1", kUserPwd, session(channel)));
+        cameras.back()->set_ptz_ctrl(engine, {channel, 0, 0}, codes.add());
+        cameras.back()->wait_for_stop(engine, 5.0, codes.add_position());
+    }
+    for (int i = 0; i < 100 && engine.pending() > 0; ++i) {
+        loop.turn();
+    }
+    EXPECT_EQ(codes.got.size(), 16u);
+    EXPECT_EQ(codes.got, std::vector<int>(16, 0));
+    for (int channel = 1; channel <= 8; ++channel) {
+        EXPECT_EQ(camera_sim->state(channel).motion.pan, channel);
+    }
+    EXPECT_EQ(camera_sim->connections(), 8u);
+    cameras.clear();
+    EXPECT_EQ(loop.watched.size(), 1u) << "the sockets were let go";
+}
+
+// A thousand cameras from one thread, at first contact and again, and silent.
+class FleetTest : public SimTest {
+protected:
+    static const int kCameras = 1000;
+    FleetTest() : SimTest(fleet()) {}
+    static sim::Options fleet() {
+        sim::Options o;
+        o.channels = kCameras;
+        o.record = false;
+        return o;
+    }
+    void SetUp() override {
+        // A socket each on both sides, in this one process.
+        rlimit files{};
+        getrlimit(RLIMIT_NOFILE, &files);
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+        ASSERT_GE(files.rlim_cur, 4u * kCameras) << "raise the limit of open files";
+        SimTest::SetUp();
+        for (int channel = 1; channel <= kCameras; ++channel) {
+            cameras.push_back(std::make_unique<Camera>("127.0.0.1", kUserPwd, session(channel)));
+        }
+    }
+    std::vector<std::unique_ptr<Camera>> cameras;
+};
+
+TEST_F(FleetTest, ThousandCamerasReadFromOneThread) {
+    Ptz::Engine engine;
+    for (int round = 0; round < 2; ++round) {
+        Codes codes;
+        for (auto& camera : cameras) {
+            camera->get_position(engine, codes.add_position());
+        }
+        settle(engine, 20);
+        EXPECT_EQ(codes.got, std::vector<int>(kCameras, 0)) << "round " << round;
+    }
+    EXPECT_EQ(camera_sim->connections(), static_cast<unsigned long>(kCameras));
+}
+
+TEST_F(FleetTest, ThousandSilentCamerasFailWithinTheirTimeOuts) {
+    sim::Script silent;
+    silent.mode = sim::Script::Mode::NeverAnswer;
+    for (int channel = 1; channel <= kCameras; ++channel) {
+        camera_sim->script("/ISAPI/PTZCtrl/channels/" + std::to_string(channel) + "/absoluteEx",
+                           silent);
+    }
+    Ptz::Engine engine;
+    Codes codes;
+    const auto start = Clock::now();
+    for (auto& camera : cameras) {
+        ASSERT_EQ(camera->set_timeouts(1, 1), 0);
+        camera->get_position(engine, codes.add_position());
+    }
+    stderr_of([&] { settle(engine, 20); });
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(3000));
+    EXPECT_EQ(codes.got, std::vector<int>(kCameras, 1));
+}
+
+}  // namespace
