@@ -23,6 +23,9 @@ namespace sim {
 
 namespace {
 
+// A fleet of a thousand cameras, a connection each, several times over.
+const unsigned kMaxConnections = 16384;
+
 // Bodies beyond this are cut off; no command of a camera comes near it.
 const std::size_t kMaxRequestBody = 16 * 1024 * 1024;
 
@@ -75,7 +78,11 @@ public:
         : options(std::move(o)),
           auth(options.realm, options.user, options.password, options.nonce_lifetime,
                options.challenge),
-          channels(static_cast<std::size_t>(std::max(options.channels, 1))) {}
+          cameras(
+              static_cast<std::size_t>(std::max(options.cameras, 1)),
+              std::vector<CameraState>(static_cast<std::size_t>(std::max(options.channels, 1)))) {
+        inet_pton(AF_INET, options.address.c_str(), &first_address);
+    }
 
     Options options;
     DigestAuth auth;
@@ -84,8 +91,9 @@ public:
     mutable std::mutex mutex;  // guards everything below
     std::condition_variable stop_cv;
     bool stopping = false;
-    // Settled to the clock's reading even when only read.
-    mutable std::vector<CameraState> channels;
+    // By camera, then channel; settled to the clock's reading even when only read.
+    mutable std::vector<std::vector<CameraState>> cameras;
+    in_addr first_address{};
     unsigned long connections = 0;
     unsigned long refused_logins = 0;
     int refused_in_a_row = 0;
@@ -104,7 +112,11 @@ public:
         stop_cv.wait(lock, [this] { return stopping; });
     }
 
-    CameraState& channel(int number) const { return channels.at(number - 1); }
+    CameraState& channel(int number, int camera) const {
+        return cameras.at(camera - 1).at(number - 1);
+    }
+    // The camera of a fleet that `connection` reached, from 1; 0 for an address outside it.
+    int camera_of(MHD_Connection* connection) const;
 
     MHD_Result respond(MHD_Connection* connection, const char* method, Exchange& exchange);
     MHD_Result queue(MHD_Connection* connection, unsigned status, const std::string& body,
@@ -233,10 +245,12 @@ MHD_Result Server::queue(MHD_Connection* connection, unsigned status, const std:
 void Server::finish(RecordedRequest& request) {
     std::lock_guard<std::mutex> lock(mutex);
     if (options.log) {
-        std::printf("%s %s %s -> %u [connection %lu]\n", request.method.c_str(),
+        const std::string camera =
+            cameras.size() > 1 ? "camera " + std::to_string(request.camera) + ", " : "";
+        std::printf("%s %s %s -> %u [%sconnection %lu]\n", request.method.c_str(),
                     request.target.c_str(),
                     request.authenticated ? "authenticated" : "unauthenticated", request.status,
-                    request.connection);
+                    camera.c_str(), request.connection);
         std::fflush(stdout);
     }
     if (options.record) {
@@ -297,6 +311,16 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
     request.connection =
         info != nullptr ? reinterpret_cast<unsigned long>(info->socket_context) : 0;
+    request.camera = camera_of(connection);
+    if (request.camera == 0) {
+        return MHD_NO;  // not one of ours
+    }
+    // A silent camera takes the request and stays silent until it stops.
+    if (options.silent) {
+        finish(request);
+        wait_for_stop();
+        return MHD_NO;
+    }
     if (options.answer_delay.count() > 0 && !wait(options.answer_delay)) {
         finish(request);
         return MHD_NO;
@@ -350,12 +374,31 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     Answer answer;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        answer = answer_request(channels, options.firmware, options.clock->now(), request.method,
-                                path, request.target, request.body);
+        answer = answer_request(cameras[request.camera - 1], options.firmware, options.clock->now(),
+                                request.method, path, request.target, request.body);
     }
     request.status = answer.status;
     finish(request);
     return queue(connection, answer.status, answer.body, {}, answer.content_type);
+}
+
+int Server::camera_of(MHD_Connection* connection) const {
+    if (cameras.size() == 1) {
+        return 1;
+    }
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+    sockaddr_in local{};
+    socklen_t size = sizeof local;
+    if (info == nullptr ||
+        getsockname(info->connect_fd, reinterpret_cast<sockaddr*>(&local), &size) != 0 ||
+        local.sin_family != AF_INET) {
+        return 0;
+    }
+    const long index = static_cast<long>(ntohl(local.sin_addr.s_addr)) -
+                       static_cast<long>(ntohl(first_address.s_addr));
+    return index >= 0 && index < static_cast<long>(cameras.size()) ? static_cast<int>(index) + 1
+                                                                   : 0;
 }
 
 void Server::count_login(DigestAuth::Verdict verdict, std::chrono::nanoseconds now) {
@@ -380,8 +423,10 @@ Headers Server::challenge(std::chrono::nanoseconds now, bool stale) {
 }
 
 CameraSim::CameraSim(Options options) : impl_(new Server(std::move(options))) {
-    for (CameraState& state : impl_->channels) {
-        state.since = impl_->options.clock->now();
+    for (auto& channels : impl_->cameras) {
+        for (CameraState& state : channels) {
+            state.since = impl_->options.clock->now();
+        }
     }
 }
 
@@ -398,6 +443,10 @@ void CameraSim::start() {
     address.sin_port = htons(impl_->options.port);
     if (inet_pton(AF_INET, impl_->options.address.c_str(), &address.sin_addr) != 1) {
         throw std::runtime_error("not an IPv4 address: " + impl_->options.address);
+    }
+    // A fleet's addresses are many: it listens on all and tells them apart by the connection's.
+    if (impl_->cameras.size() > 1) {
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
     }
     {
         std::lock_guard<std::mutex> lock(impl_->mutex);
@@ -420,6 +469,7 @@ void CameraSim::start() {
         reinterpret_cast<sockaddr*>(&address), MHD_OPTION_LISTENING_ADDRESS_REUSE, 1U,
         MHD_OPTION_URI_LOG_CALLBACK, on_uri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, on_completed,
         nullptr, MHD_OPTION_NOTIFY_CONNECTION, on_connection, impl_.get(),
+        MHD_OPTION_CONNECTION_LIMIT, kMaxConnections,
         tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END, o.tls_key.c_str(),
         MHD_OPTION_HTTPS_MEM_CERT, o.tls_cert.c_str(), MHD_OPTION_END);
     if (impl_->daemon == nullptr) {
@@ -480,16 +530,16 @@ unsigned long CameraSim::refused_logins() const {
     return impl_->refused_logins;
 }
 
-CameraState CameraSim::state(int channel) const {
+CameraState CameraSim::state(int channel, int camera) const {
     std::lock_guard<std::mutex> lock(impl_->mutex);
-    CameraState& state = impl_->channel(channel);
+    CameraState& state = impl_->channel(channel, camera);
     settle(state, impl_->options.clock->now());
     return state;
 }
 
-void CameraSim::set_state(const CameraState& state, int channel) {
+void CameraSim::set_state(const CameraState& state, int channel, int camera) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
-    CameraState& kept = impl_->channel(channel);
+    CameraState& kept = impl_->channel(channel, camera);
     kept = state;
     kept.since = impl_->options.clock->now();
 }

@@ -24,6 +24,7 @@ struct RecordedRequest {
     bool authenticated = false;
     unsigned status = 0;           // the HTTP status answered; 0 when none was sent
     unsigned long connection = 0;  // the connection it came on, counted from 1
+    int camera = 1;                // of a fleet, by its address, counted from 1
 
     // The first header of that name (case-insensitive), or "" when there is none.
     std::string header(const std::string& name) const;
@@ -65,6 +66,11 @@ struct Options {
     bool log = false;    // one line per request on stdout
     bool record = true;  // keep every request for requests(); off for long benchmark runs
     int channels = 1;    // PTZ channels 1 to this, each with a state of its own
+    // Cameras at this many consecutive IPv4 addresses from `address` (127.0.0.1, .2, ...), each
+    // with its channels; a fleet listens on every address of the host at `port` and drops a
+    // connection to an address outside it.
+    int cameras = 1;
+    bool silent = false;  // take every connection and request, and never answer
     // A nonce is refused as stale this long after its challenge, in the clock's time; zero:
     // never.
     std::chrono::nanoseconds nonce_lifetime{0};
@@ -118,9 +124,9 @@ public:
 
     // A channel's state at the clock's present reading: a move in progress shows where it has
     // got to.
-    CameraState state(int channel = 1) const;
+    CameraState state(int channel = 1, int camera = 1) const;
     // Replaces a channel's state from the clock's present reading on.
-    void set_state(const CameraState& state, int channel = 1);
+    void set_state(const CameraState& state, int channel = 1, int camera = 1);
 
     const Options& options() const;
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -28,7 +29,8 @@ int usage(std::FILE* out, int code) {
     std::fprintf(
         out,
         "usage: ptz-camera-sim --listen ADDR [--port N] [--user NAME:PASSWORD]\n"
-        "                      [--channels N] [--tls-cert FILE --tls-key FILE]\n"
+        "                      [--channels N] [--cameras N] [--silent]\n"
+        "                      [--tls-cert FILE --tls-key FILE]\n"
         "                      [--nonce-lifetime SECONDS] [--answer-delay MS]\n"
         "                      [--close-connections] [--position-answer full|lean|legacy]\n"
         "                      [--sparse-capabilities] [--challenge newer|older]\n"
@@ -39,8 +41,12 @@ int usage(std::FILE* out, int code) {
         "authentication on the IPv4 address ADDR (port 80 unless --port is given)\n"
         "until interrupted. Credentials default to admin:password.\n"
         "\n"
-        "  --channels N        PTZ channels 1 to N, each moving on its own (default 1);\n"
-        "                      a channel past N is an unknown resource (404)\n"
+        "  --channels N        PTZ channels 1 to N (up to 4096), each moving on its own\n"
+        "                      (default 1); a channel past N is an unknown resource (404)\n"
+        "  --cameras N         N cameras (up to 4096) at consecutive addresses from ADDR,\n"
+        "                      each with its channels; listens on every address at the\n"
+        "                      port and drops connections to any other address\n"
+        "  --silent            take every connection and request, and never answer\n"
         "  --tls-cert, --tls-key  serve https with this PEM certificate and key\n"
         "  --nonce-lifetime S  refuse a Digest nonce as stale S seconds after its\n"
         "                      challenge (default: never)\n"
@@ -102,6 +108,31 @@ bool read_file(const char* path, std::string& out) {
     return in.good() && !out.empty();
 }
 
+// The options that take a whole number, with their range.
+struct Number {
+    long low, high;
+    void (*set)(sim::Options&, long);
+};
+const std::map<std::string, Number> kNumbers = {
+    {"--port", {1, 65535, [](sim::Options& o, long n) { o.port = static_cast<std::uint16_t>(n); }}},
+    {"--channels", {1, 4096, [](sim::Options& o, long n) { o.channels = static_cast<int>(n); }}},
+    {"--cameras", {1, 4096, [](sim::Options& o, long n) { o.cameras = static_cast<int>(n); }}},
+    {"--nonce-lifetime",
+     {1, 86400, [](sim::Options& o, long n) { o.nonce_lifetime = std::chrono::seconds(n); }}},
+    {"--answer-delay",
+     {0, 60000, [](sim::Options& o, long n) { o.answer_delay = std::chrono::milliseconds(n); }}},
+    {"--lock-after",
+     {1, 1000, [](sim::Options& o, long n) { o.lock_after = static_cast<int>(n); }}},
+    {"--lock-time",
+     {1, 86400, [](sim::Options& o, long n) { o.lock_time = std::chrono::seconds(n); }}},
+};
+
+// One line saying why an argument is refused, and the exit status of a usage error.
+int refuse(const std::string& why) {
+    std::fprintf(stderr, "ptz-camera-sim: %s\n", why.c_str());
+    return 64;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,91 +140,75 @@ int main(int argc, char** argv) {
     bool have_address = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool has_value = i + 1 < argc;
         if (arg == "--help" || arg == "-h") {
             return usage(stdout, 0);
-        } else if (arg == "--version") {
+        }
+        if (arg == "--version") {
             std::printf("ptz-camera-sim %s\n", ZELKO_PTZ_VERSION);
             return 0;
-        } else if (arg == "--position-answer" && has_value) {
-            const std::string form = argv[++i];
-            using PositionAnswer = sim::Firmware::PositionAnswer;
-            if (form != "full" && form != "lean" && form != "legacy") {
-                return usage(stderr, 64);
+        }
+        if (arg == "--sparse-capabilities" || arg == "--close-connections" || arg == "--silent") {
+            options.firmware.sparse_capabilities |= arg == "--sparse-capabilities";
+            options.close_connections |= arg == "--close-connections";
+            options.silent |= arg == "--silent";
+            continue;
+        }
+        // The rest take a value.
+        const auto known = kNumbers.find(arg);
+        const bool takes_value = known != kNumbers.end() || arg == "--position-answer" ||
+                                 arg == "--challenge" || arg == "--listen" || arg == "--tls-cert" ||
+                                 arg == "--tls-key" || arg == "--user";
+        if (!takes_value) {
+            return refuse("unknown argument " + arg + "; see --help");
+        }
+        if (i + 1 == argc) {
+            return refuse(arg + " needs a value; see --help");
+        }
+        const std::string value = argv[++i];
+        if (known != kNumbers.end()) {
+            const Number& n = known->second;
+            long number = 0;
+            if (!whole(value.c_str(), n.low, n.high, number)) {
+                return refuse(arg + " takes " + std::to_string(n.low) + " to " +
+                              std::to_string(n.high) + ": " + value);
             }
-            options.firmware.position_answer = form == "full"   ? PositionAnswer::Full
-                                               : form == "lean" ? PositionAnswer::Lean
-                                                                : PositionAnswer::Legacy;
-        } else if (arg == "--sparse-capabilities") {
-            options.firmware.sparse_capabilities = true;
-        } else if (arg == "--challenge" && has_value) {
-            const std::string form = argv[++i];
-            if (form != "newer" && form != "older") {
-                return usage(stderr, 64);
+            n.set(options, number);
+        } else if (arg == "--position-answer") {
+            using PositionAnswer = sim::Firmware::PositionAnswer;
+            if (value != "full" && value != "lean" && value != "legacy") {
+                return refuse("--position-answer takes full, lean or legacy: " + value);
+            }
+            options.firmware.position_answer = value == "full"   ? PositionAnswer::Full
+                                               : value == "lean" ? PositionAnswer::Lean
+                                                                 : PositionAnswer::Legacy;
+        } else if (arg == "--challenge") {
+            if (value != "newer" && value != "older") {
+                return refuse("--challenge takes newer or older: " + value);
             }
             options.challenge =
-                form == "newer" ? sim::DigestAuth::Form::Newer : sim::DigestAuth::Form::Older;
-        } else if (arg == "--lock-after" && has_value) {
-            long count = 0;
-            if (!whole(argv[++i], 1, 1000, count)) {
-                return usage(stderr, 64);
-            }
-            options.lock_after = static_cast<int>(count);
-        } else if (arg == "--lock-time" && has_value) {
-            long seconds = 0;
-            if (!whole(argv[++i], 1, 86400, seconds)) {
-                return usage(stderr, 64);
-            }
-            options.lock_time = std::chrono::seconds(seconds);
-        } else if (arg == "--listen" && has_value) {
-            options.address = argv[++i];
+                value == "newer" ? sim::DigestAuth::Form::Newer : sim::DigestAuth::Form::Older;
+        } else if (arg == "--listen") {
+            options.address = value;
             have_address = true;
-        } else if (arg == "--port" && has_value) {
-            long port = 0;
-            if (!whole(argv[++i], 1, 65535, port)) {
-                return usage(stderr, 64);
-            }
-            options.port = static_cast<std::uint16_t>(port);
-        } else if (arg == "--channels" && has_value) {
-            long channels = 0;
-            if (!whole(argv[++i], 1, 64, channels)) {
-                return usage(stderr, 64);
-            }
-            options.channels = static_cast<int>(channels);
-        } else if (arg == "--nonce-lifetime" && has_value) {
-            long seconds = 0;
-            if (!whole(argv[++i], 1, 86400, seconds)) {
-                return usage(stderr, 64);
-            }
-            options.nonce_lifetime = std::chrono::seconds(seconds);
-        } else if (arg == "--answer-delay" && has_value) {
-            long ms = 0;
-            if (!whole(argv[++i], 0, 60000, ms)) {
-                return usage(stderr, 64);
-            }
-            options.answer_delay = std::chrono::milliseconds(ms);
-        } else if (arg == "--close-connections") {
-            options.close_connections = true;
-        } else if ((arg == "--tls-cert" || arg == "--tls-key") && has_value) {
+        } else if (arg == "--tls-cert" || arg == "--tls-key") {
             std::string& pem = arg == "--tls-cert" ? options.tls_cert : options.tls_key;
-            if (!read_file(argv[++i], pem)) {
-                std::fprintf(stderr, "ptz-camera-sim: cannot read %s\n", argv[i]);
-                return 64;
+            if (!read_file(value.c_str(), pem)) {
+                return refuse("cannot read " + value);
             }
-        } else if (arg == "--user" && has_value) {
-            const std::string credentials = argv[++i];
-            const std::size_t colon = credentials.find(':');
+        } else {  // --user
+            const std::size_t colon = value.find(':');
             if (colon == std::string::npos) {
-                return usage(stderr, 64);
+                return refuse("--user takes NAME:PASSWORD");
             }
-            options.user = credentials.substr(0, colon);
-            options.password = credentials.substr(colon + 1);
-        } else {
-            return usage(stderr, 64);
+            options.user = value.substr(0, colon);
+            options.password = value.substr(colon + 1);
         }
     }
-    if (!have_address || options.tls_cert.empty() != options.tls_key.empty()) {
-        return usage(stderr, 64);
+    if (!have_address) {
+        return refuse("--listen ADDR is needed; see --help");
+    }
+    if (options.tls_cert.empty() != options.tls_key.empty()) {
+        return refuse("--tls-cert and --tls-key go together");
     }
     options.log = true;
 
@@ -218,8 +233,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ptz-camera-sim: %s\n", e.what());
         return 1;
     }
-    std::printf("ptz-camera-sim: listening on %s:%u%s\n", options.address.c_str(),
-                static_cast<unsigned>(options.port), options.tls_cert.empty() ? "" : " (https)");
+    std::printf(
+        "ptz-camera-sim: listening on %s:%u%s%s\n", options.address.c_str(),
+        static_cast<unsigned>(options.port),
+        options.cameras > 1
+            ? (" and the next " + std::to_string(options.cameras - 1) + " addresses").c_str()
+            : "",
+        options.tls_cert.empty() ? "" : " (https)");
     std::fflush(stdout);
     while (g_stop == 0) {
         pause();
