@@ -8,6 +8,7 @@
 #include "ptz/capabilities.h"
 #include "ptz/position_text.h"
 #include "utils/xml_parser.h"
+#include "utils/xml_path.h"
 
 namespace bench {
 
@@ -74,15 +75,15 @@ std::vector<MicroResult> run_micro_benchmarks(const char* program) {
             benchmark::DoNotOptimize(parser.get_text("ResponseStatus", "statusString"));
         }
     });
-    benchmark::RegisterBenchmark(
-        "parse + get_text x7 + convert, position answer", [](benchmark::State& state) {
-            Utils::XmlParser parser;
-            const std::string answer = kPositionAnswer;
-            for (auto _ : state) {
-                parser.parse(answer);
-                benchmark::DoNotOptimize(Ptz::position_from_answer(parser));
-            }
-        });
+    benchmark::RegisterBenchmark("parse + get_text x7 + convert, position answer",
+                                 [](benchmark::State& state) {
+                                     pugi::xml_document doc;
+                                     const std::string answer = kPositionAnswer;
+                                     for (auto _ : state) {
+                                         Utils::parse_answer(doc, answer);
+                                         benchmark::DoNotOptimize(Ptz::position_from_answer(doc));
+                                     }
+                                 });
     // The floor of any XML reading: pugixml alone loading the same status answer.
     benchmark::RegisterBenchmark("baseline: pugixml load_string, status answer",
                                  [](benchmark::State& state) {
@@ -97,11 +98,11 @@ std::vector<MicroResult> run_micro_benchmarks(const char* program) {
          " KiB")
             .c_str(),
         [capabilities](benchmark::State& state) {
-            Utils::XmlParser parser;
+            pugi::xml_document doc;
             for (auto _ : state) {
                 Ptz::PtzCapabilities caps;
-                parser.parse(capabilities);
-                benchmark::DoNotOptimize(Ptz::capabilities_from_answer(parser, caps));
+                Utils::parse_answer(doc, capabilities);
+                benchmark::DoNotOptimize(Ptz::capabilities_from_answer(doc, caps));
             }
         });
     benchmark::RegisterBenchmark(

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <new>
 #include <stdexcept>
+#include <thread>
 
 #include "../utils/write_data.h"
 #include "engine_core.h"
@@ -117,7 +118,12 @@ Operation EngineCore::submit(CameraLink& link, std::unique_ptr<Command> command)
         live_.emplace(id, Live{&link});
         pending_.fetch_add(1, std::memory_order_acq_rel);
     }
-    wakeup();
+    // The driving thread takes its submissions at its next turn anyway: from inside a turn (a
+    // callback), and before run() waits. A host's loop must be woken for the others.
+    const bool driving = std::this_thread::get_id() == driver_.load(std::memory_order_relaxed);
+    if (!driving || (!in_turn_ && hooked_)) {
+        wakeup();
+    }
     return Operation(weak_from_this(), id);
 }
 
@@ -211,6 +217,7 @@ int EngineCore::run(int timeout_ms) {
     if (hooked_) {
         return -static_cast<int>(Result::Rejected);
     }
+    const Turn turn(*this);
     settle();
     const TimePoint now = Clock::now();
     long wait = timeout_ms < 0 ? -1 : timeout_ms;
@@ -256,13 +263,24 @@ int EngineCore::set_hooks(const Engine::Hooks& hooks) {
 }
 
 void EngineCore::on_socket(int fd, int events) {
+    const Turn turn(*this);
     act(fd, events);
     settle();
 }
 
 void EngineCore::on_timeout() {
+    const Turn turn(*this);
     act_on_time();
     settle();
+}
+
+EngineCore::Turn::Turn(EngineCore& core) : core_(core) {
+    core.driver_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    core.in_turn_ = true;
+}
+
+EngineCore::Turn::~Turn() {
+    core_.in_turn_ = false;
 }
 
 // ---- the driving thread's steps

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -62,6 +63,16 @@ private:
     static void internal_socket(void* core, int fd, int events);
     static void internal_timer(void* core, long ms);
 
+    // One call of the driving thread into the engine, whose submissions need no wakeup.
+    class Turn {
+    public:
+        explicit Turn(EngineCore& core);
+        ~Turn();
+
+    private:
+        EngineCore& core_;
+    };
+
     // Steps of the driving thread.
     void act(int fd, int events);
     void act_on_time();
@@ -103,6 +114,8 @@ private:
     bool timer_told_ = false;
     TimePoint timer_due_{};
     Engine::Hooks hooks_{};
+    std::atomic<std::thread::id> driver_{};  // the thread that drove the engine last
+    bool in_turn_ = false;
     bool closing_ = false;  // nothing more is sent
     bool hooked_ = false;   // by the host; otherwise run() watches through epoll_fd_
     int epoll_fd_ = -1;
