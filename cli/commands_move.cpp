@@ -1,6 +1,8 @@
 // The commands that move the camera or switch its devices.
 
+#include <cctype>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -245,20 +247,24 @@ void add_simple_moves(CLI::App& app, Context& context) {
                        [&](auto& camera) { return camera.set_position(widest); });
     });
 
-    const std::pair<const char*, Ptz::PtzAux> devices[] = {
-        {"light", Ptz::PtzAux::Light}, {"wiper", Ptz::PtzAux::Wiper}, {"fan", Ptz::PtzAux::Fan}};
-    for (const auto& device : devices) {
-        CLI::App* command = app.add_subcommand(
-            device.first, std::string("switch the ") + device.first + " on or off");
-        auto state = std::make_shared<std::string>();
+    for (const Ptz::CameraWord<Ptz::PtzAux>& device : Ptz::kAuxDevices) {
+        std::string name = device.word;  // the command: "light" for "LIGHT"
+        for (char& c : name) {
+            c = static_cast<char>(std::tolower(c));
+        }
+        CLI::App* command =
+            app.add_subcommand(name, std::string("switch the ") + name + " on or off");
+        auto state = std::make_shared<Ptz::PtzStatus>();
+        std::map<std::string, Ptz::PtzStatus> states;
+        for (const Ptz::CameraWord<Ptz::PtzStatus>& word : Ptz::kAuxStates) {
+            states[word.word] = word.value;
+        }
         command->add_option("STATE", *state, "on or off")
             ->required()
-            ->check(CLI::IsMember({"on", "off"}));
-        const std::string name = device.first;
-        const Ptz::PtzAux aux = device.second;
+            ->transform(CLI::CheckedTransformer(states));
+        const Ptz::PtzAux aux = device.value;
         command->callback([&context, state, name, aux] {
-            const int code = context.camera().set_ptz_aux(
-                aux, *state == "on" ? Ptz::PtzStatus::On : Ptz::PtzStatus::Off);
+            const int code = context.camera().set_ptz_aux(aux, *state);
             context.status = code == 0 ? 0 : context.failed(name, code);
         });
     }

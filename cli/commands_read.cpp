@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "ptz/answer_echo.h"
+#include "ptz/terminal_text.h"
 #include "ptzctl_args.h"
 #include "ptzctl_commands.h"
 #include "ptzctl_output.h"
@@ -71,7 +71,7 @@ void add_get(CLI::App& app, Context& context) {
         // The answer is the camera's: on a terminal its control bytes are shown, not obeyed; a
         // pipe or a file gets it exact.
         if (isatty(STDOUT_FILENO) != 0) {
-            std::fputs(Ptz::echo_answer(answer, answer.size()).c_str(), stdout);
+            std::fputs(Ptz::terminal_text(answer, answer.size()).c_str(), stdout);
         } else {
             std::fwrite(answer.data(), 1, answer.size(), stdout);
         }

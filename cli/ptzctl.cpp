@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <map>
 #include <string>
 
 #include "ptz/result.h"
@@ -25,19 +26,30 @@ const char* const kFooter =
     "units. A failure is one line on stderr, ptzctl: COMMAND: REASON (red on a terminal unless\n"
     "NO_COLOR is set); --verbose adds the library's whole line with the camera's answer.\n\n";
 
-// The exit statuses, one a line, in the library's own words where they are its codes.
+// The exit statuses, one a line: the library's codes that ptzctl passes on, in its words, and
+// ptzctl's own.
 std::string exit_statuses() {
-    using Ptz::Result;
-    const auto text = [](Result code) { return Ptz::result_text(static_cast<int>(code)); };
-    return std::string("Exit status:\n") +
-           "    0  success\n"
-           "    1  " +
-           text(Result::TransferFailed) + "\n" + "    2  " + text(Result::NotXml) + "\n" +
-           "    4  --wait: the camera came to rest away from the target\n"
-           "    5  --wait: " +
-           text(Result::TimedOut) + "\n" + "   10  " + text(Result::Rejected) + "\n" +
-           "   64  bad arguments\n"
-           "128+N  interrupted by signal N";
+    std::map<int, std::string> statuses = {
+        {ptzctl::kSettledElsewhere, "--wait: the camera came to rest away from the target"},
+        {ptzctl::kBadArguments, "bad arguments"}};
+    for (const Ptz::ResultInfo& result : Ptz::kResults) {
+        const int code = static_cast<int>(result.code);
+        // Not a result of ptzctl's calls: the C interface's own, the conversions that throw,
+        // and cancels, which an interrupt ends in 128 + N.
+        if (code < static_cast<int>(Ptz::Result::NullArgument) &&
+            result.code != Ptz::Result::NotNumbers && result.code != Ptz::Result::Cancelled) {
+            statuses[code] = result.code == Ptz::Result::TimedOut
+                                 ? std::string("--wait: ") + result.text
+                                 : result.text;
+        }
+    }
+    std::string text = "Exit status:\n";
+    for (const auto& status : statuses) {
+        char line[160];
+        std::snprintf(line, sizeof line, "%5d  %s\n", status.first, status.second.c_str());
+        text += line;
+    }
+    return text + "128+N  interrupted by signal N";
 }
 
 // The words a command takes: its subcommands and its options, `--help` last.

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "ptz/camera_options.h"
+#include "ptz/limits.h"
 #include "ptzctl_camera_file.h"
 
 namespace ptzctl {
@@ -37,8 +39,24 @@ bool any(double) {
     return true;
 }
 
-bool positive(double n) {
-    return n >= 1;
+// The library's own checks of what ptzctl hands it, so that a mistake is said before contact.
+bool port_ok(double port) {
+    Ptz::CameraOptions o;
+    o.port = static_cast<int>(port);
+    return Ptz::options_error(o).empty();
+}
+
+bool channel_ok(double channel) {
+    return Ptz::kChannels.hold(channel);
+}
+
+std::string check_pin(std::string& pin) {
+    Ptz::CameraOptions o;
+    o.https = true;
+    o.pinned_key = pin;
+    const std::string bad = Ptz::options_error(o);
+    return bad.empty() ? ""
+                       : "takes sha256// and the base64 SHA-256 of the key, several joined by ;";
 }
 
 // The library puts the address into its URLs as it stands, so a scheme, a port, a path, a query
@@ -73,16 +91,12 @@ const std::map<std::string, CameraFile::Key> kConnectionKeys = {
               })}},
     {"port",
      {Type::Integer, number(
-                         true, [](double p) { return p >= 1 && p <= 65535; }, "takes 1 to 65535")}},
-    {"channel", {Type::Integer, number(true, positive, "takes 1 or more")}},
+                         true, [](double p) { return p != 0 && port_ok(p); }, "takes 1 to 65535")}},
+    {"channel", {Type::Integer, number(true, channel_ok, "takes 1 or more")}},
     {"https", {Type::Boolean, CLI::IsMember({"true", "false"})}},
     {"insecure", {Type::Boolean, CLI::IsMember({"true", "false"})}},
     {"ca-file", {Type::String, CLI::ExistingFile}},
-    // The library checks the digest; this catches a file given in its place.
-    {"pin", {Type::String, check([](std::string& p) {
-                 return std::string(p.rfind("sha256//", 0) == 0 ? ""
-                                                                : "takes sha256// and a digest");
-             })}},
+    {"pin", {Type::String, check(check_pin)}},
 };
 
 }  // namespace
@@ -94,8 +108,10 @@ const CLI::Validator kSeconds = number(
 const CLI::Validator kMotion = number(
     true, [](double v) { return v >= -100 && v <= 100; }, "takes -100 to 100");
 const CLI::Validator kFraction = number(
-    false, [](double f) { return f >= 0 && f <= 1; }, "takes 0 to 1, a fraction of the picture");
-const CLI::Validator kPreset = number(true, positive, "a preset's number is 1 or more");
+    false, [](double f) { return Ptz::kPictureFractions.hold(f); },
+    "takes 0 to 1, a fraction of the picture");
+const CLI::Validator kPreset = number(
+    true, [](double id) { return Ptz::kPresetIds.hold(id); }, "a preset's number is 1 or more");
 
 void connection_options(CLI::App& app, Context& context) {
     Connection& c = context.connection;

@@ -18,7 +18,6 @@ struct Connection {
 
 // Exit statuses beside the library's result codes.
 const int kSettledElsewhere = 4;  // --wait: the camera came to rest away from the target
-const int kTimedOut = 5;          // --wait: the time-out came first, as Ptz::Result::TimedOut
 const int kBadArguments = 64;
 
 // Set by SIGINT and SIGTERM while a command that takes time runs; the signal's number.

@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "ptz/answer_echo.h"
+#include "ptz/capability_fields.h"
 #include "ptz/position_fields.h"
+#include "ptz/terminal_text.h"
 
 namespace ptzctl {
 
@@ -120,36 +121,41 @@ void print_presets(const std::vector<Ptz::PtzPreset>& presets, const std::set<in
         return;
     }
     for (const auto& p : presets) {
-        std::printf("%4d  %s%s%s\n", p.id, Ptz::echo_answer(p.name, p.name.size()).c_str(),
+        std::printf("%4d  %s%s%s\n", p.id, Ptz::terminal_text(p.name, p.name.size()).c_str(),
                     p.enabled ? "" : " (disabled)", is_special(p) ? " (special)" : "");
     }
 }
 
+// One capability as a line or JSON shows it.
+std::string capability_text(const Ptz::PtzCapabilities& caps, const Ptz::CapabilityField& field,
+                            bool json) {
+    switch (field.kind) {
+        case Ptz::CapabilityKind::Range:
+            return range_text(caps.*field.range, json);
+        case Ptz::CapabilityKind::SpeedRange:
+            return range_text(caps.*field.speed_range, json);
+        case Ptz::CapabilityKind::Whole:
+            return value_or_none(caps.*field.whole, json);
+        case Ptz::CapabilityKind::Flag:
+            return value_or_none(caps.*field.flag, json);
+        case Ptz::CapabilityKind::Numbers:
+            return list_text(caps.*field.numbers, json, [](int id) { return std::to_string(id); });
+        case Ptz::CapabilityKind::Names:
+            break;
+    }
+    return list_text(caps.*field.names, json, [json](const std::string& name) {
+        return json ? json_string(name) : Ptz::terminal_text(name, name.size());
+    });
+}
+
 void print_capabilities(const Ptz::PtzCapabilities& caps, bool json) {
-    const std::pair<const char*, std::string> lines[] = {
-        {"azimuth", range_text(caps.azimuth_range, json)},
-        {"elevation", range_text(caps.elevation_range, json)},
-        {"zoom", range_text(caps.zoom_range, json)},
-        {"pan", range_text(caps.pan_range, json)},
-        {"tilt", range_text(caps.tilt_range, json)},
-        {"zoom_speed", range_text(caps.zoom_speed_range, json)},
-        {"max_presets", value_or_none(caps.max_presets, json)},
-        {"max_preset_name_length", value_or_none(caps.max_preset_name_length, json)},
-        {"special_presets",
-         list_text(caps.special_presets, json, [](int id) { return std::to_string(id); })},
-        {"position3d", value_or_none(caps.supports_position3d, json)},
-        {"aux", list_text(caps.aux_types, json,
-                          [json](const std::string& name) {
-                              return json ? json_string(name) : Ptz::echo_answer(name, name.size());
-                          })},
-    };
     std::string object;
-    for (const auto& line : lines) {
+    for (const Ptz::CapabilityField& field : Ptz::kCapabilityFields) {
+        const std::string text = capability_text(caps, field, json);
         if (json) {
-            object +=
-                (object.empty() ? "{\"" : ",\"") + std::string(line.first) + "\":" + line.second;
+            object += (object.empty() ? "{\"" : ",\"") + std::string(field.key) + "\":" + text;
         } else {
-            std::printf("%-23s %s\n", line.first, line.second.c_str());
+            std::printf("%-23s %s\n", field.key, text.c_str());
         }
     }
     if (json) {

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "ptz/position_fields.h"
@@ -81,6 +83,11 @@ struct Progress {
     }
 };
 
+// A column of `watch`: its value's name, and room for 0.000 to 360.000.
+int column_width(const Ptz::PositionField& field) {
+    return std::max(static_cast<int>(std::strlen(field.element)), 9);
+}
+
 }  // namespace
 
 int wait_for_move(Context& context, const std::string& command, const Ptz::PtzPosition& target,
@@ -101,12 +108,12 @@ int wait_for_move(Context& context, const std::string& command, const Ptz::PtzPo
         Context::say("settled elsewhere: " + describe(where, target, true));
         return kSettledElsewhere;
     }
-    if (code == kTimedOut) {
+    if (code == static_cast<int>(Ptz::Result::TimedOut)) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%g", timeout_seconds);
         Context::say("timed out after " + std::string(seconds) +
                      " s: " + describe(where, target, true));
-        return kTimedOut;
+        return code;
     }
     return context.failed(command, code);
 }
@@ -117,8 +124,11 @@ int watch(Context& context, double interval_seconds, int count, bool json) {
     const auto start = Clock::now();
     const std::chrono::duration<double> interval(interval_seconds);
     if (!json) {
-        std::printf("%9s %10s %10s %8s %7s %8s %7s %7s\n", "t", "elevation", "azimuth", "zoom",
-                    "focus", "focalLen", "hspeed", "vspeed");
+        std::printf("%9s", "t");
+        for (const Ptz::PositionField& f : Ptz::kPositionFields) {
+            std::printf(" %*s", column_width(f), f.element);
+        }
+        std::printf("\n");
     }
     for (int n = 1; g_interrupted == 0; ++n) {
         Ptz::PtzPosition p{};
@@ -132,16 +142,14 @@ int watch(Context& context, double interval_seconds, int count, bool json) {
         } else {
             // Fixed decimals in the columns of reals; "-" for a value not reported.
             std::printf("%9.3f", t);
-            const int widths[] = {10, 10, 8, 7, 8, 7, 7};
-            for (std::size_t i = 0; i < std::size(Ptz::kPositionFields); ++i) {
-                const Ptz::PositionField& f = Ptz::kPositionFields[i];
+            for (const Ptz::PositionField& f : Ptz::kPositionFields) {
                 char cell[48] = "-";
                 if (p.has(f.bit) && f.real != nullptr) {
                     std::snprintf(cell, sizeof cell, "%.3f", static_cast<double>(p.*f.real));
                 } else if (p.has(f.bit)) {
                     std::snprintf(cell, sizeof cell, "%d", static_cast<int>(p.*f.whole));
                 }
-                std::printf(" %*s", widths[i], cell);
+                std::printf(" %*s", column_width(f), cell);
             }
             std::printf("\n");
         }

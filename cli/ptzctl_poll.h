@@ -9,9 +9,9 @@ namespace ptzctl {
 
 // After a move, waits with the library's wait_for_stop() until every value `target` holds is
 // within its tolerance (0, "reached: ..." on stdout), or the camera comes to rest elsewhere
-// (kSettledElsewhere) or the time-out passes (kTimedOut), each said on stderr with where the
-// camera is and the targets. A target of no values waits for the camera to come to rest (0). A
-// failed read ends it with the library's code. On a terminal one line shows the way left.
+// (kSettledElsewhere) or the time-out passes (Ptz::Result::TimedOut), each said on stderr with
+// where the camera is and the targets. A target of no values waits for the camera to come to rest
+// (0). A failed read ends it with the library's code. On a terminal one line shows the way left.
 int wait_for_move(Context& context, const std::string& command, const Ptz::PtzPosition& target,
                   double timeout_seconds);
 

@@ -1,7 +1,7 @@
 #include "answer_reason.h"
 
 #include "../utils/xml_path.h"
-#include "answer_echo.h"
+#include "terminal_text.h"
 
 namespace Ptz {
 
@@ -9,7 +9,7 @@ namespace {
 
 // A short text of the camera's, safe for a terminal.
 std::string shown(const char* text) {
-    return echo_answer(text, 120);
+    return terminal_text(text, 120);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <pugixml.hpp>
 
+#include "limits.h"
+
 namespace Ptz {
 
 namespace {
@@ -52,11 +54,11 @@ double locked_for(const std::string& answer) {
 }  // namespace
 
 std::string options_error(const CameraOptions& o) {
-    if (o.port < 0 || o.port > 65535) {
+    if (!kPorts.hold(o.port)) {
         return "Bad option port: " + std::to_string(o.port) +
                "; it takes 1 to 65535, or 0 for the scheme's own.";
     }
-    if (o.channel < 1) {
+    if (!kChannels.hold(o.channel)) {
         return "Bad option channel: " + std::to_string(o.channel) + "; it takes 1 or more.";
     }
     if (!o.https && !o.ca_file.empty()) {

@@ -8,6 +8,7 @@
 #include "../utils/xml_body.h"
 #include "camera_calls.h"
 #include "camera_link.h"
+#include "limits.h"
 #include "position_text.h"
 #include "zelko_ptz_camera_isapi.h"
 
@@ -16,7 +17,7 @@ namespace Ptz {
 namespace {
 
 bool in_picture(float fraction) {
-    return fraction >= 0.0f && fraction <= 1.0f;  // false for NaN too
+    return kPictureFractions.hold(fraction);
 }
 
 // A fraction of the picture in the camera's frame, 0 to 255.

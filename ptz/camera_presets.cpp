@@ -9,6 +9,7 @@
 #include "../utils/xml_parser.h"
 #include "camera_calls.h"
 #include "camera_link.h"
+#include "limits.h"
 #include "position_text.h"
 #include "preset_list.h"
 #include "zelko_ptz_camera_isapi.h"
@@ -34,7 +35,7 @@ std::string preset_url(const CameraLink& link, int id, const char* rest = "") {
 }
 
 std::unique_ptr<Exchange> goto_command(const CameraLink& link, int id) {
-    if (id < 1) {
+    if (!kPresetIds.hold(id)) {
         return std::make_unique<Exchange>("goto_preset", Message::kBadPresetId);
     }
     return std::make_unique<Exchange>("goto_preset",
@@ -43,7 +44,7 @@ std::unique_ptr<Exchange> goto_command(const CameraLink& link, int id) {
 
 std::unique_ptr<Exchange> save_command(const CameraLink& link, int id, std::string name) {
     const char* const operation = "set_preset";
-    if (id < 1) {
+    if (!kPresetIds.hold(id)) {
         return std::make_unique<Exchange>(operation, Message::kBadPresetId);
     }
     if (!xml_can_carry(name)) {
@@ -59,7 +60,7 @@ std::unique_ptr<Exchange> save_command(const CameraLink& link, int id, std::stri
 }
 
 std::unique_ptr<Exchange> remove_command(const CameraLink& link, int id) {
-    if (id < 1) {
+    if (!kPresetIds.hold(id)) {
         return std::make_unique<Exchange>("remove_preset", Message::kBadPresetId);
     }
     return std::make_unique<Exchange>("remove_preset",

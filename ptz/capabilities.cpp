@@ -13,6 +13,7 @@
 #include "../utils/xml_path.h"
 #include "camera_calls.h"
 #include "camera_link.h"
+#include "capability_fields.h"
 #include "position_text.h"
 #include "zelko_ptz_camera_isapi.h"
 
@@ -39,14 +40,9 @@ struct Reader {
         return static_cast<int>(value);
     }
 
-    std::optional<int> whole_at(const char* path) {
-        return whole(Utils::xml_at(root, path).text().get());
-    }
-
-    // "Min" and "Max" below `path`, divided by `scale`; empty unless both are there. A value past
+    // "Min" and "Max" below `at`, divided by `scale`; empty unless both are there. A value past
     // the range of a float is not a number of ours.
-    std::optional<PtzRange> range(const char* path, double scale) {
-        const pugi::xml_node at = Utils::xml_at(root, path);
+    std::optional<PtzRange> range(pugi::xml_node at, double scale) {
         double min = 0;
         double max = 0;
         const char* const min_text = at.child("Min").text().get();
@@ -62,8 +58,7 @@ struct Reader {
         return PtzRange{static_cast<float>(min / scale), static_cast<float>(max / scale)};
     }
 
-    std::optional<PtzSpeedRange> speed_range(const char* path) {
-        const pugi::xml_node at = Utils::xml_at(root, path);
+    std::optional<PtzSpeedRange> speed_range(pugi::xml_node at) {
         const std::optional<int> min = whole(at.child("Min").text().get());
         const std::optional<int> max = whole(at.child("Max").text().get());
         if (!min || !max) {
@@ -102,30 +97,39 @@ CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabiliti
         return CapabilitiesAnswer::NotOne;
     }
     PtzCapabilities found;
-    found.azimuth_range = read.range("AbsolutePanTiltPositionSpace/XRange", 10.0);
-    found.elevation_range = read.range("AbsolutePanTiltPositionSpace/YRange", 10.0);
-    found.zoom_range = read.range("AbsoluteZoomPositionSpace/ZRange", 10.0);
-    found.pan_range = read.speed_range("ContinuousPanTiltSpace/XRange");
-    found.tilt_range = read.speed_range("ContinuousPanTiltSpace/YRange");
-    found.zoom_speed_range = read.speed_range("ContinuousZoomSpace/ZRange");
-    found.max_presets = read.whole_at("maxPresetNum");
-    const pugi::xml_node names = Utils::xml_at(read.root, "PresetNameCap");
-    found.max_preset_name_length =
-        read.whole(names.child("maxPresetNameLen").attribute("max").value());
-    for (const std::string& item :
-         Reader::items(names.child("specialNo").attribute("opt").value())) {
-        if (const std::optional<int> number = read.whole(item.c_str())) {
-            found.special_presets.push_back(*number);
+    for (const CapabilityField& field : kCapabilityFields) {
+        const pugi::xml_node at = Utils::xml_at(read.root, field.path);
+        const char* const text =
+            field.attribute != nullptr ? at.attribute(field.attribute).value() : at.text().get();
+        switch (field.kind) {
+            case CapabilityKind::Range:
+                found.*field.range = read.range(at, field.scale);
+                break;
+            case CapabilityKind::SpeedRange:
+                found.*field.speed_range = read.speed_range(at);
+                break;
+            case CapabilityKind::Whole:
+                found.*field.whole = read.whole(text);
+                break;
+            case CapabilityKind::Flag:
+                if (std::strcmp(text, "true") == 0 || std::strcmp(text, "false") == 0) {
+                    found.*field.flag = std::strcmp(text, "true") == 0;
+                } else if (*text != '\0') {
+                    read.bad = true;
+                }
+                break;
+            case CapabilityKind::Numbers:
+                for (const std::string& item : Reader::items(text)) {
+                    if (const std::optional<int> number = read.whole(item.c_str())) {
+                        (found.*field.numbers).push_back(*number);
+                    }
+                }
+                break;
+            case CapabilityKind::Names:
+                found.*field.names = Reader::items(text);
+                break;
         }
     }
-    const std::string position3d = Utils::xml_at(read.root, "isSupportPosition3D").text().get();
-    if (position3d == "true" || position3d == "false") {
-        found.supports_position3d = position3d == "true";
-    } else if (!position3d.empty()) {
-        read.bad = true;
-    }
-    found.aux_types =
-        Reader::items(Utils::xml_at(read.root, "PTZAuxType").attribute("opt").value());
     if (read.bad) {
         return CapabilitiesAnswer::NotNumbers;
     }

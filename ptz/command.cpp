@@ -3,9 +3,9 @@
 #include <pugixml.hpp>
 
 #include "../utils/xml_path.h"
-#include "answer_echo.h"
 #include "answer_reason.h"
 #include "result.h"
+#include "terminal_text.h"
 
 namespace Ptz {
 
@@ -51,15 +51,15 @@ bool parsed(Step& step, const Answer& answer, pugi::xml_document& doc) {
     if (Utils::parse_answer(doc, answer.body)) {
         return true;
     }
-    // The answer is the camera's: it reaches a line only through echo_answer().
-    step.finish(2, Message::kNotXml + echo_answer(answer.body) + ".",
+    // The answer is the camera's: it reaches a line only through terminal_text().
+    step.finish(2, Message::kNotXml + terminal_text(answer.body) + ".",
                 "the answer is not XML" + http(answer.status));
     return false;
 }
 
 void refuse_answer(Step& step, const Answer& answer, const pugi::xml_document& doc,
                    const char* otherwise) {
-    step.finish(10, Message::kNotOk + echo_answer(answer.body) + ".",
+    step.finish(10, Message::kNotOk + terminal_text(answer.body) + ".",
                 answer_reason(doc, (otherwise + http(answer.status)).c_str()));
 }
 

@@ -45,6 +45,30 @@ enum class PtzStatus : std::int32_t {
     Off = 1  ///< "off"
 };
 
+/// A value of an enumeration with the camera's word for it.
+template <typename Enum>
+struct CameraWord {
+    Enum value;
+    const char* word;  ///< as the camera writes it: "LIGHT", "on"
+};
+
+/// Every auxiliary device set_ptz_aux() takes, and every state.
+inline constexpr CameraWord<PtzAux> kAuxDevices[] = {
+    {PtzAux::Light, "LIGHT"}, {PtzAux::Wiper, "WIPER"}, {PtzAux::Fan, "FAN"}};
+inline constexpr CameraWord<PtzStatus> kAuxStates[] = {{PtzStatus::On, "on"},
+                                                       {PtzStatus::Off, "off"}};
+
+/// The camera's word for `value`, or null for a value outside the enumeration.
+template <typename Enum, std::size_t N>
+constexpr const char* camera_word(const CameraWord<Enum> (&words)[N], Enum value) {
+    for (const CameraWord<Enum>& w : words) {
+        if (w.value == value) {
+            return w.word;
+        }
+    }
+    return nullptr;
+}
+
 /// One continuous-motion request; the camera gives the numbers their meaning.
 struct PtzCtrl {
     std::int32_t pan;   ///< "pan"

@@ -7,6 +7,9 @@
 #include <type_traits>
 #include <vector>
 
+#include "capability_fields.h"
+#include "limits.h"
+#include "option_fields.h"
 #include "zelko_ptz_camera_isapi.h"
 
 struct zelko_ptz_camera {
@@ -95,15 +98,26 @@ Ptz::CameraOptions camera_options(const zelko_ptz_options* given) {
     if (given != nullptr) {
         std::memcpy(&o, given, std::min(given->size, sizeof o));
     }
-    return Ptz::CameraOptions{o.keep_session != 0,
-                              o.https != 0,
-                              o.port,
-                              o.channel,
-                              o.ca_file != nullptr ? o.ca_file : "",
-                              o.pinned_key != nullptr ? o.pinned_key : "",
-                              o.verify_peer != 0,
-                              o.error_sink,
-                              o.error_sink_user};
+    Ptz::CameraOptions options;
+    const char* const base = reinterpret_cast<const char*>(&o);
+    for (const Ptz::OptionField& field : Ptz::kOptionFields) {
+        if (field.text != nullptr) {
+            const char* text = nullptr;
+            std::memcpy(&text, base + field.c_offset, sizeof text);
+            options.*field.text = text != nullptr ? text : "";
+            continue;
+        }
+        int32_t value = 0;
+        std::memcpy(&value, base + field.c_offset, sizeof value);
+        if (field.flag != nullptr) {
+            options.*field.flag = value != 0;
+        } else {
+            options.*field.number = value;
+        }
+    }
+    options.error_sink = o.error_sink;
+    options.error_sink_user = o.error_sink_user;
+    return options;
 }
 
 // The hold of a host's options, or 30 s for a host built before 1.2.
@@ -116,26 +130,6 @@ double refusal_hold(const zelko_ptz_options* given) {
     return o.refusal_hold_seconds;
 }
 
-// The range of `optional` into `min` and `max`, with its bit in `reported`.
-template <typename Range, typename Value>
-void copy_range(const std::optional<Range>& range, std::uint32_t bit, Value& min, Value& max,
-                std::uint32_t& reported) {
-    if (range) {
-        min = range->min;
-        max = range->max;
-        reported |= bit;
-    }
-}
-
-template <typename Value>
-void copy_value(const std::optional<Value>& value, std::uint32_t bit, int32_t& out,
-                std::uint32_t& reported) {
-    if (value) {
-        out = static_cast<int32_t>(*value);
-        reported |= bit;
-    }
-}
-
 // At most `size` - 1 bytes of `text`, not ending inside a UTF-8 character, and a zero.
 void copy_name(const std::string& text, char* out, std::size_t size) {
     std::size_t n = std::min(text.size(), size - 1);
@@ -144,6 +138,64 @@ void copy_name(const std::string& text, char* out, std::size_t size) {
     }
     std::memcpy(out, text.data(), n);
     out[n] = '\0';
+}
+
+// One value of `caps` into the C struct at `out`, and its bit.
+void copy_capability(const Ptz::PtzCapabilities& caps, const Ptz::CapabilityField& field,
+                     char* out) {
+    const auto put = [out](std::size_t offset, auto value) {
+        std::memcpy(out + offset, &value, sizeof value);
+    };
+    std::uint32_t reported = 0;
+    std::memcpy(&reported, out + offsetof(zelko_ptz_capabilities, reported), sizeof reported);
+    bool present = false;
+    switch (field.kind) {
+        case Ptz::CapabilityKind::Range:
+            if ((present = (caps.*field.range).has_value())) {
+                put(field.c_offset, (caps.*field.range)->min);
+                put(field.c_offset + sizeof(float), (caps.*field.range)->max);
+            }
+            break;
+        case Ptz::CapabilityKind::SpeedRange:
+            if ((present = (caps.*field.speed_range).has_value())) {
+                put(field.c_offset, static_cast<int32_t>((caps.*field.speed_range)->min));
+                put(field.c_offset + sizeof(int32_t),
+                    static_cast<int32_t>((caps.*field.speed_range)->max));
+            }
+            break;
+        case Ptz::CapabilityKind::Whole:
+            if ((present = (caps.*field.whole).has_value())) {
+                put(field.c_offset, static_cast<int32_t>(*(caps.*field.whole)));
+            }
+            break;
+        case Ptz::CapabilityKind::Flag:
+            if ((present = (caps.*field.flag).has_value())) {
+                put(field.c_offset, static_cast<int32_t>(*(caps.*field.flag) ? 1 : 0));
+            }
+            break;
+        case Ptz::CapabilityKind::Numbers: {
+            const auto& numbers = caps.*field.numbers;
+            const std::size_t count = std::min(numbers.size(), field.c_capacity);
+            for (std::size_t i = 0; i < count; ++i) {
+                put(field.c_offset + i * field.c_entry_size, static_cast<int32_t>(numbers[i]));
+            }
+            put(field.c_count, count);
+            break;
+        }
+        case Ptz::CapabilityKind::Names: {
+            const auto& names = caps.*field.names;
+            const std::size_t count = std::min(names.size(), field.c_capacity);
+            for (std::size_t i = 0; i < count; ++i) {
+                copy_name(names[i], out + field.c_offset + i * field.c_entry_size,
+                          field.c_entry_size);
+            }
+            put(field.c_count, count);
+            break;
+        }
+    }
+    if (present) {
+        put(offsetof(zelko_ptz_capabilities, reported), reported | field.c_bit);
+    }
 }
 
 }  // namespace
@@ -160,7 +212,7 @@ void zelko_ptz_options_init(zelko_ptz_options* options) {
 zelko_ptz_camera* zelko_ptz_camera_new(const char* address, const char* userpwd,
                                        const zelko_ptz_options* options) {
     const double hold = refusal_hold(options);
-    if (address == nullptr || userpwd == nullptr || !(hold >= 0 && hold <= 86400)) {
+    if (address == nullptr || userpwd == nullptr || !Ptz::kRefusalHoldSeconds.hold(hold)) {
         return nullptr;
     }
     try {
@@ -312,28 +364,8 @@ int zelko_ptz_get_capabilities(zelko_ptz_camera* c, zelko_ptz_capabilities* caps
             return code;
         }
         zelko_ptz_capabilities out{};
-        copy_range(read.azimuth_range, ZELKO_PTZ_CAP_AZIMUTH_RANGE, out.azimuth_min,
-                   out.azimuth_max, out.reported);
-        copy_range(read.elevation_range, ZELKO_PTZ_CAP_ELEVATION_RANGE, out.elevation_min,
-                   out.elevation_max, out.reported);
-        copy_range(read.zoom_range, ZELKO_PTZ_CAP_ZOOM_RANGE, out.zoom_min, out.zoom_max,
-                   out.reported);
-        copy_range(read.pan_range, ZELKO_PTZ_CAP_PAN_RANGE, out.pan_min, out.pan_max, out.reported);
-        copy_range(read.tilt_range, ZELKO_PTZ_CAP_TILT_RANGE, out.tilt_min, out.tilt_max,
-                   out.reported);
-        copy_range(read.zoom_speed_range, ZELKO_PTZ_CAP_ZOOM_SPEED_RANGE, out.zoom_speed_min,
-                   out.zoom_speed_max, out.reported);
-        copy_value(read.max_presets, ZELKO_PTZ_CAP_MAX_PRESETS, out.max_presets, out.reported);
-        copy_value(read.max_preset_name_length, ZELKO_PTZ_CAP_MAX_PRESET_NAME_LENGTH,
-                   out.max_preset_name_length, out.reported);
-        copy_value(read.supports_position3d, ZELKO_PTZ_CAP_POSITION3D, out.supports_position3d,
-                   out.reported);
-        out.special_preset_count =
-            std::min<std::size_t>(read.special_presets.size(), ZELKO_PTZ_MAX_SPECIAL_PRESETS);
-        std::copy_n(read.special_presets.begin(), out.special_preset_count, out.special_presets);
-        out.aux_type_count = std::min<std::size_t>(read.aux_types.size(), ZELKO_PTZ_MAX_AUX_TYPES);
-        for (std::size_t i = 0; i < out.aux_type_count; ++i) {
-            copy_name(read.aux_types[i], out.aux_types[i], sizeof out.aux_types[i]);
+        for (const Ptz::CapabilityField& field : Ptz::kCapabilityFields) {
+            copy_capability(read, field, reinterpret_cast<char*>(&out));
         }
         *caps = out;
         return code;

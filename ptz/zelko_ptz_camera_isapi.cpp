@@ -16,6 +16,7 @@
 #include "camera_link.h"
 #include "drive.h"
 #include "engine_core.h"
+#include "limits.h"
 #include "position_text.h"
 
 namespace Ptz {
@@ -105,31 +106,18 @@ private:
 std::unique_ptr<Exchange> aux_command(const CameraLink& link, PtzAux aux, PtzStatus status) {
     const char* const operation = "set_ptz_aux";
     const std::string control_id = "1";
+    const char* const type = camera_word(kAuxDevices, aux);
+    if (type == nullptr) {
+        return std::make_unique<Exchange>(operation, "Please input the correct aux type.");
+    }
+    const char* const state = camera_word(kAuxStates, status);
+    if (state == nullptr) {
+        return std::make_unique<Exchange>(operation, "Please input the correct ptz status.");
+    }
     std::map<std::string, std::string> fields;
     fields["id"] = control_id;
-    switch (aux) {
-        case PtzAux::Light:
-            fields["type"] = "LIGHT";
-            break;
-        case PtzAux::Wiper:
-            fields["type"] = "WIPER";
-            break;
-        case PtzAux::Fan:
-            fields["type"] = "FAN";
-            break;
-        default:
-            return std::make_unique<Exchange>(operation, "Please input the correct aux type.");
-    }
-    switch (status) {
-        case PtzStatus::On:
-            fields["status"] = "on";
-            break;
-        case PtzStatus::Off:
-            fields["status"] = "off";
-            break;
-        default:
-            return std::make_unique<Exchange>(operation, "Please input the correct ptz status.");
-    }
+    fields["type"] = type;
+    fields["status"] = state;
     return std::make_unique<Exchange>(
         operation, Request{HttpMethod::Put, link.command_url("/auxcontrols/" + control_id),
                            Utils::XmlParser::build_ptz_xml("PTZAux", std::move(fields))});
@@ -256,7 +244,7 @@ std::string ZelkoPtzCameraIsapi::failure_reason() const {
 }
 
 int ZelkoPtzCameraIsapi::set_refusal_hold(double seconds) {
-    if (!(seconds >= 0 && seconds <= 86400)) {
+    if (!kRefusalHoldSeconds.hold(seconds)) {
         const Outcome refused{10, "Please input a hold of 0 to 86400 seconds.", ""};
         link->ended("set_refusal_hold", refused);
         return refused.code;
@@ -266,8 +254,7 @@ int ZelkoPtzCameraIsapi::set_refusal_hold(double seconds) {
 }
 
 int ZelkoPtzCameraIsapi::set_timeouts(double connect_seconds, double total_seconds) {
-    const auto good = [](double s) { return s >= 0.1 && s <= 600; };  // false for NaN too
-    if (!good(connect_seconds) || !good(total_seconds)) {
+    if (!kTimeoutSeconds.hold(connect_seconds) || !kTimeoutSeconds.hold(total_seconds)) {
         const Outcome refused{10, "Please input time-outs of 0.1 to 600 seconds.", ""};
         link->ended("set_timeouts", refused);
         return refused.code;

@@ -8,8 +8,10 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "bindings.h"
+#include "ptz/capability_fields.h"
 #include "ptz/position_fields.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 
@@ -93,26 +95,29 @@ void set_from_python(PtzPosition& p, const PositionField& field, py::handle valu
     Ptz::set_value(p, field, static_cast<double>(number));
 }
 
+template <std::size_t>
+using Given = py::object;
+
+// PtzPosition(*, elevation=None, azimuth=None, ...): a keyword per value of the table.
+template <std::size_t... I>
+void keyword_constructor(py::class_<PtzPosition>& position, std::index_sequence<I...>) {
+    position.def(py::init([](Given<I>... given) {
+                     PtzPosition p{};
+                     (set_from_python(p, Ptz::kPositionFields[I], given), ...);
+                     return p;
+                 }),
+                 py::kw_only(), (py::arg(Ptz::kPositionFields[I].member) = py::none())...);
+}
+
 void bind_position(py::module_& m) {
     py::class_<PtzPosition> position(
         m, "PtzPosition",
         "A position as the camera reported it, or the values to send it: elevation and azimuth "
         "in degrees, zoom as the zoom ratio, focus, focal_length and the speeds in the camera's "
         "own numbers. A value the camera did not report, or that is not to be sent, is None.");
-    const auto& f = Ptz::kPositionFields;
-    position.def(py::init([](py::object e, py::object a, py::object z, py::object fo, py::object fl,
-                             py::object h, py::object v) {
-                     PtzPosition p{};
-                     const py::object given[] = {e, a, z, fo, fl, h, v};
-                     for (std::size_t i = 0; i < std::size(Ptz::kPositionFields); ++i) {
-                         set_from_python(p, Ptz::kPositionFields[i], given[i]);
-                     }
-                     return p;
-                 }),
-                 py::kw_only(), py::arg(f[0].member) = py::none(),
-                 py::arg(f[1].member) = py::none(), py::arg(f[2].member) = py::none(),
-                 py::arg(f[3].member) = py::none(), py::arg(f[4].member) = py::none(),
-                 py::arg(f[5].member) = py::none(), py::arg(f[6].member) = py::none());
+    keyword_constructor(position, std::make_index_sequence<std::size(Ptz::kPositionFields)>());
+    py::tuple names(std::size(Ptz::kPositionFields));
+    std::size_t i = 0;
     for (const PositionField& field : Ptz::kPositionFields) {
         position.def_property(
             field.member,
@@ -124,7 +129,9 @@ void bind_position(py::module_& m) {
                                              : py::object(py::int_(p.*field.whole));
             },
             [&field](PtzPosition& p, py::object value) { set_from_python(p, field, value); });
+        names[i++] = field.member;
     }
+    position.attr("_fields") = names;
     value_type(position);
     position.def("__repr__", [](const PtzPosition& p) {
         std::string shown;
@@ -183,33 +190,49 @@ py::object range(const std::optional<Range>& r) {
     return r ? py::object(py::make_tuple(r->min, r->max)) : py::object(py::none());
 }
 
+template <typename Value>
+py::object optional(const std::optional<Value>& v) {
+    return v ? py::cast(*v) : py::object(py::none());
+}
+
+// One capability as Python sees it.
+py::object capability(const Ptz::PtzCapabilities& c, const Ptz::CapabilityField& field) {
+    switch (field.kind) {
+        case Ptz::CapabilityKind::Range:
+            return range(c.*field.range);
+        case Ptz::CapabilityKind::SpeedRange:
+            return range(c.*field.speed_range);
+        case Ptz::CapabilityKind::Whole:
+            return optional(c.*field.whole);
+        case Ptz::CapabilityKind::Flag:
+            return optional(c.*field.flag);
+        case Ptz::CapabilityKind::Numbers:
+            return py::cast(c.*field.numbers);
+        case Ptz::CapabilityKind::Names:
+            break;
+    }
+    py::list names;
+    for (const std::string& name : c.*field.names) {
+        names.append(text(name));
+    }
+    return std::move(names);
+}
+
 void bind_capabilities(py::module_& m) {
     using Caps = Ptz::PtzCapabilities;
     py::class_<Caps> caps(m, "PtzCapabilities",
                           "What a camera says it can do; what it did not report is None, or an "
                           "empty list. Absolute ranges in degrees and zoom ratio, continuous "
                           "ranges in the camera's own integers.");
-    caps.def(py::init<>(), "Nothing reported.")
-        .def_property_readonly("azimuth_range",
-                               [](const Caps& c) { return range(c.azimuth_range); })
-        .def_property_readonly("elevation_range",
-                               [](const Caps& c) { return range(c.elevation_range); })
-        .def_property_readonly("zoom_range", [](const Caps& c) { return range(c.zoom_range); })
-        .def_property_readonly("pan_range", [](const Caps& c) { return range(c.pan_range); })
-        .def_property_readonly("tilt_range", [](const Caps& c) { return range(c.tilt_range); })
-        .def_property_readonly("zoom_speed_range",
-                               [](const Caps& c) { return range(c.zoom_speed_range); })
-        .def_readonly("max_presets", &Caps::max_presets)
-        .def_readonly("max_preset_name_length", &Caps::max_preset_name_length)
-        .def_readonly("special_presets", &Caps::special_presets)
-        .def_readonly("supports_position3d", &Caps::supports_position3d)
-        .def_property_readonly("aux_types", [](const Caps& c) {
-            py::list names;
-            for (const std::string& name : c.aux_types) {
-                names.append(text(name));
-            }
-            return names;
-        });
+    caps.def(py::init<>(), "Nothing reported.");
+    py::tuple names(std::size(Ptz::kCapabilityFields));
+    std::size_t i = 0;
+    for (const Ptz::CapabilityField& field : Ptz::kCapabilityFields) {
+        caps.def_property_readonly(field.name,
+                                   [&field](const Caps& c) { return capability(c, field); });
+        names[i++] = field.name;
+    }
+    caps.attr("_fields") = names;
     value_type(caps);
 }
 

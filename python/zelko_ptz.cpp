@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cctype>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -28,24 +29,10 @@ using Ptz::Result;
 // What Python users expect of exceptions and enumerations is easiest said in Python. The
 // classes of the result codes are made below from the library's own table.
 const char* const kPythonPart = R"(
-import enum as _enum
 import logging as _logging
 
 # A library's logger prints nothing until the application configures logging.
 _logging.getLogger("zelko_ptz").addHandler(_logging.NullHandler())
-
-
-class PtzAux(_enum.Enum):
-    """An auxiliary device."""
-    Light = 0
-    Wiper = 1
-    Fan = 2
-
-
-class PtzStatus(_enum.Enum):
-    """The state to switch an auxiliary device to."""
-    On = 0
-    Off = 1
 
 
 class CameraError(Exception):
@@ -67,9 +54,27 @@ def _error_class(name, code, text):
     return type(name, (CameraError,), {"__doc__": f"Result code {code}: {text}.",
                                        "__module__": __name__})
 
-
-del _enum
 )";
+
+// A Python enum of the library's table, its members named after the camera's words: "LIGHT" is
+// PtzAux.Light.
+template <typename Enum, std::size_t N>
+void bind_enum(py::module_& m, const char* name, const char* doc,
+               const Ptz::CameraWord<Enum> (&words)[N]) {
+    py::list members;
+    for (const Ptz::CameraWord<Enum>& w : words) {
+        std::string member = w.word;
+        for (std::size_t i = 0; i < member.size(); ++i) {
+            member[i] =
+                static_cast<char>(i == 0 ? std::toupper(member[i]) : std::tolower(member[i]));
+        }
+        members.append(py::make_tuple(member, static_cast<int>(w.value)));
+    }
+    py::object type = py::module_::import("enum").attr("Enum")(
+        name, members, py::arg("module") = m.attr("__name__"));
+    type.attr("__doc__") = doc;
+    m.attr(name) = type;
+}
 
 // The exception class of each result code a Camera method raises.
 struct ErrorClass {
@@ -259,6 +264,8 @@ PYBIND11_MODULE(zelko_ptz, m) {
         m.attr(error.name) = m.attr("_error_class")(error.name, code, Ptz::result_text(code));
     }
     py::delattr(m, "_error_class");
+    bind_enum(m, "PtzAux", "An auxiliary device.", Ptz::kAuxDevices);
+    bind_enum(m, "PtzStatus", "The state to switch an auxiliary device to.", Ptz::kAuxStates);
     bind_values(m);
 
     using C = Ptz::ZelkoPtzCameraIsapi;

@@ -43,7 +43,7 @@ class TimedOutError(CameraError):
     """Result code 5: the camera was still moving at the time-out."""
 
 class CameraRejectedError(CameraError):
-    """Result code 10: the camera did not answer OK, or an argument was refused."""
+    """Result code 10: the camera did not answer OK, or an argument or option was refused."""
 
 class PtzAbsoluteEx:
     """The camera's absolute position, in the camera's own units."""

@@ -177,7 +177,8 @@ const std::string kPresetList =
     "</PTZPreset><PTZPreset><id>33</id><presetName>Dock \"2\" \x1b</presetName><enabled>false"
     "</enabled></PTZPreset></PTZPresetList>";
 
-const std::string kSample = "*     89.500    200.250    1.500   29000       48   0.500   1.500\n";
+const std::string kSample =
+    "*    89.500   200.250        1.500     29000        48           0.500         1.500\n";
 const std::string kJsonTail =
     "\"focus\":29000,\"focalLen\":48,\"horizontalSpeed\":0.5,\"verticalSpeed\":1.5}\n";
 const std::string kZeros = "<pan>0</pan>\n\t<tilt>0</tilt>\n\t<zoom>0</zoom>\n";
@@ -271,7 +272,8 @@ const Case kCases[] = {
     sends("ZoomResetSendsTheZoomAlone", cam({"zoom-reset"}), {"PUT " + kAbs},
           "version=\"2.0\">\n\t<absoluteZoom>1.000000</absoluteZoom>\n</PTZAbsoluteEx>"),
     took(prints("Watch", cam({"watch", "--count", "2", "--interval", "0.05"}), 0,
-                "        t  elevation    azimuth     zoom   focus focalLen  hspeed  vspeed\n" +
+                "        t elevation   azimuth absoluteZoom     focus  focalLen horizontalSpeed "
+                "verticalSpeed\n" +
                     kSample + kSample),
          {"GET " + kAbs, "GET " + kAbs}),
     prints("WatchJson", cam({"watch", "--count", "1", "--json"}), 0,

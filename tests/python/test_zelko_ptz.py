@@ -1,5 +1,6 @@
 # The Python module against the simulated camera, and against a few hand-made ones.
 
+import ast
 import copy
 import http.server
 import os
@@ -205,3 +206,27 @@ def test_a_call_waiting_on_the_network_lets_other_threads_run():
     silent.close()  # resets the connection that waits in the backlog
     waiting.join()
     assert outcome[0].value.code == 1
+
+
+def test_the_stub_names_every_value_and_says_what_the_module_says():
+    stub = os.path.join(os.path.dirname(__file__), "..", "..", "python", "zelko_ptz.pyi")
+    with open(stub) as f:
+        classes = {c.name: c for c in ast.parse(f.read()).body if isinstance(c, ast.ClassDef)}
+
+    def names(cls, kind):
+        return [n.target.id if isinstance(n, ast.AnnAssign) else n.name for n in cls.body
+                if isinstance(n, kind) and not (isinstance(n, ast.AnnAssign) and
+                                                n.target.id.startswith("__"))
+                and not (isinstance(n, ast.FunctionDef) and n.name.startswith("__"))]
+
+    position, caps = classes["PtzPosition"], classes["PtzCapabilities"]
+    init = next(n for n in position.body if isinstance(n, ast.FunctionDef) and n.name == "__init__")
+    assert names(position, ast.AnnAssign) == list(z.PtzPosition._fields)
+    assert [a.arg for a in init.args.kwonlyargs] == list(z.PtzPosition._fields)
+    assert names(caps, ast.FunctionDef) == list(z.PtzCapabilities._fields)
+    for name in ("TransferError", "AnswerNotXmlError", "TimedOutError", "CameraRejectedError"):
+        assert ast.get_docstring(classes[name]) == getattr(z, name).__doc__
+    for name in ("PtzAux", "PtzStatus"):
+        members = [(n.targets[0].id, n.value.value) for n in classes[name].body
+                   if isinstance(n, ast.Assign)]
+        assert members == [(m.name, m.value) for m in getattr(z, name)]

@@ -1,10 +1,10 @@
-#include "answer_echo.h"
+#include "terminal_text.h"
 
 #include <algorithm>
 
 namespace Ptz {
 
-std::string echo_answer(const std::string& answer, std::size_t limit) {
+std::string terminal_text(const std::string& answer, std::size_t limit) {
     static const char kHex[] = "0123456789abcdef";
     const std::size_t shown = std::min(answer.size(), limit);
     std::string echo;
