@@ -48,13 +48,14 @@ enum class PtzStatus : std::int32_t {
 /// A value of an enumeration with the camera's word for it.
 template <typename Enum>
 struct CameraWord {
-    Enum value;
+    Enum value;        ///< the enumerator
     const char* word;  ///< as the camera writes it: "LIGHT", "on"
 };
 
-/// Every auxiliary device set_ptz_aux() takes, and every state.
+/// Every auxiliary device set_ptz_aux() takes.
 inline constexpr CameraWord<PtzAux> kAuxDevices[] = {
     {PtzAux::Light, "LIGHT"}, {PtzAux::Wiper, "WIPER"}, {PtzAux::Fan, "FAN"}};
+/// Every state set_ptz_aux() takes.
 inline constexpr CameraWord<PtzStatus> kAuxStates[] = {{PtzStatus::On, "on"},
                                                        {PtzStatus::Off, "off"}};
 
