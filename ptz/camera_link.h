@@ -14,7 +14,20 @@
 
 namespace Ptz {
 
+class CameraLink;
 class EngineCore;
+
+// Where the blocking driver sends a link's requests and takes its time from: libcurl and the
+// steady clock, unless a test gives a link canned answers and a clock of its own.
+class Transport {
+public:
+    virtual ~Transport() = default;
+    // True when the transfer completed, with the answer.
+    virtual bool transfer(const CameraLink& link, const Request& request, Answer& answer,
+                          Utils::TransferInfo& info) = 0;
+    virtual TimePoint now() = 0;
+    virtual void sleep_until(TimePoint when) = 0;
+};
 
 // How one camera object reaches its camera, and what it remembers between commands: the URLs
 // its options give, the transport they choose (a new connection per request, or one kept
@@ -71,6 +84,8 @@ public:
     std::atomic<bool> orphaned{false};  // the camera object is gone
     std::mutex engine_mutex;            // guards `engine`
     std::weak_ptr<EngineCore> engine;
+    // The blocking driver's; null: libcurl and the steady clock.
+    Transport* transport = nullptr;
 
 private:
     const Utils::TlsSettings* tls_pointer() const { return options_.https ? &tls_ : nullptr; }

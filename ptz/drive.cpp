@@ -25,7 +25,9 @@ int drive(CameraLink& link, Command& command) {
         link.ended(command.operation, busy);
         return busy.code;
     }
-    Step step(link, Clock::now());
+    Transport* const given = link.transport;
+    const auto now = [given] { return given != nullptr ? given->now() : Clock::now(); };
+    Step step(link, now());
     command.start(step);
     for (;;) {
         if (step.next == Step::Next::Done) {
@@ -33,8 +35,12 @@ int drive(CameraLink& link, Command& command) {
             return step.outcome.code;
         }
         if (step.next == Step::Next::Wait) {
-            std::this_thread::sleep_until(step.when);
-            step.now = Clock::now();
+            if (given != nullptr) {
+                given->sleep_until(step.when);
+            } else {
+                std::this_thread::sleep_until(step.when);
+            }
+            step.now = now();
             command.resume(step);
             continue;
         }
@@ -44,11 +50,14 @@ int drive(CameraLink& link, Command& command) {
         }
         Answer answer;
         Utils::TransferInfo info;
-        if (!transfer(link, step.request, answer, info)) {
+        const bool completed = given != nullptr
+                                   ? given->transfer(link, step.request, answer, info)
+                                   : transfer(link, step.request, answer, info);
+        if (!completed) {
             step.finish(1, step.request.transfer_failed, info.reason);
             continue;
         }
-        step.now = Clock::now();
+        step.now = now();
         link.answered(answer.status, answer.body, step.now);
         command.read(step, answer);
     }

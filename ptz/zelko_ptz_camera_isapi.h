@@ -269,6 +269,7 @@ public:
     int set_timeouts(double connect_seconds, double total_seconds);
 
 private:
+    friend struct CameraAccess;
     /// Runs `command` on the caller's thread; its code.
     ZELKO_PTZ_LOCAL int drive(Command& command);
     /// Hands `command` to `engine`.

@@ -1,6 +1,7 @@
 #include "camera_resources.h"
 
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -39,10 +40,10 @@ std::string escaped(std::string text) {
     return text;
 }
 
+// The shortest text that reads back as the same float: 359.99997 is never written as 360.
 std::string number(float value) {
     char text[64];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
 // The camera accepts only whole, finite decimal numbers: no padding, no units.

@@ -89,6 +89,12 @@ const MotionCase kMotions[] = {
      {},
      {go(30, 90, 3), wait(0.25), at(15, 30, 3), wait(1), at(30, 90, 3)}},
     {"TargetClampedIntoRange", {}, {go(120, 370, 50), wait(10), at(90, 10, 32)}},
+    // Azimuth is below 360, and said so: the float nearest 360 wraps to 0, one below is written
+    // in full.
+    {"AzimuthNeverReads360",
+     {},
+     {go(0, -0.000001f, 1), wait(1), at(0, 0, 1), go(0, 359.99997f, 1), wait(1),
+      at(0, 359.99997f, 1)}},
     {"StopEndsMotionAndTravel",
      {},
      {ctrl(100, 0, 0), wait(0.25), ctrl(0, 0, 0), wait(1), at(0, 30, 1), go(0, 180, 1), wait(0.5),

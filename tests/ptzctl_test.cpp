@@ -106,6 +106,7 @@ struct Case {
     std::string body_has = "";           // in the last of them
     std::string script_path = "";        // answered with `script_body` instead of the camera
     std::string script_body = "";
+    std::string script_method = "";           // the scripted answer's; "": every one
     void (*camera)(sim::Options&) = nullptr;  // a camera set up otherwise
     std::string file = "";                    // the camera file "lab", when given
     mode_t file_mode = 0600;
@@ -148,6 +149,12 @@ Case answered(Case c, std::string path, std::string body) {
     c.script_path = std::move(path);
     c.script_body = std::move(body);
     return c;
+}
+
+// The camera answers a GET of `path` with `body`, and other methods itself.
+Case answered_get(Case c, std::string path, std::string body) {
+    c.script_method = "GET";
+    return answered(std::move(c), std::move(path), std::move(body));
 }
 
 // A run refused with exit 64 and its reason.
@@ -265,6 +272,13 @@ const Case kCases[] = {
     // The camera zooms to 32 at most: 0.3 away is not there.
     prints("WaitSettledElsewhere", cam({"goto", "--zoom", "32.3", "--wait"}), 4, "",
            "ptzctl: settled elsewhere: absoluteZoom 32 (target 32.3)\n"),
+    // A camera at rest 0.5 degrees short has not reached the target, which is 0.1 away at most.
+    answered_get(
+        prints("WaitReachesOnlyWithinTheTolerance", cam({"goto", "--azimuth", "20.25", "--wait"}),
+               4, "", "ptzctl: settled elsewhere: azimuth 19.75 (target 20.25)\n"),
+        kAbs,
+        "<PTZAbsoluteEx><elevation>0</elevation><azimuth>19.75</azimuth><absoluteZoom>1"
+        "</absoluteZoom></PTZAbsoluteEx>"),
     prints("WaitTimedOut", cam({"goto", "--azimuth", "20.25", "--wait", "--timeout", "0.2"}), 5, "",
            "ptzctl: timed out after 0.2 s: azimuth * (target 20.25)\n"),
     prints("HomeWaitReaches", cam({"home", "--wait"}), 0,
@@ -406,7 +420,7 @@ TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
     state.presets[33] = {"Auto-flip", {}};
     camera_sim->set_state(state);
     if (!c.script_path.empty()) {
-        camera_sim->script(c.script_path, answer(c.script_body));
+        camera_sim->script(c.script_path, answer(c.script_body, c.script_method));
     }
     if (!c.file.empty()) {
         const std::string path = kConfigHome + "/ptzctl/lab.toml";

@@ -3,8 +3,6 @@
 // stops answering, refuses the credentials or locks the account. The camera locks after 5
 // refused logins, as real ones do.
 
-#include <thread>
-
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
 
@@ -93,12 +91,6 @@ const SessionCase kCases[] = {
     // A host that polls with a wrong password costs the account one refused login per hold.
     refused("WrongPasswordRefusedOnceThenHeld", nothing, {10, 10, 10, 10}, {401, 401}, 1,
             "admin:wrong", 1, "30"),
-    refused(
-        "HoldEndsAndTheNextCallTriesOnce",
-        [](sim::CameraSim&, sim::ManualClock&) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(120));
-        },
-        {10, 10, 10, 10}, {401, 401, 401, 401}, 1, "admin:wrong", 2, "1", 0.1),
     // Another host locks the account; the camera refuses this one too, and says how long.
     refused(
         "LockedAccountHeldForItsUnlockTime",
