@@ -50,9 +50,8 @@ int drive(CameraLink& link, Command& command) {
         }
         Answer answer;
         Utils::TransferInfo info;
-        const bool completed = given != nullptr
-                                   ? given->transfer(link, step.request, answer, info)
-                                   : transfer(link, step.request, answer, info);
+        const bool completed = given != nullptr ? given->transfer(link, step.request, answer, info)
+                                                : transfer(link, step.request, answer, info);
         if (!completed) {
             step.finish(1, step.request.transfer_failed, info.reason);
             continue;

@@ -1,8 +1,8 @@
 #include "camera_resources.h"
 
 #include <cctype>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -18,7 +18,6 @@ namespace sim {
 
 namespace {
 
-const std::string kChannels = "/ISAPI/PTZCtrl/channels/";
 const char* const kNamespace = "http://www.isapi.org/ver20/XMLSchema";
 
 std::string xml_head(const std::string& root) {
@@ -271,6 +270,10 @@ Answer no_such_preset(const std::string& target) {
     return {404, response_status(target, 4, "Invalid Operation", "presetNotExist")};
 }
 
+Answer not_supported(const std::string& target) {
+    return {404, response_status(target, 4, "Invalid Operation", "notSupport")};
+}
+
 std::string preset_list(const CameraState& state) {
     std::string list = xml_head("PTZPresetList");
     for (const auto& preset : state.presets) {
@@ -281,140 +284,154 @@ std::string preset_list(const CameraState& state) {
     return list + "</PTZPresetList>\n";
 }
 
-Answer put_preset(CameraState& state, int id, const std::string& target, const std::string& body) {
+// One request as a resource's handler takes it: the channel's state, and the number in its path
+// after the channel's (a preset's), or 0.
+struct Call {
+    CameraState& state;
+    const Firmware& firmware;
+    const std::string& target;
+    const std::string& body;
+    int id;
+};
+
+Answer put_preset(Call& c) {
     pugi::xml_document doc;
-    const pugi::xml_node root = command_root(doc, body, {"PTZPreset"});
-    if (!root || root.child_value("id") != std::to_string(id) || !root.child("presetName")) {
-        return invalid_content(target);
+    const pugi::xml_node root = command_root(doc, c.body, {"PTZPreset"});
+    if (!root || root.child_value("id") != std::to_string(c.id) || !root.child("presetName")) {
+        return invalid_content(c.target);
     }
-    state.presets[id] = {root.child_value("presetName"), state.position};
-    return ok(target);
+    c.state.presets[c.id] = {root.child_value("presetName"), c.state.position};
+    return ok(c.target);
 }
 
-// ".../presets/<id>" and ".../presets/<id>/goto".
-Answer preset_resource(CameraState& state, const std::string& method, const std::string& rest,
-                       const std::string& target, const std::string& body) {
-    const std::size_t slash = rest.find('/');
-    const std::string number = rest.substr(0, slash);
-    int id = 0;
-    if (number.empty() || number[0] == '0' || !parse_int(number.c_str(), id) || id < 1 ||
-        id > kMaxPresetId) {
-        return invalid_content(target);
+Answer goto_preset(Call& c) {
+    const auto found = c.state.presets.find(c.id);
+    if (found == c.state.presets.end()) {
+        return no_such_preset(c.target);
     }
-    const auto found = state.presets.find(id);
-    if (slash != std::string::npos) {
-        if (rest.substr(slash) != "/goto") {
-            return {404, response_status(target, 4, "Invalid Operation", "notSupport")};
-        }
-        if (method != "PUT") {
-            return not_allowed(target);
-        }
-        if (found == state.presets.end()) {
-            return no_such_preset(target);
-        }
-        move_to(state, found->second.position);
-        return ok(target);
-    }
-    if (method == "PUT") {
-        return put_preset(state, id, target, body);
-    }
-    if (method == "DELETE") {
-        if (found == state.presets.end()) {
-            return no_such_preset(target);
-        }
-        state.presets.erase(found);
-        return ok(target);
-    }
-    return not_allowed(target);
+    move_to(c.state, found->second.position);
+    return ok(c.target);
 }
 
-// ".../absoluteEx" as the firmware has it.
-Answer absolute_ex(CameraState& state, const Firmware& firmware, const std::string& method,
-                   const std::string& target, const std::string& body) {
+Answer remove_preset(Call& c) {
+    if (c.state.presets.erase(c.id) == 0) {
+        return no_such_preset(c.target);
+    }
+    return ok(c.target);
+}
+
+// ".../absoluteEx" as the firmware has it: older firmware has none.
+Answer get_absolute(Call& c) {
     using PositionAnswer = Firmware::PositionAnswer;
-    if (firmware.position_answer == PositionAnswer::Legacy) {
+    switch (c.firmware.position_answer) {
+        case PositionAnswer::Legacy:
+            return page_not_found();
+        case PositionAnswer::Lean:
+            return {200, lean_position_document(c.state.position)};
+        case PositionAnswer::Full:
+            break;
+    }
+    return {200, position_document("PTZAbsoluteEx", c.state.position)};
+}
+
+Answer set_absolute(Call& c) {
+    if (c.firmware.position_answer == Firmware::PositionAnswer::Legacy) {
         return page_not_found();
     }
-    if (method == "GET") {
-        return {200, firmware.position_answer == PositionAnswer::Lean
-                         ? lean_position_document(state.position)
-                         : position_document("PTZAbsoluteEx", state.position)};
-    }
-    return method == "PUT" ? put_absolute(state, target, body) : not_allowed(target);
+    return put_absolute(c.state, c.target, c.body);
 }
 
-// The resources under one PTZ channel, `resource` being the path after its number.
-Answer channel_answer(CameraState& state, const Firmware& firmware, const std::string& method,
-                      const std::string& resource, const std::string& target,
-                      const std::string& body) {
-    const bool get = method == "GET";
-    const bool put = method == "PUT";
-    if (resource == "/absoluteEx") {
-        return absolute_ex(state, firmware, method, target, body);
-    }
-    if (resource == "/homeposition/goto") {
-        if (!put) {
-            return not_allowed(target);
+Answer goto_home(Call& c) {
+    // Home keeps the speeds.
+    c.state.position.focus = c.state.home.focus;
+    c.state.position.focalLen = c.state.home.focalLen;
+    c.state.movement = travel_to(c.state.home);
+    return ok(c.target);
+}
+
+Answer device_info(Call&) {
+    return {200, xml_head("DeviceInfo") + element("deviceName", "PTZ Camera") +
+                     element("model", "ZELKO-SIM-1") + element("firmwareVersion", "V1.0.0") +
+                     "</DeviceInfo>\n"};
+}
+
+// The resources a camera has: a path with "#" for a number (the PTZ channel first), a method,
+// and what the camera does.
+struct Route {
+    const char* path;
+    const char* method;
+    Answer (*handle)(Call&);
+};
+
+#define PTZ "/ISAPI/PTZCtrl/channels/#"
+const Route kRoutes[] = {
+    {"/ISAPI/System/deviceInfo", "GET", device_info},
+    {PTZ "/absoluteEx", "GET", get_absolute},
+    {PTZ "/absoluteEx", "PUT", set_absolute},
+    {PTZ "/homeposition/goto", "PUT", goto_home},
+    {PTZ "/homeposition", "GET",
+     [](Call& c) {
+         return Answer{200, position_document("PTZHomePosition", c.state.home)};
+     }},
+    {PTZ "/auxcontrols/1", "PUT", [](Call& c) { return put_aux(c.state, c.target, c.body); }},
+    {PTZ "/auxcontrols/1", "GET",
+     [](Call& c) {
+         return Answer{200, aux_document(c.state)};
+     }},
+    {PTZ "/continuous", "PUT",
+     [](Call& c) { return put_continuous(c.state, c.target, c.body, false); }},
+    {PTZ "/continuous", "GET",
+     [](Call& c) {
+         return Answer{200, motion_document(c.state.motion)};
+     }},
+    {PTZ "/momentary", "PUT",
+     [](Call& c) { return put_continuous(c.state, c.target, c.body, true); }},
+    {PTZ "/position3D", "PUT", [](Call& c) { return put_position3d(c.state, c.target, c.body); }},
+    {PTZ "/status", "GET",
+     [](Call& c) {
+         return Answer{200,
+                       xml_head("PTZStatus") + absolute_high(c.state.position) + "</PTZStatus>\n"};
+     }},
+    {PTZ "/capabilities", "GET",
+     [](Call& c) {
+         return Answer{200, capabilities_document(c.firmware.sparse_capabilities)};
+     }},
+    {PTZ "/presets", "GET",
+     [](Call& c) {
+         return Answer{200, preset_list(c.state)};
+     }},
+    {PTZ "/presets/#", "PUT", put_preset},
+    {PTZ "/presets/#", "DELETE", remove_preset},
+    {PTZ "/presets/#/goto", "PUT", goto_preset},
+};
+#undef PTZ
+
+// Whether `path` fits `pattern`, each "#" a run of anything but "/", whose texts go to `numbers`.
+bool fits(const char* pattern, const std::string& path, std::vector<std::string>& numbers) {
+    numbers.clear();
+    std::size_t at = 0;
+    for (const char* p = pattern; *p != '\0'; ++p) {
+        if (*p == '#') {
+            const std::size_t end = std::min(path.find('/', at), path.size());
+            if (end == at) {
+                return false;
+            }
+            numbers.push_back(path.substr(at, end - at));
+            at = end;
+        } else if (at >= path.size() || path[at++] != *p) {
+            return false;
         }
-        // Home keeps the speeds.
-        state.position.focus = state.home.focus;
-        state.position.focalLen = state.home.focalLen;
-        state.movement = travel_to(state.home);
-        return ok(target);
     }
-    if (resource == "/homeposition") {
-        return get ? Answer{200, position_document("PTZHomePosition", state.home)}
-                   : not_allowed(target);
-    }
-    if (resource == "/auxcontrols/1") {
-        return put   ? put_aux(state, target, body)
-               : get ? Answer{200, aux_document(state)}
-                     : not_allowed(target);
-    }
-    if (resource == "/continuous") {
-        return put   ? put_continuous(state, target, body, false)
-               : get ? Answer{200, motion_document(state.motion)}
-                     : not_allowed(target);
-    }
-    if (resource == "/momentary") {
-        return put ? put_continuous(state, target, body, true) : not_allowed(target);
-    }
-    if (resource == "/position3D") {
-        return put ? put_position3d(state, target, body) : not_allowed(target);
-    }
-    if (resource == "/status") {
-        return get ? Answer{200, xml_head("PTZStatus") + absolute_high(state.position) +
-                                     "</PTZStatus>\n"}
-                   : not_allowed(target);
-    }
-    if (resource == "/capabilities") {
-        return get ? Answer{200, capabilities_document(firmware.sparse_capabilities)}
-                   : not_allowed(target);
-    }
-    if (resource == "/presets") {
-        return get ? Answer{200, preset_list(state)} : not_allowed(target);
-    }
-    const std::string presets = "/presets/";
-    if (resource.compare(0, presets.size(), presets) == 0) {
-        return preset_resource(state, method, resource.substr(presets.size()), target, body);
-    }
-    return {404, response_status(target, 4, "Invalid Operation", "notSupport")};
+    return at == path.size();
 }
 
-// The channel a path names, 1 to `channels`, with the rest of the path; 0 for none.
-int channel_of(const std::string& path, std::size_t channels, std::string& resource) {
-    if (path.compare(0, kChannels.size(), kChannels) != 0) {
-        return 0;
-    }
-    const std::size_t end = std::min(path.find('/', kChannels.size()), path.size());
-    const std::string number = path.substr(kChannels.size(), end - kChannels.size());
-    int channel = 0;
-    if (number.empty() || number[0] == '0' || !parse_int(number.c_str(), channel) ||
-        static_cast<std::size_t>(channel) > channels) {
-        return 0;
-    }
-    resource = path.substr(end);
-    return channel;
+// A number of a path, from 1 to `most`, written as a camera writes it; 0 for anything else.
+int path_number(const std::string& text, int most) {
+    int number = 0;
+    return !text.empty() && text[0] != '0' && parse_int(text.c_str(), number) && number >= 1 &&
+                   number <= most
+               ? number
+               : 0;
 }
 
 }  // namespace
@@ -436,25 +453,36 @@ void settle(CameraState& state, std::chrono::nanoseconds now) {
 Answer answer_request(std::vector<CameraState>& channels, const Firmware& firmware,
                       std::chrono::nanoseconds now, const std::string& method,
                       const std::string& path, const std::string& target, const std::string& body) {
-    std::string resource;
-    const int channel = channel_of(path, channels.size(), resource);
-    if (channel == 0) {
-        if (path == "/ISAPI/System/deviceInfo") {
-            return method == "GET"
-                       ? Answer{200, xml_head("DeviceInfo") + element("deviceName", "PTZ Camera") +
-                                         element("model", "ZELKO-SIM-1") +
-                                         element("firmwareVersion", "V1.0.0") + "</DeviceInfo>\n"}
-                       : not_allowed(target);
+    bool known = false;
+    std::vector<std::string> numbers;
+    for (const Route& route : kRoutes) {
+        if (!fits(route.path, path, numbers)) {
+            continue;
         }
-        return {404, response_status(target, 4, "Invalid Operation", "notSupport")};
+        // A channel the camera lacks is an unknown resource.
+        const int channel =
+            numbers.empty() ? 1 : path_number(numbers[0], static_cast<int>(channels.size()));
+        if (channel == 0) {
+            return not_supported(target);
+        }
+        known = true;
+        if (method != route.method) {
+            continue;
+        }
+        const int id = numbers.size() > 1 ? path_number(numbers[1], kMaxPresetId) : 0;
+        if (numbers.size() > 1 && id == 0) {
+            return invalid_content(target);
+        }
+        CameraState& state = channels[channel - 1];
+        settle(state, now);
+        Call call{state, firmware, target, body, id};
+        Answer answer = route.handle(call);
+        if (method != "GET" && answer.status == 200) {
+            ++state.commands_accepted;
+        }
+        return answer;
     }
-    CameraState& state = channels[channel - 1];
-    settle(state, now);
-    Answer answer = channel_answer(state, firmware, method, resource, target, body);
-    if (method != "GET" && answer.status == 200) {
-        ++state.commands_accepted;
-    }
-    return answer;
+    return known ? not_allowed(target) : not_supported(target);
 }
 
 }  // namespace sim
