@@ -674,6 +674,10 @@ Engine::~Engine() {
     core_->close();
 }
 
+bool Engine::cancel(std::uint64_t id) {
+    return core_->cancel(id);
+}
+
 int Engine::run(int timeout_ms) {
     return core_->run(timeout_ms);
 }

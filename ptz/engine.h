@@ -109,6 +109,8 @@ public:
 
     /// How many operations are pending.
     int pending() const;
+    /// Cancels the operation `id` of this engine, as Operation::cancel() does; from any thread.
+    bool cancel(std::uint64_t id);
 
 private:
     friend class ZelkoPtzCameraIsapi;

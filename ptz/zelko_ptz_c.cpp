@@ -7,15 +7,10 @@
 #include <type_traits>
 #include <vector>
 
+#include "c_values.h"
 #include "capability_fields.h"
 #include "limits.h"
 #include "option_fields.h"
-#include "zelko_ptz_camera_isapi.h"
-
-struct zelko_ptz_camera {
-    Ptz::ZelkoPtzCameraIsapi camera;
-    std::string reason;  // what zelko_ptz_failure_reason() last handed out
-};
 
 namespace {
 
@@ -54,6 +49,7 @@ static_assert(ZELKO_PTZ_OK == static_cast<int>(Ptz::Result::Ok) &&
                   ZELKO_PTZ_NOT_XML == static_cast<int>(Ptz::Result::NotXml) &&
                   ZELKO_PTZ_NOT_NUMBERS == static_cast<int>(Ptz::Result::NotNumbers) &&
                   ZELKO_PTZ_TIMED_OUT == static_cast<int>(Ptz::Result::TimedOut) &&
+                  ZELKO_PTZ_CANCELLED == static_cast<int>(Ptz::Result::Cancelled) &&
                   ZELKO_PTZ_REJECTED == static_cast<int>(Ptz::Result::Rejected) &&
                   ZELKO_PTZ_NULL_ARGUMENT == static_cast<int>(Ptz::Result::NullArgument) &&
                   ZELKO_PTZ_OUT_OF_MEMORY == static_cast<int>(Ptz::Result::OutOfMemory) &&
@@ -200,6 +196,22 @@ void copy_capability(const Ptz::PtzCapabilities& caps, const Ptz::CapabilityFiel
 
 }  // namespace
 
+void Ptz::to_c(const std::vector<PtzPreset>& listed, zelko_ptz_preset* out) {
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        out[i].id = listed[i].id;
+        out[i].enabled = listed[i].enabled ? 1 : 0;
+        copy_name(listed[i].name, out[i].name, sizeof out[i].name);
+    }
+}
+
+zelko_ptz_capabilities Ptz::to_c(const PtzCapabilities& caps) {
+    zelko_ptz_capabilities out{};
+    for (const CapabilityField& field : kCapabilityFields) {
+        copy_capability(caps, field, reinterpret_cast<char*>(&out));
+    }
+    return out;
+}
+
 extern "C" {
 
 void zelko_ptz_options_init(zelko_ptz_options* options) {
@@ -298,11 +310,7 @@ int zelko_ptz_get_presets(zelko_ptz_camera* c, zelko_ptz_preset* presets, size_t
         if (listed.size() > capacity) {
             return ZELKO_PTZ_LIST_TOO_SMALL;
         }
-        for (std::size_t i = 0; i < listed.size(); ++i) {
-            presets[i].id = listed[i].id;
-            presets[i].enabled = listed[i].enabled ? 1 : 0;
-            copy_name(listed[i].name, presets[i].name, sizeof presets[i].name);
-        }
+        Ptz::to_c(listed, presets);
         return code;
     });
 }
@@ -363,13 +371,13 @@ int zelko_ptz_get_capabilities(zelko_ptz_camera* c, zelko_ptz_capabilities* caps
         if (code != 0) {
             return code;
         }
-        zelko_ptz_capabilities out{};
-        for (const Ptz::CapabilityField& field : Ptz::kCapabilityFields) {
-            copy_capability(read, field, reinterpret_cast<char*>(&out));
-        }
-        *caps = out;
+        *caps = Ptz::to_c(read);
         return code;
     });
+}
+
+int zelko_ptz_set_timeouts(zelko_ptz_camera* c, double connect_seconds, double total_seconds) {
+    return guarded(c, [&] { return c->camera.set_timeouts(connect_seconds, total_seconds); });
 }
 
 const char* zelko_ptz_failure_reason(zelko_ptz_camera* c) {

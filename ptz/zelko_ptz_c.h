@@ -28,6 +28,7 @@ extern "C" {
 #define ZELKO_PTZ_NOT_XML 2         /**< the answer is not well-formed XML */
 #define ZELKO_PTZ_NOT_NUMBERS 3     /**< a position answer's texts are not numbers, or too big */
 #define ZELKO_PTZ_TIMED_OUT 5       /**< zelko_ptz_wait_for_stop(): still moving at the time-out */
+#define ZELKO_PTZ_CANCELLED 6       /**< an operation on an engine was cancelled */
 #define ZELKO_PTZ_REJECTED 10       /**< not "OK", or an argument or option refused */
 #define ZELKO_PTZ_NULL_ARGUMENT 20  /**< a NULL handle or pointer; nothing was sent or written */
 #define ZELKO_PTZ_OUT_OF_MEMORY 21  /**< memory ran out; nothing was written */
@@ -268,6 +269,11 @@ ZELKO_PTZ_API int zelko_ptz_wait_for_stop(zelko_ptz_camera* camera, zelko_ptz_po
 ZELKO_PTZ_API int zelko_ptz_get_capabilities(zelko_ptz_camera* camera,
                                              zelko_ptz_capabilities* caps);
 
+/** The camera's time-outs for every later request (Ptz::ZelkoPtzCameraIsapi::set_timeouts()):
+ * 0.1 to 600 s each, 5 and 5 by default; ZELKO_PTZ_REJECTED and a line otherwise. */
+ZELKO_PTZ_API int zelko_ptz_set_timeouts(zelko_ptz_camera* camera, double connect_seconds,
+                                         double total_seconds);
+
 /**
  * Why the last function on `camera` failed, in a few words for a person
  * (Ptz::ZelkoPtzCameraIsapi::failure_reason()); "" after a success, and for NULL. The text lives
@@ -280,6 +286,144 @@ ZELKO_PTZ_API const char* zelko_ptz_version(void);
 
 /** A short English description of a result code; "unknown result code" for any other. */
 ZELKO_PTZ_API const char* zelko_ptz_result_text(int code);
+
+/**
+ * @name Many cameras from one thread: the engine
+ * An engine (Ptz::Engine) runs the operations of any number of cameras at once on one thread of
+ * the host's, and starts no thread of its own. Each function `zelko_ptz_<method>_async` submits
+ * the method to an engine: the same requests, codes and error lines as `zelko_ptz_<method>`,
+ * and a callback, called once with `user`, in place of the result. It returns the operation's
+ * id, or 0 when it was not submitted (a NULL handle or callback, or memory ran out): the
+ * callback then never runs. Callbacks run only inside zelko_ptz_engine_run(),
+ * zelko_ptz_engine_on_socket() and zelko_ptz_engine_on_timeout(), on that thread; what they are
+ * handed is valid during the call only. Submitting and cancelling are safe from any thread.
+ * A camera freed with operations pending cancels them (their callbacks run with
+ * ZELKO_PTZ_CANCELLED from the engine's next call); a freed engine cancels everything pending,
+ * each callback once, from zelko_ptz_engine_free().
+ * @{
+ */
+#define ZELKO_PTZ_WATCH_READ 1  /**< a socket to watch for reading, or that is readable */
+#define ZELKO_PTZ_WATCH_WRITE 2 /**< a socket to watch for writing, or that is writable */
+
+/** An engine, made by zelko_ptz_engine_new(). */
+typedef struct zelko_ptz_engine zelko_ptz_engine;
+
+/** An operation that ends with a code alone. */
+typedef void (*zelko_ptz_done)(void* user, int code);
+/** zelko_ptz_get_info_async(): the answer's `size` bytes (a zero follows), on 0 and 2. */
+typedef void (*zelko_ptz_info_done)(void* user, int code, const char* answer, size_t size);
+/** zelko_ptz_get_ptz_absoluteEx_async(): the seven values, on 0; NULL otherwise. */
+typedef void (*zelko_ptz_absolute_ex_done)(void* user, int code,
+                                           const zelko_ptz_absolute_ex* position);
+/** get_position and wait_for_stop: the position, on 0 (wait_for_stop also on 5); else NULL. */
+typedef void (*zelko_ptz_position_done)(void* user, int code, const zelko_ptz_position* position);
+/** zelko_ptz_get_presets_async(): the `count` presets, on 0. */
+typedef void (*zelko_ptz_presets_done)(void* user, int code, const zelko_ptz_preset* presets,
+                                       size_t count);
+/** zelko_ptz_get_capabilities_async(): what the camera can do, on 0; NULL otherwise. */
+typedef void (*zelko_ptz_capabilities_done)(void* user, int code,
+                                            const zelko_ptz_capabilities* caps);
+/** zelko_ptz_wait_for_stop_async(): sees each position read; non-zero ends the wait with 0. */
+typedef int (*zelko_ptz_position_watch)(void* user, const zelko_ptz_position* position);
+
+/** A new engine, or NULL when memory or the system's descriptors ran out. */
+ZELKO_PTZ_API zelko_ptz_engine* zelko_ptz_engine_new(void);
+/** Cancels what is pending, each callback once, and frees the engine; NULL is ignored. */
+ZELKO_PTZ_API void zelko_ptz_engine_free(zelko_ptz_engine* engine);
+/**
+ * Waits at most `timeout_ms` (-1: without end) for something to do, does what is ready, runs
+ * the callbacks that are due; returns how many operations are pending, or a negative code:
+ * -ZELKO_PTZ_NULL_ARGUMENT, -ZELKO_PTZ_REJECTED when hooks are set.
+ */
+ZELKO_PTZ_API int zelko_ptz_engine_run(zelko_ptz_engine* engine, int timeout_ms);
+/** Makes a zelko_ptz_engine_run() in progress return early; from any thread. */
+ZELKO_PTZ_API void zelko_ptz_engine_wakeup(zelko_ptz_engine* engine);
+/**
+ * Hands the engine to a host's event loop (Ptz::Engine::set_hooks()): `socket` is asked to watch
+ * `fd` for ZELKO_PTZ_WATCH_READ | ZELKO_PTZ_WATCH_WRITE (0: stop, before the fd closes),
+ * `timer` for one zelko_ptz_engine_on_timeout() after `ms` (-1: none). Hooks must only record.
+ * Returns 0, ZELKO_PTZ_NULL_ARGUMENT, or ZELKO_PTZ_REJECTED when a hook is NULL or an
+ * operation is pending.
+ */
+ZELKO_PTZ_API int zelko_ptz_engine_set_hooks(zelko_ptz_engine* engine,
+                                             void (*socket)(void* user, int fd, int events),
+                                             void (*timer)(void* user, long ms), void* user);
+/** The host's loop saw `events` on `fd`, one the socket hook asked it to watch. */
+ZELKO_PTZ_API void zelko_ptz_engine_on_socket(zelko_ptz_engine* engine, int fd, int events);
+/** The time the timer hook asked for has come. */
+ZELKO_PTZ_API void zelko_ptz_engine_on_timeout(zelko_ptz_engine* engine);
+/**
+ * Cancels operation `id`: its callback runs once with ZELKO_PTZ_CANCELLED, and nothing more is
+ * sent for it. Returns 0, ZELKO_PTZ_NULL_ARGUMENT, or ZELKO_PTZ_REJECTED when it is not pending.
+ */
+ZELKO_PTZ_API int zelko_ptz_cancel(zelko_ptz_engine* engine, uint64_t id);
+
+ZELKO_PTZ_API uint64_t zelko_ptz_get_info_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
+                                                const char* path, zelko_ptz_info_done done,
+                                                void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_get_ptz_absoluteEx_async(zelko_ptz_camera* camera,
+                                                          zelko_ptz_engine* engine,
+                                                          zelko_ptz_absolute_ex_done done,
+                                                          void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_ptz_absoluteEx_async(zelko_ptz_camera* camera,
+                                                          zelko_ptz_engine* engine,
+                                                          zelko_ptz_absolute_ex position,
+                                                          zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_reset_zoom_async(zelko_ptz_camera* camera,
+                                                  zelko_ptz_engine* engine, zelko_ptz_done done,
+                                                  void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_reset_position_async(zelko_ptz_camera* camera,
+                                                      zelko_ptz_engine* engine, zelko_ptz_done done,
+                                                      void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_ptz_aux_async(zelko_ptz_camera* camera,
+                                                   zelko_ptz_engine* engine, int32_t aux,
+                                                   int32_t status, zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_ptz_ctrl_async(zelko_ptz_camera* camera,
+                                                    zelko_ptz_engine* engine, zelko_ptz_ctrl ctrl,
+                                                    zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_goto_preset_async(zelko_ptz_camera* camera,
+                                                   zelko_ptz_engine* engine, int32_t id,
+                                                   zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_preset_async(zelko_ptz_camera* camera,
+                                                  zelko_ptz_engine* engine, int32_t id,
+                                                  const char* name, zelko_ptz_done done,
+                                                  void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_remove_preset_async(zelko_ptz_camera* camera,
+                                                     zelko_ptz_engine* engine, int32_t id,
+                                                     zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_get_presets_async(zelko_ptz_camera* camera,
+                                                   zelko_ptz_engine* engine,
+                                                   zelko_ptz_presets_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_get_position_async(zelko_ptz_camera* camera,
+                                                    zelko_ptz_engine* engine,
+                                                    zelko_ptz_position_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_position_async(zelko_ptz_camera* camera,
+                                                    zelko_ptz_engine* engine,
+                                                    const zelko_ptz_position* position,
+                                                    zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_move_for_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
+                                                zelko_ptz_ctrl ctrl, int32_t duration_ms,
+                                                zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_move_by_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
+                                               float d_azimuth, float d_elevation, float d_zoom,
+                                               zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_center_on_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
+                                                 float x, float y, zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_zoom_to_area_async(zelko_ptz_camera* camera,
+                                                    zelko_ptz_engine* engine, float x0, float y0,
+                                                    float x1, float y1, zelko_ptz_done done,
+                                                    void* user);
+/** `watch` may be NULL; it runs on the engine's thread with `user`, as `done` does. */
+ZELKO_PTZ_API uint64_t zelko_ptz_wait_for_stop_async(zelko_ptz_camera* camera,
+                                                     zelko_ptz_engine* engine,
+                                                     double timeout_seconds,
+                                                     zelko_ptz_position_watch watch,
+                                                     zelko_ptz_position_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_get_capabilities_async(zelko_ptz_camera* camera,
+                                                        zelko_ptz_engine* engine,
+                                                        zelko_ptz_capabilities_done done,
+                                                        void* user);
+/** @} */
 
 #ifdef __cplusplus
 }

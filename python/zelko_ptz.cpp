@@ -252,8 +252,8 @@ PYBIND11_MODULE(zelko_ptz, m) {
     g_module = m;
     m.doc() =
         "Steer a network PTZ camera over its ISAPI interface (HTTP Digest).\n\n"
-        "The same library as the C++ interface: every method performs one synchronous exchange\n"
-        "bounded by 5-second time-outs, without holding the GIL. A non-zero result code raises\n"
+        "The same library as the C++ interface: every method performs its requests in turn,\n"
+        "each bounded by the time-outs (5 s unless set_timeouts says otherwise), without holding the GIL. A non-zero result code raises\n"
         "CameraError (one subclass per code) with the library's error line as .message and its\n"
         "reason as .reason; the line also goes to the logger \"zelko_ptz\" at ERROR, which prints\n"
         "nothing until the application configures logging.";

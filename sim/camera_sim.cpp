@@ -90,6 +90,7 @@ public:
 
     mutable std::mutex mutex;  // guards everything below
     std::condition_variable stop_cv;
+    mutable std::condition_variable recorded_cv;
     bool stopping = false;
     // By camera, then channel; settled to the clock's reading even when only read.
     mutable std::vector<std::vector<CameraState>> cameras;
@@ -255,6 +256,7 @@ void Server::finish(RecordedRequest& request) {
     }
     if (options.record) {
         requests.push_back(std::move(request));
+        recorded_cv.notify_all();
     }
 }
 
@@ -495,6 +497,17 @@ void CameraSim::stop() {
 std::vector<RecordedRequest> CameraSim::requests() const {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     return impl_->requests;
+}
+
+bool CameraSim::wait_for_requests(std::size_t count, std::chrono::milliseconds limit) const {
+    std::unique_lock<std::mutex> lock(impl_->mutex);
+    return impl_->recorded_cv.wait_for(lock, limit, [&] {
+        std::size_t authenticated = 0;
+        for (const RecordedRequest& r : impl_->requests) {
+            authenticated += r.authenticated ? 1 : 0;
+        }
+        return authenticated >= count;
+    });
 }
 
 void CameraSim::clear_requests() {

@@ -109,6 +109,9 @@ public:
 
     std::vector<RecordedRequest> requests() const;
     void clear_requests();
+    // Waits until `count` authenticated requests are recorded, at most `limit`; true if they were.
+    // A test acts on what the camera has taken, not after a guessed time.
+    bool wait_for_requests(std::size_t count, std::chrono::milliseconds limit) const;
     // Connections accepted since the start.
     unsigned long connections() const;
     // Forgets every Digest nonce it gave out, as a camera does when it restarts.

@@ -21,6 +21,61 @@ size_t g_count;
 zelko_ptz_position g_where;
 zelko_ptz_capabilities g_caps;
 const zelko_ptz_ctrl kMove{1, 2, 3};
+const zelko_ptz_position kSome{1, 2, 3, 4, 5, 6, 7, ZELKO_PTZ_POSITION_AZIMUTH};
+
+// The asynchronous forms' callbacks: each keeps its code, and its value where the blocking
+// function writes it.
+int g_code;
+int g_calls;
+void on_code(void* user, int code) {
+    EXPECT_EQ(user, &g_calls);
+    g_code = code;
+    ++g_calls;
+}
+void on_info(void* user, int code, const char* answer, size_t size) {
+    on_code(user, code);
+    EXPECT_EQ(answer != nullptr ? std::strlen(answer) : 0, size);
+}
+void on_absolute(void* user, int code, const zelko_ptz_absolute_ex* position) {
+    on_code(user, code);
+    g_position = position != nullptr ? *position : zelko_ptz_absolute_ex{};
+}
+bool g_positioned;  // on_where was handed a position
+void on_where(void* user, int code, const zelko_ptz_position* position) {
+    on_code(user, code);
+    g_positioned = position != nullptr;
+    g_where = position != nullptr ? *position : zelko_ptz_position{};
+}
+void on_presets(void* user, int code, const zelko_ptz_preset* presets, size_t count) {
+    on_code(user, code);
+    g_count = count;
+    std::memcpy(g_presets, presets, std::min<size_t>(count, 2) * sizeof *presets);
+}
+void on_capabilities(void* user, int code, const zelko_ptz_capabilities* caps) {
+    on_code(user, code);
+    g_caps = caps != nullptr ? *caps : zelko_ptz_capabilities{};
+}
+
+// What the C functions wrote, byte for byte.
+std::string written() {
+    std::string all;
+    for (const auto& block : {std::make_pair<const void*, size_t>(&g_position, sizeof g_position),
+                              {g_presets, sizeof g_presets},
+                              {&g_count, sizeof g_count},
+                              {&g_where, sizeof g_where},
+                              {&g_caps, sizeof g_caps}}) {
+        all.append(static_cast<const char*>(block.first), block.second);
+    }
+    return all;
+}
+
+void clear_written() {
+    g_position = {};
+    std::memset(g_presets, 0, sizeof g_presets);
+    g_count = 0;
+    g_where = {};
+    g_caps = {};
+}
 
 // Struct members of several types, to compare with the values expected in one line.
 template <typename... Member>
@@ -33,71 +88,132 @@ struct Entry {
     std::function<int(zelko_ptz_camera*)> call;
     std::string request;  // what a camera that accepts receives
     std::function<int(zelko_ptz_camera*)> with_null = nullptr;  // a NULL pointer argument
+    // Its asynchronous form with a callback that keeps the value where `call` writes it, or with
+    // a NULL callback or pointer argument when `none`.
+    std::function<uint64_t(zelko_ptz_camera*, zelko_ptz_engine*, bool none, void* user)> async;
 };
 
 const Entry kEntries[] = {
     {"GetInfo", [](zelko_ptz_camera* c) { return zelko_ptz_get_info(c, "/ISAPI/System/time"); },
-     "GET /ISAPI/System/time", [](zelko_ptz_camera* c) { return zelko_ptz_get_info(c, nullptr); }},
+     "GET /ISAPI/System/time", [](zelko_ptz_camera* c) { return zelko_ptz_get_info(c, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_get_info_async(c, e, "/ISAPI/System/time", n ? nullptr : on_info, u);
+     }},
     {"GetPosition",
      [](zelko_ptz_camera* c) { return zelko_ptz_get_ptz_absoluteEx(c, &g_position); },
      "GET " + kChannel + "/absoluteEx",
-     [](zelko_ptz_camera* c) { return zelko_ptz_get_ptz_absoluteEx(c, nullptr); }},
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_ptz_absoluteEx(c, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_get_ptz_absoluteEx_async(c, e, n ? nullptr : on_absolute, u);
+     }},
     {"SetPosition", [](zelko_ptz_camera* c) { return zelko_ptz_set_ptz_absoluteEx(c, g_position); },
-     "PUT " + kChannel + "/absoluteEx"},
-    {"ResetZoom", zelko_ptz_reset_zoom, "PUT " + kChannel + "/absoluteEx"},
-    {"ResetPosition", zelko_ptz_reset_position, "PUT " + kChannel + "/homeposition/goto"},
+     "PUT " + kChannel + "/absoluteEx", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_set_ptz_absoluteEx_async(c, e, g_position, n ? nullptr : on_code, u);
+     }},
+    {"ResetZoom", zelko_ptz_reset_zoom, "PUT " + kChannel + "/absoluteEx", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_reset_zoom_async(c, e, n ? nullptr : on_code, u);
+     }},
+    {"ResetPosition", zelko_ptz_reset_position, "PUT " + kChannel + "/homeposition/goto", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_reset_position_async(c, e, n ? nullptr : on_code, u);
+     }},
     {"SetAux",
      [](zelko_ptz_camera* c) {
          return zelko_ptz_set_ptz_aux(c, ZELKO_PTZ_AUX_FAN, ZELKO_PTZ_STATUS_OFF);
      },
-     "PUT " + kChannel + "/auxcontrols/1"},
+     "PUT " + kChannel + "/auxcontrols/1", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_set_ptz_aux_async(c, e, ZELKO_PTZ_AUX_FAN, ZELKO_PTZ_STATUS_OFF,
+                                            n ? nullptr : on_code, u);
+     }},
     {"SetCtrl", [](zelko_ptz_camera* c) { return zelko_ptz_set_ptz_ctrl(c, kMove); },
-     "PUT " + kChannel + "/continuous"},
+     "PUT " + kChannel + "/continuous", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_set_ptz_ctrl_async(c, e, kMove, n ? nullptr : on_code, u);
+     }},
     {"GotoPreset", [](zelko_ptz_camera* c) { return zelko_ptz_goto_preset(c, 1); },
-     "PUT " + kChannel + "/presets/1/goto"},
+     "PUT " + kChannel + "/presets/1/goto", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_goto_preset_async(c, e, 1, n ? nullptr : on_code, u);
+     }},
     {"SetPreset", [](zelko_ptz_camera* c) { return zelko_ptz_set_preset(c, 2, "Dock"); },
      "PUT " + kChannel + "/presets/2",
-     [](zelko_ptz_camera* c) { return zelko_ptz_set_preset(c, 2, nullptr); }},
+     [](zelko_ptz_camera* c) { return zelko_ptz_set_preset(c, 2, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_set_preset_async(c, e, 2, n ? nullptr : "Dock", on_code, u);
+     }},
     {"RemovePreset", [](zelko_ptz_camera* c) { return zelko_ptz_remove_preset(c, 1); },
-     "DELETE " + kChannel + "/presets/1"},
+     "DELETE " + kChannel + "/presets/1", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_remove_preset_async(c, e, 1, n ? nullptr : on_code, u);
+     }},
     {"GetPresets",
      [](zelko_ptz_camera* c) { return zelko_ptz_get_presets(c, g_presets, 2, &g_count); },
      "GET " + kChannel + "/presets",
      [](zelko_ptz_camera* c) {
          const int no_array = zelko_ptz_get_presets(c, nullptr, 2, &g_count);
          return no_array == zelko_ptz_get_presets(c, g_presets, 2, nullptr) ? no_array : -1;
+     },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_get_presets_async(c, e, n ? nullptr : on_presets, u);
      }},
     {"GetPositionOfAnyCamera",
      [](zelko_ptz_camera* c) { return zelko_ptz_get_position(c, &g_where); },
      "GET " + kChannel + "/absoluteEx",
-     [](zelko_ptz_camera* c) { return zelko_ptz_get_position(c, nullptr); }},
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_position(c, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_get_position_async(c, e, n ? nullptr : on_where, u);
+     }},
     {"SetPositionOfSomeValues",
-     [](zelko_ptz_camera* c) {
-         const zelko_ptz_position p{1, 2, 3, 4, 5, 6, 7, ZELKO_PTZ_POSITION_AZIMUTH};
-         return zelko_ptz_set_position(c, &p);
-     },
+     [](zelko_ptz_camera* c) { return zelko_ptz_set_position(c, &kSome); },
      "PUT " + kChannel + "/absoluteEx",
-     [](zelko_ptz_camera* c) { return zelko_ptz_set_position(c, nullptr); }},
+     [](zelko_ptz_camera* c) { return zelko_ptz_set_position(c, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_set_position_async(c, e, n ? nullptr : &kSome, on_code, u);
+     }},
     {"MoveFor", [](zelko_ptz_camera* c) { return zelko_ptz_move_for(c, kMove, 100); },
-     "PUT " + kChannel + "/momentary"},
+     "PUT " + kChannel + "/momentary", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_move_for_async(c, e, kMove, 100, n ? nullptr : on_code, u);
+     }},
     {"MoveBy", [](zelko_ptz_camera* c) { return zelko_ptz_move_by(c, 1, 2, 3); },
-     "PUT " + kChannel + "/absoluteEx"},
+     "PUT " + kChannel + "/absoluteEx", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_move_by_async(c, e, 1, 2, 3, n ? nullptr : on_code, u);
+     }},
     {"CenterOn", [](zelko_ptz_camera* c) { return zelko_ptz_center_on(c, 0.5f, 0.5f); },
-     "PUT " + kChannel + "/position3D"},
+     "PUT " + kChannel + "/position3D", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_center_on_async(c, e, 0.5f, 0.5f, n ? nullptr : on_code, u);
+     }},
     {"ZoomToArea", [](zelko_ptz_camera* c) { return zelko_ptz_zoom_to_area(c, 0, 0, 1, 1); },
-     "PUT " + kChannel + "/position3D"},
+     "PUT " + kChannel + "/position3D", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_zoom_to_area_async(c, e, 0, 0, 1, 1, n ? nullptr : on_code, u);
+     }},
     {"WaitForStop", [](zelko_ptz_camera* c) { return zelko_ptz_wait_for_stop(c, &g_where, 5); },
      "GET " + kChannel + "/absoluteEx",
-     [](zelko_ptz_camera* c) { return zelko_ptz_wait_for_stop(c, nullptr, 5); }},
+     [](zelko_ptz_camera* c) { return zelko_ptz_wait_for_stop(c, nullptr, 5); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_wait_for_stop_async(c, e, 5, nullptr, n ? nullptr : on_where, u);
+     }},
     {"GetCapabilities", [](zelko_ptz_camera* c) { return zelko_ptz_get_capabilities(c, &g_caps); },
      "GET " + kChannel + "/capabilities",
-     [](zelko_ptz_camera* c) { return zelko_ptz_get_capabilities(c, nullptr); }},
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_capabilities(c, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_get_capabilities_async(c, e, n ? nullptr : on_capabilities, u);
+     }},
 };
 
 class CInterfaceTest : public SimTest, public ::testing::WithParamInterface<Entry> {
 protected:
     void SetUp() override {
         SimTest::SetUp();
+        with_gate();
+    }
+    void with_gate() {
         sim::CameraState state = camera_sim->state();
         state.presets[1] = {"Gate", {}};
         camera_sim->set_state(state);
@@ -116,6 +232,38 @@ TEST_P(CInterfaceTest, SendsWhatItsMethodSendsAndRefusesNull) {
     EXPECT_EQ(e.call(camera), ZELKO_PTZ_OK);
     ASSERT_FALSE(sent().empty());
     EXPECT_EQ(sent().back(), e.request);
+    zelko_ptz_camera_free(camera);
+}
+
+// The asynchronous form sends the same requests and writes the same values, once; with a NULL
+// argument it is not submitted and its callback never runs.
+TEST_P(CInterfaceTest, AsynchronousFormSendsAndWritesWhatTheBlockingOneDoes) {
+    const Entry& e = GetParam();
+    zelko_ptz_camera* camera = zelko_ptz_camera_new("127.0.0.1", kUserPwd, nullptr);
+    zelko_ptz_engine* engine = zelko_ptz_engine_new();
+    clear_written();
+    ASSERT_EQ(e.call(camera), ZELKO_PTZ_OK);
+    const std::string blocking = written();
+    const std::vector<std::string> listed = sent();
+    with_gate();  // which the blocking form may have removed
+    const std::set<std::string> blocking_sent(listed.begin(), listed.end());
+    camera_sim->clear_requests();
+    g_calls = 0;
+    EXPECT_EQ(e.async(nullptr, engine, false, &g_calls), 0u);
+    EXPECT_EQ(e.async(camera, nullptr, false, &g_calls), 0u);
+    EXPECT_EQ(e.async(camera, engine, true, &g_calls), 0u);
+    EXPECT_EQ(zelko_ptz_engine_run(engine, 0), 0);
+    EXPECT_TRUE(camera_sim->requests().empty());
+    clear_written();
+    EXPECT_NE(e.async(camera, engine, false, &g_calls), 0u);
+    while (zelko_ptz_engine_run(engine, 1000) > 0) {
+    }
+    EXPECT_EQ(g_calls, 1);
+    EXPECT_EQ(g_code, ZELKO_PTZ_OK);
+    const std::vector<std::string> async_listed = sent();
+    EXPECT_EQ(std::set<std::string>(async_listed.begin(), async_listed.end()), blocking_sent);
+    EXPECT_TRUE(written() == blocking) << "the values written differ";
+    zelko_ptz_engine_free(engine);
     zelko_ptz_camera_free(camera);
 }
 
@@ -256,13 +404,51 @@ TEST_P(ThrowingSinkTest, BecomesACodeAndLeavesTheCameraUsable) {
 
 INSTANTIATE_TEST_SUITE_P(Sinks, ThrowingSinkTest, ::testing::ValuesIn(kThrowing), ByName());
 
+// A cancelled operation ends with 6 and no value; the engine's end cancels what is pending, each
+// callback once; NULL handles and unknown ids are refused.
+TEST_F(SimTest, CEngineCancelsOnceAndRefusesNull) {
+    zelko_ptz_camera* camera = zelko_ptz_camera_new("127.0.0.1", kUserPwd, nullptr);
+    zelko_ptz_engine* engine = zelko_ptz_engine_new();
+    g_calls = 0;
+    g_positioned = true;
+    const uint64_t waiting =
+        zelko_ptz_wait_for_stop_async(camera, engine, 5, nullptr, on_where, &g_calls);
+    EXPECT_EQ(zelko_ptz_cancel(engine, waiting), ZELKO_PTZ_OK);
+    EXPECT_EQ(zelko_ptz_cancel(engine, waiting), ZELKO_PTZ_REJECTED);
+    EXPECT_EQ(zelko_ptz_cancel(engine, waiting + 100), ZELKO_PTZ_REJECTED);
+    EXPECT_EQ(zelko_ptz_cancel(nullptr, waiting), ZELKO_PTZ_NULL_ARGUMENT);
+    EXPECT_EQ(zelko_ptz_engine_run(engine, 1000), 0);
+    EXPECT_EQ(g_calls, 1);
+    EXPECT_EQ(g_code, ZELKO_PTZ_CANCELLED);
+    EXPECT_FALSE(g_positioned) << "no position on 6";
+    EXPECT_TRUE(camera_sim->requests().empty());
+
+    EXPECT_NE(zelko_ptz_get_position_async(camera, engine, on_where, &g_calls), 0u);
+    zelko_ptz_engine_free(engine);
+    EXPECT_EQ(g_calls, 2);
+    EXPECT_EQ(g_code, ZELKO_PTZ_CANCELLED);
+
+    EXPECT_EQ(zelko_ptz_engine_run(nullptr, 0), -ZELKO_PTZ_NULL_ARGUMENT);
+    EXPECT_EQ(zelko_ptz_engine_set_hooks(nullptr, nullptr, nullptr, nullptr),
+              ZELKO_PTZ_NULL_ARGUMENT);
+    zelko_ptz_engine* other = zelko_ptz_engine_new();
+    EXPECT_EQ(zelko_ptz_engine_set_hooks(other, nullptr, nullptr, nullptr), ZELKO_PTZ_REJECTED);
+    EXPECT_EQ(zelko_ptz_engine_run(other, 0), 0);
+    zelko_ptz_engine_free(other);
+    zelko_ptz_engine_free(nullptr);
+    zelko_ptz_engine_wakeup(nullptr);
+    zelko_ptz_engine_on_timeout(nullptr);
+    zelko_ptz_engine_on_socket(nullptr, 0, 0);
+    zelko_ptz_camera_free(camera);
+}
+
 TEST(CInterface, NamesItsVersionAndEveryCode) {
     EXPECT_STREQ(zelko_ptz_version(), ZELKO_PTZ_VERSION);
     std::set<std::string> texts;
-    for (const int code : {0, 1, 2, 3, 5, 10, 20, 21, 22, 23}) {
+    for (const int code : {0, 1, 2, 3, 5, 6, 10, 20, 21, 22, 23}) {
         texts.insert(zelko_ptz_result_text(code));
     }
-    EXPECT_EQ(texts.size(), 10u);
+    EXPECT_EQ(texts.size(), 11u);
     EXPECT_EQ(texts.count(zelko_ptz_result_text(4)), 0u);
     EXPECT_EQ(zelko_ptz_camera_new(nullptr, kUserPwd, nullptr), nullptr);
     EXPECT_EQ(zelko_ptz_camera_new("127.0.0.1", nullptr, nullptr), nullptr);

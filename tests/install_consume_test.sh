@@ -35,6 +35,9 @@ PKG_CONFIG_PATH=$prefix/lib/pkgconfig "$source_dir/examples/pkg-config/build.sh"
 PKG_CONFIG_PATH=$prefix/lib/pkgconfig ${CC:-cc} -std=c99 -Wall -Wextra -Werror -pedantic \
     -o "$work/read_position_c" "$source_dir/examples/c/read_position.c" \
     $(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs zelko_ptz_camera_isapi)
+PKG_CONFIG_PATH=$prefix/lib/pkgconfig ${CC:-cc} -std=c99 -Wall -Wextra -Werror -pedantic \
+    -o "$work/fleet_epoll" "$source_dir/examples/c/fleet_epoll.c" \
+    $(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs zelko_ptz_camera_isapi)
 [ "$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --modversion zelko_ptz_camera_isapi)" = "$version" ]
 requires=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --print-requires-private \
     zelko_ptz_camera_isapi | tr '\n' ' ')
@@ -52,7 +55,7 @@ done
 [ "$("$prefix/bin/ptz-camera-sim" --version)" = "ptz-camera-sim $version" ] \
     && [ "$("$prefix/bin/ptzctl" --version)" = "ptzctl $version, library $version" ] \
     || { echo "the installed tools do not say their version"; exit 1; }
-"$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --user admin:secret >"$work/sim.log" 2>&1 &
+"$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 3 --user admin:secret >"$work/sim.log" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do grep -q listening "$work/sim.log" && break; sleep 0.1; done
@@ -78,4 +81,18 @@ for program in "${programs[@]}"; do
     out=$(cd "$work" && $program 127.0.0.1 admin:secret)
     [ "$out" = "elevation 0 azimuth 0 zoom 1 focus 29000" ] || { echo "unexpected: $out"; exit 1; }
 done
+# Three cameras and an address where none answers, from one epoll loop.
+set +e
+out=$(cd "$work" && ./fleet_epoll admin:secret 127.0.0.1 127.0.0.2 127.0.0.9 127.0.0.3 2>"$work/fleet.err")
+status=$?
+set -e
+expected="127.0.0.1: elevation 0 azimuth 0 zoom 1
+127.0.0.2: elevation 0 azimuth 0 zoom 1
+127.0.0.9: failed with 1: *
+127.0.0.3: elevation 0 azimuth 0 zoom 1"
+# shellcheck disable=SC2053
+[[ "$out" == $expected ]] && [ "$status" = 1 ] \
+    && [ "$(grep -c . "$work/fleet.err")" = 2 ] \
+    && grep -q "\[get_position\] Fail to complete http request\.\$" "$work/fleet.err" \
+    || { echo "fleet_epoll: $status"; echo "$out"; cat "$work/fleet.err"; exit 1; }
 echo "${#programs[@]} examples used the library installed in $prefix and read the position"

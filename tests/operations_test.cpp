@@ -388,10 +388,18 @@ const std::string kGzip(
 // reset_zoom's query rather than its command, and the slow faults one operation of a kind each.
 enum Applies { kAll, kNotResetZoom, kGetOnly, kPutOnly, kListOnly };
 
+// What every method answers: its code by Kind, and the message of its line ("{}": the answer as
+// shown), `info_message` in place of it for get_info when that differs.
+struct Expect {
+    std::array<int, 6> codes;
+    const char* message = nullptr;
+    const char* info_message = nullptr;
+};
+
 struct Answer {
     const char* name;
     Scripted scripted;         // null: the camera's own answer
-    std::array<int, 6> codes;  // by Kind
+    Expect expect;
     std::string shown = "=";   // the answer as a line shows it; "=": as sent
     const char* address = "127.0.0.1";
     const char* userpwd = kUserPwd;
@@ -407,14 +415,17 @@ const std::map<std::string, std::string> kReasons = {
     {"WrongCredentials", "camera refused: Invalid Operation (badAuthorization)"},
 };
 
-const std::array<int, 6> kOnlyInfo{0, kThrows, 10, 10, 10, 10}, kNotXml{2, 2, 2, 2, 2, 2},
-    kFails{1, 1, 1, 1, 1, 1}, kGood{0, 0, 0, 0, 0, 0};
+const char kNodeName[] = "Fail to get node name in xml, response data: {}.";
+const Expect kOnlyInfo{{0, kThrows, 10, 10, 10, 10}, kNodeName},
+    kNotXml{{2, 2, 2, 2, 2, 2}, "Fail to parse reponse data, response data: {}."},
+    kFails{{1, 1, 1, 1, 1, 1}, "Fail to complete http request.", "Fail to complete http get."},
+    kGood{{0, 0, 0, 0, 0, 0}};
 
 const Answer kAnswers[] = {
     {"CameraAccepts", nullptr, kGood},
     {"StatusAsCharacterReference",
      scripted("<ResponseStatus><statusString>&#79;K</statusString></ResponseStatus>"),
-     {0, kThrows, 0, 10, 10, 10}},
+     {{0, kThrows, 0, 10, 10, 10}, kNodeName}},
     {"StatusLowerCase", scripted(status_answer("ok")), kOnlyInfo},
     {"StatusPadded", scripted(status_answer("OK ")), kOnlyInfo},
     {"NotXml", scripted("<html>busy"), kNotXml},
@@ -471,14 +482,19 @@ const Answer kAnswers[] = {
      kOnlyInfo, "=", "127.0.0.1", kUserPwd, kListOnly},
 };
 
-std::string expected_line(const Op& op, int code, const std::string& shown) {
-    const char* const operation = op.operation.c_str();
-    const std::string data = "response data: " + shown + ".";
-    return code == 1    ? error_line(operation, op.kind == kInfo ? "Fail to complete http get."
-                                                                 : "Fail to complete http request.")
-           : code == 2  ? error_line(operation, "Fail to parse reponse data, " + data)
-           : code == 10 ? error_line(operation, "Fail to get node name in xml, " + data)
-                        : "";
+// The line that `expect` gives `op`, with the answer as `shown`.
+std::string expected_line(const Op& op, const Expect& expect, const std::string& shown) {
+    const int code = expect.codes[op.kind];
+    if (code == 0 || code == kThrows) {
+        return "";
+    }
+    std::string message =
+        op.kind == kInfo && expect.info_message != nullptr ? expect.info_message : expect.message;
+    const std::size_t at = message.find("{}");
+    if (at != std::string::npos) {
+        message.replace(at, 2, shown);
+    }
+    return error_line(op.operation.c_str(), message);
 }
 
 // The peak resident set since reset_peak(), in KiB.
@@ -543,13 +559,13 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     } else if (std::string(a.userpwd) != kUserPwd) {
         shown = sim::response_status(op.path, 4, "Invalid Operation", "badAuthorization");
     }
-    const bool accepting = a.scripted == nullptr && a.codes == kGood;
+    const bool accepting = a.scripted == nullptr && a.expect.codes == kGood.codes;
     const bool on_engine = mode == kEngine || mode == kEngineSession;
     const bool sunk_lines = mode == kKeptSession || mode == kEngineSession;
-    int expected = accepting ? (op.refusal != nullptr ? 10 : 0) : a.codes[op.kind];
+    int expected = accepting ? (op.refusal != nullptr ? 10 : 0) : a.expect.codes[op.kind];
     // What the query throws, an engine reports.
     std::string line = op.refusal != nullptr ? error_line(op.operation, op.refusal)
-                                             : expected_line(op, expected, shown);
+                                             : expected_line(op, a.expect, shown);
     if (on_engine && expected == kThrows) {
         expected = static_cast<int>(Ptz::Result::NotNumbers);
         line = error_line(op.operation, "The camera's position answer is not numbers (stof).");
@@ -645,7 +661,7 @@ std::vector<Case> cases() {
     std::vector<Case> result;
     for (const Mode mode : {kNewConnections, kKeptSession, kChannel3, kEngine, kEngineSession}) {
         for (const Answer& a : kAnswers) {
-            const bool accepting = a.scripted == nullptr && a.codes == kGood;
+            const bool accepting = a.scripted == nullptr && a.expect.codes == kGood.codes;
             for (const Op& op : kOps) {
                 const std::string name = op.name;
                 const bool reads_first = op.scripted_method == std::string("PUT");

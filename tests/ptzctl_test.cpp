@@ -28,14 +28,14 @@ struct Invocation {
     std::vector<std::string> args;
     const char* env_user = nullptr;  // PTZCTL_USER; unset when null
     bool terminal = false;           // stdout and stderr on one pseudo-terminal, read as `out`
-    int interrupt_after_ms = 0;      // SIGINT then
+    std::size_t interrupt_after = 0;  // SIGINT once the camera has taken this many requests
     Environment env = {};            // more of it; XDG_CONFIG_HOME is a folder of the test's
 };
 
 // The folder ptzctl finds camera files in, one per test process.
 const std::string kConfigHome = "/tmp/ptzctl-test-" + std::to_string(getpid());
 
-Outcome ptzctl(Invocation in) {
+Outcome ptzctl(Invocation in, const sim::CameraSim* camera = nullptr) {
     char paths[2][24] = {"/tmp/ptzctl-out-XXXXXX", "/tmp/ptzctl-err-XXXXXX"};
     const int files[2] = {mkstemp(paths[0]), mkstemp(paths[1])};
     in.args.insert(in.args.begin(), PTZCTL_PATH);
@@ -61,8 +61,8 @@ Outcome ptzctl(Invocation in) {
         execv(argv[0], argv.data());
         _exit(127);
     }
-    if (in.interrupt_after_ms > 0) {
-        usleep(in.interrupt_after_ms * 1000);
+    if (in.interrupt_after > 0) {
+        EXPECT_TRUE(camera->wait_for_requests(in.interrupt_after, std::chrono::seconds(5)));
         kill(pid, SIGINT);
     }
     Outcome run{-1, "", ""};
@@ -229,7 +229,7 @@ const Case kCases[] = {
                   sim::response_status(kMomentary, 4, "Invalid Operation", "notSupport")),
          {"PUT " + kMomentary, "PUT " + kCtrl, "PUT " + kCtrl}),
     took(answered(prints("MoveForInterruptedStopsTheCamera",
-                         {cam({"move", "5", "-3", "1", "--for", "10"}).args, nullptr, false, 300},
+                         {cam({"move", "5", "-3", "1", "--for", "10"}).args, nullptr, false, 2},
                          128 + SIGINT, "", kNoMomentary),
                   kMomentary,
                   sim::response_status(kMomentary, 4, "Invalid Operation", "notSupport")),
@@ -292,7 +292,7 @@ const Case kCases[] = {
          {"GET " + kAbs, "GET " + kAbs}),
     prints("WatchJson", cam({"watch", "--count", "1", "--json"}), 0,
            "{\"t\":*,\"elevation\":89.5,\"azimuth\":200.25,\"absoluteZoom\":1.5," + kJsonTail),
-    prints("WatchEndsOnCtrlC", {cam({"watch", "--json"}).args, nullptr, false, 300}, 0,
+    prints("WatchEndsOnCtrlC", {cam({"watch", "--json"}).args, nullptr, false, 1}, 0,
            "{\"t\":*}\n"),
     on(took(prints("HttpsTrustingTheCaFile",
                    {{"--host", "localhost", "--user", kUserPwd, "--https", "--ca-file",
@@ -428,7 +428,7 @@ TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
         std::ofstream(path) << c.file;
         ASSERT_EQ(chmod(path.c_str(), c.file_mode), 0);
     }
-    const Outcome run = ptzctl(c.in);
+    const Outcome run = ptzctl(c.in, camera_sim.get());
     EXPECT_EQ(run.status, c.status);
     EXPECT_TRUE(matches(c.out.c_str(), run.out.c_str())) << ::testing::PrintToString(run.out);
     EXPECT_TRUE(matches(c.err.c_str(), run.err.c_str())) << ::testing::PrintToString(run.err);

@@ -12,7 +12,8 @@ struct ResponseSink {
     bool too_long = false;  // a chunk was refused for passing HttpClient::kMaxResponseBytes
 };
 
-// The write callback that HttpClient installs; internal to the library. Appends the chunk to
+// The write callback of every transfer the library makes (HttpClient, the kept session and the
+// engine's handles); internal to the library. Appends the chunk to
 // the ResponseSink behind userdata and confirms nmemb bytes. It refuses the chunk with the
 // all-ones value, which aborts the transfer, for a null pointer, for an answer that would grow
 // past HttpClient::kMaxResponseBytes and when the string cannot grow.
