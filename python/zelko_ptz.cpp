@@ -8,11 +8,14 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "bindings.h"
+#include "engine_binding.h"
+#include "ptz/option_fields.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 
 namespace zelko_python {
@@ -40,14 +43,17 @@ class CameraError(Exception):
     `operation` the method called, `message` the library's error line: the text after
     "[Error] [<operation>] ", which also went to the logger "zelko_ptz" (or to stderr), and
     `reason` the same failure in a few words for a person (libcurl's reason for a transfer,
-    the camera's statusString for a refusal)."""
+    the camera's statusString for a refusal), and `camera` the camera's address."""
 
-    def __init__(self, operation: str, code: int, message: str = "", reason: str = "") -> None:
-        super().__init__(f"{operation} failed with result code {code}: {reason or message}")
+    def __init__(self, operation: str, code: int, message: str = "", reason: str = "",
+                 camera: str = "") -> None:
+        where = f"{camera}: " if camera else ""
+        super().__init__(f"{where}{operation} failed with result code {code}: {reason or message}")
         self.operation = operation
         self.code = code
         self.message = message
         self.reason = reason
+        self.camera = camera
 
 
 def _error_class(name, code, text):
@@ -141,14 +147,34 @@ void keep_line(void* user, const char* operation, int code, const char* message)
 
 // One camera. The library requires that calls on one object do not overlap; Python threads
 // may share a Camera, so its calls take turns here.
+// Through zelko_ptz.aio a Camera takes its calls on its loop's engine, whose callbacks run on
+// the loop's thread; such a Camera takes no blocking calls.
 struct Camera {
-    Camera(std::string address, std::string userpwd, bool keep_session, bool https, int port,
-           int channel, std::string ca_file, std::string pinned_key, bool verify_peer,
-           double refusal_hold, bool stderr_lines)
-        : stderr_lines(stderr_lines) {
-        Ptz::CameraOptions options{
-            keep_session,          https,       port,      channel, std::move(ca_file),
-            std::move(pinned_key), verify_peer, keep_line, &lines};
+    Camera(std::string address, std::string userpwd, const py::kwargs& given) : address(address) {
+        Ptz::CameraOptions options;
+        double refusal_hold = 30.0;
+        for (const auto& item : given) {
+            const std::string key = item.first.cast<std::string>();
+            const Ptz::OptionField* field = nullptr;
+            for (const Ptz::OptionField& f : Ptz::kOptionFields) {
+                field = key == f.name ? &f : field;
+            }
+            if (field != nullptr && field->flag != nullptr) {
+                options.*field->flag = item.second.cast<bool>();
+            } else if (field != nullptr && field->number != nullptr) {
+                options.*field->number = item.second.cast<int>();
+            } else if (field != nullptr) {
+                options.*field->text = item.second.cast<std::string>();
+            } else if (key == "refusal_hold") {
+                refusal_hold = item.second.cast<double>();
+            } else if (key == "stderr_lines") {
+                stderr_lines = item.second.cast<bool>();
+            } else {
+                throw py::type_error("Camera() got an unexpected keyword argument '" + key + "'");
+            }
+        }
+        options.error_sink = keep_line;
+        options.error_sink_user = &lines;
         // A bad option is the caller's mistake, said now rather than at the first call.
         const std::string bad = Ptz::options_error(options);
         if (!bad.empty()) {
@@ -159,8 +185,9 @@ struct Camera {
             throw py::value_error(lines.back().message);
         }
     }
+    const std::string address;
     std::vector<Line> lines;  // of the call running
-    const bool stderr_lines;
+    bool stderr_lines = false;
     std::unique_ptr<Ptz::ZelkoPtzCameraIsapi> camera;  // null once closed
     std::mutex turn;
 };
@@ -180,19 +207,29 @@ void report(const Camera& c, const std::vector<Line>& lines) {
     }
 }
 
-// Raises the exception class of a non-zero result code.
-void check(int code, const char* operation, const std::vector<Line>& lines,
-           const std::string& reason) {
-    if (code == 0) {
-        return;
+// The exception of a non-zero result code: its CameraError class, or ValueError for a position
+// answer that is not numbers (which the blocking methods throw and an engine reports as 3).
+py::object error_for(const Camera& c, int code, const char* operation,
+                     const std::vector<Line>& lines, const std::string& reason) {
+    const py::str message = text(lines.empty() ? std::string() : lines.back().message);
+    if (code == static_cast<int>(Result::NotNumbers)) {
+        return py::reinterpret_borrow<py::object>(PyExc_ValueError)(message);
     }
     const char* name = "CameraError";
     for (const ErrorClass& error : kErrorClasses) {
         name = static_cast<int>(error.code) == code ? error.name : name;
     }
-    const py::object type = g_module.attr(name);
-    const py::str message = text(lines.empty() ? std::string() : lines.back().message);
-    PyErr_SetObject(type.ptr(), type(operation, code, message, text(reason)).ptr());
+    return g_module.attr(name)(operation, code, message, text(reason), text(c.address));
+}
+
+// Raises the exception of a non-zero result code.
+void check(const Camera& c, int code, const char* operation, const std::vector<Line>& lines,
+           const std::string& reason) {
+    if (code == 0) {
+        return;
+    }
+    const py::object error = error_for(c, code, operation, lines, reason);
+    PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
     throw py::error_already_set();
 }
 
@@ -225,35 +262,144 @@ void run(Camera& c, const char* operation, Call call) {
         throw py::value_error("the Camera is closed");
     }
     report(c, lines);
-    check(code, operation, lines, reason);
+    check(c, code, operation, lines, reason);
 }
 
-// A camera method that returns only its result code.
-template <typename... Args>
-auto method(const char* operation, int (Ptz::ZelkoPtzCameraIsapi::*f)(Args...)) {
-    return [operation, f](Camera& c, Args... args) {
-        run(c, operation, [&](Ptz::ZelkoPtzCameraIsapi& camera) { return (camera.*f)(args...); });
+// The Camera of a call, open.
+Camera& open_camera(const py::object& self) {
+    Camera& c = self.cast<Camera&>();
+    if (!c.camera) {
+        throw py::value_error("the Camera is closed");
+    }
+    return c;
+}
+
+// Submits one call to `engine` through `submit(camera, engine, callback)`; at its end
+// `done(error, value)` runs on the engine's thread with the exception (None on 0) and the value
+// converted by `convert`, or None.
+template <typename Value, typename Submit, typename Convert>
+Ptz::Operation submit_async(const py::object& self, PyEngine& engine, const char* operation,
+                            py::object done, Submit submit, Convert convert) {
+    Camera& c = open_camera(self);
+    const auto owner = std::make_shared<Held>(self);
+    const auto callback = std::make_shared<Held>(std::move(done));
+    auto finished = [owner, callback, operation, convert](int code, const Value& value) {
+        py::gil_scoped_acquire gil;
+        Camera& camera = owner->object.cast<Camera&>();
+        std::vector<Line> lines;
+        lines.swap(camera.lines);
+        const std::string reason =
+            code != 0 && camera.camera ? camera.camera->failure_reason() : std::string();
+        try {
+            report(camera, lines);
+            py::object error = py::none();
+            py::object result = py::none();
+            if (code != 0) {
+                error = error_for(camera, code, operation, lines, reason);
+            } else {
+                try {
+                    result = convert(value);
+                } catch (py::error_already_set& e) {  // raised by a watch, say
+                    error = e.value();
+                }
+            }
+            callback->object(error, result);
+        } catch (py::error_already_set& e) {
+            e.discard_as_unraisable(operation);
+        }
     };
+    return submit(*c.camera, engine.engine, std::move(finished));
 }
 
-// A camera method that fills a value of type T, which Python gets back.
+// Python's value of a library value.
+struct Cast {
+    template <typename Value>
+    py::object operator()(const Value& value) const {
+        return py::cast(value);
+    }
+};
+
+// wait_for_stop's watch in Python: it runs with the GIL, and an exception it raises ends the
+// wait and is raised in its place.
+struct PyWatch {
+    py::object watch;
+    std::optional<py::error_already_set> raised;
+
+    static bool call(void* self, const Ptz::PtzPosition& where) {
+        py::gil_scoped_acquire gil;
+        PyWatch& w = *static_cast<PyWatch*>(self);
+        try {
+            return py::bool_(w.watch(where));
+        } catch (py::error_already_set& e) {
+            w.raised = std::move(e);
+            return true;
+        }
+    }
+    ~PyWatch() {
+        py::gil_scoped_acquire gil;
+        raised.reset();
+        watch = py::object();
+    }
+};
+
+using C = Ptz::ZelkoPtzCameraIsapi;
+
+// A method that returns only its result code, as `name` and, taking an engine first and a
+// done(error, None) last, as `_a_<name>`.
+template <typename... Args, typename... Extra>
+void def_method(py::class_<Camera>& cls, const char* name, int (C::*f)(Args...),
+                Ptz::Operation (C::*g)(Ptz::Engine&, Args..., Ptz::Callback), const char* doc,
+                const Extra&... extra) {
+    cls.def(
+        name,
+        [name, f](Camera& c, Args... args) {
+            run(c, name, [&](C& camera) { return (camera.*f)(args...); });
+        },
+        extra..., doc);
+    cls.def(("_a_" + std::string(name)).c_str(),
+            [name, g](py::object self, PyEngine& engine, Args... args, py::object done) {
+                return submit_async<int>(
+                    self, engine, name, std::move(done),
+                    [&](C& camera, Ptz::Engine& e, auto finished) {
+                        return (camera.*g)(e, args..., [finished](int code) { finished(code, 0); });
+                    },
+                    [](int) { return py::none(); });
+            },
+            py::arg("engine"), extra..., py::arg("done"));
+}
+
+// A method that fills a value of type T, which Python gets back; and its `_a_<name>`.
 template <typename T>
-auto query(const char* operation, int (Ptz::ZelkoPtzCameraIsapi::*f)(T&)) {
-    return [operation, f](Camera& c) {
-        T value{};
-        run(c, operation, [&](Ptz::ZelkoPtzCameraIsapi& camera) { return (camera.*f)(value); });
-        return value;
-    };
+void def_query(py::class_<Camera>& cls, const char* name, int (C::*f)(T&),
+               Ptz::Operation (C::*g)(Ptz::Engine&, Ptz::ValueCallback<T>), const char* doc) {
+    cls.def(
+        name,
+        [name, f](Camera& c) {
+            T value{};
+            run(c, name, [&](C& camera) { return (camera.*f)(value); });
+            return value;
+        },
+        doc);
+    cls.def(
+        ("_a_" + std::string(name)).c_str(),
+        [name, g](py::object self, PyEngine& engine, py::object done) {
+            return submit_async<T>(
+                self, engine, name, std::move(done),
+                [&](C& camera, Ptz::Engine& e, auto finished) { return (camera.*g)(e, finished); },
+                Cast());
+        },
+        py::arg("engine"), py::arg("done"));
 }
 
 }  // namespace
 
-PYBIND11_MODULE(zelko_ptz, m) {
+PYBIND11_MODULE(_core, m) {
     g_module = m;
     m.doc() =
         "Steer a network PTZ camera over its ISAPI interface (HTTP Digest).\n\n"
         "The same library as the C++ interface: every method performs its requests in turn,\n"
-        "each bounded by the time-outs (5 s unless set_timeouts says otherwise), without holding the GIL. A non-zero result code raises\n"
+        "each bounded by the time-outs (5 s unless set_timeouts says otherwise), without holding "
+        "the GIL. A non-zero result code raises\n"
         "CameraError (one subclass per code) with the library's error line as .message and its\n"
         "reason as .reason; the line also goes to the logger \"zelko_ptz\" at ERROR, which prints\n"
         "nothing until the application configures logging.";
@@ -268,25 +414,28 @@ PYBIND11_MODULE(zelko_ptz, m) {
     bind_enum(m, "PtzStatus", "The state to switch an auxiliary device to.", Ptz::kAuxStates);
     bind_values(m);
 
-    using C = Ptz::ZelkoPtzCameraIsapi;
-    py::class_<Camera>(m, "Camera",
-                       "One network PTZ camera. Methods return None or a value, or raise "
-                       "CameraError; a Camera may be shared between threads, whose calls on it "
-                       "take turns. As a context manager it closes on exit.")
-        .def(py::init<std::string, std::string, bool, bool, int, int, std::string, std::string,
-                      bool, double, bool>(),
-             py::arg("address"), py::arg("userpwd"), py::kw_only(), py::arg("keep_session") = false,
-             py::arg("https") = false, py::arg("port") = 0, py::arg("channel") = 1,
-             py::arg("ca_file") = "", py::arg("pinned_key") = "", py::arg("verify_peer") = true,
-             py::arg("refusal_hold") = 30.0, py::arg("stderr_lines") = false,
-             "address: a host name, an IPv4 address or a bracketed IPv6 literal, without "
-             "scheme or port; userpwd: \"name:password\". Nothing is sent. keep_session keeps "
-             "one connection and the Digest challenge, so that a command costs one request, "
-             "and after refused credentials sends nothing for refusal_hold seconds. https, "
-             "port (0: 80 or 443), channel, ca_file, pinned_key (sha256//<base64>) and "
-             "verify_peer reach a camera as it is deployed; a bad one raises ValueError with "
-             "the library's line. Error lines go to the logger \"zelko_ptz\" at ERROR, or to "
-             "stderr with stderr_lines.")
+    bind_engine(m);
+
+    py::class_<Camera> cls(m, "Camera",
+                           "One network PTZ camera. Methods return None or a value, or raise "
+                           "CameraError; a Camera may be shared between threads, whose calls on "
+                           "it take turns. As a context manager it closes on exit.");
+    cls.def(py::init<std::string, std::string, const py::kwargs&>(), py::arg("address"),
+            py::arg("userpwd"),
+            "address: a host name, an IPv4 address or a bracketed IPv6 literal, without "
+            "scheme or port; userpwd: \"name:password\". Nothing is sent. Options, by keyword: "
+            "keep_session keeps one connection and the Digest challenge, so that a command "
+            "costs one request, and after refused credentials sends nothing for refusal_hold "
+            "seconds (30). https, port (0: 80 or 443), channel (1), ca_file, pinned_key "
+            "(sha256//<base64>) and verify_peer (True) reach a camera as it is deployed; a bad "
+            "one raises ValueError with the library's line. Error lines go to the logger "
+            "\"zelko_ptz\" at ERROR, or to stderr with stderr_lines.")
+        .def_property_readonly(
+            "address", [](const Camera& c) { return text(c.address); }, "The camera's address.")
+        .def("__repr__",
+             [](const Camera& c) {
+                 return "zelko_ptz.Camera(" + py::repr(text(c.address)).cast<std::string>() + ")";
+             })
         .def("__copy__", [](const Camera&) { throw py::type_error("a Camera cannot be copied"); })
         .def(
             "__deepcopy__",
@@ -309,6 +458,14 @@ PYBIND11_MODULE(zelko_ptz, m) {
             },
             "Close the Camera.")
         .def(
+            "set_timeouts",
+            [](Camera& c, double connect, double total) {
+                run(c, "set_timeouts",
+                    [&](C& camera) { return camera.set_timeouts(connect, total); });
+            },
+            py::arg("connect"), py::arg("total"),
+            "Bound each later request: connect and total seconds, 0.1 to 600 (5 and 5).")
+        .def(
             "get_info",
             [](Camera& c, std::string path) {
                 std::string answer;
@@ -318,38 +475,59 @@ PYBIND11_MODULE(zelko_ptz, m) {
             py::arg("path"),
             "GET <path> from the camera and return the answer; any well-formed XML answer "
             "succeeds.")
-        .def("get_ptz_absoluteEx", query("get_ptz_absoluteEx", &C::get_ptz_absoluteEx),
-             "Read the absolute position, all seven values required. A position answer whose "
-             "texts are not numbers, or are out of range, raises ValueError. get_position() "
-             "reads any camera's.")
-        .def("set_ptz_absoluteEx", method("set_ptz_absoluteEx", &C::set_ptz_absoluteEx),
-             py::arg("position"),
-             "Drive the camera to an absolute position (floats sent with six decimals).")
-        .def("reset_zoom", method("reset_zoom", &C::reset_zoom),
-             "Read the position, then send it back with absoluteZoom 1.0 and focus 29000; "
-             "nothing is sent when the query fails.")
-        .def("reset_position", method("reset_position", &C::reset_position),
-             "Send the camera to its home position.")
-        .def("set_ptz_aux", method("set_ptz_aux", &C::set_ptz_aux), py::arg("aux"),
-             py::arg("status"), "Switch the light, the wiper or the fan on or off.")
-        .def("set_ptz_ctrl", method("set_ptz_ctrl", &C::set_ptz_ctrl), py::arg("ctrl"),
-             "Send one continuous-motion request; the values are sent as given.")
-        .def("goto_preset", method("goto_preset", &C::goto_preset), py::arg("id"),
-             "Travel to the preset `id` (1 or more).")
-        .def("set_preset", method("set_preset", &C::set_preset), py::arg("id"), py::arg("name"),
-             "Save the present position as preset `id` under `name`; a name with control "
-             "characters other than tab, line feed and carriage return is refused.")
-        .def("remove_preset", method("remove_preset", &C::remove_preset), py::arg("id"),
-             "Forget the preset `id`.")
-        .def("get_presets", query("get_presets", &C::get_presets),
-             "The presets the camera keeps, as a list of PtzPreset.")
-        .def("get_position", query("get_position", &C::get_position),
-             "The position as the camera reports it, as a PtzPosition: degrees and zoom ratio, "
-             "a value not reported None; from .../absoluteEx, or .../status on older firmware.")
-        .def("set_position", method("set_position", &C::set_position), py::arg("position"),
-             "Send the values of `position` that are not None; the camera keeps the others.")
-        .def("move_for", method("move_for", &C::move_for), py::arg("ctrl"), py::arg("duration_ms"),
-             "Move as set_ptz_ctrl() does for `duration_ms`; the camera stops by itself.")
+        .def(
+            "_a_get_info",
+            [](py::object self, PyEngine& engine, std::string path, py::object done) {
+                return submit_async<std::string>(
+                    self, engine, "get_info", std::move(done),
+                    [&](C& camera, Ptz::Engine& e, auto finished) {
+                        return camera.get_info(e, path, finished);
+                    },
+                    [](const std::string& answer) -> py::object { return text(answer); });
+            },
+            py::arg("engine"), py::arg("path"), py::arg("done"))
+        .def(
+            "wait_for_stop",
+            [](Camera& c, double timeout, py::object watch) {
+                Ptz::PtzPosition where{};
+                PyWatch w{std::move(watch), std::nullopt};
+                const bool watched = !w.watch.is_none();
+                run(c, "wait_for_stop", [&](C& camera) {
+                    return camera.wait_for_stop(where, timeout, watched ? &PyWatch::call : nullptr,
+                                                &w);
+                });
+                if (w.raised) {
+                    throw std::move(*w.raised);
+                }
+                return where;
+            },
+            py::arg("timeout") = 30.0, py::arg("watch") = py::none(),
+            "Wait until the position has stayed put for 0.5 s and return it; TimedOutError "
+            "past `timeout` seconds. watch(position), when given, sees each position read and "
+            "ends the wait at once by returning True.")
+        .def(
+            "_a_wait_for_stop",
+            [](py::object self, PyEngine& engine, double timeout, py::object watch,
+               py::object done) {
+                const auto w = std::make_shared<PyWatch>(PyWatch{std::move(watch), std::nullopt});
+                return submit_async<Ptz::PtzPosition>(
+                    self, engine, "wait_for_stop", std::move(done),
+                    [&](C& camera, Ptz::Engine& e, auto finished) {
+                        return camera.wait_for_stop(
+                            e, timeout,
+                            [w, finished](int code, const Ptz::PtzPosition& where) {
+                                finished(code, where);
+                            },
+                            w->watch.is_none() ? nullptr : &PyWatch::call, w.get());
+                    },
+                    [w](const Ptz::PtzPosition& where) -> py::object {
+                        if (w->raised) {
+                            throw *w->raised;
+                        }
+                        return py::cast(where);
+                    });
+            },
+            py::arg("engine"), py::arg("timeout"), py::arg("watch"), py::arg("done"))
         .def(
             "move_by",
             [](Camera& c, float azimuth, float elevation, float zoom) {
@@ -359,24 +537,66 @@ PYBIND11_MODULE(zelko_ptz, m) {
             py::kw_only(), py::arg("azimuth") = 0.0, py::arg("elevation") = 0.0,
             py::arg("zoom") = 0.0,
             "Move by steps from the position read first: degrees and zoom ratio.")
-        .def("center_on", method("center_on", &C::center_on), py::arg("x"), py::arg("y"),
-             "Bring the point (x, y) of the picture to its centre; fractions from the "
-             "top-left corner, as a click gives them.")
-        .def("zoom_to_area", method("zoom_to_area", &C::zoom_to_area), py::arg("x0"), py::arg("y0"),
-             py::arg("x1"), py::arg("y1"),
-             "Centre on the box and zoom in to it when drawn from top-left to bottom-right, "
-             "out when drawn the other way.")
         .def(
-            "wait_for_stop",
-            [](Camera& c, double timeout) {
-                Ptz::PtzPosition where{};
-                run(c, "wait_for_stop",
-                    [&](C& camera) { return camera.wait_for_stop(where, timeout); });
-                return where;
+            "_a_move_by",
+            [](py::object self, PyEngine& engine, float azimuth, float elevation, float zoom,
+               py::object done) {
+                return submit_async<int>(
+                    self, engine, "move_by", std::move(done),
+                    [&](C& camera, Ptz::Engine& e, auto finished) {
+                        return camera.move_by(e, azimuth, elevation, zoom,
+                                              [finished](int code) { finished(code, 0); });
+                    },
+                    [](int) { return py::none(); });
             },
-            py::arg("timeout") = 30.0,
-            "Wait until the position has stayed put for 0.5 s and return it; TimedOutError "
-            "past `timeout` seconds.")
-        .def("get_capabilities", query("get_capabilities", &C::get_capabilities),
-             "What the camera says it can do, as a PtzCapabilities.");
+            py::arg("engine"), py::arg("azimuth"), py::arg("elevation"), py::arg("zoom"),
+            py::arg("done"));
+
+    def_query(cls, "get_ptz_absoluteEx", &C::get_ptz_absoluteEx, &C::get_ptz_absoluteEx,
+              "Read the absolute position, all seven values required. A position answer whose "
+              "texts are not numbers, or are out of range, raises ValueError. get_position() "
+              "reads any camera's.");
+    def_method(cls, "set_ptz_absoluteEx", &C::set_ptz_absoluteEx, &C::set_ptz_absoluteEx,
+               "Drive the camera to an absolute position (floats sent with six decimals).",
+               py::arg("position"));
+    def_method(cls, "reset_zoom", &C::reset_zoom, &C::reset_zoom,
+               "Read the position, then send it back with absoluteZoom 1.0 and focus 29000; "
+               "nothing is sent when the query fails.");
+    def_method(cls, "reset_position", &C::reset_position, &C::reset_position,
+               "Send the camera to its home position.");
+    def_method(cls, "set_ptz_aux", &C::set_ptz_aux, &C::set_ptz_aux,
+               "Switch the light, the wiper or the fan on or off.", py::arg("aux"),
+               py::arg("status"));
+    def_method(cls, "set_ptz_ctrl", &C::set_ptz_ctrl, &C::set_ptz_ctrl,
+               "Send one continuous-motion request; the values are sent as given.",
+               py::arg("ctrl"));
+    def_method(cls, "goto_preset", &C::goto_preset, &C::goto_preset,
+               "Travel to the preset `id` (1 or more).", py::arg("id"));
+    def_method(cls, "set_preset", &C::set_preset, &C::set_preset,
+               "Save the present position as preset `id` under `name`; a name with control "
+               "characters other than tab, line feed and carriage return is refused.",
+               py::arg("id"), py::arg("name"));
+    def_method(cls, "remove_preset", &C::remove_preset, &C::remove_preset,
+               "Forget the preset `id`.", py::arg("id"));
+    def_query(cls, "get_presets", &C::get_presets, &C::get_presets,
+              "The presets the camera keeps, as a list of PtzPreset.");
+    def_query(cls, "get_position", &C::get_position, &C::get_position,
+              "The position as the camera reports it, as a PtzPosition: degrees and zoom ratio, "
+              "a value not reported None; from .../absoluteEx, or .../status on older firmware.");
+    def_method(cls, "set_position", &C::set_position, &C::set_position,
+               "Send the values of `position` that are not None; the camera keeps the others.",
+               py::arg("position"));
+    def_method(cls, "move_for", &C::move_for, &C::move_for,
+               "Move as set_ptz_ctrl() does for `duration_ms`; the camera stops by itself.",
+               py::arg("ctrl"), py::arg("duration_ms"));
+    def_method(cls, "center_on", &C::center_on, &C::center_on,
+               "Bring the point (x, y) of the picture to its centre; fractions from the "
+               "top-left corner, as a click gives them.",
+               py::arg("x"), py::arg("y"));
+    def_method(cls, "zoom_to_area", &C::zoom_to_area, &C::zoom_to_area,
+               "Centre on the box and zoom in to it when drawn from top-left to bottom-right, "
+               "out when drawn the other way.",
+               py::arg("x0"), py::arg("y0"), py::arg("x1"), py::arg("y1"));
+    def_query(cls, "get_capabilities", &C::get_capabilities, &C::get_capabilities,
+              "What the camera says it can do, as a PtzCapabilities.");
 }

@@ -53,7 +53,7 @@ done
 
 if [ -n "${ZELKO_PYTHON:-}" ]; then
     site=./usr/lib/python$("$ZELKO_PYTHON" -c 'import sys; print("%d.%d" % sys.version_info[:2])')/dist-packages
-    expect_files python3-zelko-ptz-camera-isapi "$site/zelko_ptz-stubs/__init__.pyi $site/zelko_ptz-stubs/py.typed $(cd "$build_dir/python" && ls zelko_ptz.cpython-*.so | sed "s|^|$site/|") $(doc python) "
+    expect_files python3-zelko-ptz-camera-isapi "$site/zelko_ptz/__init__.py $(cd "$build_dir/python" && ls zelko_ptz/_core.cpython-*.so | sed "s|^|$site/|") $site/zelko_ptz/_core.pyi $site/zelko_ptz/aio.py $site/zelko_ptz/py.typed $(doc python) "
     pkg=python3-zelko-ptz-camera-isapi
     expect_depends $pkg "libzelko-ptz-camera-isapi1 (= $version)" "python3 (>=" "python3 (<<"
     # Unpacked side by side, the module imports and finds the library of the runtime package.
@@ -61,9 +61,9 @@ if [ -n "${ZELKO_PYTHON:-}" ]; then
         dpkg-deb -x "$out/${deb}_${version}_amd64.deb" "$out/root"
     done
     loaded=$(cd "$out" && PYTHONPATH="$out/root/$site" "$ZELKO_PYTHON" -c \
-        'import zelko_ptz; print(zelko_ptz.__file__)')
+        'import zelko_ptz._core as c; print(c.__file__)')
     libraries=$(ldd "$loaded")
-    [[ "$libraries" == *"libzelko_ptz_camera_isapi.so.1 => $out/root/${site#./}/../../"* ]] \
+    [[ "$libraries" == *"libzelko_ptz_camera_isapi.so.1 => $out/root/${site#./}/zelko_ptz/../../../"* ]] \
         || { echo "the packaged module does not find the packaged library: $libraries"; failed=1; }
 fi
 

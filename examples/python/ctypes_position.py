@@ -38,7 +38,7 @@ def main() -> int:
     if not camera:
         return 21
     p = Position()
-    code = lib.zelko_ptz_get_position(camera, ctypes.byref(p))
+    code: int = lib.zelko_ptz_get_position(camera, ctypes.byref(p))
     reason = lib.zelko_ptz_failure_reason(camera).decode(errors="replace")
     lib.zelko_ptz_camera_free(camera)
     if code != 0:

@@ -1,0 +1,75 @@
+// The engine for Python's event loops: the module's Engine takes two Python callables as its
+// hooks, and the loop calls on_socket() and on_timeout(). Nothing here waits, so nothing here
+// releases the GIL: the loop's selector waits.
+
+#include "engine_binding.h"
+
+namespace zelko_python {
+
+Held::~Held() {
+    if (object && Py_IsInitialized()) {
+        py::gil_scoped_acquire gil;
+        object = py::object();
+    }
+}
+
+namespace {
+
+// The hooks run inside libcurl's callbacks: an exception must not unwind through it.
+void socket_hook(void* user, int fd, int events) {
+    py::gil_scoped_acquire gil;
+    try {
+        static_cast<PyEngine*>(user)->socket_hook(fd, events);
+    } catch (py::error_already_set& e) {
+        e.discard_as_unraisable("zelko_ptz: the engine's socket hook");
+    }
+}
+
+void timer_hook(void* user, long ms) {
+    py::gil_scoped_acquire gil;
+    try {
+        static_cast<PyEngine*>(user)->timer_hook(ms);
+    } catch (py::error_already_set& e) {
+        e.discard_as_unraisable("zelko_ptz: the engine's timer hook");
+    }
+}
+
+}  // namespace
+
+void bind_engine(py::module_& m) {
+    py::class_<Ptz::Operation>(m, "Operation", "An operation submitted to an Engine.")
+        .def_property_readonly("id", &Ptz::Operation::id)
+        .def("cancel", &Ptz::Operation::cancel,
+             "Cancel it: nothing more is sent for it. False when it has ended already.");
+
+    py::class_<PyEngine>(m, "Engine",
+                         "Runs the operations of many cameras at once in a host's event loop. "
+                         "zelko_ptz.aio drives one per asyncio loop; hosts of other loops give "
+                         "it their hooks.")
+        .def(py::init<>())
+        .def(
+            "set_hooks",
+            [](PyEngine& e, py::object socket, py::object timer) {
+                e.socket_hook = std::move(socket);
+                e.timer_hook = std::move(timer);
+                const int code = e.engine.set_hooks({socket_hook, timer_hook, &e});
+                if (code != 0) {
+                    throw py::value_error("the engine has operations pending");
+                }
+            },
+            py::arg("socket"), py::arg("timer"),
+            "socket(fd, events) asks the loop to watch fd for events (1 readable | 2 writable; "
+            "0: stop); timer(ms) asks for one on_timeout() after ms milliseconds (-1: none). "
+            "Both must only record what they are told.")
+        .def(
+            "on_socket", [](PyEngine& e, int fd, int events) { e.engine.on_socket(fd, events); },
+            py::arg("fd"), py::arg("events"), "The loop saw events on fd.")
+        .def(
+            "on_timeout", [](PyEngine& e) { e.engine.on_timeout(); },
+            "The time the timer hook asked for has come.")
+        .def_property_readonly(
+            "pending", [](const PyEngine& e) { return e.engine.pending(); },
+            "How many operations are pending.");
+}
+
+}  // namespace zelko_python
