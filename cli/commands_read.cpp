@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "ptz/refusal.h"
+#include "ptz/result.h"
 #include "ptz/terminal_text.h"
 #include "ptzctl_args.h"
 #include "ptzctl_commands.h"
@@ -76,6 +78,13 @@ void add_get(CLI::App& app, Context& context) {
             std::fwrite(answer.data(), 1, answer.size(), stdout);
         }
         std::fflush(stdout);
+        // A well-formed refusal is still a refusal: its reason, and the code of one.
+        const std::string refused = code == 0 ? Ptz::refusal_reason(answer) : "";
+        if (!refused.empty()) {
+            Context::say("get: " + refused);
+            context.status = static_cast<int>(Ptz::Result::Rejected);
+            return;
+        }
         context.status = code == 0 ? 0 : context.failed("get", code);
     });
 }

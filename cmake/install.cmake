@@ -11,7 +11,7 @@ install(TARGETS zelko_ptz_camera_isapi EXPORT ${ZELKO_PACKAGE}Targets
     NAMELINK_COMPONENT development)
 
 # Only what a host includes; the internal headers stay in the source tree.
-install(FILES ptz/zelko_ptz_camera_isapi.h ptz/ptz_types.h ptz/camera_options.h ptz/zelko_ptz_c.h ptz/engine.h ptz/capability_fields.h ptz/option_fields.h ptz/limits.h ptz/terminal_text.h
+install(FILES ptz/zelko_ptz_camera_isapi.h ptz/ptz_types.h ptz/camera_options.h ptz/zelko_ptz_c.h ptz/engine.h ptz/capability_fields.h ptz/option_fields.h ptz/limits.h ptz/refusal.h ptz/terminal_text.h
   ptz/position_fields.h ptz/result.h
   DESTINATION ${ZELKO_INCLUDE_DIR}/ptz COMPONENT development)
 install(FILES utils/export.h utils/http_client.h utils/xml_parser.h

@@ -1,6 +1,7 @@
 #include "answer_reason.h"
 
 #include "../utils/xml_path.h"
+#include "refusal.h"
 #include "terminal_text.h"
 
 namespace Ptz {
@@ -31,6 +32,14 @@ std::string answer_reason(pugi::xml_node answer, const char* otherwise) {
                     : std::string());
     }
     return otherwise;
+}
+
+std::string refusal_reason(const std::string& answer) {
+    pugi::xml_document document;
+    if (!document.load_buffer(answer.data(), answer.size())) {
+        return "";
+    }
+    return answer_reason(document, "");
 }
 
 }  // namespace Ptz

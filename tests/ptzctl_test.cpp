@@ -26,10 +26,10 @@ using Environment = std::vector<std::pair<const char*, std::string>>;
 
 struct Invocation {
     std::vector<std::string> args;
-    const char* env_user = nullptr;  // PTZCTL_USER; unset when null
-    bool terminal = false;           // stdout and stderr on one pseudo-terminal, read as `out`
+    const char* env_user = nullptr;   // PTZCTL_USER; unset when null
+    bool terminal = false;            // stdout and stderr on one pseudo-terminal, read as `out`
     std::size_t interrupt_after = 0;  // SIGINT once the camera has taken this many requests
-    Environment env = {};            // more of it; XDG_CONFIG_HOME is a folder of the test's
+    Environment env = {};             // more of it; XDG_CONFIG_HOME is a folder of the test's
 };
 
 // The folder ptzctl finds camera files in, one per test process.
@@ -247,6 +247,10 @@ const Case kCases[] = {
     answered(
         prints("GetEscapedOnATerminal", cam({"get", "/probe"}, true), 0, "<a>\\x1b[2J\\x0d</a>"),
         "/probe", kProbe),
+    answered(prints("GetRefusedPrintsTheAnswerAndExits10", cam({"get", "/probe"}), 10,
+                    sim::response_status("/probe", 4, "Invalid Operation", "notSupport"),
+                    "ptzctl: get: camera refused: Invalid Operation (notSupport)\n"),
+             "/probe", sim::response_status("/probe", 4, "Invalid Operation", "notSupport")),
     answered(prints("GetNotXml", cam({"get", "/probe"}), 2, "hello",
                     "ptzctl: get: the answer is not XML\n"),
              "/probe", "hello"),
