@@ -25,18 +25,6 @@ const char* const kWaitFooter =
     "have clamped the target: exit 4), or until --timeout SECONDS (default 30: exit 5). On a\n"
     "terminal one line shows the position and the way left as it goes.";
 
-// Runs `move` and, when it succeeded and --wait was given, waits for `target`.
-template <typename Move>
-void move_then_wait(Context& context, const std::string& command, const Wait& wait,
-                    const PtzPosition& target, Move move) {
-    const int code = move(context.camera());
-    if (code != 0) {
-        context.status = context.failed(command, code);
-    } else if (wait.wait) {
-        context.status = wait_for_move(context, command, target, wait.timeout_seconds);
-    }
-}
-
 // ptzctl's option for each value of a position, in the order of Ptz::kPositionFields.
 struct ValueOption {
     const char* name;
@@ -80,51 +68,64 @@ void add_goto(CLI::App& app, Context& context) {
         if (target.present == 0) {
             throw CLI::ValidationError("goto needs at least one position value");
         }
-        move_then_wait(context, "goto", o->wait, target, [&](Ptz::ZelkoPtzCameraIsapi& camera) {
-            PtzPosition sent = target;
-            if (!target.has(PtzPosition::Axes)) {
-                PtzPosition now{};
-                if (const int code = camera.get_position(now)) {
-                    return code;
-                }
-                for (const Ptz::PositionField& field : Ptz::kPositionFields) {
-                    if ((field.bit & PtzPosition::Axes) != 0 && !target.has(field.bit)) {
-                        Ptz::set_value(sent, field, Ptz::value_of(now, field));
-                    }
-                }
+        run_on_every_camera(context, "goto", o->wait, target, [&](Target& t, Ptz::Callback done) {
+            if (target.has(PtzPosition::Axes)) {
+                return t.camera().set_position(t.engine(), target, done);
             }
-            return camera.set_position(sent);
+            // The axes not given stay where the camera is: read first.
+            return t.camera().get_position(
+                t.engine(), t.guard([&t, target, done](int code, const PtzPosition& now) {
+                    if (code != 0) {
+                        done(code);
+                        return;
+                    }
+                    PtzPosition sent = target;
+                    for (const Ptz::PositionField& field : Ptz::kPositionFields) {
+                        if ((field.bit & PtzPosition::Axes) != 0 && !target.has(field.bit)) {
+                            Ptz::set_value(sent, field, Ptz::value_of(now, field));
+                        }
+                    }
+                    t.operation = t.camera().set_position(t.engine(), sent, done);
+                }));
         });
     });
 }
 
-// A motion the camera stops itself after `seconds`; one it cannot time is timed here, and
-// stopped here, interrupted or not.
-int move_for(Context& context, const Ptz::PtzCtrl& motion, double seconds) {
-    Ptz::ZelkoPtzCameraIsapi& camera = context.camera();
-    catch_interrupts();
-    context.quiet = true;  // a refusal here is no failure: continuous motion follows
-    int code = camera.move_for(motion, static_cast<int>(std::lround(seconds * 1000)));
-    context.quiet = false;
-    if (code == 0) {
-        // The camera ends the move; waiting for it lets a script's next command find it ended.
-        return pause_for(seconds) ? 0 : 128 + g_interrupted;
-    }
-    if (code != 2 && code != 10) {
-        return context.failed("move", code);
-    }
-    Context::say("move: the camera takes no momentary move (" + camera.failure_reason() +
-                 "); moving continuously and stopping after the time");
-    code = camera.set_ptz_ctrl(motion);
-    if (code != 0) {
-        return context.failed("move", code);
-    }
-    const bool whole = pause_for(seconds);
-    code = camera.set_ptz_ctrl({0, 0, 0});
-    if (code != 0) {
-        return context.failed("move", code);
-    }
-    return whole ? 0 : 128 + g_interrupted;
+// A motion the camera stops itself after `seconds`; on a camera that cannot time it, it is
+// timed here and stopped here, interrupted or not.
+void move_for(Context& context, Target& t, const Ptz::PtzCtrl& motion, double seconds) {
+    t.quiet = true;  // a refusal here is no failure: continuous motion follows
+    t.moving = true;
+    const int ms = static_cast<int>(std::lround(seconds * 1000));
+    t.operation = t.camera().move_for(
+        t.engine(), motion, ms, t.guard([&context, &t, motion, seconds](int code) {
+            t.quiet = false;
+            if (code == 0) {
+                // The camera ends the move; waiting for it lets a script's next command find it
+                // ended.
+                context.after(seconds, [&t] { t.end(0); });
+                return;
+            }
+            if (code != 2 && code != 10) {
+                t.end(t.failed("move", code));
+                return;
+            }
+            t.say("move: the camera takes no momentary move (" + t.camera().failure_reason() +
+                  "); moving continuously and stopping after the time");
+            t.operation = t.camera().set_ptz_ctrl(
+                t.engine(), motion, t.guard([&context, &t, seconds](int started) {
+                    if (started != 0) {
+                        t.end(t.failed("move", started));
+                        return;
+                    }
+                    context.after(seconds, [&t] {
+                        t.operation = t.camera().set_ptz_ctrl(
+                            t.engine(), {0, 0, 0}, t.guard([&t](int stopped) {
+                                t.end(stopped == 0 ? 0 : t.failed("move", stopped));
+                            }));
+                    });
+                }));
+        }));
 }
 
 void add_move(CLI::App& app, Context& context) {
@@ -152,12 +153,16 @@ void add_move(CLI::App& app, Context& context) {
         "without momentary moves gets continuous motion and 0 0 0 after the time, also when\n"
         "ptzctl is interrupted.");
     command->callback([&context, o] {
-        if (o->seconds > 0) {
-            context.status = move_for(context, o->motion, o->seconds);
-            return;
-        }
-        const int code = context.camera().set_ptz_ctrl(o->motion);
-        context.status = code == 0 ? 0 : context.failed("move", code);
+        context.run([&context, o](Target& t) {
+            if (o->seconds > 0) {
+                move_for(context, t, o->motion, o->seconds);
+                return;
+            }
+            t.moving = true;
+            t.operation = t.camera().set_ptz_ctrl(t.engine(), o->motion, t.guard([&t](int code) {
+                t.end(code == 0 ? 0 : t.failed("move", code));
+            }));
+        });
     });
 }
 
@@ -177,8 +182,8 @@ void add_move_by(CLI::App& app, Context& context) {
     command->add_option("--zoom", o->zoom, "+ in")->type_name("RATIO")->transform(kFloat);
     wait_options(command, o->wait);
     command->callback([&context, o] {
-        move_then_wait(context, "move-by", o->wait, PtzPosition{}, [&](auto& camera) {
-            return camera.move_by(o->azimuth, o->elevation, o->zoom);
+        run_on_every_camera(context, "move-by", o->wait, PtzPosition{}, [&](Target& t, auto done) {
+            return t.camera().move_by(t.engine(), o->azimuth, o->elevation, o->zoom, done);
         });
     });
 }
@@ -200,8 +205,10 @@ void add_picture_moves(CLI::App& app, Context& context) {
     wait_options(center, point->wait);
     center->footer(std::string(frame) + "\n\n" + kWaitFooter);
     center->callback([&context, point] {
-        move_then_wait(context, "center", point->wait, PtzPosition{},
-                       [&](auto& camera) { return camera.center_on(point->x[0], point->y[0]); });
+        run_on_every_camera(
+            context, "center", point->wait, PtzPosition{}, [&](Target& t, auto done) {
+                return t.camera().center_on(t.engine(), point->x[0], point->y[0], done);
+            });
     });
 
     CLI::App* box = app.add_subcommand("zoom-box", "centre on a box of the picture and zoom");
@@ -216,24 +223,28 @@ void add_picture_moves(CLI::App& app, Context& context) {
                 "it;\ndrawn the other way it zooms out.\n\n" +
                 kWaitFooter);
     box->callback([&context, corners] {
-        move_then_wait(context, "zoom-box", corners->wait, PtzPosition{}, [&](auto& camera) {
-            return camera.zoom_to_area(corners->x[0], corners->y[0], corners->x[1], corners->y[1]);
-        });
+        run_on_every_camera(
+            context, "zoom-box", corners->wait, PtzPosition{}, [&](Target& t, auto done) {
+                return t.camera().zoom_to_area(t.engine(), corners->x[0], corners->y[0],
+                                               corners->x[1], corners->y[1], done);
+            });
     });
 }
 
 void add_simple_moves(CLI::App& app, Context& context) {
     app.add_subcommand("stop", "end continuous motion (0 0 0)")->callback([&context] {
-        const int code = context.camera().set_ptz_ctrl({0, 0, 0});
-        context.status = code == 0 ? 0 : context.failed("stop", code);
+        run_on_every_camera(context, "stop", Wait{}, PtzPosition{}, [](Target& t, auto done) {
+            return t.camera().set_ptz_ctrl(t.engine(), {0, 0, 0}, done);
+        });
     });
 
     CLI::App* home = app.add_subcommand("home", "go to the camera's home position");
     auto home_wait = std::make_shared<Wait>();
     wait_options(home, *home_wait);
     home->callback([&context, home_wait] {
-        move_then_wait(context, "home", *home_wait, PtzPosition{},
-                       [](auto& camera) { return camera.reset_position(); });
+        run_on_every_camera(context, "home", *home_wait, PtzPosition{}, [](Target& t, auto done) {
+            return t.camera().reset_position(t.engine(), done);
+        });
     });
 
     CLI::App* reset = app.add_subcommand("zoom-reset", "zoom 1, the widest; the rest kept");
@@ -243,8 +254,9 @@ void add_simple_moves(CLI::App& app, Context& context) {
         PtzPosition widest{};
         widest.zoom = 1.0f;
         widest.present = PtzPosition::Zoom;
-        move_then_wait(context, "zoom-reset", *reset_wait, widest,
-                       [&](auto& camera) { return camera.set_position(widest); });
+        run_on_every_camera(context, "zoom-reset", *reset_wait, widest, [&](Target& t, auto done) {
+            return t.camera().set_position(t.engine(), widest, done);
+        });
     });
 
     for (const Ptz::CameraWord<Ptz::PtzAux>& device : Ptz::kAuxDevices) {
@@ -264,8 +276,9 @@ void add_simple_moves(CLI::App& app, Context& context) {
             ->transform(CLI::CheckedTransformer(states));
         const Ptz::PtzAux aux = device.value;
         command->callback([&context, state, name, aux] {
-            const int code = context.camera().set_ptz_aux(aux, *state);
-            context.status = code == 0 ? 0 : context.failed(name, code);
+            run_on_every_camera(context, name, Wait{}, PtzPosition{}, [&](Target& t, auto done) {
+                return t.camera().set_ptz_aux(t.engine(), aux, *state, done);
+            });
         });
     }
 }

@@ -15,14 +15,16 @@ namespace ptzctl {
 
 namespace {
 
-// What the camera says of its presets; empty when it cannot tell, and a command then goes ahead
-// as it would without.
-std::optional<Ptz::PtzCapabilities> capabilities(Context& context) {
-    Ptz::PtzCapabilities caps;
-    context.quiet = true;
-    const int code = context.camera().get_capabilities(caps);
-    context.quiet = false;
-    return code == 0 ? std::optional<Ptz::PtzCapabilities>(caps) : std::nullopt;
+// Hands `then` what the camera says of its presets; nothing when it cannot tell, and a command
+// then goes ahead as it would without.
+template <typename Then>
+void with_capabilities(Target& t, Then then) {
+    t.quiet = true;
+    t.operation = t.camera().get_capabilities(
+        t.engine(), t.guard([&t, then](int code, const Ptz::PtzCapabilities& caps) {
+            t.quiet = false;
+            then(code == 0 ? std::optional<Ptz::PtzCapabilities>(caps) : std::nullopt);
+        }));
 }
 
 void add_list(CLI::App* preset, Context& context) {
@@ -33,17 +35,24 @@ void add_list(CLI::App* preset, Context& context) {
         "Presets whose numbers the camera declares its own functions are marked "
         "special.");
     command->callback([&context, json] {
-        std::vector<Ptz::PtzPreset> presets;
-        const int code = context.camera().get_presets(presets);
-        if (code != 0) {
-            context.status = context.failed("preset list", code);
-            return;
-        }
-        const auto caps = capabilities(context);
-        const std::set<int> special =
-            caps ? std::set<int>(caps->special_presets.begin(), caps->special_presets.end())
-                 : std::set<int>();
-        print_presets(presets, caps ? &special : nullptr, *json);
+        context.run([json](Target& t) {
+            t.operation = t.camera().get_presets(
+                t.engine(),
+                t.guard([&t, json](int code, const std::vector<Ptz::PtzPreset>& presets) {
+                    if (code != 0) {
+                        t.end(t.failed("preset list", code));
+                        return;
+                    }
+                    with_capabilities(t, [&t, json, presets](const auto& caps) {
+                        const std::set<int> special =
+                            caps ? std::set<int>(caps->special_presets.begin(),
+                                                 caps->special_presets.end())
+                                 : std::set<int>();
+                        t.print(presets_text(presets, caps ? &special : nullptr, *json), *json);
+                        t.end(0);
+                    });
+                }));
+        });
     });
 }
 
@@ -63,26 +72,30 @@ void add_set(CLI::App* preset, Context& context) {
         "takes,\nis refused (64) when the camera says so in its capabilities.");
     command->callback([&context, o] {
         const std::string name = o->name.value_or("Preset " + std::to_string(o->id));
-        if (const auto caps = capabilities(context)) {
-            const auto& special = caps->special_presets;
-            if (std::find(special.begin(), special.end(), o->id) != special.end()) {
-                Context::say("preset set: " + std::to_string(o->id) +
-                             " is a special preset of the camera, which runs one of its "
-                             "functions; take another number");
-                context.status = kBadArguments;
-                return;
-            }
-            if (caps->max_preset_name_length &&
-                name.size() > static_cast<std::size_t>(*caps->max_preset_name_length)) {
-                Context::say("preset set: the name is " + std::to_string(name.size()) +
-                             " bytes long; the camera takes at most " +
-                             std::to_string(*caps->max_preset_name_length));
-                context.status = kBadArguments;
-                return;
-            }
-        }
-        const int code = context.camera().set_preset(o->id, name);
-        context.status = code == 0 ? 0 : context.failed("preset set", code);
+        context.run([o, name](Target& t) {
+            with_capabilities(t, [&t, o, name](const auto& caps) {
+                const auto& special = caps ? caps->special_presets : std::vector<int>{};
+                if (std::find(special.begin(), special.end(), o->id) != special.end()) {
+                    t.say("preset set: " + std::to_string(o->id) +
+                          " is a special preset of the camera, which runs one of its "
+                          "functions; take another number");
+                    t.end(kBadArguments);
+                    return;
+                }
+                if (caps && caps->max_preset_name_length &&
+                    name.size() > static_cast<std::size_t>(*caps->max_preset_name_length)) {
+                    t.say("preset set: the name is " + std::to_string(name.size()) +
+                          " bytes long; the camera takes at most " +
+                          std::to_string(*caps->max_preset_name_length));
+                    t.end(kBadArguments);
+                    return;
+                }
+                t.operation =
+                    t.camera().set_preset(t.engine(), o->id, name, t.guard([&t](int code) {
+                        t.end(code == 0 ? 0 : t.failed("preset set", code));
+                    }));
+            });
+        });
     });
 }
 
@@ -105,19 +118,19 @@ void add_preset_commands(CLI::App& app, Context& context) {
         ->transform(kPreset);
     wait_options(travel, t->wait);
     travel->callback([&context, t] {
-        const int code = context.camera().goto_preset(t->id);
-        context.status = code != 0      ? context.failed("preset goto", code)
-                         : t->wait.wait ? wait_for_move(context, "preset goto", Ptz::PtzPosition{},
-                                                        t->wait.timeout_seconds)
-                                        : 0;
+        run_on_every_camera(context, "preset goto", t->wait, Ptz::PtzPosition{},
+                            [&](Target& target, auto done) {
+                                return target.camera().goto_preset(target.engine(), t->id, done);
+                            });
     });
 
     CLI::App* remove = preset->add_subcommand("remove", "forget preset N");
     auto id = std::make_shared<int>(0);
     remove->add_option("N", *id, "the preset's number, 1 or more")->required()->transform(kPreset);
     remove->callback([&context, id] {
-        const int code = context.camera().remove_preset(*id);
-        context.status = code == 0 ? 0 : context.failed("preset remove", code);
+        run_on_every_camera(
+            context, "preset remove", Wait{}, Ptz::PtzPosition{},
+            [&](Target& t, auto done) { return t.camera().remove_preset(t.engine(), *id, done); });
     });
 }
 

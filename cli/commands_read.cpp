@@ -27,13 +27,15 @@ void add_position(CLI::App& app, Context& context) {
         "the values the camera reports: elevation and azimuth in degrees, absoluteZoom as the\n"
         "zoom ratio, focus, focalLen and the speeds in the camera's own numbers.");
     command->callback([&context, json] {
-        Ptz::PtzPosition p{};
-        const int code = context.camera().get_position(p);
-        if (code != 0) {
-            context.status = context.failed("position", code);
-            return;
-        }
-        print_position(p, *json);
+        context.run([json](Target& t) {
+            t.operation = t.camera().get_position(
+                t.engine(), t.guard([&t, json](int code, const Ptz::PtzPosition& p) {
+                    if (code == 0) {
+                        t.print(position_text(p, *json), *json);
+                    }
+                    t.end(code == 0 ? 0 : t.failed("position", code));
+                }));
+        });
     });
 }
 
@@ -51,8 +53,7 @@ void add_watch(CLI::App& app, Context& context) {
         ->transform(number(
             true, [](double n) { return n >= 1; }, "needs a positive whole number"));
     command->add_flag("--json", o->json, "one JSON object per sample, with t in seconds");
-    command->callback(
-        [&context, o] { context.status = watch(context, o->interval, o->count, o->json); });
+    command->callback([&context, o] { watch(context, o->interval, o->count, o->json); });
 }
 
 // `get PATH` judges the answer as get_info() does, but also shows it.
@@ -64,28 +65,27 @@ void add_get(CLI::App& app, Context& context) {
     };
     command->add_option("PATH", *path)->required()->check(CLI::Validator(absolute, ""));
     command->callback([&context, path] {
-        std::string answer;
-        const int code = context.camera().get_info(*path, answer);
-        if (code == 1 || code == 10) {
-            context.status = context.failed("get", code);
-            return;
-        }
-        // The answer is the camera's: on a terminal its control bytes are shown, not obeyed; a
-        // pipe or a file gets it exact.
-        if (isatty(STDOUT_FILENO) != 0) {
-            std::fputs(Ptz::terminal_text(answer, answer.size()).c_str(), stdout);
-        } else {
-            std::fwrite(answer.data(), 1, answer.size(), stdout);
-        }
-        std::fflush(stdout);
-        // A well-formed refusal is still a refusal: its reason, and the code of one.
-        const std::string refused = code == 0 ? Ptz::refusal_reason(answer) : "";
-        if (!refused.empty()) {
-            Context::say("get: " + refused);
-            context.status = static_cast<int>(Ptz::Result::Rejected);
-            return;
-        }
-        context.status = code == 0 ? 0 : context.failed("get", code);
+        context.run([path](Target& t) {
+            t.operation = t.camera().get_info(
+                t.engine(), *path, t.guard([&t](int code, const std::string& answer) {
+                    if (code == 1 || code == 10) {
+                        t.end(t.failed("get", code));
+                        return;
+                    }
+                    // The answer is the camera's: on a terminal its control bytes are shown, not
+                    // obeyed; a pipe or a file gets it exact.
+                    t.print(isatty(STDOUT_FILENO) != 0 ? Ptz::terminal_text(answer, answer.size())
+                                                       : answer);
+                    // A well-formed refusal is still a refusal: its reason, and the code of one.
+                    const std::string refused = code == 0 ? Ptz::refusal_reason(answer) : "";
+                    if (!refused.empty()) {
+                        t.say("get: " + refused);
+                        t.end(static_cast<int>(Ptz::Result::Rejected));
+                        return;
+                    }
+                    t.end(code == 0 ? 0 : t.failed("get", code));
+                }));
+        });
     });
 }
 
@@ -100,13 +100,15 @@ void add_caps(CLI::App& app, Context& context) {
         "presets it keeps and how long their names may be; the presets that run its own\n"
         "functions; click-to-center and box zoom (position3d); its auxiliaries.");
     command->callback([&context, json] {
-        Ptz::PtzCapabilities caps;
-        const int code = context.camera().get_capabilities(caps);
-        if (code != 0) {
-            context.status = context.failed("caps", code);
-            return;
-        }
-        print_capabilities(caps, *json);
+        context.run([json](Target& t) {
+            t.operation = t.camera().get_capabilities(
+                t.engine(), t.guard([&t, json](int code, const Ptz::PtzCapabilities& caps) {
+                    if (code == 0) {
+                        t.print(capabilities_text(caps, *json), *json);
+                    }
+                    t.end(code == 0 ? 0 : t.failed("caps", code));
+                }));
+        });
     });
 }
 

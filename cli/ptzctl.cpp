@@ -24,7 +24,14 @@ const char* const kFooter =
     "Every command runs on one kept connection: the first request is challenged, the others\n"
     "answer the kept Digest challenge. ptzctl COMMAND --help shows a command's options and\n"
     "units. A failure is one line on stderr, ptzctl: COMMAND: REASON (red on a terminal unless\n"
-    "NO_COLOR is set); --verbose adds the library's whole line with the camera's answer.\n\n";
+    "NO_COLOR is set); --verbose adds the library's whole line with the camera's answer.\n\n"
+    "--host and --camera may be given several times (a --host and a --camera given once each\n"
+    "are one camera, the host winning over the file's): the command then runs on every camera\n"
+    "at once. Each line of output starts with the camera's name (its --camera NAME, or its\n"
+    "host) and a colon, and --json adds \"camera\" to each object, in the order of the cameras\n"
+    "as given; a failure names its camera. The exit status is then that of the first camera,\n"
+    "in that order, that failed. Ctrl-C stops every camera that a move started, then exits\n"
+    "130.\n\n";
 
 // The exit statuses, one a line: the library's codes that ptzctl passes on, in its words, and
 // ptzctl's own.

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "ptz/camera_options.h"
@@ -113,44 +114,164 @@ const CLI::Validator kFraction = number(
 const CLI::Validator kPreset = number(
     true, [](double id) { return Ptz::kPresetIds.hold(id); }, "a preset's number is 1 or more");
 
+namespace {
+
+// What the command line says of the cameras: the hosts and camera files in the order given, and
+// the options that every camera takes from it.
+struct CommandLine {
+    CLI::App* app = nullptr;
+    std::vector<std::string> hosts, files;
+    std::map<std::string, std::string> values;  // by the keys of kConnectionKeys
+    std::map<std::string, CLI::Option*> options;
+    bool https = false, insecure = false;
+};
+
+// The environment's value of `key`, as the command line would take it.
+bool from_environment(const std::string& key, std::string& value) {
+    std::string name = "PTZCTL_" + key;
+    for (char& c : name) {
+        c = c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    const char* set = key == "insecure" ? nullptr : std::getenv(name.c_str());
+    if (set == nullptr) {
+        return false;
+    }
+    value = set;
+    if (kConnectionKeys.at(key).type == CameraFile::Type::Boolean) {
+        const std::string v = value;
+        value = v == "1" || v == "true" || v == "yes" || v == "on"    ? "true"
+                : v == "0" || v == "false" || v == "no" || v == "off" ? "false"
+                                                                      : v;
+    }
+    const std::string wrong = kConnectionKeys.at(key).check(value);
+    if (!wrong.empty()) {
+        throw CLI::ValidationError(name, wrong);
+    }
+    return true;
+}
+
+// The keys of the camera file `name`, checked as the command line checks them.
+std::map<std::string, std::string> from_file(const std::string& name) {
+    CameraFile file(kConnectionKeys);
+    const std::string path = file.resolve(name);
+    std::ifstream input(path);
+    if (!input) {
+        throw CLI::FileError::Missing(path);
+    }
+    std::map<std::string, std::string> values;
+    for (const CLI::ConfigItem& item : file.from_config(input)) {
+        values[item.name] = item.inputs.front();
+    }
+    return values;
+}
+
+// One camera: its host or its file (or both, from a command line of one of each), completed by
+// the environment, then the file, then the command line.
+NamedConnection resolved(const CommandLine& line, const std::string* host,
+                         const std::string* file) {
+    std::map<std::string, std::string> v;
+    for (const auto& key : kConnectionKeys) {
+        std::string value;
+        if (from_environment(key.first, value)) {
+            v[key.first] = value;
+        }
+    }
+    if (file != nullptr) {
+        for (const auto& item : from_file(*file)) {
+            v[item.first] = item.second;
+        }
+    }
+    for (const auto& option : line.options) {
+        if (option.first != "host" && option.second->count() > 0) {
+            v[option.first] = line.values.at(option.first);
+        }
+    }
+    if (line.https) {
+        v["https"] = "true";
+    }
+    if (line.insecure) {
+        v["insecure"] = "true";
+    }
+    if (host != nullptr) {
+        v["host"] = *host;
+    }
+    for (const char* required : {"host", "user"}) {
+        if (v.count(required) == 0) {
+            throw CLI::RequiredError(std::string("--") + required);
+        }
+    }
+    const bool https = v["https"] == "true";
+    for (const char* key : {"ca-file", "pin", "insecure"}) {
+        if (!https && v.count(key) != 0 && v[key] != "false") {
+            throw CLI::RequiresError(std::string("--") + key, "--https");
+        }
+    }
+    Connection c;
+    c.host = v["host"];
+    c.userpwd = v["user"];
+    c.port = v.count("port") != 0 ? std::stoi(v["port"]) : 0;
+    c.channel = v.count("channel") != 0 ? std::stoi(v["channel"]) : 1;
+    c.https = https;
+    c.insecure = v["insecure"] == "true";
+    c.ca_file = v["ca-file"];
+    c.pin = v["pin"];
+    return {file != nullptr && host == nullptr ? *file : c.host, c};
+}
+
+// Every camera the command line names, in the order given. A host and a camera file given once
+// each are one camera, the host winning over the file's.
+std::vector<NamedConnection> cameras_of(const CommandLine& line) {
+    std::vector<NamedConnection> cameras;
+    if (line.hosts.size() <= 1 && line.files.size() <= 1) {
+        cameras.push_back(resolved(line, line.hosts.empty() ? nullptr : &line.hosts[0],
+                                   line.files.empty() ? nullptr : &line.files[0]));
+        return cameras;
+    }
+    std::size_t host = 0, file = 0;
+    for (const CLI::Option* option : line.app->parse_order()) {
+        if (option == line.options.at("host") && host < line.hosts.size()) {
+            cameras.push_back(resolved(line, &line.hosts[host++], nullptr));
+        } else if (option->get_name() == "--camera" && file < line.files.size()) {
+            cameras.push_back(resolved(line, nullptr, &line.files[file++]));
+        }
+    }
+    return cameras;
+}
+
+}  // namespace
+
 void connection_options(CLI::App& app, Context& context) {
-    Connection& c = context.connection;
+    auto line = std::make_shared<CommandLine>();
+    line->app = &app;
     const auto& keys = kConnectionKeys;
-    app.add_option("--host", c.host, "a host name, an IPv4 or a bracketed IPv6 address")
-        ->envname("PTZCTL_HOST")
-        ->required()
-        ->check(keys.at("host").check);
-    app.add_option("--user", c.userpwd, "NAME:PASSWORD")
-        ->envname("PTZCTL_USER")
-        ->required()
-        ->check(keys.at("user").check);
-    app.add_option("--port", c.port, "default 80, or 443 with --https")
-        ->envname("PTZCTL_PORT")
-        ->transform(keys.at("port").check);
-    app.add_option("--channel", c.channel, "the PTZ channel, default 1")
-        ->envname("PTZCTL_CHANNEL")
-        ->transform(keys.at("channel").check);
-    CLI::Option* https =
-        app.add_flag("--https", c.https, "https instead of plain http")->envname("PTZCTL_HTTPS");
-    app.add_option("--ca-file", c.ca_file, "trust the CAs in this PEM file, not the system's")
-        ->envname("PTZCTL_CA_FILE")
-        ->check(keys.at("ca-file").check)
-        ->needs(https);
-    app.add_option("--pin", c.pin, "the camera's key, sha256//<base64>: a self-signed one passes")
-        ->envname("PTZCTL_PIN")
-        ->check(keys.at("pin").check)
-        ->needs(https);
-    app.add_flag("--insecure", c.insecure, "any certificate: anyone on the path can pose as it")
-        ->needs(https);
-    auto file = std::make_shared<CameraFile>(kConnectionKeys);
-    app.config_formatter(file);
-    const auto resolve = [file](std::string& name) {
-        name = file->resolve(name);
-        return std::string();
+    const auto value = [&](const char* key, const std::string& help) {
+        CLI::Option* option = app.add_option(std::string("--") + key, line->values[key], help);
+        line->options[key] = option;
+        return option;
     };
-    app.set_config("--camera", "", "connection options from a camera file")
+    // --host and --camera may be given many times, each for one camera.
+    line->options["host"] =
+        app.add_option("--host", line->hosts,
+                       "a host name, an IPv4 or a bracketed IPv6 address; again for more cameras")
+            ->expected(1)
+            ->take_all()
+            ->check(keys.at("host").check);
+    app.add_option("--camera", line->files,
+                   "connection options from a camera file; again for more cameras")
         ->type_name("NAME|PATH")
-        ->transform(CLI::Validator(resolve, ""));
+        ->expected(1)
+        ->take_all();
+    value("user", "NAME:PASSWORD")->check(keys.at("user").check);
+    value("port", "default 80, or 443 with --https")->transform(keys.at("port").check);
+    value("channel", "the PTZ channel, default 1")->transform(keys.at("channel").check);
+    app.add_flag("--https", line->https, "https instead of plain http");
+    value("ca-file", "trust the CAs in this PEM file, not the system's")
+        ->check(keys.at("ca-file").check);
+    value("pin", "the camera's key, sha256//<base64>: a self-signed one passes")
+        ->check(keys.at("pin").check);
+    app.add_flag("--insecure", line->insecure,
+                 "any certificate: anyone on the path can pose as it");
+    context.cameras = [line] { return cameras_of(*line); };
     app.add_flag("-v,--verbose", context.verbose,
                  "on a failure, also the library's whole error line with the camera's answer");
     app.set_version_flag("--version", [] {

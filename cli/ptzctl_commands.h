@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "ptzctl_context.h"
+#include "ptzctl_poll.h"
 
 namespace ptzctl {
 
@@ -22,5 +23,29 @@ struct Wait {
     double timeout_seconds = 30.0;
 };
 void wait_options(CLI::App* command, Wait& wait);
+
+// What a command's last step does when the camera has answered `code`: ends the command on `t`,
+// or with --wait waits for `target` first.
+inline Ptz::Callback then_wait(Context& context, Target& t, const std::string& command,
+                               const Wait& wait, const Ptz::PtzPosition& target) {
+    return t.guard([&context, &t, command, wait, target](int code) {
+        if (code != 0) {
+            t.end(t.failed(command, code));
+        } else if (wait.wait) {
+            wait_for_move(t, command, target, wait.timeout_seconds, context);
+        } else {
+            t.end(0);
+        }
+    });
+}
+
+// Runs `command` on every camera at once: `first(t, done)` submits its first step on `t` and
+// returns the operation; `done` is then_wait()'s.
+template <typename First>
+void run_on_every_camera(Context& context, const std::string& command, const Wait& wait,
+                         const Ptz::PtzPosition& target, First first) {
+    context.run(
+        [&](Target& t) { t.operation = first(t, then_wait(context, t, command, wait, target)); });
+}
 
 }  // namespace ptzctl

@@ -2,10 +2,11 @@
 
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
+
+#include "ptzctl_output.h"
 
 namespace ptzctl {
 
@@ -17,14 +18,8 @@ void on_interrupt(int signal) {
     g_interrupted = signal;
 }
 
-// Colour only for a person at a terminal who has not asked for none (no-color.org).
-bool coloured() {
-    const char* no_color = std::getenv("NO_COLOR");
-    return isatty(STDERR_FILENO) != 0 && (no_color == nullptr || *no_color == '\0');
-}
-
-}  // namespace
-
+// SIGINT and SIGTERM set g_interrupted instead of ending ptzctl, so that a command ends what it
+// started before it exits; without SA_RESTART they also cut the engine's wait short.
 void catch_interrupts() {
     struct sigaction action {};
     action.sa_handler = on_interrupt;
@@ -32,64 +27,221 @@ void catch_interrupts() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool pause_for(double seconds) {
-    using Clock = std::chrono::steady_clock;
-    const auto until = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                          std::chrono::duration<double>(seconds));
-    while (g_interrupted == 0) {
-        const auto left = until - Clock::now();
-        if (left <= Clock::duration::zero()) {
-            return true;
+// Colour only for a person at a terminal who has not asked for none (no-color.org).
+bool coloured() {
+    const char* no_color = std::getenv("NO_COLOR");
+    return isatty(STDERR_FILENO) != 0 && (no_color == nullptr || *no_color == '\0');
+}
+
+std::string said(const std::string& text) {
+    const bool colour = coloured();
+    return std::string(colour ? "\x1b[31m" : "") + "ptzctl: " + text + (colour ? "\x1b[0m" : "") +
+           "\n";
+}
+
+// `json` with "camera": `name` first in each object at its top level or in its top-level array.
+std::string with_camera(const std::string& json, const std::string& name) {
+    const std::string field = "\"camera\":" + json_string(name);
+    std::string out;
+    int depth = 0;
+    bool in_string = false;
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        out += c;
+        if (in_string) {
+            if (c == '\\' && i + 1 < json.size()) {
+                out += json[++i];
+            } else if (c == '"') {
+                in_string = false;
+            }
+        } else if (c == '"') {
+            in_string = true;
+        } else if (c == '{' || c == '[') {
+            const bool top = depth == 0 || (depth == 1 && json[0] == '[');
+            ++depth;
+            if (c == '{' && top) {
+                out += field + (i + 1 < json.size() && json[i + 1] == '}' ? "" : ",");
+            }
+        } else if (c == '}' || c == ']') {
+            --depth;
         }
-        const auto whole = std::chrono::duration_cast<std::chrono::seconds>(left);
-        const timespec pause{static_cast<std::time_t>(whole.count()),
-                             static_cast<long>((left - whole).count())};
-        nanosleep(&pause, nullptr);
     }
-    return false;
+    return out;
 }
 
-Ptz::ZelkoPtzCameraIsapi& Context::camera() {
-    if (!camera_) {
-        if (connection.insecure) {
-            say("warning: --insecure: the camera's certificate is not checked, so anyone on the "
-                "path can pose as the camera and read what is sent");
-        }
-        Ptz::CameraOptions options;
-        // Every command sends on one kept session: goto reads, then sends, and --wait polls.
-        options.keep_session = true;
-        options.https = connection.https;
-        options.port = connection.port;
-        options.channel = connection.channel;
-        options.ca_file = connection.ca_file;
-        options.pinned_key = connection.pin;
-        options.verify_peer = !connection.insecure;
-        options.error_sink = sink;
-        options.error_sink_user = this;
-        camera_.reset(new Ptz::ZelkoPtzCameraIsapi(connection.host, connection.userpwd, options));
+}  // namespace
+
+Target::Target(Context& context, NamedConnection named) : name(named.name), context_(context) {
+    const Connection& c = named.connection;
+    if (c.insecure) {
+        say("warning: --insecure: the camera's certificate is not checked, so anyone on the "
+            "path can pose as the camera and read what is sent");
     }
-    return *camera_;
+    Ptz::CameraOptions options;
+    // Every command sends on one kept session: goto reads, then sends, and --wait polls.
+    options.keep_session = true;
+    options.https = c.https;
+    options.port = c.port;
+    options.channel = c.channel;
+    options.ca_file = c.ca_file;
+    options.pinned_key = c.pin;
+    options.verify_peer = !c.insecure;
+    options.error_sink = sink;
+    options.error_sink_user = this;
+    camera_.reset(new Ptz::ZelkoPtzCameraIsapi(c.host, c.userpwd, options));
 }
 
-void Context::sink(void* user, const char* operation, int, const char* message) {
-    const Context& context = *static_cast<const Context*>(user);
-    if (context.verbose && !context.quiet) {
-        // The library's own line; the answer in it is escaped already.
-        context.say(std::string("[") + operation + "] " + message);
-    }
+Ptz::Engine& Target::engine() {
+    return context_.engine_;
 }
 
-int Context::failed(const std::string& command, int code) {
+std::string Target::shown(const std::string& text, bool json) const {
+    if (!context_.many()) {
+        return text;
+    }
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        const std::string line = text.substr(at, end - at);
+        out += json && !line.empty() && (line[0] == '{' || line[0] == '[') ? with_camera(line, name)
+                                                                           : name + ": " + line;
+        at = end;
+    }
+    return out;
+}
+
+void Target::print(const std::string& text, bool json) {
+    if (!context_.many()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+        return;
+    }
+    out_ += shown(text, json);
+}
+
+void Target::say(const std::string& text) {
+    if (!context_.many()) {
+        Context::say(text);
+        return;
+    }
+    err_ += said(name + ": " + text);
+}
+
+int Target::failed(const std::string& command, int code) {
     if (!quiet) {
-        say(command + ": " + camera().failure_reason());
+        say(command + ": " + camera_->failure_reason());
     }
     return code;
 }
 
+void Target::end(int status) {
+    if (status_ < 0 && !stopping_) {
+        status_ = status;
+        moving = false;
+        context_.show_ended();
+    }
+}
+
+void Target::sink(void* user, const char* operation, int, const char* message) {
+    Target& target = *static_cast<Target*>(user);
+    if (target.context_.verbose && !target.quiet) {
+        // The library's own line; the answer in it is escaped already.
+        target.say(std::string("[") + operation + "] " + message);
+    }
+}
+
+void Context::run(const std::function<void(Target&)>& start, bool interrupt_ends) {
+    catch_interrupts();
+    for (NamedConnection& named : cameras()) {
+        targets_.push_back(std::make_unique<Target>(*this, std::move(named)));
+    }
+    for (const auto& target : targets_) {
+        start(*target);
+    }
+    bool interrupted = false;
+    const auto running = [this] {
+        return engine_.pending() > 0 || std::any_of(targets_.begin(), targets_.end(),
+                                                    [](const auto& t) { return !t->ended(); });
+    };
+    while (running()) {
+        if (g_interrupted != 0 && !interrupted) {
+            interrupted = true;
+            timers_.clear();
+            interrupt(interrupt_ends);
+        }
+        // A bounded wait, so that an interrupt between two checks is seen soon.
+        auto until = Clock::now() + std::chrono::milliseconds(100);
+        if (!timers_.empty()) {
+            until = std::min(until, timers_.begin()->first);
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        engine_.run(static_cast<int>(std::max<long long>(left, 0)));
+        while (!timers_.empty() && timers_.begin()->first <= Clock::now()) {
+            const std::function<void()> due = std::move(timers_.begin()->second);
+            timers_.erase(timers_.begin());
+            due();
+        }
+        if (!interrupted && engine_.pending() == 0 && timers_.empty() && running()) {
+            // A command that left a camera with nothing to wait for: a fault of ptzctl's own.
+            for (const auto& t : targets_) {
+                t->end(t->ended() ? t->status() : 70);
+            }
+        }
+    }
+    for (const auto& target : targets_) {
+        if (target->status() != 0) {
+            status = target->status();
+            break;
+        }
+    }
+}
+
+void Context::interrupt(bool interrupt_ends) {
+    const int ended = interrupt_ends ? 0 : 128 + g_interrupted;
+    for (const auto& target : targets_) {
+        if (target->ended()) {
+            continue;
+        }
+        target->operation.cancel();
+        target->quiet = true;  // what the cancel ends is no failure to report
+        if (!target->moving) {
+            target->end(ended);
+            continue;
+        }
+        Target* t = target.get();
+        t->stopping_ = true;
+        t->operation = t->camera().set_ptz_ctrl(engine_, {0, 0, 0}, [t, ended](int code) {
+            t->quiet = false;
+            t->stopping_ = false;
+            t->end(code == 0 ? ended : t->failed("stop", code));
+        });
+    }
+}
+
+void Context::after(double seconds, std::function<void()> then) {
+    timers_.emplace(Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                       std::chrono::duration<double>(seconds)),
+                    std::move(then));
+}
+
+void Context::show_ended() {
+    for (const auto& target : targets_) {
+        if (!target->ended()) {
+            return;
+        }
+        if (!target->shown_) {
+            target->shown_ = true;
+            std::fwrite(target->out_.data(), 1, target->out_.size(), stdout);
+            std::fflush(stdout);
+            std::fputs(target->err_.c_str(), stderr);
+        }
+    }
+}
+
 void Context::say(const std::string& text) {
-    const bool colour = coloured();
-    std::fprintf(stderr, "%sptzctl: %s%s\n", colour ? "\x1b[31m" : "", text.c_str(),
-                 colour ? "\x1b[0m" : "");
+    std::fputs(said(text).c_str(), stderr);
 }
 
 }  // namespace ptzctl

@@ -11,7 +11,18 @@
 
 namespace ptzctl {
 
-namespace {
+// A line of printf's making.
+template <typename... Args>
+std::string formatted(const char* format, Args... args) {
+    char line[512];
+    const int n = std::snprintf(line, sizeof line, format, args...);
+    if (n >= static_cast<int>(sizeof line)) {
+        std::string longer(static_cast<std::size_t>(n) + 1, '\0');
+        std::snprintf(&longer[0], longer.size(), format, args...);
+        return longer.substr(0, static_cast<std::size_t>(n));
+    }
+    return std::string(line, static_cast<std::size_t>(n));
+}
 
 std::string json_string(const std::string& text) {
     std::string quoted = "\"";
@@ -30,6 +41,8 @@ std::string json_string(const std::string& text) {
     }
     return quoted + "\"";
 }
+
+namespace {
 
 template <typename Range>
 std::string range_text(const std::optional<Range>& range, bool json) {
@@ -90,40 +103,44 @@ std::string json_position(const Ptz::PtzPosition& p, const std::string& t) {
     return line + "}";
 }
 
-void print_position(const Ptz::PtzPosition& p, bool json) {
+std::string position_text(const Ptz::PtzPosition& p, bool json) {
     if (json) {
-        std::printf("%s\n", json_position(p).c_str());
-        return;
+        return json_position(p) + "\n";
     }
+    std::string text;
     for (std::size_t i = 0; i < std::size(Ptz::kPositionFields); ++i) {
         if (p.has(Ptz::kPositionFields[i].bit)) {
-            std::printf("%-16s %s\n", Ptz::kPositionFields[i].element,
-                        value_text(p, i, false).c_str());
+            text += formatted("%-16s %s\n", Ptz::kPositionFields[i].element,
+                              value_text(p, i, false).c_str());
         }
     }
+    return text;
 }
 
-void print_presets(const std::vector<Ptz::PtzPreset>& presets, const std::set<int>* special,
-                   bool json) {
+std::string presets_text(const std::vector<Ptz::PtzPreset>& presets, const std::set<int>* special,
+                         bool json) {
     const auto is_special = [special](const Ptz::PtzPreset& p) {
         return special != nullptr && special->count(p.id) != 0;
     };
     if (json) {
-        std::printf("%s\n", list_text(presets, true, [&](const Ptz::PtzPreset& p) {
-                                return "{\"id\":" + std::to_string(p.id) +
-                                       ",\"name\":" + json_string(p.name) +
-                                       ",\"enabled\":" + (p.enabled ? "true" : "false") +
-                                       (special == nullptr ? ""
-                                        : is_special(p)    ? ",\"special\":true"
-                                                           : ",\"special\":false") +
-                                       "}";
-                            }).c_str());
-        return;
+        return list_text(presets, true,
+                         [&](const Ptz::PtzPreset& p) {
+                             return "{\"id\":" + std::to_string(p.id) +
+                                    ",\"name\":" + json_string(p.name) +
+                                    ",\"enabled\":" + (p.enabled ? "true" : "false") +
+                                    (special == nullptr ? ""
+                                     : is_special(p)    ? ",\"special\":true"
+                                                        : ",\"special\":false") +
+                                    "}";
+                         }) +
+               "\n";
     }
+    std::string text;
     for (const auto& p : presets) {
-        std::printf("%4d  %s%s%s\n", p.id, Ptz::terminal_text(p.name, p.name.size()).c_str(),
-                    p.enabled ? "" : " (disabled)", is_special(p) ? " (special)" : "");
+        text += formatted("%4d  %s%s%s\n", p.id, Ptz::terminal_text(p.name, p.name.size()).c_str(),
+                          p.enabled ? "" : " (disabled)", is_special(p) ? " (special)" : "");
     }
+    return text;
 }
 
 // One capability as a line or JSON shows it.
@@ -148,19 +165,17 @@ std::string capability_text(const Ptz::PtzCapabilities& caps, const Ptz::Capabil
     });
 }
 
-void print_capabilities(const Ptz::PtzCapabilities& caps, bool json) {
-    std::string object;
+std::string capabilities_text(const Ptz::PtzCapabilities& caps, bool json) {
+    std::string object, lines;
     for (const Ptz::CapabilityField& field : Ptz::kCapabilityFields) {
         const std::string text = capability_text(caps, field, json);
         if (json) {
             object += (object.empty() ? "{\"" : ",\"") + std::string(field.key) + "\":" + text;
         } else {
-            std::printf("%-23s %s\n", field.key, text.c_str());
+            lines += formatted("%-23s %s\n", field.key, text.c_str());
         }
     }
-    if (json) {
-        std::printf("%s}\n", object.c_str());
-    }
+    return json ? object + "}\n" : lines;
 }
 
 }  // namespace ptzctl

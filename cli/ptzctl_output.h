@@ -18,16 +18,19 @@ std::string value_text(const Ptz::PtzPosition& p, std::size_t field, bool json);
 // reported as null; `t` first when given.
 std::string json_position(const Ptz::PtzPosition& p, const std::string& t = "");
 
+// A text as a JSON string.
+std::string json_string(const std::string& text);
+
 // `position`: one reported value per line under its element name, or one JSON object.
-void print_position(const Ptz::PtzPosition& p, bool json);
+std::string position_text(const Ptz::PtzPosition& p, bool json);
 
 // `preset list`: one preset per line, its number and its name, or one JSON array of objects. A
 // name is the camera's: its control bytes are shown, not obeyed. With `special` known, the
 // presets it holds are marked.
-void print_presets(const std::vector<Ptz::PtzPreset>& presets, const std::set<int>* special,
-                   bool json);
+std::string presets_text(const std::vector<Ptz::PtzPreset>& presets, const std::set<int>* special,
+                         bool json);
 
 // `caps`: one line per value, "-" for one not reported, or one JSON object.
-void print_capabilities(const Ptz::PtzCapabilities& caps, bool json);
+std::string capabilities_text(const Ptz::PtzCapabilities& caps, bool json);
 
 }  // namespace ptzctl

@@ -90,76 +90,145 @@ int column_width(const Ptz::PositionField& field) {
 
 }  // namespace
 
-int wait_for_move(Context& context, const std::string& command, const Ptz::PtzPosition& target,
-                  double timeout_seconds) {
-    Progress progress{target, isatty(STDOUT_FILENO) != 0};
-    Ptz::PtzPosition where{};
-    context.quiet = true;  // a time-out is said here, in ptzctl's words
-    const int code =
-        context.camera().wait_for_stop(where, timeout_seconds, Progress::seen, &progress);
-    context.quiet = false;
-    std::printf("%s", progress.terminal ? "\r\x1b[K" : "");
-    std::fflush(stdout);
-    if (code == 0 && (progress.reached || target.present == 0)) {
-        std::printf("reached: %s\n", describe(where, target, false).c_str());
-        return 0;
-    }
-    if (code == 0) {
-        Context::say("settled elsewhere: " + describe(where, target, true));
-        return kSettledElsewhere;
-    }
-    if (code == static_cast<int>(Ptz::Result::TimedOut)) {
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%g", timeout_seconds);
-        Context::say("timed out after " + std::string(seconds) +
-                     " s: " + describe(where, target, true));
-        return code;
-    }
-    return context.failed(command, code);
+void wait_for_move(Target& t, const std::string& command, const Ptz::PtzPosition& target,
+                   double timeout_seconds, const Context& context) {
+    // The progress line is for a person watching one camera.
+    auto progress =
+        std::make_shared<Progress>(Progress{target, !context.many() && isatty(STDOUT_FILENO) != 0});
+    t.quiet = true;  // a time-out is said here, in ptzctl's words
+    t.operation = t.camera().wait_for_stop(
+        t.engine(), timeout_seconds,
+        t.guard([&t, command, target, timeout_seconds, progress](int code,
+                                                                 const Ptz::PtzPosition& where) {
+            t.quiet = false;
+            if (progress->terminal) {
+                std::printf("\r\x1b[K");
+                std::fflush(stdout);
+            }
+            if (code == 0 && (progress->reached || target.present == 0)) {
+                t.print("reached: " + describe(where, target, false) + "\n");
+                t.end(0);
+            } else if (code == 0) {
+                t.say("settled elsewhere: " + describe(where, target, true));
+                t.end(kSettledElsewhere);
+            } else if (code == static_cast<int>(Ptz::Result::TimedOut)) {
+                char seconds[32];
+                std::snprintf(seconds, sizeof seconds, "%g", timeout_seconds);
+                t.say("timed out after " + std::string(seconds) +
+                      " s: " + describe(where, target, true));
+                t.end(code);
+            } else {
+                t.end(t.failed(command, code));
+            }
+        }),
+        Progress::seen, progress.get());
 }
 
-int watch(Context& context, double interval_seconds, int count, bool json) {
-    // Ctrl-C ends the watch between samples, as the normal way out.
-    catch_interrupts();
-    const auto start = Clock::now();
-    const std::chrono::duration<double> interval(interval_seconds);
-    if (!json) {
-        std::printf("%9s", "t");
-        for (const Ptz::PositionField& f : Ptz::kPositionFields) {
-            std::printf(" %*s", column_width(f), f.element);
+namespace {
+
+// A row of `watch`: fixed decimals in the columns of reals, "-" for a value not reported.
+std::string row(const Ptz::PtzPosition& p, double t) {
+    char cell[48];
+    std::snprintf(cell, sizeof cell, "%9.3f", t);
+    std::string line = cell;
+    for (const Ptz::PositionField& f : Ptz::kPositionFields) {
+        std::snprintf(cell, sizeof cell, "-");
+        if (p.has(f.bit) && f.real != nullptr) {
+            std::snprintf(cell, sizeof cell, "%.3f", static_cast<double>(p.*f.real));
+        } else if (p.has(f.bit)) {
+            std::snprintf(cell, sizeof cell, "%d", static_cast<int>(p.*f.whole));
         }
-        std::printf("\n");
+        char padded[64];
+        std::snprintf(padded, sizeof padded, " %*s", column_width(f), cell);
+        line += padded;
     }
-    for (int n = 1; g_interrupted == 0; ++n) {
-        Ptz::PtzPosition p{};
-        const int code = context.camera().get_position(p);
-        if (code != 0) {
-            return context.failed("watch", code);
-        }
-        const double t = std::chrono::duration<double>(Clock::now() - start).count();
-        if (json) {
-            std::printf("%s\n", json_position(p, number(static_cast<float>(t), true)).c_str());
-        } else {
-            // Fixed decimals in the columns of reals; "-" for a value not reported.
-            std::printf("%9.3f", t);
-            for (const Ptz::PositionField& f : Ptz::kPositionFields) {
-                char cell[48] = "-";
-                if (p.has(f.bit) && f.real != nullptr) {
-                    std::snprintf(cell, sizeof cell, "%.3f", static_cast<double>(p.*f.real));
-                } else if (p.has(f.bit)) {
-                    std::snprintf(cell, sizeof cell, "%d", static_cast<int>(p.*f.whole));
-                }
-                std::printf(" %*s", column_width(f), cell);
+    return line + "\n";
+}
+
+// The rounds of `watch`: every camera read at the same moments, each round shown whole in the
+// order of the cameras once its last read is in.
+struct Rounds {
+    Rounds(Context& c, double i, int n, bool j) : context(c), interval(i), count(n), json(j) {}
+    Context& context;
+    double interval;
+    int count;
+    bool json;
+    Clock::time_point start = Clock::now();
+    int round = 0;
+    std::size_t waiting = 0;
+    std::vector<std::string> rows;
+
+    void next() {
+        ++round;
+        rows.assign(context.targets().size(), "");
+        waiting = 0;
+        for (std::size_t i = 0; i < context.targets().size(); ++i) {
+            Target& t = *context.targets()[i];
+            if (t.ended()) {
+                continue;
             }
-            std::printf("\n");
+            ++waiting;
+            t.operation = t.camera().get_position(
+                t.engine(), t.guard([this, &t, i](int code, const Ptz::PtzPosition& p) {
+                    if (code != 0) {
+                        t.end(t.failed("watch", code));
+                    } else {
+                        const double at =
+                            std::chrono::duration<double>(Clock::now() - start).count();
+                        rows[i] = t.shown(
+                            json ? json_position(p, number(static_cast<float>(at), true)) + "\n"
+                                 : row(p, at),
+                            json);
+                    }
+                    if (--waiting == 0) {
+                        shown();
+                    }
+                }));
+        }
+    }
+
+    void shown() {
+        for (const std::string& r : rows) {
+            std::fputs(r.c_str(), stdout);
         }
         std::fflush(stdout);
-        const auto next = start + std::chrono::duration_cast<Clock::duration>(n * interval);
-        if (n == count || !pause_for(std::chrono::duration<double>(next - Clock::now()).count())) {
-            break;
+        const bool last = round == count;
+        for (const auto& t : context.targets()) {
+            if (last) {
+                t->end(0);
+            }
+        }
+        if (!last) {
+            const auto at = start + std::chrono::duration_cast<Clock::duration>(
+                                        round * std::chrono::duration<double>(interval));
+            context.after(std::chrono::duration<double>(at - Clock::now()).count(),
+                          [this] { next(); });
         }
     }
-    return 0;
+};
+
+}  // namespace
+
+void watch(Context& context, double interval_seconds, int count, bool json) {
+    auto rounds = std::make_shared<Rounds>(context, interval_seconds, count, json);
+    bool started = false;
+    // Ctrl-C ends the watch between samples, as the normal way out.
+    context.run(
+        [&](Target&) {
+            if (started) {
+                return;
+            }
+            started = true;
+            if (!json) {
+                std::printf("%9s", "t");
+                for (const Ptz::PositionField& f : Ptz::kPositionFields) {
+                    std::printf(" %*s", column_width(f), f.element);
+                }
+                std::printf("\n");
+            }
+            rounds->next();
+        },
+        true);
 }
 
 }  // namespace ptzctl

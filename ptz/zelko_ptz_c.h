@@ -358,57 +358,74 @@ ZELKO_PTZ_API void zelko_ptz_engine_on_timeout(zelko_ptz_engine* engine);
  */
 ZELKO_PTZ_API int zelko_ptz_cancel(zelko_ptz_engine* engine, uint64_t id);
 
+/** zelko_ptz_get_info() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_info_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
                                                 const char* path, zelko_ptz_info_done done,
                                                 void* user);
+/** zelko_ptz_get_ptz_absoluteEx() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_ptz_absoluteEx_async(zelko_ptz_camera* camera,
                                                           zelko_ptz_engine* engine,
                                                           zelko_ptz_absolute_ex_done done,
                                                           void* user);
+/** zelko_ptz_set_ptz_absoluteEx() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_set_ptz_absoluteEx_async(zelko_ptz_camera* camera,
                                                           zelko_ptz_engine* engine,
                                                           zelko_ptz_absolute_ex position,
                                                           zelko_ptz_done done, void* user);
+/** zelko_ptz_reset_zoom() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_reset_zoom_async(zelko_ptz_camera* camera,
                                                   zelko_ptz_engine* engine, zelko_ptz_done done,
                                                   void* user);
+/** zelko_ptz_reset_position() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_reset_position_async(zelko_ptz_camera* camera,
                                                       zelko_ptz_engine* engine, zelko_ptz_done done,
                                                       void* user);
+/** zelko_ptz_set_ptz_aux() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_set_ptz_aux_async(zelko_ptz_camera* camera,
                                                    zelko_ptz_engine* engine, int32_t aux,
                                                    int32_t status, zelko_ptz_done done, void* user);
+/** zelko_ptz_set_ptz_ctrl() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_set_ptz_ctrl_async(zelko_ptz_camera* camera,
                                                     zelko_ptz_engine* engine, zelko_ptz_ctrl ctrl,
                                                     zelko_ptz_done done, void* user);
+/** zelko_ptz_goto_preset() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_goto_preset_async(zelko_ptz_camera* camera,
                                                    zelko_ptz_engine* engine, int32_t id,
                                                    zelko_ptz_done done, void* user);
+/** zelko_ptz_set_preset() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_set_preset_async(zelko_ptz_camera* camera,
                                                   zelko_ptz_engine* engine, int32_t id,
                                                   const char* name, zelko_ptz_done done,
                                                   void* user);
+/** zelko_ptz_remove_preset() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_remove_preset_async(zelko_ptz_camera* camera,
                                                      zelko_ptz_engine* engine, int32_t id,
                                                      zelko_ptz_done done, void* user);
+/** zelko_ptz_get_presets() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_presets_async(zelko_ptz_camera* camera,
                                                    zelko_ptz_engine* engine,
                                                    zelko_ptz_presets_done done, void* user);
+/** zelko_ptz_get_position() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_position_async(zelko_ptz_camera* camera,
                                                     zelko_ptz_engine* engine,
                                                     zelko_ptz_position_done done, void* user);
+/** zelko_ptz_set_position() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_set_position_async(zelko_ptz_camera* camera,
                                                     zelko_ptz_engine* engine,
                                                     const zelko_ptz_position* position,
                                                     zelko_ptz_done done, void* user);
+/** zelko_ptz_move_for() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_move_for_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
                                                 zelko_ptz_ctrl ctrl, int32_t duration_ms,
                                                 zelko_ptz_done done, void* user);
+/** zelko_ptz_move_by() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_move_by_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
                                                float d_azimuth, float d_elevation, float d_zoom,
                                                zelko_ptz_done done, void* user);
+/** zelko_ptz_center_on() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_center_on_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
                                                  float x, float y, zelko_ptz_done done, void* user);
+/** zelko_ptz_zoom_to_area() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_zoom_to_area_async(zelko_ptz_camera* camera,
                                                     zelko_ptz_engine* engine, float x0, float y0,
                                                     float x1, float y1, zelko_ptz_done done,
@@ -419,6 +436,7 @@ ZELKO_PTZ_API uint64_t zelko_ptz_wait_for_stop_async(zelko_ptz_camera* camera,
                                                      double timeout_seconds,
                                                      zelko_ptz_position_watch watch,
                                                      zelko_ptz_position_done done, void* user);
+/** zelko_ptz_get_capabilities() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_capabilities_async(zelko_ptz_camera* camera,
                                                         zelko_ptz_engine* engine,
                                                         zelko_ptz_capabilities_done done,

@@ -398,9 +398,9 @@ struct Expect {
 
 struct Answer {
     const char* name;
-    Scripted scripted;         // null: the camera's own answer
+    Scripted scripted;  // null: the camera's own answer
     Expect expect;
-    std::string shown = "=";   // the answer as a line shows it; "=": as sent
+    std::string shown = "=";  // the answer as a line shows it; "=": as sent
     const char* address = "127.0.0.1";
     const char* userpwd = kUserPwd;
     Applies applies = kAll;

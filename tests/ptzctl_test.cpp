@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 
@@ -174,6 +175,21 @@ Case on(Case c, void (*camera)(sim::Options&)) {
     return c;
 }
 
+// Three cameras at 127.0.0.1 to 127.0.0.3.
+void three_cameras(sim::Options& o) {
+    o.cameras = 3;
+}
+
+// `args` on the cameras at `hosts`, in that order.
+Invocation fleet(std::vector<std::string> hosts, std::vector<std::string> args) {
+    std::vector<std::string> given = {"--user", kUserPwd};
+    for (const std::string& host : hosts) {
+        given.insert(given.end(), {"--host", host});
+    }
+    given.insert(given.end(), args.begin(), args.end());
+    return {given};
+}
+
 Invocation with_env(Invocation in, Environment env) {
     in.env = std::move(env);
     return in;
@@ -296,6 +312,43 @@ const Case kCases[] = {
          {"GET " + kAbs, "GET " + kAbs}),
     prints("WatchJson", cam({"watch", "--count", "1", "--json"}), 0,
            "{\"t\":*,\"elevation\":89.5,\"azimuth\":200.25,\"absoluteZoom\":1.5," + kJsonTail),
+    on(prints("ManyCamerasEachLineNamesItsCamera", fleet({"127.0.0.3", "127.0.0.1"}, {"position"}),
+              0,
+              "127.0.0.3: elevation        0\n127.0.0.3: azimuth          0\n*"
+              "127.0.0.1: elevation        89.5\n127.0.0.1: azimuth          200.25\n*"
+              "127.0.0.1: verticalSpeed    1.5\n"),
+       three_cameras),
+    on(prints("ManyCamerasJsonNamesItsCamera",
+              fleet({"127.0.0.1", "127.0.0.2"}, {"position", "--json"}), 0,
+              "{\"camera\":\"127.0.0.1\",\"elevation\":89.5,*}\n"
+              "{\"camera\":\"127.0.0.2\",\"elevation\":0,*}\n"),
+       three_cameras),
+    on(prints("ManyCamerasExitWithTheFirstFailure",
+              fleet({"127.0.0.2", kDeadAddress, "127.0.0.1"}, {"home"}), 1, "",
+              "ptzctl: 127.0.0.99: home: *\n"),
+       three_cameras),
+    on(prints("ManyCamerasWatchedInTheSameRound",
+              fleet({"127.0.0.2", "127.0.0.1"}, {"watch", "--count", "2", "--json"}), 0,
+              "{\"camera\":\"127.0.0.2\",\"t\":*}\n{\"camera\":\"127.0.0.1\",\"t\":*}\n"
+              "{\"camera\":\"127.0.0.2\",\"t\":*}\n{\"camera\":\"127.0.0.1\",\"t\":*}\n"),
+       three_cameras),
+    on(took(prints("ManyCamerasInterruptedAllStop",
+                   {fleet({"127.0.0.1", "127.0.0.2"}, {"move", "5", "0", "0", "--for", "10"}).args,
+                    nullptr, false, 2},
+                   128 + SIGINT, ""),
+            {"PUT " + kMomentary, "PUT " + kMomentary, "PUT " + kCtrl, "PUT " + kCtrl}),
+       three_cameras),
+    on(with_file(prints("ManyCamerasFromFilesAndHosts",
+                        fleet({"127.0.0.2"},
+                              {"--camera", "lab", "--host", "127.0.0.3", "caps", "--json"}),
+                        0,
+                        "{\"camera\":\"127.0.0.2\",*}\n{\"camera\":\"lab\",*}\n"
+                        "{\"camera\":\"127.0.0.3\",*}\n"),
+                 "host = \"127.0.0.1\"\n"),
+       three_cameras),
+    refused("ManyCamerasNoneContactedBeforeEveryFileIsRead",
+            fleet({"127.0.0.1"}, {"--camera", "nope", "home"}),
+            "*/ptzctl/nope.toml was not readable (missing?)"),
     prints("WatchEndsOnCtrlC", {cam({"watch", "--json"}).args, nullptr, false, 1}, 0,
            "{\"t\":*}\n"),
     on(took(prints("HttpsTrustingTheCaFile",
@@ -443,9 +496,12 @@ TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
     }
     if (!c.sent.empty()) {
         EXPECT_EQ(requests, c.sent);
-        // One kept session: only the first request is challenged.
-        EXPECT_EQ(camera_sim->requests().size(), requests.size() + 1);
-        EXPECT_EQ(camera_sim->connections(), 1u);
+        // One kept session a camera: only its first request is challenged.
+        const auto cameras = std::max<std::size_t>(
+            1, static_cast<std::size_t>(
+                   std::count(c.in.args.begin(), c.in.args.end(), std::string("--host"))));
+        EXPECT_EQ(camera_sim->requests().size(), requests.size() + cameras);
+        EXPECT_EQ(camera_sim->connections(), cameras);
     }
     if (!c.body_has.empty()) {
         ASSERT_FALSE(bodies.empty());
