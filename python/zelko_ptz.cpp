@@ -288,10 +288,16 @@ Ptz::Operation submit_async(const py::object& self, PyEngine& engine, const char
         Camera& camera = owner->object.cast<Camera&>();
         std::vector<Line> lines;
         lines.swap(camera.lines);
+        if (_Py_IsFinalizing()) {
+            return;  // an engine that outlived its loop, ending with the interpreter
+        }
         const std::string reason =
             code != 0 && camera.camera ? camera.camera->failure_reason() : std::string();
         try {
-            report(camera, lines);
+            // A cancel is the task's own doing, which CancelledError tells; no line is logged.
+            if (code != static_cast<int>(Result::Cancelled)) {
+                report(camera, lines);
+            }
             py::object error = py::none();
             py::object result = py::none();
             if (code != 0) {

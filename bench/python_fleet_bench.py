@@ -1,0 +1,160 @@
+"""Many cameras from Python: the position of every camera read once, at first contact and again,
+through zelko_ptz.aio on one loop, against its asyncio peer (one httpx.AsyncClient with
+DigestAuth, asyncio.gather), the blocking module on a pool of 8 threads and on a thread per
+camera; then silent cameras. Cameras answer after 20 ms. Appends a Markdown section to --out.
+
+    python_fleet_bench.py --sim PTZ_CAMERA_SIM [--cameras N] [--out FILE]
+"""
+
+import argparse
+import asyncio
+import concurrent.futures
+import subprocess
+import threading
+import time
+
+import httpx
+
+import zelko_ptz as z
+import zelko_ptz.aio
+
+USER, PASSWORD = "admin", "password"
+PORT, SILENT_PORT = 8090, 8091
+PATH = "/ISAPI/PTZCtrl/channels/1/absoluteEx"
+
+
+def addresses(n, first=(127 << 24) + (1 << 8) + 1):
+    """n consecutive addresses from 127.0.1.1 onwards, as the simulated fleet takes them."""
+    return ["%d.%d.%d.%d" % ((a >> 24) & 255, (a >> 16) & 255, (a >> 8) & 255, a & 255)
+            for a in range(first, first + n)]
+
+
+def simulated(sim, first, n, *switches, port=PORT):
+    process = subprocess.Popen([sim, "--listen", first, "--port", str(port), "--cameras", str(n),
+                                *switches], stdout=subprocess.PIPE, text=True)
+    process.stdout.readline()  # "listening"
+    threading.Thread(target=process.stdout.read, daemon=True).start()
+    return process
+
+
+def twice(read):
+    """Seconds of the first round and of the second, and the threads during the second."""
+    start = time.perf_counter()
+    read()
+    first = time.perf_counter() - start
+    seen = []
+    start = time.perf_counter()
+    read(seen)
+    return first, time.perf_counter() - start, max(seen or [threading.active_count()])
+
+
+def with_aio(hosts):
+    cameras = [zelko_ptz.aio.Camera(h, USER + ":" + PASSWORD, port=PORT, keep_session=True)
+               for h in hosts]
+    loop = asyncio.new_event_loop()
+
+    def read(seen=None):
+        async def all_of():
+            reads = asyncio.gather(*(c.get_position() for c in cameras))
+            if seen is not None:
+                seen.append(threading.active_count())
+            return await reads
+        loop.run_until_complete(all_of())
+
+    try:
+        return twice(read)
+    finally:
+        loop.close()
+
+
+def with_httpx(hosts):
+    loop = asyncio.new_event_loop()
+    client = httpx.AsyncClient(auth=httpx.DigestAuth(USER, PASSWORD),
+                               limits=httpx.Limits(max_connections=None,
+                                                   max_keepalive_connections=None))
+
+    def read(seen=None):
+        async def one(h):
+            answer = await client.get("http://%s:%d%s" % (h, PORT, PATH))
+            answer.raise_for_status()
+            return answer.text
+
+        async def all_of():
+            reads = asyncio.gather(*(one(h) for h in hosts))
+            if seen is not None:
+                seen.append(threading.active_count())
+            return await reads
+        loop.run_until_complete(all_of())
+
+    try:
+        return twice(read)
+    finally:
+        loop.run_until_complete(client.aclose())
+        loop.close()
+
+
+def with_threads(hosts, workers):
+    cameras = [z.Camera(h, USER + ":" + PASSWORD, port=PORT, keep_session=True) for h in hosts]
+    pool = concurrent.futures.ThreadPoolExecutor(workers)
+
+    def read(seen=None):
+        futures = [pool.submit(c.get_position) for c in cameras]
+        if seen is not None:
+            seen.append(threading.active_count())
+        for f in futures:
+            f.result()
+
+    try:
+        return twice(read)
+    finally:
+        pool.shutdown()
+
+
+def silent_with_aio(hosts):
+    cameras = [zelko_ptz.aio.Camera(h, USER + ":" + PASSWORD, port=SILENT_PORT) for h in hosts]
+
+    async def all_of():
+        return await asyncio.gather(*(c.get_position() for c in cameras), return_exceptions=True)
+
+    start = time.perf_counter()
+    results = asyncio.run(all_of())
+    return time.perf_counter() - start, sum(not isinstance(r, z.TransferError) for r in results)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--sim", required=True)
+    parser.add_argument("--cameras", type=int, default=500)
+    parser.add_argument("--out")
+    args = parser.parse_args()
+    hosts = addresses(args.cameras)
+    silent_hosts = addresses(100, (127 << 24) + (9 << 16) + 1)
+    sims = [simulated(args.sim, hosts[0], args.cameras, "--answer-delay", "20"),
+            simulated(args.sim, silent_hosts[0], 100, "--silent", port=SILENT_PORT)]
+    lines = ["\n## Python, many cameras (the position of %d cameras, first contact and again, "
+             "answers after 20 ms)\n\n| how | first (s) | again (s) | threads |\n"
+             "|---|---:|---:|---:|\n" % args.cameras]
+    try:
+        rows = [("zelko_ptz.aio, one loop", with_aio(hosts)),
+                ("httpx.AsyncClient with DigestAuth, asyncio.gather", with_httpx(hosts)),
+                ("blocking, pool of 8 threads", with_threads(hosts, 8)),
+                ("blocking, a thread per camera", with_threads(hosts, len(hosts)))]
+        for name, (first, again, threads) in rows:
+            lines.append("| %s | %.3f | %.3f | %d |\n" % (name, first, again, threads))
+        seconds, wrong = silent_with_aio(silent_hosts)
+        lines.append("\n100 silent cameras through zelko_ptz.aio: every call failed within "
+                     "%.2f s (%d not TransferError)\n" % (seconds, wrong))
+        aio_again, httpx_again = rows[0][1][1], rows[1][1][1]
+        lines.append("zelko_ptz.aio/httpx, again: %.3f\n" % (aio_again / httpx_again))
+    finally:
+        for sim in sims:
+            sim.terminate()
+    report = "".join(lines)
+    print(report, end="")
+    if args.out:
+        with open(args.out, "a") as out:
+            out.write(report)
+
+
+if __name__ == "__main__":
+    main()
