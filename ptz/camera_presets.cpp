@@ -9,6 +9,7 @@
 #include "../utils/xml_parser.h"
 #include "camera_calls.h"
 #include "camera_link.h"
+#include "document_query.h"
 #include "limits.h"
 #include "position_text.h"
 #include "preset_list.h"
@@ -67,28 +68,15 @@ std::unique_ptr<Exchange> remove_command(const CameraLink& link, int id) {
                                       Request{HttpMethod::Delete, preset_url(link, id), ""});
 }
 
-class PresetsQuery final : public Reading<std::vector<PtzPreset>> {
-public:
-    explicit PresetsQuery(const CameraLink& link)
-        : Reading("get_presets"), url_(link.command_url("/presets")) {}
-    void start(Step& step) override { step.send(HttpMethod::Get, url_); }
-    void read(Step& step, Answer& answer) override {
-        pugi::xml_document doc;
-        if (!parsed(step, answer, doc)) {
-            return;
-        }
-        std::vector<PtzPreset> presets;
-        if (!presets_from_answer(doc, presets)) {
-            refuse_answer(step, answer, doc, "the answer is not a preset list");
-            return;
-        }
-        write(std::move(presets));
-        step.finish(0);
-    }
+// The list, or why the answer is none.
+const char* read_presets(const pugi::xml_document& answer, std::vector<PtzPreset>& presets) {
+    return presets_from_answer(answer, presets) ? nullptr : "the answer is not a preset list";
+}
 
-private:
-    std::string url_;
-};
+std::unique_ptr<DocumentQuery<std::vector<PtzPreset>>> presets_query(const CameraLink& link) {
+    return std::make_unique<DocumentQuery<std::vector<PtzPreset>>>(
+        "get_presets", link.command_url("/presets"), read_presets);
+}
 
 }  // namespace
 
@@ -117,13 +105,13 @@ Operation ZelkoPtzCameraIsapi::remove_preset(Engine& engine, int id, Callback do
 }
 
 int ZelkoPtzCameraIsapi::get_presets(std::vector<PtzPreset>& presets) {
-    PresetsQuery command(*link);
-    return written(drive(command), command, presets);
+    const auto command = presets_query(*link);
+    return written(drive(*command), *command, presets);
 }
 
 Operation ZelkoPtzCameraIsapi::get_presets(Engine& engine,
                                            ValueCallback<std::vector<PtzPreset>> done) {
-    return submit(engine, with(std::make_unique<PresetsQuery>(*link), std::move(done)));
+    return submit(engine, with(presets_query(*link), std::move(done)));
 }
 
 }  // namespace Ptz

@@ -14,6 +14,7 @@
 #include "camera_calls.h"
 #include "camera_link.h"
 #include "capability_fields.h"
+#include "document_query.h"
 #include "position_text.h"
 #include "zelko_ptz_camera_isapi.h"
 
@@ -139,43 +140,34 @@ CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabiliti
 
 namespace {
 
-class CapabilitiesQuery final : public Reading<PtzCapabilities> {
-public:
-    explicit CapabilitiesQuery(const CameraLink& link)
-        : Reading("get_capabilities"), url_(link.command_url("/capabilities")) {}
-    void start(Step& step) override { step.send(Utils::HttpMethod::Get, url_); }
-    void read(Step& step, Answer& answer) override {
-        pugi::xml_document doc;
-        if (!parsed(step, answer, doc)) {
-            return;
-        }
-        PtzCapabilities caps;
-        const CapabilitiesAnswer outcome = capabilities_from_answer(doc, caps);
-        if (outcome != CapabilitiesAnswer::Read) {
-            refuse_answer(step, answer, doc,
-                          outcome == CapabilitiesAnswer::NotNumbers
-                              ? "the capabilities hold a value that is not a number"
-                              : "the answer is not a capabilities document");
-            return;
-        }
-        write(std::move(caps));
-        step.finish(0);
+// The capabilities, or why the answer is none.
+const char* read_capabilities(const pugi::xml_document& answer, PtzCapabilities& caps) {
+    switch (capabilities_from_answer(answer, caps)) {
+        case CapabilitiesAnswer::Read:
+            return nullptr;
+        case CapabilitiesAnswer::NotNumbers:
+            return "the capabilities hold a value that is not a number";
+        case CapabilitiesAnswer::NotOne:
+            break;
     }
+    return "the answer is not a capabilities document";
+}
 
-private:
-    std::string url_;
-};
+std::unique_ptr<DocumentQuery<PtzCapabilities>> capabilities_query(const CameraLink& link) {
+    return std::make_unique<DocumentQuery<PtzCapabilities>>(
+        "get_capabilities", link.command_url("/capabilities"), read_capabilities);
+}
 
 }  // namespace
 
 int ZelkoPtzCameraIsapi::get_capabilities(PtzCapabilities& caps) {
-    CapabilitiesQuery command(*link);
-    return written(drive(command), command, caps);
+    const auto command = capabilities_query(*link);
+    return written(drive(*command), *command, caps);
 }
 
 Operation ZelkoPtzCameraIsapi::get_capabilities(Engine& engine,
                                                 ValueCallback<PtzCapabilities> done) {
-    return submit(engine, with(std::make_unique<CapabilitiesQuery>(*link), std::move(done)));
+    return submit(engine, with(capabilities_query(*link), std::move(done)));
 }
 
 }  // namespace Ptz

@@ -21,115 +21,101 @@ enum class CapabilityKind {
 /// One value of PtzCapabilities, as every face names and holds it: the reader, the C struct,
 /// Python's attribute and ptzctl's key.
 struct CapabilityField {
-    const char* name;  ///< PtzCapabilities' member, the Python attribute
-    const char* key;   ///< ptzctl's key, in its lines and its JSON
-    CapabilityKind kind;
+    const char* name = nullptr;  ///< PtzCapabilities' member, the Python attribute
+    const char* key = nullptr;   ///< ptzctl's key, in its lines and its JSON
+    CapabilityKind kind = CapabilityKind::Range;
     /// Where the camera says it, below the root: element names joined by "/".
-    const char* path;
+    const char* path = nullptr;
     /// The attribute of that element that holds it; null: its text, or Min and Max below it.
-    const char* attribute;
-    double scale;  ///< what the camera's number is divided by (its tenths: 10)
-    std::optional<PtzRange> PtzCapabilities::*range;
-    std::optional<PtzSpeedRange> PtzCapabilities::*speed_range;
-    std::optional<int> PtzCapabilities::*whole;
-    std::optional<bool> PtzCapabilities::*flag;
-    std::vector<int> PtzCapabilities::*numbers;
-    std::vector<std::string> PtzCapabilities::*names;
+    const char* attribute = nullptr;
+    double scale = 1.0;  ///< what the camera's number is divided by (its tenths: 10)
+    std::optional<PtzRange> PtzCapabilities::*range = nullptr;
+    std::optional<PtzSpeedRange> PtzCapabilities::*speed_range = nullptr;
+    std::optional<int> PtzCapabilities::*whole = nullptr;
+    std::optional<bool> PtzCapabilities::*flag = nullptr;
+    std::vector<int> PtzCapabilities::*numbers = nullptr;
+    std::vector<std::string> PtzCapabilities::*names = nullptr;
     /// Its bit in zelko_ptz_capabilities::reported; 0 for a list, which has its count.
-    std::uint32_t c_bit;
+    std::uint32_t c_bit = 0;
     /// Where it lies in zelko_ptz_capabilities: the minimum of a range, a value, a list's array.
-    std::size_t c_offset;
+    std::size_t c_offset = 0;
     /// A list's count of entries filled in zelko_ptz_capabilities.
-    std::size_t c_count;
+    std::size_t c_count = 0;
     /// How many entries a list's array holds, and the bytes of one (a name's, its zero included).
-    std::size_t c_capacity;
-    std::size_t c_entry_size;
+    std::size_t c_capacity = 0;
+    std::size_t c_entry_size = 0;
 };
 
 namespace capability_field {
+
+/// What every entry has: its names, its kind, where the camera says it, where C holds it.
+constexpr CapabilityField common(const char* name, const char* key, CapabilityKind kind,
+                                 const char* path, std::size_t offset) {
+    CapabilityField f{};
+    f.name = name;
+    f.key = key;
+    f.kind = kind;
+    f.path = path;
+    f.c_offset = offset;
+    return f;
+}
 
 /// The entry of each kind, with its member and the rest.
 constexpr CapabilityField range(const char* name, const char* key, const char* path,
                                 std::optional<PtzRange> PtzCapabilities::*m, std::uint32_t bit,
                                 std::size_t offset) {
-    return {name,    key,     CapabilityKind::Range,
-            path,    nullptr, 10.0,
-            m,       nullptr, nullptr,
-            nullptr, nullptr, nullptr,
-            bit,     offset,  0,
-            0,       0};
+    CapabilityField f = common(name, key, CapabilityKind::Range, path, offset);
+    f.scale = 10.0;  // the camera's tenths of a degree and of the zoom ratio
+    f.range = m;
+    f.c_bit = bit;
+    return f;
 }
 constexpr CapabilityField speed(const char* name, const char* key, const char* path,
                                 std::optional<PtzSpeedRange> PtzCapabilities::*m, std::uint32_t bit,
                                 std::size_t offset) {
-    return {name,    key,     CapabilityKind::SpeedRange,
-            path,    nullptr, 1.0,
-            nullptr, m,       nullptr,
-            nullptr, nullptr, nullptr,
-            bit,     offset,  0,
-            0,       0};
+    CapabilityField f = common(name, key, CapabilityKind::SpeedRange, path, offset);
+    f.speed_range = m;
+    f.c_bit = bit;
+    return f;
 }
 constexpr CapabilityField whole(const char* name, const char* key, const char* path,
                                 const char* attribute, std::optional<int> PtzCapabilities::*m,
                                 std::uint32_t bit, std::size_t offset) {
-    return {name,    key,       CapabilityKind::Whole,
-            path,    attribute, 1.0,
-            nullptr, nullptr,   m,
-            nullptr, nullptr,   nullptr,
-            bit,     offset,    0,
-            0,       0};
+    CapabilityField f = common(name, key, CapabilityKind::Whole, path, offset);
+    f.attribute = attribute;
+    f.whole = m;
+    f.c_bit = bit;
+    return f;
 }
 constexpr CapabilityField flag(const char* name, const char* key, const char* path,
                                std::optional<bool> PtzCapabilities::*m, std::uint32_t bit,
                                std::size_t offset) {
-    return {name,    key,     CapabilityKind::Flag,
-            path,    nullptr, 1.0,
-            nullptr, nullptr, nullptr,
-            m,       nullptr, nullptr,
-            bit,     offset,  0,
-            0,       0};
+    CapabilityField f = common(name, key, CapabilityKind::Flag, path, offset);
+    f.flag = m;
+    f.c_bit = bit;
+    return f;
 }
 constexpr CapabilityField numbers(const char* name, const char* key, const char* path,
                                   std::vector<int> PtzCapabilities::*m, std::size_t offset,
                                   std::size_t count) {
-    return {name,
-            key,
-            CapabilityKind::Numbers,
-            path,
-            "opt",
-            1.0,
-            nullptr,
-            nullptr,
-            nullptr,
-            nullptr,
-            m,
-            nullptr,
-            0,
-            offset,
-            count,
-            ZELKO_PTZ_MAX_SPECIAL_PRESETS,
-            sizeof(std::int32_t)};
+    CapabilityField f = common(name, key, CapabilityKind::Numbers, path, offset);
+    f.attribute = "opt";
+    f.numbers = m;
+    f.c_count = count;
+    f.c_capacity = ZELKO_PTZ_MAX_SPECIAL_PRESETS;
+    f.c_entry_size = sizeof(std::int32_t);
+    return f;
 }
 constexpr CapabilityField names(const char* name, const char* key, const char* path,
                                 std::vector<std::string> PtzCapabilities::*m, std::size_t offset,
                                 std::size_t count) {
-    return {name,
-            key,
-            CapabilityKind::Names,
-            path,
-            "opt",
-            1.0,
-            nullptr,
-            nullptr,
-            nullptr,
-            nullptr,
-            nullptr,
-            m,
-            0,
-            offset,
-            count,
-            ZELKO_PTZ_MAX_AUX_TYPES,
-            ZELKO_PTZ_AUX_TYPE_SIZE};
+    CapabilityField f = common(name, key, CapabilityKind::Names, path, offset);
+    f.attribute = "opt";
+    f.names = m;
+    f.c_count = count;
+    f.c_capacity = ZELKO_PTZ_MAX_AUX_TYPES;
+    f.c_entry_size = ZELKO_PTZ_AUX_TYPE_SIZE;
+    return f;
 }
 
 }  // namespace capability_field
