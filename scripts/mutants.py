@@ -1,0 +1,97 @@
+# Realistic faults for ../shared/tools/mutants/run, one at a time, in the code as it stands
+# (commands as steps, the engine, the tables), in place of the shared list, whose texts name
+# code that no longer exists. Run from the project root:
+#
+#   ../shared/tools/mutants/run --mutants scripts/mutants.py [--only ID ...]
+#
+# Each entry: m(id, file, old, new, desc); `old` occurs exactly once in `file`.
+
+
+def m(id, file, old, new, desc):
+    return {'id': id, 'file': file, 'old': old, 'new': new, 'desc': desc}
+
+
+REQUEST = 'utils/http_request.cpp'
+BODY = 'utils/xml_body.cpp'
+POS = 'ptz/position_text.cpp'
+CMD = 'ptz/command.cpp'
+CAM = 'ptz/zelko_ptz_camera_isapi.cpp'
+LINK = 'ptz/camera_link.cpp'
+WAIT = 'ptz/camera_position.cpp'
+ENGINE = 'ptz/engine.cpp'
+POLL = 'cli/ptzctl_poll.cpp'
+CTX = 'cli/ptzctl_context.cpp'
+
+MUTANTS = [
+    # the one option setter of every transfer
+    m('H01', REQUEST, '        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);\n', '',
+      'PUT: the Content-Type header never set'),
+    m('H02', REQUEST, r'charset=\"UTF-8\""', r'charset=UTF-8"',
+      'Content-Type: quotes around UTF-8 dropped'),
+    m('H03', REQUEST, 'static_cast<long>(CURLAUTH_DIGEST)', 'static_cast<long>(CURLAUTH_ANY)',
+      'Digest -> any scheme (Basic offered the password in clear)'),
+    m('H04', REQUEST, '    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, total_ms);\n', '',
+      'no total time-out'),
+    m('H05', REQUEST, 'CURLOPT_MAXREDIRS, 1L', 'CURLOPT_FOLLOWLOCATION, 1L',
+      'redirects followed'),
+    m('H06', REQUEST,
+      'curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(request.body.size()));',
+      'curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, -1L);',
+      'body sent up to its first zero byte'),
+    m('H07', REQUEST, '    return nmemb;\n}', '    return size;\n}',
+      'write callback confirms size instead of nmemb'),
+    m('H08', REQUEST, 'sink->response->append(static_cast<const char*>(ptr), bytes);',
+      'sink->response->assign(static_cast<const char*>(ptr), bytes);',
+      'write callback keeps the last chunk only'),
+    m('H09', REQUEST, 'if (bytes > HttpClient::kMaxResponseBytes - sink->taken) {',
+      'if (bytes > HttpClient::kMaxResponseBytes) {', 'the 16 MiB limit per chunk, not per answer'),
+    # the one writer of bodies
+    m('X01', BODY, 'ver20/XMLSchema"', 'ver20/XMLschema"', 'one byte of the namespace changed'),
+    m('X02', BODY, r'text_ += "\" version=\"2.0\"";', r'text_ += "\" version=\"1.0\"";',
+      'version attribute 2.0 -> 1.0'),
+    m('X03', BODY, "text_.append(static_cast<std::size_t>(depth_), '\\t');",
+      "text_.append(static_cast<std::size_t>(depth_) * 2, '\\t');", 'two tabs a level'),
+    # position texts
+    m('P01', POS, 'position.*field.whole = std::stoi(texts[i], nullptr, 10);',
+      'position.*field.whole = std::stoi(texts[i], nullptr, 0);',
+      'whole values read with octal and hexadecimal prefixes'),
+    m('P02', POS, 'fields["zoomType"] = "absoluteZoom";', 'fields["zoomType"] = "relativeZoom";',
+      'set_ptz_absoluteEx: zoomType changed'),
+    m('P03', POS, 'return begin != end && read.ec == std::errc() && read.ptr == end &&',
+      'return begin != end && read.ec == std::errc() &&', 'a number followed by text accepted'),
+    m('P04', POS, '"PTZStatus/AbsoluteHigh"), PtzPosition::Axes, 10.0,',
+      '"PTZStatus/AbsoluteHigh"), PtzPosition::Axes, 1.0,', 'status read without its tenths'),
+    # judging answers
+    m('C01', CMD, '''    if (std::string(doc.child("ResponseStatus").child("statusString").text().as_string("")) !=
+        "OK") {''', '''    if (std::string(doc.child("ResponseStatus").child("statusString").text().as_string(""))
+            .rfind("OK", 0) != 0) {''', 'a statusString starting with OK accepted'),
+    m('C02', CMD, 'step.finish(10, Message::kNotOk', 'step.finish(2, Message::kNotOk',
+      'a refusal returns 2 instead of 10'),
+    m('C03', CAM, 'position.focus = 29000;', 'position.focus = 2900;',
+      'reset_zoom: focus 29000 -> 2900'),
+    m('C04', CAM, 'const std::string control_id = "1";', 'const std::string control_id = "2";',
+      'set_ptz_aux: auxiliary 1 -> 2'),
+    m('C05', LINK, 'return std::isfinite(seconds) ? std::fmin(std::fmax(seconds, 0.0), 86400.0) : 0.0;',
+      'return 0.0;', 'the camera\'s unlockTime ignored'),
+    m('C06', WAIT, 'const auto kStillFor = std::chrono::milliseconds(500);',
+      'const auto kStillFor = std::chrono::milliseconds(100);', 'still after 0.1 s, not 0.5 s'),
+    m('C07', WAIT, 'apart = std::fmin(std::fmod(apart, 360.0), 360.0 - std::fmod(apart, 360.0));',
+      '', 'azimuth compared without the circle'),
+    # the engine
+    m('E01', ENGINE, 'cancel == Cancel::WithLine ? Message::kCancelled : ""', '""',
+      'a cancel writes no line'),
+    # ptzctl
+    m('L01', 'cli/ptzctl.cpp', '        return ptzctl::kBadArguments;', '        return 1;',
+      'bad arguments exit 1 instead of 64'),
+    m('L02', POLL, 'reached = reached && d <= Ptz::kPositionFields[i].tolerance;',
+      'reached = reached && d <= 10 * Ptz::kPositionFields[i].tolerance;',
+      '--wait: a target reached ten times as far away'),
+    m('L03', CTX, '''        if (target->status() != 0) {
+            status = target->status();
+            break;
+        }''', '''        if (target->status() != 0) {
+            status = target->status();
+        }''', 'many cameras: the last failure\'s status, not the first'),
+    m('L04', CTX, '        if (!target->moving) {', '        if (true) {',
+      'Ctrl-C leaves a moving camera turning'),
+]
