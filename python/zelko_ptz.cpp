@@ -155,25 +155,15 @@ struct Camera {
         double refusal_hold = 30.0;
         for (const auto& item : given) {
             const std::string key = item.first.cast<std::string>();
-            const Ptz::OptionField* field = nullptr;
-            for (const Ptz::OptionField& f : Ptz::kOptionFields) {
-                field = key == f.name ? &f : field;
-            }
-            if (field != nullptr && field->flag != nullptr) {
-                options.*field->flag = item.second.cast<bool>();
-            } else if (field != nullptr && field->number != nullptr) {
-                options.*field->number = item.second.cast<int>();
-            } else if (field != nullptr) {
-                options.*field->text = item.second.cast<std::string>();
-            } else if (key == "refusal_hold") {
-                refusal_hold = item.second.cast<double>();
-            } else if (key == "stderr_lines") {
-                stderr_lines = item.second.cast<bool>();
-            } else {
-                throw py::type_error("Camera() got an unexpected keyword argument '" + key + "'");
+            try {
+                take_option(key, item.second, options, refusal_hold);
+            } catch (const py::cast_error&) {
+                throw py::type_error("Camera() got an option " + key + " of the wrong type: " +
+                                     py::repr(item.second).cast<std::string>());
             }
         }
         options.error_sink = keep_line;
+
         options.error_sink_user = &lines;
         // A bad option is the caller's mistake, said now rather than at the first call.
         const std::string bad = Ptz::options_error(options);
@@ -185,6 +175,28 @@ struct Camera {
             throw py::value_error(lines.back().message);
         }
     }
+    // One keyword option, by the options' table, or the module's own.
+    void take_option(const std::string& key, py::handle value, Ptz::CameraOptions& options,
+                     double& refusal_hold) {
+        const Ptz::OptionField* field = nullptr;
+        for (const Ptz::OptionField& f : Ptz::kOptionFields) {
+            field = key == f.name ? &f : field;
+        }
+        if (field != nullptr && field->flag != nullptr) {
+            options.*field->flag = value.cast<bool>();
+        } else if (field != nullptr && field->number != nullptr) {
+            options.*field->number = value.cast<int>();
+        } else if (field != nullptr) {
+            options.*field->text = value.cast<std::string>();
+        } else if (key == "refusal_hold") {
+            refusal_hold = value.cast<double>();
+        } else if (key == "stderr_lines") {
+            stderr_lines = value.cast<bool>();
+        } else {
+            throw py::type_error("Camera() got an unexpected keyword argument '" + key + "'");
+        }
+    }
+
     const std::string address;
     std::vector<Line> lines;  // of the call running
     bool stderr_lines = false;
