@@ -9,7 +9,9 @@ camera; then silent cameras. Cameras answer after 20 ms. Appends a Markdown sect
 import argparse
 import asyncio
 import concurrent.futures
+import json
 import subprocess
+import sys
 import threading
 import time
 
@@ -110,6 +112,29 @@ def with_threads(hosts, workers):
         pool.shutdown()
 
 
+def peak_resident_mib():
+    with open("/proc/self/status") as status:
+        for line in status:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1]) / 1024.0
+    return 0.0
+
+
+ROWS = {
+    "zelko_ptz.aio, one loop": with_aio,
+    "httpx.AsyncClient with DigestAuth, asyncio.gather": with_httpx,
+    "blocking, pool of 8 threads": lambda hosts: with_threads(hosts, 8),
+    "blocking, a thread per camera": lambda hosts: with_threads(hosts, len(hosts)),
+}
+
+
+def row_in_a_process(name, cameras):
+    """One row in a process of its own, so that its peak resident memory is its own."""
+    out = subprocess.check_output([sys.executable, __file__, "--row", name, "--cameras",
+                                   str(cameras), "--sim", "-"], text=True)
+    return json.loads(out)
+
+
 def silent_with_aio(hosts):
     cameras = [zelko_ptz.aio.Camera(h, USER + ":" + PASSWORD, port=SILENT_PORT) for h in hosts]
 
@@ -126,26 +151,32 @@ def main():
     parser.add_argument("--sim", required=True)
     parser.add_argument("--cameras", type=int, default=500)
     parser.add_argument("--out")
+    parser.add_argument("--row", help=argparse.SUPPRESS)
     args = parser.parse_args()
     hosts = addresses(args.cameras)
+    if args.row:
+        first, again, threads = ROWS[args.row](hosts)
+        print(json.dumps([first, again, threads, peak_resident_mib()]))
+        return
     silent_hosts = addresses(100, (127 << 24) + (9 << 16) + 1)
     sims = [simulated(args.sim, hosts[0], args.cameras, "--answer-delay", "20"),
             simulated(args.sim, silent_hosts[0], 100, "--silent", port=SILENT_PORT)]
     lines = ["\n## Python, many cameras (the position of %d cameras, first contact and again, "
-             "answers after 20 ms)\n\n| how | first (s) | again (s) | threads |\n"
-             "|---|---:|---:|---:|\n" % args.cameras]
+             "answers after 20 ms; each row in a process of its own; threads while the reads "
+             "are pending)\n\n| how | first (s) | again (s) | "
+             "threads | resident (MiB) |\n|---|---:|---:|---:|---:|\n" % args.cameras]
     try:
-        rows = [("zelko_ptz.aio, one loop", with_aio(hosts)),
-                ("httpx.AsyncClient with DigestAuth, asyncio.gather", with_httpx(hosts)),
-                ("blocking, pool of 8 threads", with_threads(hosts, 8)),
-                ("blocking, a thread per camera", with_threads(hosts, len(hosts)))]
-        for name, (first, again, threads) in rows:
-            lines.append("| %s | %.3f | %.3f | %d |\n" % (name, first, again, threads))
+        rows = [(name, row_in_a_process(name, args.cameras)) for name in ROWS]
+        for name, (first, again, threads, resident) in rows:
+            lines.append("| %s | %.3f | %.3f | %d | %.1f |\n" % (name, first, again, threads,
+                                                                  resident))
         seconds, wrong = silent_with_aio(silent_hosts)
         lines.append("\n100 silent cameras through zelko_ptz.aio: every call failed within "
                      "%.2f s (%d not TransferError)\n" % (seconds, wrong))
-        aio_again, httpx_again = rows[0][1][1], rows[1][1][1]
-        lines.append("zelko_ptz.aio/httpx, again: %.3f\n" % (aio_again / httpx_again))
+        aio, peer, threads = rows[0][1], rows[1][1], rows[3][1]
+        lines.append("zelko_ptz.aio/httpx, again: %.3f; resident: %.3f\n" % (
+            aio[1] / peer[1], aio[3] / peer[3]))
+        lines.append("zelko_ptz.aio/a thread per camera, again: %.3f\n" % (aio[1] / threads[1]))
     finally:
         for sim in sims:
             sim.terminate()

@@ -204,12 +204,14 @@ void Context::interrupt(bool interrupt_ends) {
         if (target->ended()) {
             continue;
         }
-        target->operation.cancel();
-        target->quiet = true;  // what the cancel ends is no failure to report
+        target->quiet = true;  // what the interrupt ends is no failure to report
         if (!target->moving) {
+            target->operation.cancel();
             target->end(ended);
             continue;
         }
+        // The request in flight is short (a move); the stop goes out after it, on the same
+        // connection, and what the command would have done next is dropped.
         Target* t = target.get();
         t->stopping_ = true;
         t->operation = t->camera().set_ptz_ctrl(engine_, {0, 0, 0}, [t, ended](int code) {

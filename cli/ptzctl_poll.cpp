@@ -57,7 +57,7 @@ std::string describe(const Ptz::PtzPosition& p, const Ptz::PtzPosition& target, 
 
 // What the wait sees of each position read.
 struct Progress {
-    const Ptz::PtzPosition& target;
+    const Ptz::PtzPosition target;  // its own: the move that asked for the wait ends first
     bool terminal;
     bool reached = false;
 
