@@ -15,8 +15,6 @@ import sys
 import threading
 import time
 
-import httpx
-
 import zelko_ptz as z
 import zelko_ptz.aio
 
@@ -70,6 +68,8 @@ def with_aio(hosts):
 
 
 def with_httpx(hosts):
+    import httpx  # here, so that the other rows' memory does not hold it
+
     loop = asyncio.new_event_loop()
     client = httpx.AsyncClient(auth=httpx.DigestAuth(USER, PASSWORD),
                                limits=httpx.Limits(max_connections=None,
