@@ -159,14 +159,13 @@ void Context::run(const std::function<void(Target&)>& start, bool interrupt_ends
     for (const auto& target : targets_) {
         start(*target);
     }
-    bool interrupted = false;
     const auto running = [this] {
         return engine_.pending() > 0 || std::any_of(targets_.begin(), targets_.end(),
                                                     [](const auto& t) { return !t->ended(); });
     };
     while (running()) {
-        if (g_interrupted != 0 && !interrupted) {
-            interrupted = true;
+        if (g_interrupted != 0 && !interrupted_) {
+            interrupted_ = true;
             timers_.clear();
             interrupt(interrupt_ends);
         }
@@ -183,7 +182,13 @@ void Context::run(const std::function<void(Target&)>& start, bool interrupt_ends
             timers_.erase(timers_.begin());
             due();
         }
-        if (!interrupted && engine_.pending() == 0 && timers_.empty() && running()) {
+        if (interrupted_ && engine_.pending() == 0) {
+            // What was in flight has ended; so has the command.
+            for (const auto& t : targets_) {
+                t->end(interrupt_ends ? 0 : 128 + g_interrupted);
+            }
+        }
+        if (!interrupted_ && engine_.pending() == 0 && timers_.empty() && running()) {
             // A command that left a camera with nothing to wait for: a fault of ptzctl's own.
             for (const auto& t : targets_) {
                 t->end(t->ended() ? t->status() : 70);
@@ -199,7 +204,10 @@ void Context::run(const std::function<void(Target&)>& start, bool interrupt_ends
 }
 
 void Context::interrupt(bool interrupt_ends) {
-    const int ended = interrupt_ends ? 0 : 128 + g_interrupted;
+    if (interrupt_ends) {
+        return;  // the reads in flight end as they would, and nothing follows them
+    }
+    const int ended = 128 + g_interrupted;
     for (const auto& target : targets_) {
         if (target->ended()) {
             continue;
@@ -223,6 +231,9 @@ void Context::interrupt(bool interrupt_ends) {
 }
 
 void Context::after(double seconds, std::function<void()> then) {
+    if (interrupted_) {
+        return;
+    }
     timers_.emplace(Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                        std::chrono::duration<double>(seconds)),
                     std::move(then));

@@ -107,8 +107,8 @@ public:
     // Starts the command on every camera with `start` and drives them all to their ends; then
     // status is 0, or the status of the first camera, in the order given, that failed. An
     // interrupt (SIGINT, SIGTERM) cancels what is in flight, stops every camera that a move
-    // started, and ends each with 128 + the signal; with `interrupt_ends` it ends each with 0
-    // instead (watch).
+    // started, and ends each with 128 + the signal; with `interrupt_ends` the reads in flight
+    // end as they would, nothing follows them, and each camera ends with 0 (watch).
     void run(const std::function<void(Target&)>& start, bool interrupt_ends = false);
     // Runs `then` after `seconds` (an interrupt drops it).
     void after(double seconds, std::function<void()> then);
@@ -127,6 +127,7 @@ private:
 
     std::vector<std::unique_ptr<Target>> targets_;
     std::multimap<Clock::time_point, std::function<void()>> timers_;
+    bool interrupted_ = false;
     Ptz::Engine engine_;  // after the targets, so that it ends before their cameras
 };
 
