@@ -277,6 +277,15 @@ void run(Camera& c, const char* operation, Call call) {
     check(c, code, operation, lines, reason);
 }
 
+// Whether the interpreter is ending; the call is public from Python 3.13 on, private before.
+bool finalizing() {
+#if PY_VERSION_HEX >= 0x030D0000
+    return Py_IsFinalizing() != 0;
+#else
+    return _Py_IsFinalizing() != 0;
+#endif
+}
+
 // The Camera of a call, open.
 Camera& open_camera(const py::object& self) {
     Camera& c = self.cast<Camera&>();
@@ -300,7 +309,7 @@ Ptz::Operation submit_async(const py::object& self, PyEngine& engine, const char
         Camera& camera = owner->object.cast<Camera&>();
         std::vector<Line> lines;
         lines.swap(camera.lines);
-        if (_Py_IsFinalizing()) {
+        if (finalizing()) {
             return;  // an engine that outlived its loop, ending with the interpreter
         }
         const std::string reason =
