@@ -100,7 +100,7 @@ std::vector<MicroResult> run_micro_benchmarks(const char* program) {
         [capabilities](benchmark::State& state) {
             pugi::xml_document doc;
             for (auto _ : state) {
-                Ptz::PtzCapabilities caps;
+                Ptz::PtzCapabilitiesEx caps;
                 Utils::parse_answer(doc, capabilities);
                 benchmark::DoNotOptimize(Ptz::capabilities_from_answer(doc, caps));
             }

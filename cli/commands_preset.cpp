@@ -20,10 +20,10 @@ namespace {
 template <typename Then>
 void with_capabilities(Target& t, Then then) {
     t.quiet = true;
-    t.operation = t.camera().get_capabilities(
-        t.engine(), t.guard([&t, then](int code, const Ptz::PtzCapabilities& caps) {
+    t.operation = t.camera().get_capabilities_ex(
+        t.engine(), t.guard([&t, then](int code, const Ptz::PtzCapabilitiesEx& caps) {
             t.quiet = false;
-            then(code == 0 ? std::optional<Ptz::PtzCapabilities>(caps) : std::nullopt);
+            then(code == 0 ? std::optional<Ptz::PtzCapabilitiesEx>(caps) : std::nullopt);
         }));
 }
 

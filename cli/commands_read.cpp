@@ -101,8 +101,8 @@ void add_caps(CLI::App& app, Context& context) {
         "functions; click-to-center and box zoom (position3d); its auxiliaries.");
     command->callback([&context, json] {
         context.run([json](Target& t) {
-            t.operation = t.camera().get_capabilities(
-                t.engine(), t.guard([&t, json](int code, const Ptz::PtzCapabilities& caps) {
+            t.operation = t.camera().get_capabilities_ex(
+                t.engine(), t.guard([&t, json](int code, const Ptz::PtzCapabilitiesEx& caps) {
                     if (code == 0) {
                         t.print(capabilities_text(caps, *json), *json);
                     }

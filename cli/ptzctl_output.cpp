@@ -144,7 +144,7 @@ std::string presets_text(const std::vector<Ptz::PtzPreset>& presets, const std::
 }
 
 // One capability as a line or JSON shows it.
-std::string capability_text(const Ptz::PtzCapabilities& caps, const Ptz::CapabilityField& field,
+std::string capability_text(const Ptz::PtzCapabilitiesEx& caps, const Ptz::CapabilityField& field,
                             bool json) {
     switch (field.kind) {
         case Ptz::CapabilityKind::Range:
@@ -165,7 +165,7 @@ std::string capability_text(const Ptz::PtzCapabilities& caps, const Ptz::Capabil
     });
 }
 
-std::string capabilities_text(const Ptz::PtzCapabilities& caps, bool json) {
+std::string capabilities_text(const Ptz::PtzCapabilitiesEx& caps, bool json) {
     std::string object, lines;
     for (const Ptz::CapabilityField& field : Ptz::kCapabilityFields) {
         const std::string text = capability_text(caps, field, json);

@@ -31,6 +31,6 @@ std::string presets_text(const std::vector<Ptz::PtzPreset>& presets, const std::
                          bool json);
 
 // `caps`: one line per value, "-" for one not reported, or one JSON object.
-std::string capabilities_text(const Ptz::PtzCapabilities& caps, bool json);
+std::string capabilities_text(const Ptz::PtzCapabilitiesEx& caps, bool json);
 
 }  // namespace ptzctl

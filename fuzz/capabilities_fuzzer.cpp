@@ -12,7 +12,7 @@ ZELKO_FUZZ_TARGET(capabilities) {
     if (!Utils::parse_answer(parser, std::string(reinterpret_cast<const char*>(data), size))) {
         return 0;
     }
-    Ptz::PtzCapabilities caps;
+    Ptz::PtzCapabilitiesEx caps;
     caps.max_presets = -1;
     if (Ptz::capabilities_from_answer(parser, caps) != Ptz::CapabilitiesAnswer::Read) {
         ZELKO_FUZZ_CHECK(caps.max_presets == -1 && caps.special_presets.empty());

@@ -20,6 +20,11 @@ std::string answer_reason(pugi::xml_node answer, const char* otherwise) {
     const char* const status_string = status.child_value("statusString");
     if (status && *status_string != '\0' && std::string(status_string) != "OK") {
         const char* const sub = status.child_value("subStatusCode");
+        // The camera's own page tells this refusal from a lack of permission.
+        if (std::string(sub) == "ptzOccupiedPriority") {
+            return "camera refused: the PTZ is held by a user of higher priority "
+                   "(ptzOccupiedPriority)";
+        }
         return "camera refused: " + shown(status_string) +
                (*sub != '\0' ? " (" + shown(sub) + ")" : std::string());
     }

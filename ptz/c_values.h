@@ -3,11 +3,18 @@
 // What the C interface's blocking and asynchronous functions share: the camera handle and the
 // copies of the library's values into the C structs.
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "engine.h"
 #include "zelko_ptz_c.h"
 #include "zelko_ptz_camera_isapi.h"
+
+struct zelko_ptz_engine {
+    Ptz::Engine engine;
+};
 
 struct zelko_ptz_camera {
     Ptz::ZelkoPtzCameraIsapi camera;
@@ -16,9 +23,49 @@ struct zelko_ptz_camera {
 
 namespace Ptz {
 
+// Runs `call`, turning whatever it throws into a result code: nothing may unwind into C.
+template <typename Call>
+int guarded(const void* required, Call call) {
+    if (required == nullptr) {
+        return ZELKO_PTZ_NULL_ARGUMENT;
+    }
+    try {
+        return call();
+    } catch (const std::invalid_argument&) {
+        return ZELKO_PTZ_NOT_NUMBERS;
+    } catch (const std::out_of_range&) {
+        return ZELKO_PTZ_NOT_NUMBERS;
+    } catch (const std::bad_alloc&) {
+        return ZELKO_PTZ_OUT_OF_MEMORY;
+    } catch (...) {
+        return ZELKO_PTZ_UNEXPECTED;
+    }
+}
+
+// Submits through `submit` when every pointer is given; 0, and no callback, otherwise, and when
+// the submission itself throws (memory ran out).
+template <typename Submit>
+uint64_t submitted(zelko_ptz_camera* c, zelko_ptz_engine* e, bool given, Submit submit) {
+    if (c == nullptr || e == nullptr || !given) {
+        return 0;
+    }
+    try {
+        return submit(c->camera, e->engine).id();
+    } catch (...) {
+        return 0;
+    }
+}
+
+inline Callback coded(zelko_ptz_done done, void* user) {
+    return [done, user](int code) { done(user, code); };
+}
+
+// At most `size` - 1 bytes of `text`, not ending inside a UTF-8 character, and a zero.
+void copy_name(const std::string& text, char* out, std::size_t size);
+
 // `listed` into `out`, which holds listed.size() entries; names cut to fit, whole characters.
 void to_c(const std::vector<PtzPreset>& listed, zelko_ptz_preset* out);
 // Every value the table knows, with its bit in `reported`.
-zelko_ptz_capabilities to_c(const PtzCapabilities& caps);
+zelko_ptz_capabilities_ex to_c(const PtzCapabilitiesEx& caps);
 
 }  // namespace Ptz

@@ -83,6 +83,7 @@ CameraLink::CameraLink(const std::string& address, const std::string& userpwd,
     const int port = options_.port != 0 ? options_.port : options_.https ? 443 : 80;
     base_ = (options_.https ? "https://" : "http://") + address + ":" + std::to_string(port);
     channel_base_ = base_ + kChannelsPath + std::to_string(options_.channel);
+    input_base_ = base_ + "/ISAPI/System/Video/inputs/channels/" + std::to_string(options_.channel);
     tls_.verify_peer = options_.verify_peer;
     tls_.ca_file = options_.ca_file;
     tls_.pinned_key = options_.pinned_key;

@@ -11,6 +11,7 @@
 #include "../utils/http_session.h"
 #include "camera_options.h"
 #include "command.h"
+#include "ptz_types.h"
 
 namespace Ptz {
 
@@ -46,6 +47,9 @@ public:
     std::string url(const std::string& path) const { return base_ + path; }
     // The URL of `resource` ("/absoluteEx") under the PTZ channel.
     std::string command_url(const std::string& resource) const { return channel_base_ + resource; }
+    // The URL of `resource` ("/focus") under the video input the PTZ channel steers: a camera
+    // numbers its input as its PTZ channel.
+    std::string input_url(const std::string& resource) const { return input_base_ + resource; }
 
     // The transfer of `request` as libcurl's settings take it; lives as long as `request`.
     Utils::HttpRequest http_request(const Request& request) const {
@@ -73,6 +77,11 @@ public:
     bool status_only() const { return status_only_; }
     void set_status_only() { status_only_ = true; }
 
+    // What the camera's capabilities said when last read; empty values until then. The console
+    // commands check their arguments against it (special presets, the park time's range).
+    const PtzCapabilitiesEx& known_capabilities() const { return known_capabilities_; }
+    void set_known_capabilities(const PtzCapabilitiesEx& caps) { known_capabilities_ = caps; }
+
     // How long a kept session sends nothing after the camera refused its credentials.
     void set_refusal_hold(std::chrono::milliseconds hold) { refusal_hold_ = hold; }
     void set_timeouts(Utils::Timeouts timeouts) { timeouts_ = timeouts; }
@@ -95,6 +104,8 @@ private:
     std::string userpwd_;
     std::string base_;
     std::string channel_base_;
+    std::string input_base_;
+    PtzCapabilitiesEx known_capabilities_;
     std::string option_error_;
     std::string reason_;
     Utils::Timeouts timeouts_;

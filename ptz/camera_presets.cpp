@@ -6,6 +6,7 @@
 
 #include <pugixml.hpp>
 
+#include "../utils/xml_body.h"
 #include "../utils/xml_parser.h"
 #include "camera_calls.h"
 #include "camera_link.h"
@@ -20,16 +21,6 @@ namespace Ptz {
 namespace {
 
 using Utils::HttpMethod;
-
-// XML 1.0 carries no control character but tab, line feed and carriage return.
-bool xml_can_carry(const std::string& text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string preset_url(const CameraLink& link, int id, const char* rest = "") {
     return link.command_url("/presets/" + int_text(id) + rest);
@@ -48,7 +39,7 @@ std::unique_ptr<Exchange> save_command(const CameraLink& link, int id, std::stri
     if (!kPresetIds.hold(id)) {
         return std::make_unique<Exchange>(operation, Message::kBadPresetId);
     }
-    if (!xml_can_carry(name)) {
+    if (!Utils::XmlBody::can_carry(name)) {
         return std::make_unique<Exchange>(operation,
                                           "Please input a preset name without control characters.");
     }

@@ -59,9 +59,12 @@ struct Reader {
         return PtzRange{static_cast<float>(min / scale), static_cast<float>(max / scale)};
     }
 
-    std::optional<PtzSpeedRange> speed_range(pugi::xml_node at) {
-        const std::optional<int> min = whole(at.child("Min").text().get());
-        const std::optional<int> max = whole(at.child("Max").text().get());
+    // "Min" and "Max" below `at`, or its attributes "min" and "max" when `in_attributes`.
+    std::optional<PtzSpeedRange> speed_range(pugi::xml_node at, bool in_attributes) {
+        const std::optional<int> min = whole(in_attributes ? at.attribute("min").value()
+                                                           : at.child("Min").text().get());
+        const std::optional<int> max = whole(in_attributes ? at.attribute("max").value()
+                                                           : at.child("Max").text().get());
         if (!min || !max) {
             return std::nullopt;
         }
@@ -88,7 +91,7 @@ struct Reader {
 
 }  // namespace
 
-CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabilities& caps) {
+CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabilitiesEx& caps) {
     // Cameras spell the root one way, recorders the other.
     Reader read{Utils::xml_at(answer, "PTZChanelCap")};
     if (!read.root) {
@@ -97,17 +100,17 @@ CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabiliti
     if (!read.root) {
         return CapabilitiesAnswer::NotOne;
     }
-    PtzCapabilities found;
+    PtzCapabilitiesEx found;
     for (const CapabilityField& field : kCapabilityFields) {
         const pugi::xml_node at = Utils::xml_at(read.root, field.path);
-        const char* const text =
-            field.attribute != nullptr ? at.attribute(field.attribute).value() : at.text().get();
+        const bool attributes = field.attribute != nullptr;
+        const char* const text = attributes ? at.attribute(field.attribute).value() : at.text().get();
         switch (field.kind) {
             case CapabilityKind::Range:
                 found.*field.range = read.range(at, field.scale);
                 break;
             case CapabilityKind::SpeedRange:
-                found.*field.speed_range = read.speed_range(at);
+                found.*field.speed_range = read.speed_range(at, attributes);
                 break;
             case CapabilityKind::Whole:
                 found.*field.whole = read.whole(text);
@@ -141,7 +144,7 @@ CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabiliti
 namespace {
 
 // The capabilities, or why the answer is none.
-const char* read_capabilities(const pugi::xml_document& answer, PtzCapabilities& caps) {
+const char* read_capabilities(const pugi::xml_document& answer, PtzCapabilitiesEx& caps) {
     switch (capabilities_from_answer(answer, caps)) {
         case CapabilitiesAnswer::Read:
             return nullptr;
@@ -153,20 +156,42 @@ const char* read_capabilities(const pugi::xml_document& answer, PtzCapabilities&
     return "the answer is not a capabilities document";
 }
 
-std::unique_ptr<DocumentQuery<PtzCapabilities>> capabilities_query(const CameraLink& link) {
-    return std::make_unique<DocumentQuery<PtzCapabilities>>(
-        "get_capabilities", link.command_url("/capabilities"), read_capabilities);
+// The console commands check their arguments against what the camera said.
+void keep(CameraLink& link, const PtzCapabilitiesEx& caps) {
+    link.set_known_capabilities(caps);
+}
+
+std::unique_ptr<DocumentQuery<PtzCapabilitiesEx>> capabilities_query(const CameraLink& link) {
+    return std::make_unique<DocumentQuery<PtzCapabilitiesEx>>(
+        "get_capabilities", link.command_url("/capabilities"), read_capabilities, keep);
 }
 
 }  // namespace
 
 int ZelkoPtzCameraIsapi::get_capabilities(PtzCapabilities& caps) {
     const auto command = capabilities_query(*link);
-    return written(drive(*command), *command, caps);
+    const int code = drive(*command);
+    if (command->written) {
+        caps = std::move(command->value);
+    }
+    return code;
 }
 
 Operation ZelkoPtzCameraIsapi::get_capabilities(Engine& engine,
                                                 ValueCallback<PtzCapabilities> done) {
+    return submit(engine, with(capabilities_query(*link),
+                               [done = std::move(done)](int code, const PtzCapabilitiesEx& caps) {
+                                   done(code, caps);
+                               }));
+}
+
+int ZelkoPtzCameraIsapi::get_capabilities_ex(PtzCapabilitiesEx& caps) {
+    const auto command = capabilities_query(*link);
+    return written(drive(*command), *command, caps);
+}
+
+Operation ZelkoPtzCameraIsapi::get_capabilities_ex(Engine& engine,
+                                                   ValueCallback<PtzCapabilitiesEx> done) {
     return submit(engine, with(capabilities_query(*link), std::move(done)));
 }
 

@@ -15,6 +15,6 @@ enum class CapabilitiesAnswer {
 
 // What a parsed capabilities answer holds; `caps` is written only when it is Read. The absolute
 // ranges, in the camera's tenths, become degrees and zoom ratio.
-CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabilities& caps);
+CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabilitiesEx& caps);
 
 }  // namespace Ptz

@@ -18,23 +18,24 @@ enum class CapabilityKind {
     Names,       ///< std::vector<std::string>, an "opt" list
 };
 
-/// One value of PtzCapabilities, as every face names and holds it: the reader, the C struct,
+/// One value of PtzCapabilitiesEx, as every face names and holds it: the reader, the C struct,
 /// Python's attribute and ptzctl's key.
 struct CapabilityField {
-    const char* name = nullptr;  ///< PtzCapabilities' member, the Python attribute
+    const char* name = nullptr;  ///< PtzCapabilitiesEx's member, the Python attribute
     const char* key = nullptr;   ///< ptzctl's key, in its lines and its JSON
     CapabilityKind kind = CapabilityKind::Range;
     /// Where the camera says it, below the root: element names joined by "/".
     const char* path = nullptr;
-    /// The attribute of that element that holds it; null: its text, or Min and Max below it.
+    /// The attribute of that element that holds it; null: its text, or Min and Max below it. A
+    /// range with "min" here is held by the attributes "min" and "max".
     const char* attribute = nullptr;
     double scale = 1.0;  ///< what the camera's number is divided by (its tenths: 10)
-    std::optional<PtzRange> PtzCapabilities::*range = nullptr;
-    std::optional<PtzSpeedRange> PtzCapabilities::*speed_range = nullptr;
-    std::optional<int> PtzCapabilities::*whole = nullptr;
-    std::optional<bool> PtzCapabilities::*flag = nullptr;
-    std::vector<int> PtzCapabilities::*numbers = nullptr;
-    std::vector<std::string> PtzCapabilities::*names = nullptr;
+    std::optional<PtzRange> PtzCapabilitiesEx::*range = nullptr;
+    std::optional<PtzSpeedRange> PtzCapabilitiesEx::*speed_range = nullptr;
+    std::optional<int> PtzCapabilitiesEx::*whole = nullptr;
+    std::optional<bool> PtzCapabilitiesEx::*flag = nullptr;
+    std::vector<int> PtzCapabilitiesEx::*numbers = nullptr;
+    std::vector<std::string> PtzCapabilitiesEx::*names = nullptr;
     /// Its bit in zelko_ptz_capabilities::reported; 0 for a list, which has its count.
     std::uint32_t c_bit = 0;
     /// Where it lies in zelko_ptz_capabilities: the minimum of a range, a value, a list's array.
@@ -62,7 +63,7 @@ constexpr CapabilityField common(const char* name, const char* key, CapabilityKi
 
 /// The entry of each kind, with its member and the rest.
 constexpr CapabilityField range(const char* name, const char* key, const char* path,
-                                std::optional<PtzRange> PtzCapabilities::*m, std::uint32_t bit,
+                                std::optional<PtzRange> PtzCapabilitiesEx::*m, std::uint32_t bit,
                                 std::size_t offset) {
     CapabilityField f = common(name, key, CapabilityKind::Range, path, offset);
     f.scale = 10.0;  // the camera's tenths of a degree and of the zoom ratio
@@ -71,15 +72,16 @@ constexpr CapabilityField range(const char* name, const char* key, const char* p
     return f;
 }
 constexpr CapabilityField speed(const char* name, const char* key, const char* path,
-                                std::optional<PtzSpeedRange> PtzCapabilities::*m, std::uint32_t bit,
-                                std::size_t offset) {
+                                std::optional<PtzSpeedRange> PtzCapabilitiesEx::*m, std::uint32_t bit,
+                                std::size_t offset, const char* attribute = nullptr) {
     CapabilityField f = common(name, key, CapabilityKind::SpeedRange, path, offset);
+    f.attribute = attribute;
     f.speed_range = m;
     f.c_bit = bit;
     return f;
 }
 constexpr CapabilityField whole(const char* name, const char* key, const char* path,
-                                const char* attribute, std::optional<int> PtzCapabilities::*m,
+                                const char* attribute, std::optional<int> PtzCapabilitiesEx::*m,
                                 std::uint32_t bit, std::size_t offset) {
     CapabilityField f = common(name, key, CapabilityKind::Whole, path, offset);
     f.attribute = attribute;
@@ -88,7 +90,7 @@ constexpr CapabilityField whole(const char* name, const char* key, const char* p
     return f;
 }
 constexpr CapabilityField flag(const char* name, const char* key, const char* path,
-                               std::optional<bool> PtzCapabilities::*m, std::uint32_t bit,
+                               std::optional<bool> PtzCapabilitiesEx::*m, std::uint32_t bit,
                                std::size_t offset) {
     CapabilityField f = common(name, key, CapabilityKind::Flag, path, offset);
     f.flag = m;
@@ -96,7 +98,7 @@ constexpr CapabilityField flag(const char* name, const char* key, const char* pa
     return f;
 }
 constexpr CapabilityField numbers(const char* name, const char* key, const char* path,
-                                  std::vector<int> PtzCapabilities::*m, std::size_t offset,
+                                  std::vector<int> PtzCapabilitiesEx::*m, std::size_t offset,
                                   std::size_t count) {
     CapabilityField f = common(name, key, CapabilityKind::Numbers, path, offset);
     f.attribute = "opt";
@@ -107,22 +109,28 @@ constexpr CapabilityField numbers(const char* name, const char* key, const char*
     return f;
 }
 constexpr CapabilityField names(const char* name, const char* key, const char* path,
-                                std::vector<std::string> PtzCapabilities::*m, std::size_t offset,
-                                std::size_t count) {
+                                std::vector<std::string> PtzCapabilitiesEx::*m, std::size_t offset,
+                                std::size_t count, std::size_t capacity, std::size_t entry_size) {
     CapabilityField f = common(name, key, CapabilityKind::Names, path, offset);
     f.attribute = "opt";
     f.names = m;
     f.c_count = count;
-    f.c_capacity = ZELKO_PTZ_MAX_AUX_TYPES;
-    f.c_entry_size = ZELKO_PTZ_AUX_TYPE_SIZE;
+    f.c_capacity = capacity;
+    f.c_entry_size = entry_size;
     return f;
 }
 
 }  // namespace capability_field
 
+// zelko_ptz_capabilities_ex begins with zelko_ptz_capabilities: the offsets of the one are the
+// offsets of the other.
+// zelko_ptz_capabilities_ex begins with zelko_ptz_capabilities: the offsets of the one are the
+// offsets of the other.
 #define ZELKO_PTZ_C_OFFSET(field) offsetof(zelko_ptz_capabilities, field)
+#define ZELKO_PTZ_C_EX_OFFSET(field) offsetof(zelko_ptz_capabilities_ex, field)
+#define ZELKO_PTZ_C_EX_OFFSET(field) offsetof(zelko_ptz_capabilities_ex, field)
 
-/// Every value of PtzCapabilities, in the order of its members.
+/// Every value of PtzCapabilitiesEx, in the order of its members.
 inline constexpr CapabilityField kCapabilityFields[] = {
     capability_field::range("azimuth_range", "azimuth", "AbsolutePanTiltPositionSpace/XRange",
                             &PtzCapabilities::azimuth_range, ZELKO_PTZ_CAP_AZIMUTH_RANGE,
@@ -157,15 +165,31 @@ inline constexpr CapabilityField kCapabilityFields[] = {
                            &PtzCapabilities::supports_position3d, ZELKO_PTZ_CAP_POSITION3D,
                            ZELKO_PTZ_C_OFFSET(supports_position3d)),
     capability_field::names("aux_types", "aux", "PTZAuxType", &PtzCapabilities::aux_types,
-                            ZELKO_PTZ_C_OFFSET(aux_types), ZELKO_PTZ_C_OFFSET(aux_type_count)),
+                            ZELKO_PTZ_C_OFFSET(aux_types), ZELKO_PTZ_C_OFFSET(aux_type_count),
+                            ZELKO_PTZ_MAX_AUX_TYPES, ZELKO_PTZ_AUX_TYPE_SIZE),
+    capability_field::whole("max_patrols", "max_patrols", "maxPatrolNum", nullptr,
+                            &PtzCapabilitiesEx::max_patrols, ZELKO_PTZ_CAP_MAX_PATROLS,
+                            ZELKO_PTZ_C_EX_OFFSET(max_patrols)),
+    capability_field::whole("max_patterns", "max_patterns", "maxPatternNum", nullptr,
+                            &PtzCapabilitiesEx::max_patterns, ZELKO_PTZ_CAP_MAX_PATTERNS,
+                            ZELKO_PTZ_C_EX_OFFSET(max_patterns)),
+    capability_field::speed("park_seconds_range", "park_seconds", "ParkAction/Parktime",
+                            &PtzCapabilitiesEx::park_seconds_range, ZELKO_PTZ_CAP_PARK_SECONDS,
+                            ZELKO_PTZ_C_EX_OFFSET(park_seconds_min), "min"),
+    capability_field::names("park_action_kinds", "park_actions", "ParkAction/Action/ActionType",
+                            &PtzCapabilitiesEx::park_action_kinds,
+                            ZELKO_PTZ_C_EX_OFFSET(park_action_kinds),
+                            ZELKO_PTZ_C_EX_OFFSET(park_action_kind_count),
+                            ZELKO_PTZ_MAX_PARK_ACTION_KINDS, ZELKO_PTZ_PARK_ACTION_KIND_SIZE),
 };
 
 #undef ZELKO_PTZ_C_OFFSET
+#undef ZELKO_PTZ_C_EX_OFFSET
 
 namespace capability_field {
 
 /// The size of a struct holding the table's values in its order, as the compiler lays it out:
-/// it matches PtzCapabilities only while the table holds every member.
+/// it matches PtzCapabilitiesEx only while the table holds every member.
 constexpr std::size_t laid_out_size() {
     std::size_t size = 0, widest = 1;
     for (const CapabilityField& field : kCapabilityFields) {
@@ -186,7 +210,7 @@ constexpr std::size_t laid_out_size() {
 
 }  // namespace capability_field
 
-static_assert(capability_field::laid_out_size() == sizeof(PtzCapabilities),
-              "kCapabilityFields holds every value of PtzCapabilities, in its order");
+static_assert(capability_field::laid_out_size() == sizeof(PtzCapabilitiesEx),
+              "kCapabilityFields holds every value of PtzCapabilitiesEx, in its order");
 
 }  // namespace Ptz

@@ -15,8 +15,10 @@ template <typename Value>
 class DocumentQuery final : public Reading<Value> {
 public:
     using Reader = const char* (*)(const pugi::xml_document& answer, Value& value);
-    DocumentQuery(const char* operation, std::string url, Reader reader)
-        : Reading<Value>(operation), url_(std::move(url)), reader_(reader) {}
+    // What the link keeps of a value read, for the commands after it.
+    using Keep = void (*)(CameraLink& link, const Value& value);
+    DocumentQuery(const char* operation, std::string url, Reader reader, Keep keep = nullptr)
+        : Reading<Value>(operation), url_(std::move(url)), reader_(reader), keep_(keep) {}
     void start(Step& step) override { step.send(Utils::HttpMethod::Get, url_); }
     void read(Step& step, Answer& answer) override {
         pugi::xml_document doc;
@@ -28,6 +30,9 @@ public:
             refuse_answer(step, answer, doc, refused);
             return;
         }
+        if (keep_ != nullptr) {
+            keep_(step.link, value);
+        }
         this->write(std::move(value));
         step.finish(0);
     }
@@ -35,6 +40,7 @@ public:
 private:
     std::string url_;
     Reader reader_;
+    Keep keep_;
 };
 
 }  // namespace Ptz

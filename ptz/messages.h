@@ -13,6 +13,7 @@ inline constexpr char kNotOk[] = "Fail to get node name in xml, response data: "
 
 inline constexpr char kBadPresetId[] = "Please input a preset id of 1 or more.";
 inline constexpr char kBadCoordinate[] = "Please input picture coordinates from 0 to 1.";
+inline constexpr char kBadTourId[] = "Please input a patrol or pattern id of 1 or more.";
 inline constexpr char kCancelled[] = "The operation was cancelled.";
 inline constexpr char kPendingOnEngine[] =
     "The camera has operations pending on an engine; a blocking call waits until they end.";

@@ -198,6 +198,88 @@ struct PtzCapabilities {
     friend bool operator!=(const PtzCapabilities& a, const PtzCapabilities& b) { return !(a == b); }
 };
 
+/// What a camera says it can do, with what its console commands need: the tours and recorded
+/// moves it keeps and its park action. A type of its own, since PtzCapabilities' layout is part
+/// of the binary interface; read by get_capabilities_ex().
+struct PtzCapabilitiesEx : PtzCapabilities {
+    std::optional<int> max_patrols;   ///< how many patrols (preset tours) it keeps
+    std::optional<int> max_patterns;  ///< how many patterns (recorded moves) it keeps
+    /// The park action's time without commands, in whole seconds, such as 5 to 720.
+    std::optional<PtzSpeedRange> park_seconds_range;
+    /// The park actions it takes, in its words: "preset", "patrol", "pattern", "autoscan", ...
+    std::vector<std::string> park_action_kinds;
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzCapabilitiesEx& a, const PtzCapabilitiesEx& b) {
+        return static_cast<const PtzCapabilities&>(a) == static_cast<const PtzCapabilities&>(b) &&
+               a.max_patrols == b.max_patrols && a.max_patterns == b.max_patterns &&
+               a.park_seconds_range == b.park_seconds_range &&
+               a.park_action_kinds == b.park_action_kinds;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzCapabilitiesEx& a, const PtzCapabilitiesEx& b) {
+        return !(a == b);
+    }
+};
+
+/// One stop of a patrol: the camera travels to `preset` at `speed` and stays `dwell_seconds`.
+struct PtzPatrolStep {
+    int preset;         ///< "presetID", 1 or more; 0 in the camera's list is an empty slot
+    int speed;          ///< "seqSpeed", the camera's speed value, 1 or more
+    int dwell_seconds;  ///< "delay", in seconds
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzPatrolStep& a, const PtzPatrolStep& b) {
+        return a.preset == b.preset && a.speed == b.speed && a.dwell_seconds == b.dwell_seconds;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzPatrolStep& a, const PtzPatrolStep& b) { return !(a == b); }
+};
+
+/// A preset tour the camera keeps under a number.
+struct PtzPatrol {
+    int id;                            ///< "id", 1 or more
+    std::string name;                  ///< "patrolName"
+    bool enabled;                      ///< "enabled" is "true"
+    std::vector<PtzPatrolStep> steps;  ///< its stops in order, the empty slots left out
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzPatrol& a, const PtzPatrol& b) {
+        return a.id == b.id && a.name == b.name && a.enabled == b.enabled && a.steps == b.steps;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzPatrol& a, const PtzPatrol& b) { return !(a == b); }
+};
+
+/// A recorded move the camera keeps under a number.
+struct PtzPattern {
+    int id;        ///< "id", 1 or more
+    bool enabled;  ///< "enabled" is "true": something is recorded
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzPattern& a, const PtzPattern& b) {
+        return a.id == b.id && a.enabled == b.enabled;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzPattern& a, const PtzPattern& b) { return !(a == b); }
+};
+
+/// What the camera does after a time without commands.
+struct PtzParkAction {
+    bool enabled;      ///< "enabled"
+    int seconds;       ///< "Parktime", the time without commands, in seconds
+    std::string kind;  ///< "ActionType", the camera's word: "preset", "patrol", "autoscan", ...
+    int number;        ///< "ActionNum": the preset, patrol or pattern it runs; 0 for the others
+
+    /// Equal when every field is.
+    friend bool operator==(const PtzParkAction& a, const PtzParkAction& b) {
+        return a.enabled == b.enabled && a.seconds == b.seconds && a.kind == b.kind &&
+               a.number == b.number;
+    }
+    /// Not equal.
+    friend bool operator!=(const PtzParkAction& a, const PtzParkAction& b) { return !(a == b); }
+};
+
 /// Called by wait_for_stop() with each position it reads; returning true ends the wait at once.
 using PositionWatch = bool (*)(void* user, const PtzPosition& position);
 

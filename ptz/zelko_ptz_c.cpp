@@ -14,6 +14,9 @@
 
 namespace {
 
+using Ptz::copy_name;
+using Ptz::guarded;
+
 #define SAME_FIELD(c, cpp, field)                                                             \
     static_assert(                                                                            \
         offsetof(c, field) == offsetof(cpp, field) && sizeof(c::field) == sizeof(cpp::field), \
@@ -68,25 +71,6 @@ static_assert(ZELKO_PTZ_AUX_LIGHT == static_cast<int32_t>(Ptz::PtzAux::Light) &&
               "the enumerations' values");
 static_assert(std::is_same<zelko_ptz_error_sink, Ptz::ErrorSink>::value, "the sink's type");
 
-// Runs `call`, turning whatever it throws into a result code: nothing may unwind into C.
-template <typename Call>
-int guarded(const void* required, Call call) {
-    if (required == nullptr) {
-        return ZELKO_PTZ_NULL_ARGUMENT;
-    }
-    try {
-        return call();
-    } catch (const std::invalid_argument&) {
-        return ZELKO_PTZ_NOT_NUMBERS;
-    } catch (const std::out_of_range&) {
-        return ZELKO_PTZ_NOT_NUMBERS;
-    } catch (const std::bad_alloc&) {
-        return ZELKO_PTZ_OUT_OF_MEMORY;
-    } catch (...) {
-        return ZELKO_PTZ_UNEXPECTED;
-    }
-}
-
 // The fields a host's options hold, over the defaults for those it does not know.
 Ptz::CameraOptions camera_options(const zelko_ptz_options* given) {
     zelko_ptz_options o;
@@ -126,18 +110,9 @@ double refusal_hold(const zelko_ptz_options* given) {
     return o.refusal_hold_seconds;
 }
 
-// At most `size` - 1 bytes of `text`, not ending inside a UTF-8 character, and a zero.
-void copy_name(const std::string& text, char* out, std::size_t size) {
-    std::size_t n = std::min(text.size(), size - 1);
-    while (n < text.size() && n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) {
-        --n;
-    }
-    std::memcpy(out, text.data(), n);
-    out[n] = '\0';
-}
 
 // One value of `caps` into the C struct at `out`, and its bit.
-void copy_capability(const Ptz::PtzCapabilities& caps, const Ptz::CapabilityField& field,
+void copy_capability(const Ptz::PtzCapabilitiesEx& caps, const Ptz::CapabilityField& field,
                      char* out) {
     const auto put = [out](std::size_t offset, auto value) {
         std::memcpy(out + offset, &value, sizeof value);
@@ -196,6 +171,15 @@ void copy_capability(const Ptz::PtzCapabilities& caps, const Ptz::CapabilityFiel
 
 }  // namespace
 
+void Ptz::copy_name(const std::string& text, char* out, std::size_t size) {
+    std::size_t n = std::min(text.size(), size - 1);
+    while (n < text.size() && n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) {
+        --n;
+    }
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+}
+
 void Ptz::to_c(const std::vector<PtzPreset>& listed, zelko_ptz_preset* out) {
     for (std::size_t i = 0; i < listed.size(); ++i) {
         out[i].id = listed[i].id;
@@ -204,8 +188,8 @@ void Ptz::to_c(const std::vector<PtzPreset>& listed, zelko_ptz_preset* out) {
     }
 }
 
-zelko_ptz_capabilities Ptz::to_c(const PtzCapabilities& caps) {
-    zelko_ptz_capabilities out{};
+zelko_ptz_capabilities_ex Ptz::to_c(const PtzCapabilitiesEx& caps) {
+    zelko_ptz_capabilities_ex out{};
     for (const CapabilityField& field : kCapabilityFields) {
         copy_capability(caps, field, reinterpret_cast<char*>(&out));
     }
@@ -366,12 +350,12 @@ int zelko_ptz_wait_for_stop(zelko_ptz_camera* c, zelko_ptz_position* where,
 
 int zelko_ptz_get_capabilities(zelko_ptz_camera* c, zelko_ptz_capabilities* caps) {
     return guarded(c != nullptr && caps != nullptr ? c : nullptr, [&] {
-        Ptz::PtzCapabilities read;
-        const int code = c->camera.get_capabilities(read);
+        Ptz::PtzCapabilitiesEx read;
+        const int code = c->camera.get_capabilities_ex(read);
         if (code != 0) {
             return code;
         }
-        *caps = Ptz::to_c(read);
+        *caps = Ptz::to_c(read).base;
         return code;
     });
 }

@@ -67,6 +67,9 @@ extern "C" {
 #define ZELKO_PTZ_CAP_MAX_PRESETS UINT32_C(0x040)            /**< max_presets */
 #define ZELKO_PTZ_CAP_MAX_PRESET_NAME_LENGTH UINT32_C(0x080) /**< max_preset_name_length */
 #define ZELKO_PTZ_CAP_POSITION3D UINT32_C(0x100)             /**< supports_position3d */
+#define ZELKO_PTZ_CAP_MAX_PATROLS UINT32_C(0x200)            /**< max_patrols (_ex) */
+#define ZELKO_PTZ_CAP_MAX_PATTERNS UINT32_C(0x400)           /**< max_patterns (_ex) */
+#define ZELKO_PTZ_CAP_PARK_SECONDS UINT32_C(0x800)           /**< park_seconds_min, _max (_ex) */
 /**@}*/
 
 /** How many special presets zelko_ptz_capabilities holds; a longer list is cut. */
@@ -75,6 +78,11 @@ extern "C" {
 #define ZELKO_PTZ_MAX_AUX_TYPES 16
 /** The size of one name in zelko_ptz_capabilities::aux_types, its terminating zero included. */
 #define ZELKO_PTZ_AUX_TYPE_SIZE 32
+
+/** How many park actions zelko_ptz_capabilities_ex holds; a longer list is cut. */
+#define ZELKO_PTZ_MAX_PARK_ACTION_KINDS 16
+/** The size of one name in zelko_ptz_capabilities_ex::park_action_kinds, its zero included. */
+#define ZELKO_PTZ_PARK_ACTION_KIND_SIZE 32
 
 /** The size of zelko_ptz_preset::name, its terminating zero included. */
 #define ZELKO_PTZ_PRESET_NAME_SIZE 128
@@ -134,6 +142,21 @@ typedef struct zelko_ptz_capabilities {
     /** Its auxiliaries, "LIGHT", "WIPER", ..., each zero-terminated. */
     char aux_types[ZELKO_PTZ_MAX_AUX_TYPES][ZELKO_PTZ_AUX_TYPE_SIZE];
 } zelko_ptz_capabilities;
+
+/**
+ * What a camera says it can do with what the console functions need, as Ptz::PtzCapabilitiesEx:
+ * `base.reported` holds the bits of both.
+ */
+typedef struct zelko_ptz_capabilities_ex {
+    zelko_ptz_capabilities base; /**< what zelko_ptz_get_capabilities() reads */
+    int32_t max_patrols;         /**< how many patrols (preset tours) it keeps */
+    int32_t max_patterns;        /**< how many patterns (recorded moves) it keeps */
+    int32_t park_seconds_min;    /**< the park action's shortest time, in seconds */
+    int32_t park_seconds_max;    /**< the park action's longest time, in seconds */
+    size_t park_action_kind_count; /**< how many of park_action_kinds are filled */
+    /** Its park actions, "preset", "patrol", "autoscan", ..., each zero-terminated. */
+    char park_action_kinds[ZELKO_PTZ_MAX_PARK_ACTION_KINDS][ZELKO_PTZ_PARK_ACTION_KIND_SIZE];
+} zelko_ptz_capabilities_ex;
 
 /** One continuous-motion request, laid out as Ptz::PtzCtrl. */
 typedef struct zelko_ptz_ctrl {
@@ -441,6 +464,160 @@ ZELKO_PTZ_API uint64_t zelko_ptz_get_capabilities_async(zelko_ptz_camera* camera
                                                         zelko_ptz_engine* engine,
                                                         zelko_ptz_capabilities_done done,
                                                         void* user);
+/** @} */
+
+/**
+ * @name The console: focus and iris, patrols (preset tours), patterns (recorded moves), the
+ * park action. Each function is its method of the camera object's, blocking, and on an engine
+ * with `_async`; codes and lines as there.
+ * @{
+ */
+
+/** How many steps zelko_ptz_patrol holds: as many as a camera keeps. */
+#define ZELKO_PTZ_MAX_PATROL_STEPS 32
+/** The size of zelko_ptz_patrol::name, its terminating zero included. */
+#define ZELKO_PTZ_PATROL_NAME_SIZE 128
+
+/** One stop of a patrol, as Ptz::PtzPatrolStep. */
+typedef struct zelko_ptz_patrol_step {
+    int32_t preset;        /**< "presetID", 1 or more */
+    int32_t speed;         /**< "seqSpeed", 1 or more */
+    int32_t dwell_seconds; /**< "delay", in seconds */
+} zelko_ptz_patrol_step;
+
+/** A patrol, as Ptz::PtzPatrol. */
+typedef struct zelko_ptz_patrol {
+    int32_t id;      /**< "id", 1 or more */
+    int32_t enabled; /**< 1: "enabled" is "true" */
+    /** "patrolName", zero-terminated; a longer name is cut at a UTF-8 character boundary. */
+    char name[ZELKO_PTZ_PATROL_NAME_SIZE];
+    size_t step_count; /**< how many of steps are filled; more than 32 is refused */
+    zelko_ptz_patrol_step steps[ZELKO_PTZ_MAX_PATROL_STEPS]; /**< its stops in order */
+} zelko_ptz_patrol;
+
+/** A pattern, as Ptz::PtzPattern. */
+typedef struct zelko_ptz_pattern {
+    int32_t id;      /**< "id", 1 or more */
+    int32_t enabled; /**< 1: something is recorded */
+} zelko_ptz_pattern;
+
+/** The park action, as Ptz::PtzParkAction. */
+typedef struct zelko_ptz_park_action {
+    int32_t enabled;                            /**< 1: on */
+    int32_t seconds;                            /**< "Parktime", seconds without commands */
+    char kind[ZELKO_PTZ_PARK_ACTION_KIND_SIZE]; /**< "ActionType": "preset", "autoscan", ... */
+    int32_t number;                             /**< "ActionNum" */
+} zelko_ptz_park_action;
+
+/** As zelko_ptz_get_capabilities(), with the console's values (Ptz::get_capabilities_ex()). */
+ZELKO_PTZ_API int zelko_ptz_get_capabilities_ex(zelko_ptz_camera* camera,
+                                                zelko_ptz_capabilities_ex* caps);
+/** Drives the focus at `speed`, -100 (near) to 100 (far); 0 stops. */
+ZELKO_PTZ_API int zelko_ptz_set_focus(zelko_ptz_camera* camera, int32_t speed);
+/** Drives the iris at `speed`, -100 (close) to 100 (open); 0 stops. */
+ZELKO_PTZ_API int zelko_ptz_set_iris(zelko_ptz_camera* camera, int32_t speed);
+/** Focuses once by itself. */
+ZELKO_PTZ_API int zelko_ptz_one_push_focus(zelko_ptz_camera* camera);
+/** Reads the patrols as zelko_ptz_get_presets() reads presets. */
+ZELKO_PTZ_API int zelko_ptz_get_patrols(zelko_ptz_camera* camera, zelko_ptz_patrol* patrols,
+                                        size_t capacity, size_t* count);
+/** Saves `patrol` under its id. */
+ZELKO_PTZ_API int zelko_ptz_set_patrol(zelko_ptz_camera* camera, const zelko_ptz_patrol* patrol);
+/** Starts patrol `id`. */
+ZELKO_PTZ_API int zelko_ptz_start_patrol(zelko_ptz_camera* camera, int32_t id);
+/** Stops patrol `id`. */
+ZELKO_PTZ_API int zelko_ptz_stop_patrol(zelko_ptz_camera* camera, int32_t id);
+/** Empties patrol `id`. */
+ZELKO_PTZ_API int zelko_ptz_remove_patrol(zelko_ptz_camera* camera, int32_t id);
+/** Reads the patterns as zelko_ptz_get_presets() reads presets. */
+ZELKO_PTZ_API int zelko_ptz_get_patterns(zelko_ptz_camera* camera, zelko_ptz_pattern* patterns,
+                                         size_t capacity, size_t* count);
+/** Replays pattern `id`. */
+ZELKO_PTZ_API int zelko_ptz_start_pattern(zelko_ptz_camera* camera, int32_t id);
+/** Stops pattern `id`. */
+ZELKO_PTZ_API int zelko_ptz_stop_pattern(zelko_ptz_camera* camera, int32_t id);
+/** Records the moves from now on as pattern `id`. */
+ZELKO_PTZ_API int zelko_ptz_start_pattern_recording(zelko_ptz_camera* camera, int32_t id);
+/** Ends the recording of pattern `id`. */
+ZELKO_PTZ_API int zelko_ptz_stop_pattern_recording(zelko_ptz_camera* camera, int32_t id);
+/** Forgets pattern `id`. */
+ZELKO_PTZ_API int zelko_ptz_remove_pattern(zelko_ptz_camera* camera, int32_t id);
+/** Reads the park action into `action`; untouched on failure. */
+ZELKO_PTZ_API int zelko_ptz_get_park_action(zelko_ptz_camera* camera,
+                                            zelko_ptz_park_action* action);
+/** Sets the park action. */
+ZELKO_PTZ_API int zelko_ptz_set_park_action(zelko_ptz_camera* camera,
+                                            const zelko_ptz_park_action* action);
+
+/** zelko_ptz_get_capabilities_ex_async(): what the camera can do, on 0; NULL otherwise. */
+typedef void (*zelko_ptz_capabilities_ex_done)(void* user, int code,
+                                               const zelko_ptz_capabilities_ex* caps);
+/** zelko_ptz_get_patrols_async(): the `count` patrols, on 0. */
+typedef void (*zelko_ptz_patrols_done)(void* user, int code, const zelko_ptz_patrol* patrols,
+                                       size_t count);
+/** zelko_ptz_get_patterns_async(): the `count` patterns, on 0. */
+typedef void (*zelko_ptz_patterns_done)(void* user, int code, const zelko_ptz_pattern* patterns,
+                                        size_t count);
+/** zelko_ptz_get_park_action_async(): the park action, on 0; NULL otherwise. */
+typedef void (*zelko_ptz_park_action_done)(void* user, int code,
+                                           const zelko_ptz_park_action* action);
+
+/** The functions above on `engine`. */
+ZELKO_PTZ_API uint64_t zelko_ptz_get_capabilities_ex_async(zelko_ptz_camera* camera,
+                                                           zelko_ptz_engine* engine,
+                                                           zelko_ptz_capabilities_ex_done done,
+                                                           void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_focus_async(zelko_ptz_camera* camera,
+                                                 zelko_ptz_engine* engine, int32_t speed,
+                                                 zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_iris_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
+                                                int32_t speed, zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_one_push_focus_async(zelko_ptz_camera* camera,
+                                                      zelko_ptz_engine* engine,
+                                                      zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_get_patrols_async(zelko_ptz_camera* camera,
+                                                   zelko_ptz_engine* engine,
+                                                   zelko_ptz_patrols_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_patrol_async(zelko_ptz_camera* camera,
+                                                  zelko_ptz_engine* engine,
+                                                  const zelko_ptz_patrol* patrol,
+                                                  zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_start_patrol_async(zelko_ptz_camera* camera,
+                                                    zelko_ptz_engine* engine, int32_t id,
+                                                    zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_stop_patrol_async(zelko_ptz_camera* camera,
+                                                   zelko_ptz_engine* engine, int32_t id,
+                                                   zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_remove_patrol_async(zelko_ptz_camera* camera,
+                                                     zelko_ptz_engine* engine, int32_t id,
+                                                     zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_get_patterns_async(zelko_ptz_camera* camera,
+                                                    zelko_ptz_engine* engine,
+                                                    zelko_ptz_patterns_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_start_pattern_async(zelko_ptz_camera* camera,
+                                                     zelko_ptz_engine* engine, int32_t id,
+                                                     zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_stop_pattern_async(zelko_ptz_camera* camera,
+                                                    zelko_ptz_engine* engine, int32_t id,
+                                                    zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_start_pattern_recording_async(zelko_ptz_camera* camera,
+                                                               zelko_ptz_engine* engine,
+                                                               int32_t id, zelko_ptz_done done,
+                                                               void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_stop_pattern_recording_async(zelko_ptz_camera* camera,
+                                                              zelko_ptz_engine* engine, int32_t id,
+                                                              zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_remove_pattern_async(zelko_ptz_camera* camera,
+                                                      zelko_ptz_engine* engine, int32_t id,
+                                                      zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_get_park_action_async(zelko_ptz_camera* camera,
+                                                       zelko_ptz_engine* engine,
+                                                       zelko_ptz_park_action_done done,
+                                                       void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_park_action_async(zelko_ptz_camera* camera,
+                                                       zelko_ptz_engine* engine,
+                                                       const zelko_ptz_park_action* action,
+                                                       zelko_ptz_done done, void* user);
 /** @} */
 
 #ifdef __cplusplus

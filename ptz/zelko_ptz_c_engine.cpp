@@ -10,29 +10,11 @@
 #include "engine.h"
 #include "zelko_ptz_c.h"
 
-struct zelko_ptz_engine {
-    Ptz::Engine engine;
-};
 
 namespace {
 
-// Submits through `submit` when every pointer is given; 0, and no callback, otherwise, and when
-// the submission itself throws (memory ran out).
-template <typename Submit>
-uint64_t submitted(zelko_ptz_camera* c, zelko_ptz_engine* e, bool given, Submit submit) {
-    if (c == nullptr || e == nullptr || !given) {
-        return 0;
-    }
-    try {
-        return submit(c->camera, e->engine).id();
-    } catch (...) {
-        return 0;
-    }
-}
-
-Ptz::Callback coded(zelko_ptz_done done, void* user) {
-    return [done, user](int code) { done(user, code); };
-}
+using Ptz::coded;
+using Ptz::submitted;
 
 Ptz::ValueCallback<Ptz::PtzPosition> positioned(zelko_ptz_position_done done, void* user,
                                                 bool also_on_timeout) {
@@ -265,11 +247,11 @@ uint64_t zelko_ptz_wait_for_stop_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
 uint64_t zelko_ptz_get_capabilities_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
                                           zelko_ptz_capabilities_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.get_capabilities(engine,
-                                       [done, user](int code, const Ptz::PtzCapabilities& read) {
-                                           const zelko_ptz_capabilities out = Ptz::to_c(read);
-                                           done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
-                                       });
+        return camera.get_capabilities_ex(
+            engine, [done, user](int code, const Ptz::PtzCapabilitiesEx& read) {
+                const zelko_ptz_capabilities out = Ptz::to_c(read).base;
+                done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
+            });
     });
 }
 

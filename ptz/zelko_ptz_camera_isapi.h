@@ -246,6 +246,114 @@ public:
     /// get_capabilities() on `engine`, its callback in place of the result.
     Operation get_capabilities(Engine& engine, ValueCallback<PtzCapabilities> done);
 
+    /// As get_capabilities(), with what the console methods need as well: how many patrols and
+    /// patterns the camera keeps ("maxPatrolNum", "maxPatternNum"), the park action's range of
+    /// time ("ParkAction/Parktime" min and max, seconds) and its kinds
+    /// ("ParkAction/Action/ActionType" opt). Either form tells the object what the camera said,
+    /// against which set_patrol() and set_park_action() then check their arguments.
+    int get_capabilities_ex(PtzCapabilitiesEx& caps);
+    /// get_capabilities_ex() on `engine`, its callback in place of the result.
+    Operation get_capabilities_ex(Engine& engine, ValueCallback<PtzCapabilitiesEx> done);
+
+    /// Drives the focus: PUT "<scheme>://<address>:<port>/ISAPI/System/Video/inputs/channels/
+    /// <channel>/focus" a "FocusData" body holding "focus": `speed` from -100 (near) to 100
+    /// (far), 0 stops. The lens moves until told 0. Another value writes "Please input a focus
+    /// speed from -100 to 100.", sends nothing and returns 10. Otherwise 0, 1, 2 or 10.
+    int set_focus(int speed);
+    /// set_focus() on `engine`, its callback in place of the result.
+    Operation set_focus(Engine& engine, int speed, Callback done);
+
+    /// Drives the iris as set_focus() the focus: ".../iris" under the video input, an "IrisData"
+    /// body holding "iris", -100 closes, 100 opens, 0 stops; the line "Please input an iris
+    /// speed from -100 to 100.".
+    int set_iris(int speed);
+    /// set_iris() on `engine`, its callback in place of the result.
+    Operation set_iris(Engine& engine, int speed, Callback done);
+
+    /// Focuses once by itself: PUT an empty body to ".../onepushfoucs/start" (the camera's
+    /// spelling). Returns 0, 1, 2 or 10.
+    int one_push_focus();
+    /// one_push_focus() on `engine`, its callback in place of the result.
+    Operation one_push_focus(Engine& engine, Callback done);
+
+    /// GET ".../patrols" and read every "PTZPatrol" under "PTZPatrolList" into `patrols`, in
+    /// the camera's order; a slot whose "presetID" is 0 is empty and left out of the steps.
+    /// Returns 0, 1, 2, or 10 with "Fail to get node name in xml, response data: <answer>."
+    /// for another answer; on any failure `patrols` is untouched.
+    int get_patrols(std::vector<PtzPatrol>& patrols);
+    /// get_patrols() on `engine`, its callback in place of the result.
+    Operation get_patrols(Engine& engine, ValueCallback<std::vector<PtzPatrol>> done);
+
+    /// PUT ".../patrols/<id>" a "PTZPatrol" body: "enabled", "id", "patrolName", then
+    /// "PatrolSequenceList" with a "PatrolSequence" per step ("presetID", "seqSpeed", "delay" in
+    /// seconds). Refused with 10 and a line, nothing sent: an id below 1 (or past the camera's
+    /// "maxPatrolNum" once the capabilities are read), no step or more than 32, a name with a
+    /// control character, a step of a preset below 1 or of a special preset (once the
+    /// capabilities are read), a speed below 1, a dwell below 0. Otherwise 0, 1, 2 or 10.
+    int set_patrol(PtzPatrol patrol);
+    /// set_patrol() on `engine`, its callback in place of the result.
+    Operation set_patrol(Engine& engine, PtzPatrol patrol, Callback done);
+
+    /// PUT an empty body to ".../patrols/<id>/start": the camera tours the patrol's presets
+    /// until stop_patrol() or a move. An id below 1 writes "Please input a patrol or pattern id
+    /// of 1 or more.", sends nothing and returns 10; so for every method of a patrol's or a
+    /// pattern's number. Otherwise 0, 1, 2 or 10.
+    int start_patrol(int id);
+    /// start_patrol() on `engine`, its callback in place of the result.
+    Operation start_patrol(Engine& engine, int id, Callback done);
+    /// PUT an empty body to ".../patrols/<id>/stop". Returns as start_patrol().
+    int stop_patrol(int id);
+    /// stop_patrol() on `engine`, its callback in place of the result.
+    Operation stop_patrol(Engine& engine, int id, Callback done);
+    /// DELETE ".../patrols/<id>": the patrol is emptied. Returns as start_patrol().
+    int remove_patrol(int id);
+    /// remove_patrol() on `engine`, its callback in place of the result.
+    Operation remove_patrol(Engine& engine, int id, Callback done);
+
+    /// GET ".../patterns" and read every "PTZPattern" under "PTZPatternList" into `patterns`.
+    /// Returns as get_patrols().
+    int get_patterns(std::vector<PtzPattern>& patterns);
+    /// get_patterns() on `engine`, its callback in place of the result.
+    Operation get_patterns(Engine& engine, ValueCallback<std::vector<PtzPattern>> done);
+    /// PUT an empty body to ".../patterns/<id>/start": the camera replays the recorded moves
+    /// until stop_pattern(). Returns as start_patrol().
+    int start_pattern(int id);
+    /// start_pattern() on `engine`, its callback in place of the result.
+    Operation start_pattern(Engine& engine, int id, Callback done);
+    /// PUT an empty body to ".../patterns/<id>/stop". Returns as start_patrol().
+    int stop_pattern(int id);
+    /// stop_pattern() on `engine`, its callback in place of the result.
+    Operation stop_pattern(Engine& engine, int id, Callback done);
+    /// PUT an empty body to ".../patterns/<id>/recordstart": the moves from now on are
+    /// recorded as the pattern. Returns as start_patrol().
+    int start_pattern_recording(int id);
+    /// start_pattern_recording() on `engine`, its callback in place of the result.
+    Operation start_pattern_recording(Engine& engine, int id, Callback done);
+    /// PUT an empty body to ".../patterns/<id>/recordstop": the recording ends. Returns as
+    /// start_patrol().
+    int stop_pattern_recording(int id);
+    /// stop_pattern_recording() on `engine`, its callback in place of the result.
+    Operation stop_pattern_recording(Engine& engine, int id, Callback done);
+    /// DELETE ".../patterns/<id>". Returns as start_patrol().
+    int remove_pattern(int id);
+    /// remove_pattern() on `engine`, its callback in place of the result.
+    Operation remove_pattern(Engine& engine, int id, Callback done);
+
+    /// GET ".../parkaction" and read its "ParkAction" into `action`: what the camera does after
+    /// "Parktime" seconds without commands. Returns as get_patrols().
+    int get_park_action(PtzParkAction& action);
+    /// get_park_action() on `engine`, its callback in place of the result.
+    Operation get_park_action(Engine& engine, ValueCallback<PtzParkAction> done);
+    /// PUT ".../parkaction" a "ParkAction" body: "enabled", "Parktime", then "Action" with
+    /// "ActionType" and "ActionNum". Refused with 10 and a line, nothing sent: a time outside
+    /// 5 to 720 seconds (or the camera's range once the capabilities are read), a kind the
+    /// camera does not take (autoscan, framescan, randomscan, patrol, pattern, preset,
+    /// panoramascan, tiltscan, or the capabilities' list), a preset, patrol or pattern number
+    /// below 1 or past the camera's most. Otherwise 0, 1, 2 or 10.
+    int set_park_action(PtzParkAction action);
+    /// set_park_action() on `engine`, its callback in place of the result.
+    Operation set_park_action(Engine& engine, PtzParkAction action, Callback done);
+
     /// Why the last method failed, in a few words for a person: libcurl's reason for a transfer
     /// that did not complete ("Failed to connect to 192.0.2.10 port 80 after 3 ms: Couldn't
     /// connect to server", "Could not resolve host: cam.example"), "the answer is not XML (HTTP

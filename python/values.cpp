@@ -196,7 +196,7 @@ py::object optional(const std::optional<Value>& v) {
 }
 
 // One capability as Python sees it.
-py::object capability(const Ptz::PtzCapabilities& c, const Ptz::CapabilityField& field) {
+py::object capability(const Ptz::PtzCapabilitiesEx& c, const Ptz::CapabilityField& field) {
     switch (field.kind) {
         case Ptz::CapabilityKind::Range:
             return range(c.*field.range);
@@ -219,7 +219,7 @@ py::object capability(const Ptz::PtzCapabilities& c, const Ptz::CapabilityField&
 }
 
 void bind_capabilities(py::module_& m) {
-    using Caps = Ptz::PtzCapabilities;
+    using Caps = Ptz::PtzCapabilitiesEx;
     py::class_<Caps> caps(m, "PtzCapabilities",
                           "What a camera says it can do; what it did not report is None, or an "
                           "empty list. Absolute ranges in degrees and zoom ratio, continuous "

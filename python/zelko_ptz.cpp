@@ -624,6 +624,6 @@ PYBIND11_MODULE(_core, m) {
                "Centre on the box and zoom in to it when drawn from top-left to bottom-right, "
                "out when drawn the other way.",
                py::arg("x0"), py::arg("y0"), py::arg("x1"), py::arg("y1"));
-    def_query(cls, "get_capabilities", &C::get_capabilities, &C::get_capabilities,
+    def_query(cls, "get_capabilities", &C::get_capabilities_ex, &C::get_capabilities_ex,
               "What the camera says it can do, as a PtzCapabilities.");
 }

@@ -10,7 +10,7 @@
 namespace {
 
 using namespace testing_support;
-using Caps = Ptz::PtzCapabilities;
+using Caps = Ptz::PtzCapabilitiesEx;
 using Ptz::CapabilitiesAnswer;
 
 std::string document(const char* root, const std::string& children) {
@@ -38,11 +38,9 @@ Caps recorder() {
     return caps;
 }
 
-const CapsCase kCases[] = {
-    {"RealCamera",
-     kRealCapabilities,
-     CapabilitiesAnswer::Read,
-     {Ptz::PtzRange{0, 360},
+// What the real camera's document says, its console's values included.
+Caps real_camera() {
+    Caps caps{{Ptz::PtzRange{0, 360},
       Ptz::PtzRange{-50, 60},
       Ptz::PtzRange{1, 25},
       Ptz::PtzSpeedRange{-100, 100},
@@ -53,7 +51,20 @@ const CapsCase kCases[] = {
       {33, 34, 35, 36, 37, 38, 39, 40, 41,  42,  43,  44,  45,  46, 90,
        92, 93, 94, 95, 96, 97, 98, 99, 100, 101, 102, 103, 104, 105},
       true,
-      {"LIGHT", "WIPER", "FAN", "HEATER"}}},
+      {"LIGHT", "WIPER", "FAN", "HEATER"}},
+     8,
+     4,
+     Ptz::PtzSpeedRange{5, 720},
+     {"autoscan", "framescan", "randomscan", "patrol", "pattern", "preset", "panoramascan",
+      "tiltscan"}};
+    return caps;
+}
+
+const CapsCase kCases[] = {
+    {"RealCamera", kRealCapabilities, CapabilitiesAnswer::Read, real_camera()},
+    {"ParkTimeNotANumber",
+     document("PTZChanelCap", "<ParkAction><Parktime min=\"5\" max=\"x\"/></ParkAction>"),
+     CapabilitiesAnswer::NotNumbers, only_presets(-1)},
     {"RecorderSpelling",
      document("PTZChannelCap",
               "<maxPresetNum>256</maxPresetNum><isSupportPosition3D>false"

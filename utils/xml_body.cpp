@@ -114,4 +114,13 @@ std::string XmlBody::finish() {
     return std::move(text_);
 }
 
+bool XmlBody::can_carry(const std::string& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace Utils

@@ -22,6 +22,10 @@ public:
     XmlBody& open(const char* name);
     XmlBody& close();
 
+    // Whether XML 1.0 can carry `text`: no control character but tab, line feed and carriage
+    // return.
+    static bool can_carry(const std::string& text);
+
     // Closes what is still open, the root included, and hands over the text.
     std::string finish();
 
