@@ -1,5 +1,6 @@
 #include "camera_resources.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -234,6 +235,9 @@ Answer put_continuous(CameraState& state, const std::string& target, const std::
     }
     if (!momentary) {
         state.motion = m;
+        if (state.recording != 0) {
+            state.patterns[state.recording].moves.emplace_back(state.recording_seconds, m);
+        }
     }
     state.movement = continuous(m, duration_ms / 1000.0);
     return ok(target);
@@ -355,20 +359,190 @@ Answer device_info(Call&) {
                      "</DeviceInfo>\n"};
 }
 
+// Focus and iris: "FocusData" or "IrisData" holding a speed from -100 to 100.
+Answer put_lens(Call& c, const char* root_name, const char* element, int& speed) {
+    pugi::xml_document doc;
+    const pugi::xml_node root = command_root(doc, c.body, {root_name});
+    int value = 0;
+    if (!root || !parse_int(root.child_value(element), value) || value < -100 || value > 100) {
+        return invalid_content(c.target);
+    }
+    if (&speed == &c.state.focus_speed && speed == 0) {
+        c.state.focus = c.state.position.focus;  // an absolute move may have set it since
+    }
+    speed = value;
+    return ok(c.target);
+}
+
+// A GET of a resource that takes commands alone, as the camera answers it.
+Answer forbidden_get(Call& c) {
+    return {403, response_status(c.target, 4, "Invalid Operation", "methodNotAllowed")};
+}
+
+std::string patrol_entry(int id, const Patrol& patrol) {
+    std::string entry = "<PTZPatrol>\n" + element("enabled", patrol.enabled ? "true" : "false") +
+                        element("id", std::to_string(id)) +
+                        element("patrolName", escaped(patrol.name)) + "<PatrolSequenceList>\n";
+    for (const PatrolStop& stop : patrol.slots) {
+        entry += "<PatrolSequence>\n" + element("presetID", std::to_string(stop.preset)) +
+                 element("seqSpeed", std::to_string(stop.speed)) +
+                 element("delay", std::to_string(stop.dwell_seconds)) + "</PatrolSequence>\n";
+    }
+    return entry + "</PatrolSequenceList>\n</PTZPatrol>\n";
+}
+
+Answer get_patrols(Call& c) {
+    std::string list = xml_head("PTZPatrolList");
+    for (const auto& patrol : c.state.patrols) {
+        list += patrol_entry(patrol.first, patrol.second);
+    }
+    return {200, list + "</PTZPatrolList>\n"};
+}
+
+Answer no_such(Call& c, const char* what) {
+    return {400, response_status(c.target, 4, "Invalid Operation", what)};
+}
+
+Answer put_patrol(Call& c) {
+    pugi::xml_document doc;
+    const pugi::xml_node root = command_root(doc, c.body, {"PTZPatrol"});
+    if (!root || root.child_value("id") != std::to_string(c.id) || c.id > kMaxPatrols) {
+        return invalid_content(c.target);
+    }
+    Patrol patrol;
+    patrol.enabled = std::string(root.child_value("enabled")) == "true";
+    patrol.name = root.child_value("patrolName");
+    std::size_t slot = 0;
+    for (const pugi::xml_node seq : root.child("PatrolSequenceList").children("PatrolSequence")) {
+        PatrolStop stop;
+        if (slot == patrol.slots.size() || !parse_int(seq.child_value("presetID"), stop.preset) ||
+            !parse_int(seq.child_value("seqSpeed"), stop.speed) ||
+            !parse_int(seq.child_value("delay"), stop.dwell_seconds) || stop.preset < 0 ||
+            stop.speed < 1 || stop.dwell_seconds < 0) {
+            return invalid_content(c.target);
+        }
+        patrol.slots[slot++] = stop;
+    }
+    c.state.patrols[c.id] = patrol;
+    return ok(c.target);
+}
+
+Answer start_patrol(Call& c) {
+    const auto found = c.state.patrols.find(c.id);
+    if (found == c.state.patrols.end()) {
+        return no_such(c, "patrolNotExist");
+    }
+    c.state.program = Program{Program::Kind::Patrol, c.id, found->second.slots.size() - 1, true, 0};
+    return ok(c.target);
+}
+
+// Stops the patrol or the pattern `kind` `id` if it runs.
+Answer stop_program(Call& c, Program::Kind kind) {
+    if (c.state.program.kind == kind && c.state.program.id == c.id) {
+        c.state.program = Program();
+        c.state.movement = Movement();
+    }
+    return ok(c.target);
+}
+
+Answer remove_patrol(Call& c) {
+    if (c.id > kMaxPatrols) {
+        return no_such(c, "patrolNotExist");
+    }
+    stop_program(c, Program::Kind::Patrol);
+    c.state.patrols[c.id] = Patrol{false, std::to_string(c.id), {}};
+    c.state.patrols[c.id].slots.resize(32);
+    return ok(c.target);
+}
+
+Answer get_patterns(Call& c) {
+    std::string list = xml_head("PTZPatternList");
+    for (const auto& pattern : c.state.patterns) {
+        list += "<PTZPattern>\n" + element("enabled", pattern.second.recorded ? "true" : "false") +
+                element("id", std::to_string(pattern.first)) + "</PTZPattern>\n";
+    }
+    return {200, list + "</PTZPatternList>\n"};
+}
+
+Answer start_pattern(Call& c) {
+    const auto found = c.state.patterns.find(c.id);
+    if (found == c.state.patterns.end() || !found->second.recorded) {
+        return no_such(c, "patternNotExist");
+    }
+    c.state.program = Program{Program::Kind::Pattern, c.id, 0, false, 0};
+    c.state.movement = travel_to(found->second.start);
+    return ok(c.target);
+}
+
+Answer record_pattern(Call& c, bool start) {
+    if (c.id > kMaxPatterns) {
+        return no_such(c, "patternNotExist");
+    }
+    Pattern& pattern = c.state.patterns[c.id];
+    if (start) {
+        pattern = Pattern{false, c.state.position, {}, 0.0};
+        c.state.recording = c.id;
+        c.state.recording_seconds = 0.0;
+    } else if (c.state.recording == c.id) {
+        pattern.recorded = true;
+        pattern.seconds = c.state.recording_seconds;
+        c.state.recording = 0;
+    }
+    return ok(c.target);
+}
+
+Answer remove_pattern(Call& c) {
+    if (c.id > kMaxPatterns) {
+        return no_such(c, "patternNotExist");
+    }
+    stop_program(c, Program::Kind::Pattern);
+    c.state.patterns[c.id] = Pattern();
+    return ok(c.target);
+}
+
+Answer get_park(Call& c) {
+    const ParkAction& p = c.state.park;
+    return {200, xml_head("ParkAction") + element("enabled", p.enabled ? "true" : "false") +
+                     element("Parktime", std::to_string(p.seconds)) + "<Action>\n" +
+                     element("ActionType", p.kind) +
+                     element("ActionNum", std::to_string(p.number)) + "</Action>\n</ParkAction>\n"};
+}
+
+Answer put_park(Call& c) {
+    pugi::xml_document doc;
+    const pugi::xml_node root = command_root(doc, c.body, {"ParkAction"});
+    ParkAction park;
+    const std::string enabled = root.child_value("enabled");
+    park.kind = root.child("Action").child_value("ActionType");
+    if (!root || (enabled != "true" && enabled != "false") ||
+        !parse_int(root.child_value("Parktime"), park.seconds) ||
+        !parse_int(root.child("Action").child_value("ActionNum"), park.number) ||
+        park.seconds < kParkSecondsMin || park.seconds > kParkSecondsMax ||
+        (std::string(",") + kParkActionKinds + ",").find("," + park.kind + ",") ==
+            std::string::npos) {
+        return invalid_content(c.target);
+    }
+    park.enabled = enabled == "true";
+    c.state.park = park;
+    return ok(c.target);
+}
+
 // The resources a camera has: a path with "#" for a number (the PTZ channel first), a method,
 // and what the camera does.
 struct Route {
     const char* path;
     const char* method;
     Answer (*handle)(Call&);
+    bool manual = false;  // a move of the operator's, which ends a patrol or a pattern
 };
 
 #define PTZ "/ISAPI/PTZCtrl/channels/#"
+#define INPUT "/ISAPI/System/Video/inputs/channels/#"
 const Route kRoutes[] = {
     {"/ISAPI/System/deviceInfo", "GET", device_info},
     {PTZ "/absoluteEx", "GET", get_absolute},
-    {PTZ "/absoluteEx", "PUT", set_absolute},
-    {PTZ "/homeposition/goto", "PUT", goto_home},
+    {PTZ "/absoluteEx", "PUT", set_absolute, true},
+    {PTZ "/homeposition/goto", "PUT", goto_home, true},
     {PTZ "/homeposition", "GET",
      [](Call& c) {
          return Answer{200, position_document("PTZHomePosition", c.state.home)};
@@ -379,14 +553,15 @@ const Route kRoutes[] = {
          return Answer{200, aux_document(c.state)};
      }},
     {PTZ "/continuous", "PUT",
-     [](Call& c) { return put_continuous(c.state, c.target, c.body, false); }},
+     [](Call& c) { return put_continuous(c.state, c.target, c.body, false); }, true},
     {PTZ "/continuous", "GET",
      [](Call& c) {
          return Answer{200, motion_document(c.state.motion)};
      }},
     {PTZ "/momentary", "PUT",
-     [](Call& c) { return put_continuous(c.state, c.target, c.body, true); }},
-    {PTZ "/position3D", "PUT", [](Call& c) { return put_position3d(c.state, c.target, c.body); }},
+     [](Call& c) { return put_continuous(c.state, c.target, c.body, true); }, true},
+    {PTZ "/position3D", "PUT", [](Call& c) { return put_position3d(c.state, c.target, c.body); },
+     true},
     {PTZ "/status", "GET",
      [](Call& c) {
          return Answer{200,
@@ -402,9 +577,35 @@ const Route kRoutes[] = {
      }},
     {PTZ "/presets/#", "PUT", put_preset},
     {PTZ "/presets/#", "DELETE", remove_preset},
-    {PTZ "/presets/#/goto", "PUT", goto_preset},
+    {PTZ "/presets/#/goto", "PUT", goto_preset, true},
+    {INPUT "/focus", "PUT", [](Call& c) { return put_lens(c, "FocusData", "focus", c.state.focus_speed); }},
+    {INPUT "/focus", "GET", forbidden_get},
+    {INPUT "/iris", "PUT", [](Call& c) { return put_lens(c, "IrisData", "iris", c.state.iris_speed); }},
+    {INPUT "/iris", "GET", forbidden_get},
+    // "foucs": the camera's own spelling.
+    {PTZ "/onepushfoucs/start", "PUT",
+     [](Call& c) {
+         c.state.focus_speed = 0;
+         c.state.focus = c.state.home.focus;
+         c.state.position.focus = c.state.home.focus;
+         return ok(c.target);
+     }},
+    {PTZ "/patrols", "GET", get_patrols},
+    {PTZ "/patrols/#", "PUT", put_patrol},
+    {PTZ "/patrols/#", "DELETE", remove_patrol},
+    {PTZ "/patrols/#/start", "PUT", start_patrol},
+    {PTZ "/patrols/#/stop", "PUT", [](Call& c) { return stop_program(c, Program::Kind::Patrol); }},
+    {PTZ "/patterns", "GET", get_patterns},
+    {PTZ "/patterns/#", "DELETE", remove_pattern},
+    {PTZ "/patterns/#/start", "PUT", start_pattern},
+    {PTZ "/patterns/#/stop", "PUT", [](Call& c) { return stop_program(c, Program::Kind::Pattern); }},
+    {PTZ "/patterns/#/recordstart", "PUT", [](Call& c) { return record_pattern(c, true); }},
+    {PTZ "/patterns/#/recordstop", "PUT", [](Call& c) { return record_pattern(c, false); }},
+    {PTZ "/parkaction", "GET", get_park},
+    {PTZ "/parkaction", "PUT", put_park},
 };
 #undef PTZ
+#undef INPUT
 
 // Whether `path` fits `pattern`, each "#" a run of anything but "/", whose texts go to `numbers`.
 bool fits(const char* pattern, const std::string& path, std::vector<std::string>& numbers) {
@@ -444,10 +645,116 @@ std::string response_status(const std::string& target, int code, const std::stri
            element("subStatusCode", sub_status) + "</ResponseStatus>\n";
 }
 
+CameraState::CameraState() {
+    for (int id = 1; id <= 4; ++id) {
+        patrols[id].name = std::to_string(id);
+        patterns[id];
+    }
+}
+
+namespace {
+
+// The patrol's next stop after the one it is at, travelled to; the patrol ends when it has none.
+void next_stop(CameraState& state) {
+    Program& p = state.program;
+    const Patrol& patrol = state.patrols[p.id];
+    for (std::size_t tried = 0; tried < patrol.slots.size(); ++tried) {
+        p.stop = (p.stop + 1) % patrol.slots.size();
+        const PatrolStop& stop = patrol.slots[p.stop];
+        const auto preset = state.presets.find(stop.preset);
+        if (stop.preset != 0 && preset != state.presets.end()) {
+            // Speeds run from 1 to 40, 40 the top.
+            state.movement = travel_to(preset->second.position, stop.speed / 40.0);
+            p.arrived = false;
+            p.seconds = stop.dwell_seconds;
+            return;
+        }
+    }
+    p = Program();
+}
+
+void run_program(CameraState& state, double seconds) {
+    Program& p = state.program;
+    if (p.kind == Program::Kind::Patrol) {
+        if (!p.arrived && state.movement.kind == Movement::Kind::Still) {
+            p.arrived = true;
+        } else if (p.arrived && (p.seconds -= seconds) <= 0) {
+            next_stop(state);
+        }
+    } else if (p.kind == Program::Kind::Pattern) {
+        const Pattern& pattern = state.patterns[p.id];
+        if (!p.arrived) {
+            p.arrived = state.movement.kind == Movement::Kind::Still;
+            return;
+        }
+        // Replayed from its start, over and over.
+        p.seconds = pattern.seconds > 0 ? std::fmod(p.seconds + seconds, pattern.seconds) : 0;
+        Motion m;
+        for (const auto& move : pattern.moves) {
+            if (move.first <= p.seconds) {
+                m = move.second;
+            }
+        }
+        state.movement = continuous(m);
+    }
+}
+
+// What the park action does when its time comes.
+void park(CameraState& state) {
+    state.parked = true;
+    const ParkAction& action = state.park;
+    state.program = Program();
+    if (action.kind == "preset") {
+        const auto preset = state.presets.find(action.number);
+        if (preset != state.presets.end()) {
+            state.movement = travel_to(preset->second.position);
+        }
+    } else if (action.kind == "patrol" && state.patrols.count(action.number) != 0) {
+        state.program = Program{Program::Kind::Patrol, action.number,
+                                state.patrols[action.number].slots.size() - 1, true, 0};
+    } else if (action.kind == "pattern" && state.patterns[action.number].recorded) {
+        state.program = Program{Program::Kind::Pattern, action.number, 0, false, 0};
+        state.movement = travel_to(state.patterns[action.number].start);
+    } else {
+        // The scans pan round at a third of the top speed.
+        state.movement = continuous(Motion{33, 0, 0});
+    }
+}
+
+// One slice of the camera's time.
+void tick(CameraState& state, double seconds) {
+    advance(state.position, state.movement, seconds);
+    if (state.focus_speed != 0) {
+        state.focus = std::clamp(state.focus + state.focus_speed / 100.0 * kFocusPerSecond * seconds,
+                                 0.0, static_cast<double>(kFocusMax));
+        state.position.focus = static_cast<int>(std::lround(state.focus));
+    }
+    state.iris =
+        std::clamp(state.iris + state.iris_speed / 100.0 * kIrisPerSecond * seconds, 0.0, 100.0);
+    if (state.recording != 0) {
+        state.recording_seconds += seconds;
+    }
+    run_program(state, seconds);
+    state.idle_seconds += seconds;
+    if (state.park.enabled && !state.parked && state.idle_seconds >= state.park.seconds) {
+        park(state);
+    }
+}
+
+}  // namespace
+
 void settle(CameraState& state, std::chrono::nanoseconds now) {
-    advance(state.position, state.movement,
-            std::chrono::duration<double>(now - state.since).count());
+    double left = std::chrono::duration<double>(now - state.since).count();
     state.since = now;
+    // What runs by itself is followed in slices, so that each change happens when it is due.
+    const double slice = 0.01;
+    while (left > 0) {
+        const bool busy = state.program.kind != Program::Kind::None || state.focus_speed != 0 ||
+                          state.iris_speed != 0 || (state.park.enabled && !state.parked);
+        const double seconds = busy ? std::min(left, slice) : left;
+        tick(state, seconds);
+        left -= seconds;
+    }
 }
 
 Answer answer_request(std::vector<CameraState>& channels, const Firmware& firmware,
@@ -475,10 +782,18 @@ Answer answer_request(std::vector<CameraState>& channels, const Firmware& firmwa
         }
         CameraState& state = channels[channel - 1];
         settle(state, now);
+        if (firmware.occupied && method != "GET") {
+            return {403, response_status(target, 4, "Invalid Operation", "ptzOccupiedPriority")};
+        }
+        if (route.manual) {
+            state.program = Program();
+        }
         Call call{state, firmware, target, body, id};
         Answer answer = route.handle(call);
         if (method != "GET" && answer.status == 200) {
             ++state.commands_accepted;
+            state.idle_seconds = 0.0;
+            state.parked = false;
         }
         return answer;
     }

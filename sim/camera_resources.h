@@ -28,7 +28,64 @@ struct Firmware {
     PositionAnswer position_answer = PositionAnswer::Full;
     // ".../capabilities" with the absolute pan and tilt ranges alone.
     bool sparse_capabilities = false;
+    // Another user of higher priority holds the PTZ: every command answered HTTP 403 with
+    // "ptzOccupiedPriority".
+    bool occupied = false;
 };
+
+// A patrol's stop; a preset of 0 is an empty slot.
+struct PatrolStop {
+    int preset = 0;
+    int speed = 30;
+    int dwell_seconds = 15;
+};
+
+// A preset tour: as many slots as a camera keeps.
+struct Patrol {
+    bool enabled = false;
+    std::string name;
+    std::vector<PatrolStop> slots = std::vector<PatrolStop>(32);
+};
+
+// A recorded move: the continuous-motion requests since the recording began, each at its time,
+// from where the camera was then.
+struct Pattern {
+    bool recorded = false;
+    Position start;
+    std::vector<std::pair<double, Motion>> moves;
+    double seconds = 0.0;
+};
+
+// What the camera runs by itself: a patrol or a pattern, and how far it has come.
+struct Program {
+    enum class Kind { None, Patrol, Pattern };
+    Kind kind = Kind::None;
+    int id = 0;
+    std::size_t stop = 0;   // Patrol: the slot it travels to or dwells at
+    bool arrived = false;   // Patrol: dwelling; Pattern: at the start, replaying
+    double seconds = 0.0;   // Patrol: dwell left; Pattern: into the replay
+};
+
+// What the camera does after a time without commands.
+struct ParkAction {
+    bool enabled = false;
+    int seconds = 5;
+    std::string kind = "autoscan";
+    int number = 0;
+};
+
+// The lens: focus moves the focus value, iris its opening from 0 to 100, each at its speed.
+const double kFocusPerSecond = 5000.0;  // at speed 100
+const double kIrisPerSecond = 20.0;
+const int kFocusMax = 60000;
+// Patrols and patterns run from 1 to these; a camera lists four patrols and four patterns.
+const int kMaxPatrols = 8;
+const int kMaxPatterns = 4;
+// The park action's time, and the actions it takes.
+const int kParkSecondsMin = 5;
+const int kParkSecondsMax = 720;
+const char* const kParkActionKinds =
+    "autoscan,framescan,randomscan,patrol,pattern,preset,panoramascan,tiltscan";
 
 // Everything a camera channel remembers between requests.
 struct CameraState {
@@ -41,7 +98,21 @@ struct CameraState {
     Movement movement;                  // where the camera is heading
     std::chrono::nanoseconds since{0};  // the camera's clock reading that `position` belongs to
     std::map<int, Preset> presets;
+    std::map<int, Patrol> patrols;
+    std::map<int, Pattern> patterns;
+    Program program;
+    int recording = 0;  // the pattern being recorded, or 0
+    double recording_seconds = 0.0;
+    int focus_speed = 0;
+    int iris_speed = 0;
+    double focus = 29000.0;  // exact, of which position.focus is the whole part
+    double iris = 50.0;
+    ParkAction park;
+    double idle_seconds = 0.0;  // since the last command taken
+    bool parked = false;        // the park action ran since then
     unsigned long commands_accepted = 0;
+
+    CameraState();
 };
 
 // Brings the position to the camera's clock reading `now`.

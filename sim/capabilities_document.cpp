@@ -38,7 +38,14 @@ std::string capabilities_document(bool sparse) {
            "<presetNameSupport>true</presetNameSupport>\n<maxPresetNameLen min=\"0\" max=\"" +
            std::to_string(kMaxPresetNameLength) + "\"/>\n<specialNo opt=\"" + kSpecialPresets +
            "\"/>\n</PresetNameCap>\n<isSupportPosition3D>true</isSupportPosition3D>\n"
-           "<PTZAuxType opt=\"LIGHT,WIPER,FAN\"/>\n</PTZChanelCap>\n";
+           "<PTZAuxType opt=\"LIGHT,WIPER,FAN\"/>\n<maxPatrolNum>" +
+           std::to_string(kMaxPatrols) + "</maxPatrolNum>\n<maxPatternNum>" +
+           std::to_string(kMaxPatterns) +
+           "</maxPatternNum>\n<ParkAction>\n<enabled opt=\"true,false\"/>\n<Parktime min=\"" +
+           std::to_string(kParkSecondsMin) + "\" max=\"" + std::to_string(kParkSecondsMax) +
+           "\"/>\n<Action>\n<ActionType opt=\"" + kParkActionKinds +
+           "\"/>\n<ActionNum min=\"0\" max=\"" + std::to_string(kMaxPresetId) +
+           "\"/>\n</Action>\n</ParkAction>\n</PTZChanelCap>\n";
     return doc;
 }
 

@@ -33,7 +33,7 @@ int usage(std::FILE* out, int code) {
         "                      [--tls-cert FILE --tls-key FILE]\n"
         "                      [--nonce-lifetime SECONDS] [--answer-delay MS]\n"
         "                      [--close-connections] [--position-answer full|lean|legacy]\n"
-        "                      [--sparse-capabilities] [--challenge newer|older]\n"
+        "                      [--sparse-capabilities] [--occupied] [--challenge newer|older]\n"
         "                      [--lock-after N [--lock-time SECONDS]]\n"
         "       ptz-camera-sim --help | --version\n"
         "\n"
@@ -58,6 +58,8 @@ int usage(std::FILE* out, int code) {
         "                      focus, as current cameras; legacy, HTTP 404 and a page,\n"
         "                      as older firmware, whose position is in .../status alone\n"
         "  --sparse-capabilities  .../capabilities holds the pan and tilt ranges alone\n"
+        "  --occupied            another user of higher priority holds the PTZ: every\n"
+        "                      command is answered HTTP 403 ptzOccupiedPriority\n"
         "  --challenge FORM    newer (default): two WWW-Authenticate headers, Digest\n"
         "                      then Basic; older: one Digest header\n"
         "  --lock-after N      after N refused logins in a row, refuse every request\n"
@@ -147,8 +149,10 @@ int main(int argc, char** argv) {
             std::printf("ptz-camera-sim %s\n", ZELKO_PTZ_VERSION);
             return 0;
         }
-        if (arg == "--sparse-capabilities" || arg == "--close-connections" || arg == "--silent") {
+        if (arg == "--sparse-capabilities" || arg == "--close-connections" || arg == "--silent" ||
+            arg == "--occupied") {
             options.firmware.sparse_capabilities |= arg == "--sparse-capabilities";
+            options.firmware.occupied |= arg == "--occupied";
             options.close_connections |= arg == "--close-connections";
             options.silent |= arg == "--silent";
             continue;

@@ -51,9 +51,10 @@ Position framed(const Position& at, double x0, double y0, double x1, double y1) 
     return target;
 }
 
-Movement travel_to(const Position& target) {
+Movement travel_to(const Position& target, double pace) {
     Movement m;
     m.kind = Movement::Kind::ToTarget;
+    m.pace = std::clamp(pace, 0.01, 1.0);
     m.target = target;
     m.target.azimuth = wrap(target.azimuth);
     m.target.elevation = std::clamp(target.elevation, kElevationMin, kElevationMax);
@@ -79,6 +80,7 @@ void advance(Position& p, Movement& m, double seconds) {
             static_cast<float>(p.absoluteZoom + rate(m.speed.zoom, kZoomPerSecond) * seconds),
             kZoomMin, kZoomMax);
     } else if (m.kind == Movement::Kind::ToTarget) {
+        seconds *= m.pace;
         double turn = m.target.azimuth - p.azimuth;
         turn = turn > 180.0 ? turn - 360.0 : turn < -180.0 ? turn + 360.0 : turn;
         p.azimuth = wrap(p.azimuth + toward(0.0, turn, kPanDegreesPerSecond * seconds));

@@ -47,6 +47,7 @@ struct Movement {
     Motion speed;               // Continuous: pan, tilt and zoom within ±100
     double seconds_left = 0.0;  // Continuous: until the camera stops by itself; 0: never
     Position target;            // ToTarget: elevation, azimuth and absoluteZoom within range
+    double pace = 1.0;          // ToTarget: the share of the top speeds, up to 1
 };
 
 // A continuous-motion request as the camera runs it; 0 0 0 stops. With `seconds` above 0 the
@@ -61,8 +62,9 @@ Movement continuous(const Motion& request, double seconds = 0.0);
 // zooms out by the same; a point keeps the zoom.
 Position framed(const Position& at, double x0, double y0, double x1, double y1);
 
-// A move to `target`'s elevation, azimuth and zoom, brought into the camera's range.
-Movement travel_to(const Position& target);
+// A move to `target`'s elevation, azimuth and zoom, brought into the camera's range, at `pace`
+// of the top speeds.
+Movement travel_to(const Position& target, double pace = 1.0);
 
 // Moves `position` on by `seconds` of `movement`; a travel that arrives ends Still.
 void advance(Position& position, Movement& movement, double seconds);

@@ -66,6 +66,36 @@ Step settles(int code) {
         stderr_of([&] { EXPECT_EQ(camera.wait_for_stop(p, 0.8, advance, &clock), code); });
     };
 }
+// Within 2 degrees: what runs by itself, the camera follows in slices of 10 ms of its time, and
+// each change of a replay or a tour comes in the slice after it is due.
+Step near(float elevation, float azimuth) {
+    return [=](Camera& camera, sim::ManualClock&) {
+        Ptz::PtzAbsoluteEx p{};
+        ASSERT_EQ(camera.get_ptz_absoluteEx(p), 0);
+        EXPECT_NEAR(p.elevation, elevation, 2);
+        EXPECT_NEAR(p.azimuth, azimuth, 2);
+    };
+}
+Step focus_at(int focus) {
+    return [=](Camera& camera, sim::ManualClock&) {
+        Ptz::PtzAbsoluteEx p{};
+        ASSERT_EQ(camera.get_ptz_absoluteEx(p), 0);
+        EXPECT_EQ(p.focus, focus);
+    };
+}
+Step focus(int speed) {
+    return send([=](Camera& c) { return c.set_focus(speed); });
+}
+// Patrol 1 between presets 1 and 2 at the top speed, dwelling 1 s at each.
+const Step kTour = send([](Camera& c) {
+    return c.set_patrol({1, "Yard", true, {{1, 40, 1}, {2, 40, 1}}});
+});
+Step tour(int (Camera::*command)(int)) {
+    return send([command](Camera& c) { return (c.*command)(1); });
+}
+Step park(const char* kind, int number) {
+    return send([=](Camera& c) { return c.set_park_action({true, 5, kind, number}); });
+}
 const Step kHome = send([](Camera& c) { return c.reset_position(); });
 const Step kResetZoom = send([](Camera& c) { return c.reset_zoom(); });
 
@@ -126,6 +156,35 @@ const MotionCase kMotions[] = {
     {"BoxFromBottomRightZoomsOut",
      {0, 100, 2},
      {box(1 / 3.f, 1 / 3.f, 0, 0), wait(1), at(5.625f, 90, 1)}},
+    {"FocusMovesWhileCommandedAndOnePushSharpens",
+     {},
+     {focus(100), wait(1), focus_at(34000), focus(0), wait(1), focus_at(34000), focus(-50),
+      wait(100), focus_at(0), send([](Camera& c) { return c.one_push_focus(); }),
+      focus_at(29000)}},
+    // 60 degrees at the top speed take 0.5 s: at 0 from 0.5 s to 1.5 s, at 60 from 2 s to 3 s.
+    {"PatrolToursItsPresetsUntilAManualMove",
+     {},
+     {save(1), go(0, 60, 1), wait(1), save(2), kTour, tour(&Camera::start_patrol), wait(1),
+      at(0, 0, 1), wait(1.5), at(0, 60, 1), wait(0.75), near(0, 35), ctrl(0, 0, 0), wait(5),
+      near(0, 35)}},
+    {"PatrolStops",
+     {},
+     {save(1), go(0, 60, 1), wait(1), save(2), kTour, tour(&Camera::start_patrol), wait(1),
+      tour(&Camera::stop_patrol), wait(5), at(0, 0, 1)}},
+    // Recorded: half a second of pan at the top speed, then half a second still; replayed from
+    // where the recording began, after travelling there.
+    {"PatternReplaysTheRecordedMovesFromItsStart",
+     {},
+     {tour(&Camera::start_pattern_recording), ctrl(100, 0, 0), wait(0.5), ctrl(0, 0, 0),
+      wait(0.5), tour(&Camera::stop_pattern_recording), go(0, 180, 1), wait(2), at(0, 180, 1),
+      tour(&Camera::start_pattern), wait(2.25), near(0, 60), wait(1), near(0, 120),
+      tour(&Camera::stop_pattern), wait(1), near(0, 120)}},
+    {"ParkActionRunsAfterItsTimeWithoutCommands",
+     {},
+     {save(1), park("preset", 1), go(0, 90, 1), wait(4), at(0, 90, 1), wait(2), at(0, 0, 1)}},
+    {"ParkActionScansWhenSoSet",
+     {},
+     {park("autoscan", 0), wait(4), at(0, 0, 1), wait(1.5), near(0, 20)}},
 };
 
 class MotionTest : public SimTest, public ::testing::WithParamInterface<MotionCase> {};
@@ -191,6 +250,18 @@ const BodyCase kBodies[] = {
      doc("PTZData", "<pan>1.5</pan><tilt>0</tilt><zoom>9</zoom>"), 400},
     {"AuxUnknownType", kPut, kAux,
      doc("PTZAux", "<id>1</id><type>HEATER</type><status>on</status>"), 400},
+    {"FocusPastItsRange", kPut, "/ISAPI/System/Video/inputs/channels/1/focus",
+     doc("FocusData", "<focus>101</focus>"), 400},
+    {"PatrolOfAnotherNumber", kPut, kChannel + "/patrols/2",
+     doc("PTZPatrol", "<id>3</id><PatrolSequenceList/>"), 400},
+    {"ParkTimePastItsRange", kPut, kChannel + "/parkaction",
+     doc("ParkAction", "<enabled>true</enabled><Parktime>721</Parktime><Action><ActionType>"
+                       "preset</ActionType><ActionNum>1</ActionNum></Action>"),
+     400},
+    {"ParkActionUnknown", kPut, kChannel + "/parkaction",
+     doc("ParkAction", "<enabled>true</enabled><Parktime>5</Parktime><Action><ActionType>"
+                       "spin</ActionType><ActionNum>0</ActionNum></Action>"),
+     400},
 };
 
 class BodyTest : public ::testing::TestWithParam<BodyCase> {};
