@@ -301,4 +301,138 @@ TEST(Commands, WaitForStopOnTheClockPassedIn) {
     }
 }
 
+// The console's lists as real cameras write them: every line followed by blank lines, empty
+// slots left out of a patrol's steps; an answer of another kind refused with `kept` untouched.
+TEST(Commands, ConsoleReadsTheCamerasDocuments) {
+    using Patrols = std::vector<Ptz::PtzPatrol>;
+    using Patterns = std::vector<Ptz::PtzPattern>;
+    const Patrols kept_patrols{{9, "kept", true, {}}};
+    const Patterns kept_patterns{{9, true}};
+    const Ptz::PtzParkAction kept_park{true, 9, "kept", 9};
+    struct Read {
+        Patrols patrols;
+        Patterns patterns;
+        Ptz::PtzParkAction park;
+    };
+    const struct {
+        const char* name;
+        std::string answer;
+        int (*call)(Camera&, Read&);
+        const char* request;
+        int code;
+        Read read;
+    } cases[] = {
+        {"RealPatrolList",
+         fixture("patrol-list.xml"),
+         [](Camera& c, Read& r) { return c.get_patrols(r.patrols); },
+         "/patrols",
+         0,
+         {{{1, "1", false, {}}, {2, "2", false, {}}, {3, "3", false, {}}, {4, "4", false, {}}},
+          kept_patterns,
+          kept_park}},
+        {"PatrolStepsAroundAnEmptySlot",
+         "<PTZPatrolList><PTZPatrol><id> 2 </id><enabled>true</enabled><patrolName>Yard</"
+         "patrolName><PatrolSequenceList><PatrolSequence><presetID>5</presetID><seqSpeed>40"
+         "</seqSpeed><delay>3</delay></PatrolSequence><PatrolSequence><presetID>0</presetID>"
+         "<seqSpeed>30</seqSpeed><delay>15</delay></PatrolSequence><PatrolSequence><presetID>7"
+         "</presetID><seqSpeed>1</seqSpeed><delay>0</delay></PatrolSequence>"
+         "</PatrolSequenceList></PTZPatrol></PTZPatrolList>",
+         [](Camera& c, Read& r) { return c.get_patrols(r.patrols); },
+         "/patrols",
+         0,
+         {{{2, "Yard", true, {{5, 40, 3}, {7, 1, 0}}}}, kept_patterns, kept_park}},
+        {"PatrolStepNotANumber",
+         "<PTZPatrolList><PTZPatrol><id>1</id><PatrolSequenceList><PatrolSequence><presetID>x"
+         "</presetID></PatrolSequence></PatrolSequenceList></PTZPatrol></PTZPatrolList>",
+         [](Camera& c, Read& r) { return c.get_patrols(r.patrols); },
+         "/patrols",
+         10,
+         {kept_patrols, kept_patterns, kept_park}},
+        {"PatternList",
+         "<PTZPatternList><PTZPattern><enabled>true</enabled><id>1</id></PTZPattern>"
+         "<PTZPattern><enabled>false</enabled><id>4</id></PTZPattern></PTZPatternList>",
+         [](Camera& c, Read& r) { return c.get_patterns(r.patterns); },
+         "/patterns",
+         0,
+         {kept_patrols, {{1, true}, {4, false}}, kept_park}},
+        {"PatternWithoutId", "<PTZPatternList><PTZPattern/></PTZPatternList>",
+         [](Camera& c, Read& r) { return c.get_patterns(r.patterns); }, "/patterns", 10,
+         {kept_patrols, kept_patterns, kept_park}},
+        {"RealParkAction", fixture("park-action.xml"),
+         [](Camera& c, Read& r) { return c.get_park_action(r.park); }, "/parkaction", 0,
+         {kept_patrols, kept_patterns, {false, 5, "autoscan", 0}}},
+        {"ParkActionOfAnotherKind", status_answer("OK"),
+         [](Camera& c, Read& r) { return c.get_park_action(r.park); }, "/parkaction", 10,
+         {kept_patrols, kept_patterns, kept_park}},
+    };
+    for (const auto& c : cases) {
+        Camera camera("127.0.0.1", kUserPwd);
+        Scripted camera_side(camera, [&](const Ptz::Request&) {
+            return Ptz::Answer{200, c.answer};
+        });
+        Read read{kept_patrols, kept_patterns, kept_park};
+        stderr_of([&] { EXPECT_EQ(c.call(camera, read), c.code) << c.name; });
+        EXPECT_EQ(camera_side.sent, std::vector<std::string>{"GET " + kChannel + c.request})
+            << c.name;
+        EXPECT_EQ(read.patrols, c.read.patrols) << c.name;
+        EXPECT_EQ(read.patterns, c.read.patterns) << c.name;
+        EXPECT_EQ(read.park, c.read.park) << c.name;
+    }
+}
+
+// Once the capabilities are read, the console's arguments are held to what the camera said:
+// its special presets, its counts, its park time's range; nothing is sent for a refusal.
+TEST(Commands, ConsoleArgumentsCheckedAgainstTheCapabilitiesRead) {
+    const struct {
+        const char* name;
+        int (*call)(Camera&);
+        const char* operation;
+        const char* message;
+    } cases[] = {
+        {"SpecialPresetInAPatrol",
+         [](Camera& c) { return c.set_patrol({1, "p", true, {{1, 1, 1}, {33, 1, 1}}}); },
+         "set_patrol", "Please input patrol steps of presets of 1 or more, none of them special."},
+        {"PatrolPastTheCamerasCount",
+         [](Camera& c) { return c.set_patrol({9, "p", true, {{1, 1, 1}}}); },
+         "set_patrol", "Please input a patrol id of 1 to 8."},
+        {"ParkPatternPastTheCamerasCount",
+         [](Camera& c) { return c.set_park_action({true, 5, "pattern", 5}); },
+         "set_park_action", "Please input the number of a pattern the camera keeps."},
+        {"ParkTimePastTheCamerasRange",
+         [](Camera& c) { return c.set_park_action({true, 721, "autoscan", 0}); },
+         "set_park_action", "Please input a park time of 5 to 720 seconds."},
+    };
+    for (const auto& c : cases) {
+        Camera camera("127.0.0.1", kUserPwd);
+        Scripted camera_side(camera, [](const Ptz::Request&) {
+            return Ptz::Answer{200, kRealCapabilities};
+        });
+        Ptz::PtzCapabilities caps;
+        ASSERT_EQ(camera.get_capabilities(caps), 0);
+        EXPECT_EQ(stderr_of([&] { EXPECT_EQ(c.call(camera), 10) << c.name; }),
+                  error_line(c.operation, c.message))
+            << c.name;
+        EXPECT_EQ(camera_side.sent.size(), 1u) << c.name;
+    }
+}
+
+// Another user of higher priority holds the PTZ: a refusal of its own, which starts no hold.
+TEST(Commands, PtzHeldByAUserOfHigherPriority) {
+    Ptz::CameraOptions options;
+    options.keep_session = true;
+    Camera camera("127.0.0.1", kUserPwd, options);
+    Scripted camera_side(camera, [](const Ptz::Request& r) {
+        return Ptz::Answer{403, sim::response_status(r.url, 4, "Invalid Operation",
+                                                     "ptzOccupiedPriority")};
+    });
+    stderr_of([&] {
+        EXPECT_EQ(camera.set_focus(50), 10);
+        EXPECT_EQ(camera.failure_reason(),
+                  "camera refused: the PTZ is held by a user of higher priority "
+                  "(ptzOccupiedPriority)");
+        EXPECT_EQ(camera.start_patrol(1), 10);
+    });
+    EXPECT_EQ(camera_side.sent.size(), 2u);
+}
+
 }  // namespace

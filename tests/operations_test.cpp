@@ -221,6 +221,21 @@ const Ptz::PtzAbsoluteEx kTarget{10.5f, 200.25f, 4.0f, 29000, 48, 0.5f, 1.5f},
 const Ptz::PtzCtrl kMove{30, -15, 0};
 
 const char* const kBadCoordinate = "Please input picture coordinates from 0 to 1.";
+const char* const kBadTourId = "Please input a patrol or pattern id of 1 or more.";
+const std::string kInput = "/ISAPI/System/Video/inputs/channels/1";
+
+// Patrol 2: presets 1 and 7, the second at the slowest pace for an hour.
+const Ptz::PtzPatrol kPatrol{2, "Yard & gate", true, {{1, 40, 15}, {7, 1, 3600}}};
+const std::string kPatrolBody =
+    "\t<enabled>true</enabled>\n\t<id>2</id>\n\t<patrolName>Yard &amp; gate</patrolName>\n"
+    "\t<PatrolSequenceList>\n\t\t<PatrolSequence>\n\t\t\t<presetID>1</presetID>\n"
+    "\t\t\t<seqSpeed>40</seqSpeed>\n\t\t\t<delay>15</delay>\n\t\t</PatrolSequence>\n"
+    "\t\t<PatrolSequence>\n\t\t\t<presetID>7</presetID>\n\t\t\t<seqSpeed>1</seqSpeed>\n"
+    "\t\t\t<delay>3600</delay>\n\t\t</PatrolSequence>\n\t</PatrolSequenceList>\n";
+
+Ptz::PtzPatrol patrol_of(std::vector<Ptz::PtzPatrolStep> steps, int id = 1) {
+    return {id, "p", false, std::move(steps)};
+}
 
 const Op kOps[] = {
     method(op(
@@ -292,6 +307,55 @@ const Op kOps[] = {
     aux("AuxFanOn", 2, 0, "\t<id>1</id>\n\t<status>on</status>\n\t<type>FAN</type>\n"),
     aux("AuxBothOutOfRange", -1, 5, "", "Please input the correct aux type."),
     aux("AuxStateOutOfRange", 2, INT32_MIN, "", "Please input the correct ptz status."),
+    method(command("set_focus", ACTING(set_focus, -100), kInput + "/focus",
+                   body("FocusData", "\t<focus>-100</focus>\n"))),
+    command("set_iris", ACTING(set_iris, 100), kInput + "/iris",
+            body("IrisData", "\t<iris>100</iris>\n")),
+    command("FocusStops", ACTING(set_focus, 0), kInput + "/focus",
+            body("FocusData", "\t<focus>0</focus>\n")),
+    command("one_push_focus", ACTING(one_push_focus), kChannel + "/onepushfoucs/start", ""),
+    method(command("set_patrol", ACTING(set_patrol, kPatrol), kChannel + "/patrols/2",
+                   body("PTZPatrol", kPatrolBody))),
+    command("start_patrol", ACTING(start_patrol, 1), kChannel + "/patrols/1/start", ""),
+    command("stop_patrol", ACTING(stop_patrol, 1), kChannel + "/patrols/1/stop", ""),
+    op("remove_patrol", kCommand, ACTING(remove_patrol, 3), kChannel + "/patrols/3", "DELETE"),
+    command("stop_pattern", ACTING(stop_pattern, 2), kChannel + "/patterns/2/stop", ""),
+    command("start_pattern_recording", ACTING(start_pattern_recording, 2),
+            kChannel + "/patterns/2/recordstart", ""),
+    command("stop_pattern_recording", ACTING(stop_pattern_recording, 2),
+            kChannel + "/patterns/2/recordstop", ""),
+    op("remove_pattern", kCommand, ACTING(remove_pattern, 4), kChannel + "/patterns/4", "DELETE"),
+    command("set_park_action", ACTING(set_park_action, Ptz::PtzParkAction{true, 720, "patrol", 2}),
+            kChannel + "/parkaction",
+            body("ParkAction",
+                 "\t<enabled>true</enabled>\n\t<Parktime>720</Parktime>\n\t<Action>\n"
+                 "\t\t<ActionType>patrol</ActionType>\n\t\t<ActionNum>2</ActionNum>\n"
+                 "\t</Action>\n")),
+    refusal("FocusPastFar", "set_focus", "Please input a focus speed from -100 to 100.",
+            ACTING(set_focus, 101)),
+    refusal("IrisPastClose", "set_iris", "Please input an iris speed from -100 to 100.",
+            ACTING(set_iris, INT32_MIN)),
+    refusal("PatrolIdZero", "start_patrol", kBadTourId, ACTING(start_patrol, 0)),
+    refusal("PatternIdNegative", "remove_pattern", kBadTourId, ACTING(remove_pattern, -1)),
+    refusal("PatrolOfNoStep", "set_patrol", "Please input a patrol of 1 to 32 steps.",
+            ACTING(set_patrol, patrol_of({}))),
+    refusal("PatrolOf33Steps", "set_patrol", "Please input a patrol of 1 to 32 steps.",
+            ACTING(set_patrol, patrol_of(std::vector<Ptz::PtzPatrolStep>(33, {1, 1, 1})))),
+    refusal("PatrolOfPresetZero", "set_patrol",
+            "Please input patrol steps of presets of 1 or more, none of them special.",
+            ACTING(set_patrol, patrol_of({{1, 1, 1}, {0, 1, 1}}))),
+    refusal("PatrolIdOfZero", "set_patrol", kBadTourId, ACTING(set_patrol, patrol_of({{1, 1, 1}}, 0))),
+    refusal("PatrolStepWithoutSpeed", "set_patrol",
+            "Please input patrol steps of a speed of 1 or more and a dwell of 0 s or more.",
+            ACTING(set_patrol, patrol_of({{1, 0, 1}}))),
+    refusal("ParkTimeBelowItsRange", "set_park_action",
+            "Please input a park time of 5 to 720 seconds.",
+            ACTING(set_park_action, Ptz::PtzParkAction{true, 4, "preset", 1})),
+    refusal("ParkActionUnknown", "set_park_action", "Please input a park action the camera takes.",
+            ACTING(set_park_action, Ptz::PtzParkAction{true, 5, "spin", 0})),
+    refusal("ParkPresetZero", "set_park_action",
+            "Please input the number of a preset the camera keeps.",
+            ACTING(set_park_action, Ptz::PtzParkAction{true, 5, "preset", 0})),
     command("AbsoluteRoundedAndNegative", ACTING(set_ptz_absoluteEx, kOddTarget), kAbs,
             body("PtzAbsoluteEx",
                  "\t<absoluteZoom>0.123457</absoluteZoom>\n\t<azimuth>0.100000</azimuth>\n"
@@ -516,9 +580,12 @@ enum Mode { kNewConnections, kKeptSession, kChannel3, kEngine, kEngineSession };
 const char* const kModeNames[] = {"", "_KeptSession", "_Channel3", "_Engine", "_EngineSession"};
 
 // `path` as it is under channel 3.
+// The PTZ channel's path, and its video input's, numbered 3.
 std::string on_channel3(std::string path) {
-    if (path.compare(0, kChannel.size() + 1, kChannel + "/") == 0) {
-        path[kChannel.size() - 1] = '3';
+    for (const std::string& channel : {kChannel, kInput}) {
+        if (path.compare(0, channel.size() + 1, channel + "/") == 0) {
+            path[channel.size() - 1] = '3';
+        }
     }
     return path;
 }
