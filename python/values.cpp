@@ -218,6 +218,95 @@ py::object capability(const Ptz::PtzCapabilitiesEx& c, const Ptz::CapabilityFiel
     return std::move(names);
 }
 
+std::string flag_text(bool value) {
+    return value ? "True" : "False";
+}
+
+// The console's values: a patrol and its steps, a pattern, the park action.
+void bind_tours(py::module_& m) {
+    using Ptz::PtzParkAction;
+    using Ptz::PtzPatrol;
+    using Ptz::PtzPatrolStep;
+    using Ptz::PtzPattern;
+    py::class_<PtzPatrolStep> step(m, "PtzPatrolStep",
+                                   "One stop of a patrol: the preset, the speed to travel there "
+                                   "(the camera's value, 1 or more) and the dwell in seconds.");
+    step.def(py::init([](int preset, int speed, int dwell_seconds) {
+                 return PtzPatrolStep{preset, speed, dwell_seconds};
+             }),
+             py::kw_only(), py::arg("preset"), py::arg("speed") = 30, py::arg("dwell_seconds") = 15)
+        .def_readwrite("preset", &PtzPatrolStep::preset)
+        .def_readwrite("speed", &PtzPatrolStep::speed)
+        .def_readwrite("dwell_seconds", &PtzPatrolStep::dwell_seconds)
+        .def("__repr__", [](const PtzPatrolStep& s) {
+            return "PtzPatrolStep(preset=" + std::to_string(s.preset) +
+                   ", speed=" + std::to_string(s.speed) +
+                   ", dwell_seconds=" + std::to_string(s.dwell_seconds) + ")";
+        });
+    value_type(step);
+
+    py::class_<PtzPatrol> patrol(m, "PtzPatrol",
+                                 "A preset tour the camera keeps under a number. `steps` is a "
+                                 "list of PtzPatrolStep, given and read as a whole.");
+    patrol
+        .def(py::init([](int id, std::string name, bool enabled, std::vector<PtzPatrolStep> steps) {
+                 return PtzPatrol{id, std::move(name), enabled, std::move(steps)};
+             }),
+             py::kw_only(), py::arg("id"), py::arg("name") = "", py::arg("enabled") = true,
+             py::arg("steps") = std::vector<PtzPatrolStep>())
+        .def_readwrite("id", &PtzPatrol::id)
+        .def_property(
+            "name", [](const PtzPatrol& p) { return text(p.name); },
+            [](PtzPatrol& p, std::string name) { p.name = std::move(name); })
+        .def_readwrite("enabled", &PtzPatrol::enabled)
+        .def_readwrite("steps", &PtzPatrol::steps)
+        .def("__repr__", [](const PtzPatrol& p) {
+            return "PtzPatrol(id=" + std::to_string(p.id) +
+                   ", name=" + py::repr(text(p.name)).cast<std::string>() +
+                   ", enabled=" + flag_text(p.enabled) +
+                   ", steps=" + py::repr(py::cast(p.steps)).cast<std::string>() + ")";
+        });
+    value_type(patrol);
+
+    py::class_<PtzPattern> pattern(m, "PtzPattern",
+                                   "A recorded move the camera keeps under a number; enabled "
+                                   "when something is recorded.");
+    pattern
+        .def(py::init([](int id, bool enabled) { return PtzPattern{id, enabled}; }), py::kw_only(),
+             py::arg("id"), py::arg("enabled") = false)
+        .def_readwrite("id", &PtzPattern::id)
+        .def_readwrite("enabled", &PtzPattern::enabled)
+        .def("__repr__", [](const PtzPattern& p) {
+            return "PtzPattern(id=" + std::to_string(p.id) + ", enabled=" + flag_text(p.enabled) +
+                   ")";
+        });
+    value_type(pattern);
+
+    py::class_<PtzParkAction> park(m, "PtzParkAction",
+                                   "What the camera does after `seconds` without commands: "
+                                   "`kind` in its words (\"preset\", \"patrol\", \"pattern\", "
+                                   "\"autoscan\", ...) with the `number` of the preset, patrol "
+                                   "or pattern.");
+    park.def(py::init([](bool enabled, int seconds, std::string kind, int number) {
+                 return PtzParkAction{enabled, seconds, std::move(kind), number};
+             }),
+             py::kw_only(), py::arg("enabled") = true, py::arg("seconds"), py::arg("kind"),
+             py::arg("number") = 0)
+        .def_readwrite("enabled", &PtzParkAction::enabled)
+        .def_readwrite("seconds", &PtzParkAction::seconds)
+        .def_property(
+            "kind", [](const PtzParkAction& p) { return text(p.kind); },
+            [](PtzParkAction& p, std::string kind) { p.kind = std::move(kind); })
+        .def_readwrite("number", &PtzParkAction::number)
+        .def("__repr__", [](const PtzParkAction& p) {
+            return "PtzParkAction(enabled=" + flag_text(p.enabled) +
+                   ", seconds=" + std::to_string(p.seconds) +
+                   ", kind=" + py::repr(text(p.kind)).cast<std::string>() +
+                   ", number=" + std::to_string(p.number) + ")";
+        });
+    value_type(park);
+}
+
 void bind_capabilities(py::module_& m) {
     using Caps = Ptz::PtzCapabilitiesEx;
     py::class_<Caps> caps(m, "PtzCapabilities",
@@ -276,6 +365,7 @@ void bind_values(py::module_& m) {
         });
     value_type(preset);
 
+    bind_tours(m);
     bind_capabilities(m);
 }
 

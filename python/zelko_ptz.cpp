@@ -625,5 +625,42 @@ PYBIND11_MODULE(_core, m) {
                "out when drawn the other way.",
                py::arg("x0"), py::arg("y0"), py::arg("x1"), py::arg("y1"));
     def_query(cls, "get_capabilities", &C::get_capabilities_ex, &C::get_capabilities_ex,
-              "What the camera says it can do, as a PtzCapabilities.");
+              "What the camera says it can do, as a PtzCapabilities; the console's methods are "
+              "then held to it.");
+    def_method(cls, "set_focus", &C::set_focus, &C::set_focus,
+               "Drive the focus at `speed`, -100 (near) to 100 (far); 0 stops.", py::arg("speed"));
+    def_method(cls, "set_iris", &C::set_iris, &C::set_iris,
+               "Drive the iris at `speed`, -100 (close) to 100 (open); 0 stops.", py::arg("speed"));
+    def_method(cls, "one_push_focus", &C::one_push_focus, &C::one_push_focus,
+               "Focus once by itself.");
+    def_query(cls, "get_patrols", &C::get_patrols, &C::get_patrols,
+              "The patrols (preset tours), as a list of PtzPatrol; empty slots left out.");
+    def_method(cls, "set_patrol", &C::set_patrol, &C::set_patrol,
+               "Save `patrol` under its id: 1 to 32 steps of presets that are not special.",
+               py::arg("patrol"));
+    def_method(cls, "start_patrol", &C::start_patrol, &C::start_patrol,
+               "Tour patrol `id` until stopped or moved.", py::arg("id"));
+    def_method(cls, "stop_patrol", &C::stop_patrol, &C::stop_patrol, "Stop patrol `id`.",
+               py::arg("id"));
+    def_method(cls, "remove_patrol", &C::remove_patrol, &C::remove_patrol, "Empty patrol `id`.",
+               py::arg("id"));
+    def_query(cls, "get_patterns", &C::get_patterns, &C::get_patterns,
+              "The patterns (recorded moves), as a list of PtzPattern.");
+    def_method(cls, "start_pattern", &C::start_pattern, &C::start_pattern,
+               "Replay pattern `id` until stopped.", py::arg("id"));
+    def_method(cls, "stop_pattern", &C::stop_pattern, &C::stop_pattern, "Stop pattern `id`.",
+               py::arg("id"));
+    def_method(cls, "start_pattern_recording", &C::start_pattern_recording,
+               &C::start_pattern_recording, "Record the moves from now on as pattern `id`.",
+               py::arg("id"));
+    def_method(cls, "stop_pattern_recording", &C::stop_pattern_recording,
+               &C::stop_pattern_recording, "End the recording of pattern `id`.", py::arg("id"));
+    def_method(cls, "remove_pattern", &C::remove_pattern, &C::remove_pattern,
+               "Forget pattern `id`.", py::arg("id"));
+    def_query(cls, "get_park_action", &C::get_park_action, &C::get_park_action,
+              "What the camera does after a time without commands, as a PtzParkAction.");
+    def_method(cls, "set_park_action", &C::set_park_action, &C::set_park_action,
+               "Set the park action: 5 to 720 seconds (or the camera's range), a kind the camera "
+               "takes, the number of a preset, patrol or pattern it keeps.",
+               py::arg("action"));
 }

@@ -230,3 +230,67 @@ class Camera:
     async def get_capabilities(self) -> _core.PtzCapabilities:
         """What the camera says it can do."""
         return cast(_core.PtzCapabilities, await self._call("get_capabilities"))
+
+    async def set_focus(self, speed: int) -> None:
+        """Drive the focus at `speed`, -100 (near) to 100 (far); 0 stops."""
+        await self._call("set_focus", speed)
+
+    async def set_iris(self, speed: int) -> None:
+        """Drive the iris at `speed`, -100 (close) to 100 (open); 0 stops."""
+        await self._call("set_iris", speed)
+
+    async def one_push_focus(self) -> None:
+        """Focus once by itself."""
+        await self._call("one_push_focus")
+
+    async def get_patrols(self) -> list[_core.PtzPatrol]:
+        """The patrols (preset tours), empty slots left out."""
+        return cast("list[_core.PtzPatrol]", await self._call("get_patrols"))
+
+    async def set_patrol(self, patrol: _core.PtzPatrol) -> None:
+        """Save `patrol` under its id."""
+        await self._call("set_patrol", patrol)
+
+    async def start_patrol(self, id: int) -> None:
+        """Tour patrol `id` until stopped or moved."""
+        await self._call("start_patrol", id)
+
+    async def stop_patrol(self, id: int) -> None:
+        """Stop patrol `id`."""
+        await self._call("stop_patrol", id)
+
+    async def remove_patrol(self, id: int) -> None:
+        """Empty patrol `id`."""
+        await self._call("remove_patrol", id)
+
+    async def get_patterns(self) -> list[_core.PtzPattern]:
+        """The patterns (recorded moves)."""
+        return cast("list[_core.PtzPattern]", await self._call("get_patterns"))
+
+    async def start_pattern(self, id: int) -> None:
+        """Replay pattern `id` until stopped."""
+        await self._call("start_pattern", id)
+
+    async def stop_pattern(self, id: int) -> None:
+        """Stop pattern `id`."""
+        await self._call("stop_pattern", id)
+
+    async def start_pattern_recording(self, id: int) -> None:
+        """Record the moves from now on as pattern `id`."""
+        await self._call("start_pattern_recording", id)
+
+    async def stop_pattern_recording(self, id: int) -> None:
+        """End the recording of pattern `id`."""
+        await self._call("stop_pattern_recording", id)
+
+    async def remove_pattern(self, id: int) -> None:
+        """Forget pattern `id`."""
+        await self._call("remove_pattern", id)
+
+    async def get_park_action(self) -> _core.PtzParkAction:
+        """What the camera does after a time without commands."""
+        return cast(_core.PtzParkAction, await self._call("get_park_action"))
+
+    async def set_park_action(self, action: _core.PtzParkAction) -> None:
+        """Set the park action."""
+        await self._call("set_park_action", action)

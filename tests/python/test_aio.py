@@ -89,6 +89,11 @@ def test_results_and_errors_are_those_of_the_blocking_camera(fleet):
         presets = await good.get_presets()
         with pytest.raises(z.CameraRejectedError):
             await good.goto_preset(0)  # refused before anything is sent
+        await good.set_patrol(z.PtzPatrol(id=3, steps=[z.PtzPatrolStep(preset=5)]))
+        await good.start_patrol(3)
+        patrols = await good.get_patrols()
+        assert patrols[2].steps == [z.PtzPatrolStep(preset=5)]
+        assert (await good.get_park_action()).kind == "autoscan"
         return raised.value, presets, await good.get_info(CHANNEL + "/presets")
 
     error, presets, info = asyncio.run(main())

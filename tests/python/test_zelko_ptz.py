@@ -167,6 +167,31 @@ def test_presets_are_saved_listed_visited_and_forgotten(camera):
         camera.goto_preset(4)
 
 
+def test_the_console_tours_patterns_park_and_lens(camera):
+    camera.set_preset(1, "Gate")
+    camera.set_preset(2, "Dock")
+    tour = z.PtzPatrol(id=2, name="Yard", steps=[z.PtzPatrolStep(preset=1, speed=40),
+                                                 z.PtzPatrolStep(preset=2, dwell_seconds=3)])
+    camera.set_patrol(tour)
+    assert camera.get_patrols()[1] == tour
+    assert repr(tour.steps[1]) == "PtzPatrolStep(preset=2, speed=30, dwell_seconds=3)"
+    camera.start_patrol(2)
+    camera.stop_patrol(2)
+    camera.start_pattern_recording(1)
+    camera.stop_pattern_recording(1)
+    assert camera.get_patterns()[0] == z.PtzPattern(id=1, enabled=True)
+    park = z.PtzParkAction(seconds=720, kind="patrol", number=2)
+    camera.set_park_action(park)
+    assert camera.get_park_action() == park
+    assert camera.get_capabilities().park_seconds_range == (5, 720)
+    camera.set_focus(0)
+    camera.one_push_focus()
+    with pytest.raises(z.CameraRejectedError, match="park time of 5 to 720"):
+        camera.set_park_action(z.PtzParkAction(seconds=721, kind="patrol", number=2))
+    with pytest.raises(z.CameraRejectedError, match="iris speed from -100 to 100"):
+        camera.set_iris(-101)
+
+
 @pytest.mark.parametrize("elevation, what", [("high", "not numbers (stof)"),
                                              ("1e39", "out of range (stof)")])
 def test_a_position_that_is_not_numbers_raises_value_error(answers, elevation, what):
