@@ -160,6 +160,7 @@ int main(int argc, char** argv) {
     ptzctl::add_read_commands(app, context);
     ptzctl::add_move_commands(app, context);
     ptzctl::add_preset_commands(app, context);
+    ptzctl::add_console_commands(app, context);
     app.footer(kFooter + exit_statuses());
     app.add_flag_callback("--bash-completion",
                           [&app] {

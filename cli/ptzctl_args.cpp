@@ -113,6 +113,10 @@ const CLI::Validator kFraction = number(
     "takes 0 to 1, a fraction of the picture");
 const CLI::Validator kPreset = number(
     true, [](double id) { return Ptz::kPresetIds.hold(id); }, "a preset's number is 1 or more");
+const CLI::Validator kTour = number(
+    true, [](double id) { return Ptz::kTourIds.hold(id); }, "a patrol's or pattern's number is 1 or more");
+const CLI::Validator kLensSpeed = number(
+    true, [](double v) { return v >= 1 && Ptz::kLensSpeeds.hold(v); }, "takes 1 to 100");
 
 namespace {
 

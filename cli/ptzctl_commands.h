@@ -16,6 +16,8 @@ void add_read_commands(CLI::App& app, Context& context);
 void add_move_commands(CLI::App& app, Context& context);
 // preset list, set, goto, remove
 void add_preset_commands(CLI::App& app, Context& context);
+// focus, iris, patrol, pattern, park
+void add_console_commands(CLI::App& app, Context& context);
 
 // --wait and --timeout on `command`: after the move, poll until it has ended (ptzctl_poll.h).
 struct Wait {

@@ -222,11 +222,13 @@ void Context::interrupt(bool interrupt_ends) {
         // connection, and what the command would have done next is dropped.
         Target* t = target.get();
         t->stopping_ = true;
-        t->operation = t->camera().set_ptz_ctrl(engine_, {0, 0, 0}, [t, ended](int code) {
+        const Ptz::Callback stopped = [t, ended](int code) {
             t->quiet = false;
             t->stopping_ = false;
             t->end(code == 0 ? ended : t->failed("stop", code));
-        });
+        };
+        t->operation = t->stop ? t->stop(engine_, stopped)
+                               : t->camera().set_ptz_ctrl(engine_, {0, 0, 0}, stopped);
     }
 }
 

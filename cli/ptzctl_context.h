@@ -77,8 +77,9 @@ public:
     // While true, the library's failures are neither shown nor told (a probe whose failure
     // changes nothing, such as the capabilities behind `preset list`).
     bool quiet = false;
-    // A continuous or timed move that an interrupt must stop.
+    // A continuous or timed move that an interrupt must stop, and how: null sends 0 0 0.
     bool moving = false;
+    std::function<Ptz::Operation(Ptz::Engine&, Ptz::Callback)> stop;
     // The operation in flight, which an interrupt cancels.
     Ptz::Operation operation;
 

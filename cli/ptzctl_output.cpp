@@ -143,6 +143,62 @@ std::string presets_text(const std::vector<Ptz::PtzPreset>& presets, const std::
     return text;
 }
 
+std::string patrols_text(const std::vector<Ptz::PtzPatrol>& patrols, bool json) {
+    if (json) {
+        return list_text(patrols, true,
+                         [](const Ptz::PtzPatrol& p) {
+                             return "{\"id\":" + std::to_string(p.id) +
+                                    ",\"name\":" + json_string(p.name) +
+                                    ",\"enabled\":" + (p.enabled ? "true" : "false") +
+                                    ",\"steps\":" +
+                                    list_text(p.steps, true, [](const Ptz::PtzPatrolStep& s) {
+                                        return formatted(
+                                            "{\"preset\":%d,\"speed\":%d,\"dwell_seconds\":%d}",
+                                            s.preset, s.speed, s.dwell_seconds);
+                                    }) +
+                                    "}";
+                         }) +
+               "\n";
+    }
+    std::string text;
+    for (const auto& p : patrols) {
+        text += formatted("%4d  %s%s: ", p.id, Ptz::terminal_text(p.name, p.name.size()).c_str(),
+                          p.enabled ? "" : " (disabled)") +
+                list_text(p.steps, false,
+                          [](const Ptz::PtzPatrolStep& s) {
+                              return formatted("%d@%d/%ds", s.preset, s.speed, s.dwell_seconds);
+                          }) +
+                "\n";
+    }
+    return text;
+}
+
+std::string patterns_text(const std::vector<Ptz::PtzPattern>& patterns, bool json) {
+    if (json) {
+        return list_text(patterns, true,
+                         [](const Ptz::PtzPattern& p) {
+                             return formatted("{\"id\":%d,\"enabled\":%s}", p.id,
+                                              p.enabled ? "true" : "false");
+                         }) +
+               "\n";
+    }
+    std::string text;
+    for (const auto& p : patterns) {
+        text += formatted("%4d  %s\n", p.id, p.enabled ? "recorded" : "empty");
+    }
+    return text;
+}
+
+std::string park_text(const Ptz::PtzParkAction& a, bool json) {
+    if (json) {
+        return formatted("{\"enabled\":%s,\"seconds\":%d,\"kind\":", a.enabled ? "true" : "false",
+                         a.seconds) +
+               json_string(a.kind) + formatted(",\"number\":%d}\n", a.number);
+    }
+    return formatted("%s after %d s: %s %d\n", a.enabled ? "on" : "off", a.seconds,
+                     Ptz::terminal_text(a.kind, a.kind.size()).c_str(), a.number);
+}
+
 // One capability as a line or JSON shows it.
 std::string capability_text(const Ptz::PtzCapabilitiesEx& caps, const Ptz::CapabilityField& field,
                             bool json) {

@@ -30,6 +30,13 @@ std::string position_text(const Ptz::PtzPosition& p, bool json);
 std::string presets_text(const std::vector<Ptz::PtzPreset>& presets, const std::set<int>* special,
                          bool json);
 
+// `patrol list`: one patrol per line, its number, name and steps, or one JSON array of objects.
+std::string patrols_text(const std::vector<Ptz::PtzPatrol>& patrols, bool json);
+// `pattern list`: one pattern per line, recorded or empty, or one JSON array of objects.
+std::string patterns_text(const std::vector<Ptz::PtzPattern>& patterns, bool json);
+// `park show`: the park action on one line, or one JSON object.
+std::string park_text(const Ptz::PtzParkAction& action, bool json);
+
 // `caps`: one line per value, "-" for one not reported, or one JSON object.
 std::string capabilities_text(const Ptz::PtzCapabilitiesEx& caps, bool json);
 

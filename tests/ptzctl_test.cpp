@@ -96,6 +96,7 @@ const std::string kCtrl = kChannel + "/continuous";
 const std::string kAux = kChannel + "/auxcontrols/1";
 const std::string kHome = kChannel + "/homeposition/goto";
 const std::string kPresets = kChannel + "/presets";
+const std::string kFocus = "/ISAPI/System/Video/inputs/channels/1/focus";
 
 struct Case {
     const char* name;
@@ -250,6 +251,49 @@ const Case kCases[] = {
                   kMomentary,
                   sim::response_status(kMomentary, 4, "Invalid Operation", "notSupport")),
          {"PUT " + kMomentary, "PUT " + kCtrl, "PUT " + kCtrl}),
+    sends("FocusForStopsAfterTheTime", cam({"focus", "near", "--speed", "20", "--for", "0.1"}),
+          {"PUT " + kFocus, "PUT " + kFocus}, "<focus>0</focus>"),
+    [] {
+        Case c = took(prints("FocusForInterruptedStopsTheLens",
+                             {cam({"focus", "far", "--for", "10"}).args, nullptr, false, 1},
+                             128 + SIGINT, ""),
+                      {"PUT " + kFocus, "PUT " + kFocus});
+        c.body_has = "<focus>0</focus>";
+        return c;
+    }(),
+    sends("IrisOpensAtHalfSpeed", cam({"iris", "open"}),
+          {"PUT /ISAPI/System/Video/inputs/channels/1/iris"}, "<iris>50</iris>"),
+    sends("FocusAutoIsOnePush", cam({"focus", "auto"}), {"PUT " + kChannel + "/onepushfoucs/start"}),
+    took(sends("PatrolSetStepsWithTheirDefaults", cam({"patrol", "set", "2", "--step", "1:40:2",
+                                                       "7", "--name", "Yard"}),
+               {}, "<presetID>7</presetID>\n\t\t\t<seqSpeed>30</seqSpeed>\n\t\t\t<delay>15"),
+         {"GET " + kChannel + "/capabilities", "PUT " + kChannel + "/patrols/2"}),
+    took(prints("PatrolOfASpecialPresetRefused", cam({"patrol", "set", "2", "--step", "33"}), 10,
+                "",
+                "ptzctl: patrol set: Please input patrol steps of presets of 1 or more, none of "
+                "them special.\n"),
+         {"GET " + kChannel + "/capabilities"}),
+    refused("PatrolStepNotNumbers", cam({"patrol", "set", "2", "--step", "1:x"}),
+            "--step: 1:x: PRESET[:SPEED[:DWELL]], whole numbers"),
+    refused("FocusSpeedZero", cam({"focus", "near", "--speed", "0"}),
+            "--speed: takes 1 to 100: 0"),
+    prints("PatrolListOfARealCamerasSlots", cam({"patrol", "list"}), 0,
+           "   1  1 (disabled): -\n   2  2 (disabled): -\n   3  3 (disabled): -\n"
+           "   4  4 (disabled): -\n"),
+    prints("PatternListJson", cam({"pattern", "list", "--json"}), 0,
+           "[{\"id\":1,\"enabled\":false},{\"id\":2,\"enabled\":false},{\"id\":3,\"enabled\":"
+           "false},{\"id\":4,\"enabled\":false}]\n"),
+    sends("PatternRecordStart", cam({"pattern", "record-start", "3"}),
+          {"PUT " + kChannel + "/patterns/3/recordstart"}),
+    prints("ParkShow", cam({"park", "show"}), 0, "off after 5 s: autoscan 0\n"),
+    took(prints("ParkTimePastTheCamerasRange",
+                cam({"park", "set", "--seconds", "721", "--kind", "preset", "--number", "1"}), 10,
+                "", "ptzctl: park set: Please input a park time of 5 to 720 seconds.\n"),
+         {"GET " + kChannel + "/capabilities"}),
+    on(prints("FocusOnAPtzHeldByAnotherUser", cam({"focus", "near"}), 10, "",
+              "ptzctl: focus near: camera refused: the PTZ is held by a user of higher priority "
+              "(ptzOccupiedPriority)\n"),
+       [](sim::Options& o) { o.firmware.occupied = true; }),
     sends("Stop", cam({"stop"}), {"PUT " + kCtrl}, kZeros),
     sends("LightOn", cam({"light", "on"}), {"PUT " + kAux}, "<status>on</status>\n\t<type>LIGHT"),
     sends("WiperOff", cam({"wiper", "off"}), {"PUT " + kAux},
