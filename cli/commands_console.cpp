@@ -51,9 +51,8 @@ void add_lens(CLI::App& app, Context& context, const char* name, const char* hel
                 const auto stop = [&camera, drive](Ptz::Engine& e, Ptz::Callback done) {
                     return (camera.*drive)(e, 0, std::move(done));
                 };
-                const auto ended = t.guard([&t, what](int code) {
-                    t.end(code == 0 ? 0 : t.failed(what, code));
-                });
+                const auto ended =
+                    t.guard([&t, what](int code) { t.end(code == 0 ? 0 : t.failed(what, code)); });
                 if (o->seconds <= 0) {
                     t.operation = (camera.*drive)(t.engine(), sign * o->speed, ended);
                     return;
@@ -79,7 +78,7 @@ void add_lens(CLI::App& app, Context& context, const char* name, const char* hel
 void add_numbered(CLI::App* parent, Context& context, const char* kind, const char* word,
                   const char* help,
                   Ptz::Operation (Ptz::ZelkoPtzCameraIsapi::*command)(Ptz::Engine&, int,
-                                                                     Ptz::Callback)) {
+                                                                      Ptz::Callback)) {
     CLI::App* sub = parent->add_subcommand(word, help);
     auto id = std::make_shared<int>(0);
     sub->add_option("N", *id, std::string("the ") + kind + "'s number, 1 or more")
@@ -172,29 +171,26 @@ void add_patrol_commands(CLI::App& app, Context& context) {
         for (const std::string& s : *steps) {
             p->steps.push_back(step_of(s));
         }
-        run_on_every_camera(context, "patrol set", Wait{}, Ptz::PtzPosition{},
-                            [&](Target& t, Ptz::Callback done) {
-                                // Read the capabilities first, so that a special preset is
-                                // refused as the camera says it.
-                                t.quiet = true;
-                                return t.camera().get_capabilities_ex(
-                                    t.engine(),
-                                    t.guard([&t, p, done](int, const Ptz::PtzCapabilitiesEx&) {
-                                        t.quiet = false;
-                                        t.operation =
-                                            t.camera().set_patrol(t.engine(), *p, done);
-                                    }));
-                            });
+        run_on_every_camera(
+            context, "patrol set", Wait{}, Ptz::PtzPosition{}, [&](Target& t, Ptz::Callback done) {
+                // Read the capabilities first, so that a special preset is
+                // refused as the camera says it.
+                t.quiet = true;
+                return t.camera().get_capabilities_ex(
+                    t.engine(), t.guard([&t, p, done](int, const Ptz::PtzCapabilitiesEx&) {
+                        t.quiet = false;
+                        t.operation = t.camera().set_patrol(t.engine(), *p, done);
+                    }));
+            });
     });
 }
 
 void add_pattern_commands(CLI::App& app, Context& context) {
     CLI::App* pattern = app.add_subcommand("pattern", "the camera's patterns: recorded moves");
     pattern->require_subcommand(1);
-    add_listing<std::vector<Ptz::PtzPattern>>(pattern, context, "pattern list",
-                                              "print the patterns, recorded or empty",
-                                              &Ptz::ZelkoPtzCameraIsapi::get_patterns,
-                                              patterns_text);
+    add_listing<std::vector<Ptz::PtzPattern>>(
+        pattern, context, "pattern list", "print the patterns, recorded or empty",
+        &Ptz::ZelkoPtzCameraIsapi::get_patterns, patterns_text);
     add_numbered(pattern, context, "pattern", "start", "replay pattern N until stopped",
                  &Ptz::ZelkoPtzCameraIsapi::start_pattern);
     add_numbered(pattern, context, "pattern", "stop", "stop pattern N",
@@ -217,8 +213,9 @@ void add_park_commands(CLI::App& app, Context& context) {
     CLI::App* set = park->add_subcommand("set", "set the park action");
     auto a = std::make_shared<Ptz::PtzParkAction>(Ptz::PtzParkAction{true, 0, "", 0});
     auto off = std::make_shared<bool>(false);
-    set->add_option("--seconds", a->seconds, "without commands before it runs: 5 to 720, or the "
-                                             "camera's range")
+    set->add_option("--seconds", a->seconds,
+                    "without commands before it runs: 5 to 720, or the "
+                    "camera's range")
         ->required()
         ->transform(kWhole);
     set->add_option("--kind", a->kind,
@@ -230,18 +227,16 @@ void add_park_commands(CLI::App& app, Context& context) {
     set->add_flag("--off", *off, "saved, but not enabled");
     set->callback([&context, a, off] {
         a->enabled = !*off;
-        run_on_every_camera(context, "park set", Wait{}, Ptz::PtzPosition{},
-                            [&](Target& t, Ptz::Callback done) {
-                                // The camera's range and kinds, read first, hold the values.
-                                t.quiet = true;
-                                return t.camera().get_capabilities_ex(
-                                    t.engine(),
-                                    t.guard([&t, a, done](int, const Ptz::PtzCapabilitiesEx&) {
-                                        t.quiet = false;
-                                        t.operation =
-                                            t.camera().set_park_action(t.engine(), *a, done);
-                                    }));
-                            });
+        run_on_every_camera(
+            context, "park set", Wait{}, Ptz::PtzPosition{}, [&](Target& t, Ptz::Callback done) {
+                // The camera's range and kinds, read first, hold the values.
+                t.quiet = true;
+                return t.camera().get_capabilities_ex(
+                    t.engine(), t.guard([&t, a, done](int, const Ptz::PtzCapabilitiesEx&) {
+                        t.quiet = false;
+                        t.operation = t.camera().set_park_action(t.engine(), *a, done);
+                    }));
+            });
     });
 }
 

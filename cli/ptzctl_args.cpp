@@ -114,7 +114,8 @@ const CLI::Validator kFraction = number(
 const CLI::Validator kPreset = number(
     true, [](double id) { return Ptz::kPresetIds.hold(id); }, "a preset's number is 1 or more");
 const CLI::Validator kTour = number(
-    true, [](double id) { return Ptz::kTourIds.hold(id); }, "a patrol's or pattern's number is 1 or more");
+    true, [](double id) { return Ptz::kTourIds.hold(id); },
+    "a patrol's or pattern's number is 1 or more");
 const CLI::Validator kLensSpeed = number(
     true, [](double v) { return v >= 1 && Ptz::kLensSpeeds.hold(v); }, "takes 1 to 100");
 

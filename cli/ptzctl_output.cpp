@@ -145,19 +145,20 @@ std::string presets_text(const std::vector<Ptz::PtzPreset>& presets, const std::
 
 std::string patrols_text(const std::vector<Ptz::PtzPatrol>& patrols, bool json) {
     if (json) {
-        return list_text(patrols, true,
-                         [](const Ptz::PtzPatrol& p) {
-                             return "{\"id\":" + std::to_string(p.id) +
-                                    ",\"name\":" + json_string(p.name) +
-                                    ",\"enabled\":" + (p.enabled ? "true" : "false") +
-                                    ",\"steps\":" +
-                                    list_text(p.steps, true, [](const Ptz::PtzPatrolStep& s) {
-                                        return formatted(
-                                            "{\"preset\":%d,\"speed\":%d,\"dwell_seconds\":%d}",
-                                            s.preset, s.speed, s.dwell_seconds);
-                                    }) +
-                                    "}";
-                         }) +
+        return list_text(
+                   patrols, true,
+                   [](const Ptz::PtzPatrol& p) {
+                       return "{\"id\":" + std::to_string(p.id) +
+                              ",\"name\":" + json_string(p.name) +
+                              ",\"enabled\":" + (p.enabled ? "true" : "false") + ",\"steps\":" +
+                              list_text(p.steps, true,
+                                        [](const Ptz::PtzPatrolStep& s) {
+                                            return formatted(
+                                                "{\"preset\":%d,\"speed\":%d,\"dwell_seconds\":%d}",
+                                                s.preset, s.speed, s.dwell_seconds);
+                                        }) +
+                              "}";
+                   }) +
                "\n";
     }
     std::string text;

@@ -67,5 +67,7 @@ void copy_name(const std::string& text, char* out, std::size_t size);
 void to_c(const std::vector<PtzPreset>& listed, zelko_ptz_preset* out);
 // Every value the table knows, with its bit in `reported`.
 zelko_ptz_capabilities_ex to_c(const PtzCapabilitiesEx& caps);
+// What zelko_ptz_capabilities holds of them, its bits those of its own values alone.
+zelko_ptz_capabilities to_c_base(const PtzCapabilitiesEx& caps);
 
 }  // namespace Ptz

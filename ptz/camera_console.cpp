@@ -61,9 +61,9 @@ std::unique_ptr<Exchange> lens_command(const CameraLink& link, const Lens& lens,
         return std::make_unique<Exchange>(lens.operation, lens.refusal);
     }
     Utils::XmlBody body(lens.root);
-    return std::make_unique<Exchange>(
-        lens.operation, Request{HttpMethod::Put, link.input_url(lens.resource),
-                                body.add(lens.element, int_text(speed)).finish()});
+    return std::make_unique<Exchange>(lens.operation,
+                                      Request{HttpMethod::Put, link.input_url(lens.resource),
+                                              body.add(lens.element, int_text(speed)).finish()});
 }
 
 // A request on a patrol or a pattern: PUT ".../<kind>/<id><action>", or DELETE ".../<kind>/<id>".
@@ -82,9 +82,9 @@ std::unique_ptr<Exchange> tour_command(const CameraLink& link, const char* opera
 std::string patrol_refusal(const PtzPatrol& patrol, const CameraLink& link) {
     const PtzCapabilitiesEx& caps = link.known_capabilities();
     if (!kTourIds.hold(patrol.id) || (caps.max_patrols && patrol.id > *caps.max_patrols)) {
-        return caps.max_patrols ? "Please input a patrol id of 1 to " +
-                                      int_text(*caps.max_patrols) + "."
-                                : Message::kBadTourId;
+        return caps.max_patrols
+                   ? "Please input a patrol id of 1 to " + int_text(*caps.max_patrols) + "."
+                   : Message::kBadTourId;
     }
     if (!kPatrolSteps.hold(static_cast<double>(patrol.steps.size()))) {
         return "Please input a patrol of 1 to 32 steps.";
@@ -106,8 +106,8 @@ std::string patrol_refusal(const PtzPatrol& patrol, const CameraLink& link) {
 }
 
 // The park actions cameras take, should the camera not have said its own.
-const char* const kParkActionKinds[] = {"autoscan", "framescan",    "randomscan", "patrol",
-                                        "pattern",  "preset",       "panoramascan", "tiltscan"};
+const char* const kParkActionKinds[] = {"autoscan", "framescan", "randomscan",   "patrol",
+                                        "pattern",  "preset",    "panoramascan", "tiltscan"};
 
 // Why the camera would not take `action`, or "".
 std::string park_refusal(const PtzParkAction& action, const CameraLink& link) {
@@ -118,12 +118,11 @@ std::string park_refusal(const PtzParkAction& action, const CameraLink& link) {
         return "Please input a park time of " + int_text(seconds.min) + " to " +
                int_text(seconds.max) + " seconds.";
     }
-    const bool known =
-        caps.park_action_kinds.empty()
-            ? std::find(std::begin(kParkActionKinds), std::end(kParkActionKinds), action.kind) !=
-                  std::end(kParkActionKinds)
-            : std::find(caps.park_action_kinds.begin(), caps.park_action_kinds.end(),
-                        action.kind) != caps.park_action_kinds.end();
+    const bool known = caps.park_action_kinds.empty()
+                           ? std::find(std::begin(kParkActionKinds), std::end(kParkActionKinds),
+                                       action.kind) != std::end(kParkActionKinds)
+                           : std::find(caps.park_action_kinds.begin(), caps.park_action_kinds.end(),
+                                       action.kind) != caps.park_action_kinds.end();
     if (!known) {
         return "Please input a park action the camera takes.";
     }
@@ -132,8 +131,8 @@ std::string park_refusal(const PtzParkAction& action, const CameraLink& link) {
                                     : action.kind == "patrol"  ? caps.max_patrols
                                     : action.kind == "pattern" ? caps.max_patterns
                                                                : std::optional<int>(INT32_MAX);
-    const bool numbered = action.kind == "preset" || action.kind == "patrol" ||
-                          action.kind == "pattern";
+    const bool numbered =
+        action.kind == "preset" || action.kind == "patrol" || action.kind == "pattern";
     if (numbered && (action.number < 1 || action.number > most.value_or(INT32_MAX))) {
         return "Please input the number of a " + action.kind + " the camera keeps.";
     }
@@ -143,20 +142,18 @@ std::string park_refusal(const PtzParkAction& action, const CameraLink& link) {
 std::unique_ptr<CheckedExchange> patrol_command(const CameraLink& link, PtzPatrol patrol) {
     Request request{HttpMethod::Put, link.command_url("/patrols/" + int_text(patrol.id)),
                     patrol_body(patrol)};
-    return std::make_unique<CheckedExchange>(
-        "set_patrol", std::move(request),
-        [patrol = std::move(patrol)](const CameraLink& known) {
-            return patrol_refusal(patrol, known);
-        });
+    return std::make_unique<CheckedExchange>("set_patrol", std::move(request),
+                                             [patrol = std::move(patrol)](const CameraLink& known) {
+                                                 return patrol_refusal(patrol, known);
+                                             });
 }
 
 std::unique_ptr<CheckedExchange> park_command(const CameraLink& link, PtzParkAction action) {
     Request request{HttpMethod::Put, link.command_url("/parkaction"), park_action_body(action)};
-    return std::make_unique<CheckedExchange>(
-        "set_park_action", std::move(request),
-        [action = std::move(action)](const CameraLink& known) {
-            return park_refusal(action, known);
-        });
+    return std::make_unique<CheckedExchange>("set_park_action", std::move(request),
+                                             [action = std::move(action)](const CameraLink& known) {
+                                                 return park_refusal(action, known);
+                                             });
 }
 
 std::unique_ptr<Exchange> one_push_command(const CameraLink& link) {
@@ -173,8 +170,7 @@ std::unique_ptr<DocumentQuery<Value>> list_query(const CameraLink& link, const c
 }
 
 std::unique_ptr<DocumentQuery<std::vector<PtzPatrol>>> patrols_query(const CameraLink& link) {
-    return list_query<std::vector<PtzPatrol>>(link, "get_patrols", "/patrols",
-                                              patrols_from_answer);
+    return list_query<std::vector<PtzPatrol>>(link, "get_patrols", "/patrols", patrols_from_answer);
 }
 
 std::unique_ptr<DocumentQuery<std::vector<PtzPattern>>> patterns_query(const CameraLink& link) {
@@ -226,7 +222,8 @@ int ZelkoPtzCameraIsapi::start_patrol(int id) {
 }
 
 Operation ZelkoPtzCameraIsapi::start_patrol(Engine& engine, int id, Callback done) {
-    return submit(engine, with(tour_command(*link, "start_patrol", "patrols", id, "/start"), std::move(done)));
+    return submit(engine, with(tour_command(*link, "start_patrol", "patrols", id, "/start"),
+                               std::move(done)));
 }
 
 int ZelkoPtzCameraIsapi::stop_patrol(int id) {
@@ -234,7 +231,8 @@ int ZelkoPtzCameraIsapi::stop_patrol(int id) {
 }
 
 Operation ZelkoPtzCameraIsapi::stop_patrol(Engine& engine, int id, Callback done) {
-    return submit(engine, with(tour_command(*link, "stop_patrol", "patrols", id, "/stop"), std::move(done)));
+    return submit(
+        engine, with(tour_command(*link, "stop_patrol", "patrols", id, "/stop"), std::move(done)));
 }
 
 int ZelkoPtzCameraIsapi::remove_patrol(int id) {
@@ -242,7 +240,8 @@ int ZelkoPtzCameraIsapi::remove_patrol(int id) {
 }
 
 Operation ZelkoPtzCameraIsapi::remove_patrol(Engine& engine, int id, Callback done) {
-    return submit(engine, with(tour_command(*link, "remove_patrol", "patrols", id), std::move(done)));
+    return submit(engine,
+                  with(tour_command(*link, "remove_patrol", "patrols", id), std::move(done)));
 }
 
 int ZelkoPtzCameraIsapi::start_pattern(int id) {
@@ -250,7 +249,8 @@ int ZelkoPtzCameraIsapi::start_pattern(int id) {
 }
 
 Operation ZelkoPtzCameraIsapi::start_pattern(Engine& engine, int id, Callback done) {
-    return submit(engine, with(tour_command(*link, "start_pattern", "patterns", id, "/start"), std::move(done)));
+    return submit(engine, with(tour_command(*link, "start_pattern", "patterns", id, "/start"),
+                               std::move(done)));
 }
 
 int ZelkoPtzCameraIsapi::stop_pattern(int id) {
@@ -258,7 +258,8 @@ int ZelkoPtzCameraIsapi::stop_pattern(int id) {
 }
 
 Operation ZelkoPtzCameraIsapi::stop_pattern(Engine& engine, int id, Callback done) {
-    return submit(engine, with(tour_command(*link, "stop_pattern", "patterns", id, "/stop"), std::move(done)));
+    return submit(engine, with(tour_command(*link, "stop_pattern", "patterns", id, "/stop"),
+                               std::move(done)));
 }
 
 int ZelkoPtzCameraIsapi::start_pattern_recording(int id) {
@@ -266,7 +267,9 @@ int ZelkoPtzCameraIsapi::start_pattern_recording(int id) {
 }
 
 Operation ZelkoPtzCameraIsapi::start_pattern_recording(Engine& engine, int id, Callback done) {
-    return submit(engine, with(tour_command(*link, "start_pattern_recording", "patterns", id, "/recordstart"), std::move(done)));
+    return submit(
+        engine, with(tour_command(*link, "start_pattern_recording", "patterns", id, "/recordstart"),
+                     std::move(done)));
 }
 
 int ZelkoPtzCameraIsapi::stop_pattern_recording(int id) {
@@ -274,7 +277,9 @@ int ZelkoPtzCameraIsapi::stop_pattern_recording(int id) {
 }
 
 Operation ZelkoPtzCameraIsapi::stop_pattern_recording(Engine& engine, int id, Callback done) {
-    return submit(engine, with(tour_command(*link, "stop_pattern_recording", "patterns", id, "/recordstop"), std::move(done)));
+    return submit(engine,
+                  with(tour_command(*link, "stop_pattern_recording", "patterns", id, "/recordstop"),
+                       std::move(done)));
 }
 
 int ZelkoPtzCameraIsapi::remove_pattern(int id) {
@@ -282,14 +287,16 @@ int ZelkoPtzCameraIsapi::remove_pattern(int id) {
 }
 
 Operation ZelkoPtzCameraIsapi::remove_pattern(Engine& engine, int id, Callback done) {
-    return submit(engine, with(tour_command(*link, "remove_pattern", "patterns", id), std::move(done)));
+    return submit(engine,
+                  with(tour_command(*link, "remove_pattern", "patterns", id), std::move(done)));
 }
 
 int ZelkoPtzCameraIsapi::set_park_action(PtzParkAction action) {
     return drive(*park_command(*link, std::move(action)));
 }
 
-Operation ZelkoPtzCameraIsapi::set_park_action(Engine& engine, PtzParkAction action, Callback done) {
+Operation ZelkoPtzCameraIsapi::set_park_action(Engine& engine, PtzParkAction action,
+                                               Callback done) {
     return submit(engine, with(park_command(*link, std::move(action)), std::move(done)));
 }
 
@@ -298,7 +305,8 @@ int ZelkoPtzCameraIsapi::get_patrols(std::vector<PtzPatrol>& patrols) {
     return written(drive(*command), *command, patrols);
 }
 
-Operation ZelkoPtzCameraIsapi::get_patrols(Engine& engine, ValueCallback<std::vector<PtzPatrol>> done) {
+Operation ZelkoPtzCameraIsapi::get_patrols(Engine& engine,
+                                           ValueCallback<std::vector<PtzPatrol>> done) {
     return submit(engine, with(patrols_query(*link), std::move(done)));
 }
 
@@ -307,7 +315,8 @@ int ZelkoPtzCameraIsapi::get_patterns(std::vector<PtzPattern>& patterns) {
     return written(drive(*command), *command, patterns);
 }
 
-Operation ZelkoPtzCameraIsapi::get_patterns(Engine& engine, ValueCallback<std::vector<PtzPattern>> done) {
+Operation ZelkoPtzCameraIsapi::get_patterns(Engine& engine,
+                                            ValueCallback<std::vector<PtzPattern>> done) {
     return submit(engine, with(patterns_query(*link), std::move(done)));
 }
 

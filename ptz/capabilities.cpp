@@ -61,10 +61,10 @@ struct Reader {
 
     // "Min" and "Max" below `at`, or its attributes "min" and "max" when `in_attributes`.
     std::optional<PtzSpeedRange> speed_range(pugi::xml_node at, bool in_attributes) {
-        const std::optional<int> min = whole(in_attributes ? at.attribute("min").value()
-                                                           : at.child("Min").text().get());
-        const std::optional<int> max = whole(in_attributes ? at.attribute("max").value()
-                                                           : at.child("Max").text().get());
+        const std::optional<int> min =
+            whole(in_attributes ? at.attribute("min").value() : at.child("Min").text().get());
+        const std::optional<int> max =
+            whole(in_attributes ? at.attribute("max").value() : at.child("Max").text().get());
         if (!min || !max) {
             return std::nullopt;
         }
@@ -104,7 +104,8 @@ CapabilitiesAnswer capabilities_from_answer(pugi::xml_node answer, PtzCapabiliti
     for (const CapabilityField& field : kCapabilityFields) {
         const pugi::xml_node at = Utils::xml_at(read.root, field.path);
         const bool attributes = field.attribute != nullptr;
-        const char* const text = attributes ? at.attribute(field.attribute).value() : at.text().get();
+        const char* const text =
+            attributes ? at.attribute(field.attribute).value() : at.text().get();
         switch (field.kind) {
             case CapabilityKind::Range:
                 found.*field.range = read.range(at, field.scale);

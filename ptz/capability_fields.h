@@ -72,8 +72,9 @@ constexpr CapabilityField range(const char* name, const char* key, const char* p
     return f;
 }
 constexpr CapabilityField speed(const char* name, const char* key, const char* path,
-                                std::optional<PtzSpeedRange> PtzCapabilitiesEx::*m, std::uint32_t bit,
-                                std::size_t offset, const char* attribute = nullptr) {
+                                std::optional<PtzSpeedRange> PtzCapabilitiesEx::*m,
+                                std::uint32_t bit, std::size_t offset,
+                                const char* attribute = nullptr) {
     CapabilityField f = common(name, key, CapabilityKind::SpeedRange, path, offset);
     f.attribute = attribute;
     f.speed_range = m;

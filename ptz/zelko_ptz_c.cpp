@@ -110,7 +110,6 @@ double refusal_hold(const zelko_ptz_options* given) {
     return o.refusal_hold_seconds;
 }
 
-
 // One value of `caps` into the C struct at `out`, and its bit.
 void copy_capability(const Ptz::PtzCapabilitiesEx& caps, const Ptz::CapabilityField& field,
                      char* out) {
@@ -193,6 +192,13 @@ zelko_ptz_capabilities_ex Ptz::to_c(const PtzCapabilitiesEx& caps) {
     for (const CapabilityField& field : kCapabilityFields) {
         copy_capability(caps, field, reinterpret_cast<char*>(&out));
     }
+    return out;
+}
+
+zelko_ptz_capabilities Ptz::to_c_base(const PtzCapabilitiesEx& caps) {
+    zelko_ptz_capabilities out = to_c(caps).base;
+    out.reported &=
+        ~(ZELKO_PTZ_CAP_MAX_PATROLS | ZELKO_PTZ_CAP_MAX_PATTERNS | ZELKO_PTZ_CAP_PARK_SECONDS);
     return out;
 }
 
@@ -355,7 +361,7 @@ int zelko_ptz_get_capabilities(zelko_ptz_camera* c, zelko_ptz_capabilities* caps
         if (code != 0) {
             return code;
         }
-        *caps = Ptz::to_c(read).base;
+        *caps = Ptz::to_c_base(read);
         return code;
     });
 }

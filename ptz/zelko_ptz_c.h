@@ -148,11 +148,11 @@ typedef struct zelko_ptz_capabilities {
  * `base.reported` holds the bits of both.
  */
 typedef struct zelko_ptz_capabilities_ex {
-    zelko_ptz_capabilities base; /**< what zelko_ptz_get_capabilities() reads */
-    int32_t max_patrols;         /**< how many patrols (preset tours) it keeps */
-    int32_t max_patterns;        /**< how many patterns (recorded moves) it keeps */
-    int32_t park_seconds_min;    /**< the park action's shortest time, in seconds */
-    int32_t park_seconds_max;    /**< the park action's longest time, in seconds */
+    zelko_ptz_capabilities base;   /**< what zelko_ptz_get_capabilities() reads */
+    int32_t max_patrols;           /**< how many patrols (preset tours) it keeps */
+    int32_t max_patterns;          /**< how many patterns (recorded moves) it keeps */
+    int32_t park_seconds_min;      /**< the park action's shortest time, in seconds */
+    int32_t park_seconds_max;      /**< the park action's longest time, in seconds */
     size_t park_action_kind_count; /**< how many of park_action_kinds are filled */
     /** Its park actions, "preset", "patrol", "autoscan", ..., each zero-terminated. */
     char park_action_kinds[ZELKO_PTZ_MAX_PARK_ACTION_KINDS][ZELKO_PTZ_PARK_ACTION_KIND_SIZE];
@@ -567,14 +567,13 @@ ZELKO_PTZ_API uint64_t zelko_ptz_get_capabilities_ex_async(zelko_ptz_camera* cam
                                                            zelko_ptz_engine* engine,
                                                            zelko_ptz_capabilities_ex_done done,
                                                            void* user);
-ZELKO_PTZ_API uint64_t zelko_ptz_set_focus_async(zelko_ptz_camera* camera,
-                                                 zelko_ptz_engine* engine, int32_t speed,
-                                                 zelko_ptz_done done, void* user);
+ZELKO_PTZ_API uint64_t zelko_ptz_set_focus_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
+                                                 int32_t speed, zelko_ptz_done done, void* user);
 ZELKO_PTZ_API uint64_t zelko_ptz_set_iris_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
                                                 int32_t speed, zelko_ptz_done done, void* user);
 ZELKO_PTZ_API uint64_t zelko_ptz_one_push_focus_async(zelko_ptz_camera* camera,
-                                                      zelko_ptz_engine* engine,
-                                                      zelko_ptz_done done, void* user);
+                                                      zelko_ptz_engine* engine, zelko_ptz_done done,
+                                                      void* user);
 ZELKO_PTZ_API uint64_t zelko_ptz_get_patrols_async(zelko_ptz_camera* camera,
                                                    zelko_ptz_engine* engine,
                                                    zelko_ptz_patrols_done done, void* user);
@@ -601,9 +600,8 @@ ZELKO_PTZ_API uint64_t zelko_ptz_stop_pattern_async(zelko_ptz_camera* camera,
                                                     zelko_ptz_engine* engine, int32_t id,
                                                     zelko_ptz_done done, void* user);
 ZELKO_PTZ_API uint64_t zelko_ptz_start_pattern_recording_async(zelko_ptz_camera* camera,
-                                                               zelko_ptz_engine* engine,
-                                                               int32_t id, zelko_ptz_done done,
-                                                               void* user);
+                                                               zelko_ptz_engine* engine, int32_t id,
+                                                               zelko_ptz_done done, void* user);
 ZELKO_PTZ_API uint64_t zelko_ptz_stop_pattern_recording_async(zelko_ptz_camera* camera,
                                                               zelko_ptz_engine* engine, int32_t id,
                                                               zelko_ptz_done done, void* user);
@@ -612,8 +610,7 @@ ZELKO_PTZ_API uint64_t zelko_ptz_remove_pattern_async(zelko_ptz_camera* camera,
                                                       zelko_ptz_done done, void* user);
 ZELKO_PTZ_API uint64_t zelko_ptz_get_park_action_async(zelko_ptz_camera* camera,
                                                        zelko_ptz_engine* engine,
-                                                       zelko_ptz_park_action_done done,
-                                                       void* user);
+                                                       zelko_ptz_park_action_done done, void* user);
 ZELKO_PTZ_API uint64_t zelko_ptz_set_park_action_async(zelko_ptz_camera* camera,
                                                        zelko_ptz_engine* engine,
                                                        const zelko_ptz_park_action* action,

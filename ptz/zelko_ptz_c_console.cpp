@@ -181,11 +181,11 @@ int zelko_ptz_get_park_action(zelko_ptz_camera* c, zelko_ptz_park_action* action
 uint64_t zelko_ptz_get_park_action_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
                                          zelko_ptz_park_action_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.get_park_action(engine, [done, user](int code,
-                                                           const Ptz::PtzParkAction& read) {
-            const zelko_ptz_park_action out = to_c(read);
-            done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
-        });
+        return camera.get_park_action(engine,
+                                      [done, user](int code, const Ptz::PtzParkAction& read) {
+                                          const zelko_ptz_park_action out = to_c(read);
+                                          done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
+                                      });
     });
 }
 
@@ -207,7 +207,7 @@ int zelko_ptz_set_focus(zelko_ptz_camera* c, int32_t speed) {
 }
 
 uint64_t zelko_ptz_set_focus_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t speed,
-                          zelko_ptz_done done, void* user) {
+                                   zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.set_focus(engine, speed, coded(done, user));
     });
@@ -218,7 +218,7 @@ int zelko_ptz_set_iris(zelko_ptz_camera* c, int32_t speed) {
 }
 
 uint64_t zelko_ptz_set_iris_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t speed,
-                          zelko_ptz_done done, void* user) {
+                                  zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.set_iris(engine, speed, coded(done, user));
     });
@@ -229,7 +229,7 @@ int zelko_ptz_start_patrol(zelko_ptz_camera* c, int32_t id) {
 }
 
 uint64_t zelko_ptz_start_patrol_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                          zelko_ptz_done done, void* user) {
+                                      zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.start_patrol(engine, id, coded(done, user));
     });
@@ -240,7 +240,7 @@ int zelko_ptz_stop_patrol(zelko_ptz_camera* c, int32_t id) {
 }
 
 uint64_t zelko_ptz_stop_patrol_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                          zelko_ptz_done done, void* user) {
+                                     zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.stop_patrol(engine, id, coded(done, user));
     });
@@ -251,7 +251,7 @@ int zelko_ptz_remove_patrol(zelko_ptz_camera* c, int32_t id) {
 }
 
 uint64_t zelko_ptz_remove_patrol_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                          zelko_ptz_done done, void* user) {
+                                       zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.remove_patrol(engine, id, coded(done, user));
     });
@@ -262,7 +262,7 @@ int zelko_ptz_start_pattern(zelko_ptz_camera* c, int32_t id) {
 }
 
 uint64_t zelko_ptz_start_pattern_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                          zelko_ptz_done done, void* user) {
+                                       zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.start_pattern(engine, id, coded(done, user));
     });
@@ -273,7 +273,7 @@ int zelko_ptz_stop_pattern(zelko_ptz_camera* c, int32_t id) {
 }
 
 uint64_t zelko_ptz_stop_pattern_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                          zelko_ptz_done done, void* user) {
+                                      zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.stop_pattern(engine, id, coded(done, user));
     });
@@ -283,8 +283,8 @@ int zelko_ptz_start_pattern_recording(zelko_ptz_camera* c, int32_t id) {
     return guarded(c, [&] { return c->camera.start_pattern_recording(id); });
 }
 
-uint64_t zelko_ptz_start_pattern_recording_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                          zelko_ptz_done done, void* user) {
+uint64_t zelko_ptz_start_pattern_recording_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
+                                                 int32_t id, zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.start_pattern_recording(engine, id, coded(done, user));
     });
@@ -294,8 +294,8 @@ int zelko_ptz_stop_pattern_recording(zelko_ptz_camera* c, int32_t id) {
     return guarded(c, [&] { return c->camera.stop_pattern_recording(id); });
 }
 
-uint64_t zelko_ptz_stop_pattern_recording_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                          zelko_ptz_done done, void* user) {
+uint64_t zelko_ptz_stop_pattern_recording_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
+                                                int32_t id, zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.stop_pattern_recording(engine, id, coded(done, user));
     });
@@ -306,7 +306,7 @@ int zelko_ptz_remove_pattern(zelko_ptz_camera* c, int32_t id) {
 }
 
 uint64_t zelko_ptz_remove_pattern_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                          zelko_ptz_done done, void* user) {
+                                        zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.remove_pattern(engine, id, coded(done, user));
     });

@@ -10,7 +10,6 @@
 #include "engine.h"
 #include "zelko_ptz_c.h"
 
-
 namespace {
 
 using Ptz::coded;
@@ -249,7 +248,7 @@ uint64_t zelko_ptz_get_capabilities_async(zelko_ptz_camera* c, zelko_ptz_engine*
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.get_capabilities_ex(
             engine, [done, user](int code, const Ptz::PtzCapabilitiesEx& read) {
-                const zelko_ptz_capabilities out = Ptz::to_c(read).base;
+                const zelko_ptz_capabilities out = Ptz::to_c_base(read);
                 done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
             });
     });

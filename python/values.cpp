@@ -272,8 +272,10 @@ void bind_tours(py::module_& m) {
                                    "A recorded move the camera keeps under a number; enabled "
                                    "when something is recorded.");
     pattern
-        .def(py::init([](int id, bool enabled) { return PtzPattern{id, enabled}; }), py::kw_only(),
-             py::arg("id"), py::arg("enabled") = false)
+        .def(py::init([](int id, bool enabled) {
+                 return PtzPattern{id, enabled};
+             }),
+             py::kw_only(), py::arg("id"), py::arg("enabled") = false)
         .def_readwrite("id", &PtzPattern::id)
         .def_readwrite("enabled", &PtzPattern::enabled)
         .def("__repr__", [](const PtzPattern& p) {

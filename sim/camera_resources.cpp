@@ -578,9 +578,11 @@ const Route kRoutes[] = {
     {PTZ "/presets/#", "PUT", put_preset},
     {PTZ "/presets/#", "DELETE", remove_preset},
     {PTZ "/presets/#/goto", "PUT", goto_preset, true},
-    {INPUT "/focus", "PUT", [](Call& c) { return put_lens(c, "FocusData", "focus", c.state.focus_speed); }},
+    {INPUT "/focus", "PUT",
+     [](Call& c) { return put_lens(c, "FocusData", "focus", c.state.focus_speed); }},
     {INPUT "/focus", "GET", forbidden_get},
-    {INPUT "/iris", "PUT", [](Call& c) { return put_lens(c, "IrisData", "iris", c.state.iris_speed); }},
+    {INPUT "/iris", "PUT",
+     [](Call& c) { return put_lens(c, "IrisData", "iris", c.state.iris_speed); }},
     {INPUT "/iris", "GET", forbidden_get},
     // "foucs": the camera's own spelling.
     {PTZ "/onepushfoucs/start", "PUT",
@@ -598,7 +600,8 @@ const Route kRoutes[] = {
     {PTZ "/patterns", "GET", get_patterns},
     {PTZ "/patterns/#", "DELETE", remove_pattern},
     {PTZ "/patterns/#/start", "PUT", start_pattern},
-    {PTZ "/patterns/#/stop", "PUT", [](Call& c) { return stop_program(c, Program::Kind::Pattern); }},
+    {PTZ "/patterns/#/stop", "PUT",
+     [](Call& c) { return stop_program(c, Program::Kind::Pattern); }},
     {PTZ "/patterns/#/recordstart", "PUT", [](Call& c) { return record_pattern(c, true); }},
     {PTZ "/patterns/#/recordstop", "PUT", [](Call& c) { return record_pattern(c, false); }},
     {PTZ "/parkaction", "GET", get_park},
@@ -725,8 +728,9 @@ void park(CameraState& state) {
 void tick(CameraState& state, double seconds) {
     advance(state.position, state.movement, seconds);
     if (state.focus_speed != 0) {
-        state.focus = std::clamp(state.focus + state.focus_speed / 100.0 * kFocusPerSecond * seconds,
-                                 0.0, static_cast<double>(kFocusMax));
+        state.focus =
+            std::clamp(state.focus + state.focus_speed / 100.0 * kFocusPerSecond * seconds, 0.0,
+                       static_cast<double>(kFocusMax));
         state.position.focus = static_cast<int>(std::lround(state.focus));
     }
     state.iris =

@@ -61,9 +61,9 @@ struct Program {
     enum class Kind { None, Patrol, Pattern };
     Kind kind = Kind::None;
     int id = 0;
-    std::size_t stop = 0;   // Patrol: the slot it travels to or dwells at
-    bool arrived = false;   // Patrol: dwelling; Pattern: at the start, replaying
-    double seconds = 0.0;   // Patrol: dwell left; Pattern: into the replay
+    std::size_t stop = 0;  // Patrol: the slot it travels to or dwells at
+    bool arrived = false;  // Patrol: dwelling; Pattern: at the start, replaying
+    double seconds = 0.0;  // Patrol: dwell left; Pattern: into the replay
 };
 
 // What the camera does after a time without commands.

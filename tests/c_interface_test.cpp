@@ -56,6 +56,31 @@ void on_capabilities(void* user, int code, const zelko_ptz_capabilities* caps) {
     g_caps = caps != nullptr ? *caps : zelko_ptz_capabilities{};
 }
 
+zelko_ptz_capabilities_ex g_caps_ex;
+zelko_ptz_patrol g_patrols[5];
+zelko_ptz_pattern g_patterns[5];
+zelko_ptz_park_action g_park;
+const zelko_ptz_patrol kPatrol{3, 1, "Yard", 2, {{1, 40, 2}, {1, 1, 0}}};
+const zelko_ptz_park_action kPark{1, 60, "preset", 1};
+void on_capabilities_ex(void* user, int code, const zelko_ptz_capabilities_ex* caps) {
+    on_code(user, code);
+    g_caps_ex = caps != nullptr ? *caps : zelko_ptz_capabilities_ex{};
+}
+void on_patrols(void* user, int code, const zelko_ptz_patrol* patrols, size_t count) {
+    on_code(user, code);
+    g_count = count;
+    std::memcpy(g_patrols, patrols, std::min<size_t>(count, 5) * sizeof *patrols);
+}
+void on_patterns(void* user, int code, const zelko_ptz_pattern* patterns, size_t count) {
+    on_code(user, code);
+    g_count = count;
+    std::memcpy(g_patterns, patterns, std::min<size_t>(count, 5) * sizeof *patterns);
+}
+void on_park(void* user, int code, const zelko_ptz_park_action* action) {
+    on_code(user, code);
+    g_park = action != nullptr ? *action : zelko_ptz_park_action{};
+}
+
 // What the C functions wrote, byte for byte.
 std::string written() {
     std::string all;
@@ -63,7 +88,11 @@ std::string written() {
                               {g_presets, sizeof g_presets},
                               {&g_count, sizeof g_count},
                               {&g_where, sizeof g_where},
-                              {&g_caps, sizeof g_caps}}) {
+                              {&g_caps, sizeof g_caps},
+                              {&g_caps_ex, sizeof g_caps_ex},
+                              {g_patrols, sizeof g_patrols},
+                              {g_patterns, sizeof g_patterns},
+                              {&g_park, sizeof g_park}}) {
         all.append(static_cast<const char*>(block.first), block.second);
     }
     return all;
@@ -75,6 +104,10 @@ void clear_written() {
     g_count = 0;
     g_where = {};
     g_caps = {};
+    g_caps_ex = {};
+    std::memset(g_patrols, 0, sizeof g_patrols);
+    std::memset(g_patterns, 0, sizeof g_patterns);
+    g_park = {};
 }
 
 // Struct members of several types, to compare with the values expected in one line.
@@ -93,7 +126,86 @@ struct Entry {
     std::function<uint64_t(zelko_ptz_camera*, zelko_ptz_engine*, bool none, void* user)> async;
 };
 
+using Numbered = int (*)(zelko_ptz_camera*, int32_t);
+using NumberedAsync = uint64_t (*)(zelko_ptz_camera*, zelko_ptz_engine*, int32_t, zelko_ptz_done,
+                                   void*);
+
+// A function of one number, and its asynchronous form.
+Entry numbered(const char* name, Numbered call, NumberedAsync async, int32_t n,
+               std::string request) {
+    return {name, [call, n](zelko_ptz_camera* c) { return call(c, n); }, std::move(request),
+            nullptr,
+            [async, n](zelko_ptz_camera* c, zelko_ptz_engine* e, bool none, void* u) {
+                return async(c, e, n, none ? nullptr : on_code, u);
+            }};
+}
+
+const std::string kInputs = "/ISAPI/System/Video/inputs/channels/1";
+
 const Entry kEntries[] = {
+    numbered("SetFocus", zelko_ptz_set_focus, zelko_ptz_set_focus_async, -5,
+             "PUT " + kInputs + "/focus"),
+    numbered("SetIris", zelko_ptz_set_iris, zelko_ptz_set_iris_async, 5,
+             "PUT " + kInputs + "/iris"),
+    numbered("StartPatrol", zelko_ptz_start_patrol, zelko_ptz_start_patrol_async, 1,
+             "PUT " + kChannel + "/patrols/1/start"),
+    numbered("StopPatrol", zelko_ptz_stop_patrol, zelko_ptz_stop_patrol_async, 1,
+             "PUT " + kChannel + "/patrols/1/stop"),
+    numbered("RemovePatrol", zelko_ptz_remove_patrol, zelko_ptz_remove_patrol_async, 2,
+             "DELETE " + kChannel + "/patrols/2"),
+    numbered("StopPattern", zelko_ptz_stop_pattern, zelko_ptz_stop_pattern_async, 1,
+             "PUT " + kChannel + "/patterns/1/stop"),
+    numbered("StartPatternRecording", zelko_ptz_start_pattern_recording,
+             zelko_ptz_start_pattern_recording_async, 2,
+             "PUT " + kChannel + "/patterns/2/recordstart"),
+    numbered("StopPatternRecording", zelko_ptz_stop_pattern_recording,
+             zelko_ptz_stop_pattern_recording_async, 2,
+             "PUT " + kChannel + "/patterns/2/recordstop"),
+    numbered("RemovePattern", zelko_ptz_remove_pattern, zelko_ptz_remove_pattern_async, 3,
+             "DELETE " + kChannel + "/patterns/3"),
+    {"OnePushFocus", zelko_ptz_one_push_focus, "PUT " + kChannel + "/onepushfoucs/start", nullptr,
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_one_push_focus_async(c, e, n ? nullptr : on_code, u);
+     }},
+    {"GetCapabilitiesEx",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_capabilities_ex(c, &g_caps_ex); },
+     "GET " + kChannel + "/capabilities",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_capabilities_ex(c, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_get_capabilities_ex_async(c, e, n ? nullptr : on_capabilities_ex, u);
+     }},
+    {"GetPatrols",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_patrols(c, g_patrols, 5, &g_count); },
+     "GET " + kChannel + "/patrols",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_patrols(c, nullptr, 5, &g_count); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_get_patrols_async(c, e, n ? nullptr : on_patrols, u);
+     }},
+    {"SetPatrol", [](zelko_ptz_camera* c) { return zelko_ptz_set_patrol(c, &kPatrol); },
+     "PUT " + kChannel + "/patrols/3",
+     [](zelko_ptz_camera* c) { return zelko_ptz_set_patrol(c, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_set_patrol_async(c, e, n ? nullptr : &kPatrol, on_code, u);
+     }},
+    {"GetPatterns",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_patterns(c, g_patterns, 5, &g_count); },
+     "GET " + kChannel + "/patterns",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_patterns(c, g_patterns, 5, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_get_patterns_async(c, e, n ? nullptr : on_patterns, u);
+     }},
+    {"GetParkAction", [](zelko_ptz_camera* c) { return zelko_ptz_get_park_action(c, &g_park); },
+     "GET " + kChannel + "/parkaction",
+     [](zelko_ptz_camera* c) { return zelko_ptz_get_park_action(c, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_get_park_action_async(c, e, n ? nullptr : on_park, u);
+     }},
+    {"SetParkAction", [](zelko_ptz_camera* c) { return zelko_ptz_set_park_action(c, &kPark); },
+     "PUT " + kChannel + "/parkaction",
+     [](zelko_ptz_camera* c) { return zelko_ptz_set_park_action(c, nullptr); },
+     [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
+         return zelko_ptz_set_park_action_async(c, e, n ? nullptr : &kPark, on_code, u);
+     }},
     {"GetInfo", [](zelko_ptz_camera* c) { return zelko_ptz_get_info(c, "/ISAPI/System/time"); },
      "GET /ISAPI/System/time", [](zelko_ptz_camera* c) { return zelko_ptz_get_info(c, nullptr); },
      [](zelko_ptz_camera* c, zelko_ptz_engine* e, bool n, void* u) {
@@ -329,6 +441,42 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
 
 // Options from a host built against an older, shorter struct: the fields past its size keep
 // their defaults, whatever the bytes there hold.
+// The console's structs as the camera holds their values; a patrol of more steps than the struct
+// holds is the library's refusal, nothing sent.
+TEST_F(SimTest, CInterfaceFillsTheConsolesStructs) {
+    zelko_ptz_camera* camera = zelko_ptz_camera_new("127.0.0.1", kUserPwd, nullptr);
+    sim::CameraState state = camera_sim->state();
+    state.presets[1] = {"Gate", {}};
+    camera_sim->set_state(state);
+    ASSERT_EQ(zelko_ptz_set_patrol(camera, &kPatrol), ZELKO_PTZ_OK);
+    ASSERT_EQ(zelko_ptz_get_patrols(camera, g_patrols, 5, &g_count), ZELKO_PTZ_OK);
+    ASSERT_EQ(g_count, 4u);
+    const zelko_ptz_patrol& read = g_patrols[2];
+    EXPECT_EQ(values(read.id, read.enabled, read.step_count, read.steps[0].preset,
+                     read.steps[0].speed, read.steps[0].dwell_seconds, read.steps[1].speed),
+              values(3, 1, 2, 1, 40, 2, 1));
+    EXPECT_STREQ(read.name, "Yard");
+    ASSERT_EQ(zelko_ptz_set_park_action(camera, &kPark), ZELKO_PTZ_OK);
+    ASSERT_EQ(zelko_ptz_get_park_action(camera, &g_park), ZELKO_PTZ_OK);
+    EXPECT_EQ(values(g_park.enabled, g_park.seconds, g_park.number), values(1, 60, 1));
+    EXPECT_STREQ(g_park.kind, "preset");
+    ASSERT_EQ(zelko_ptz_get_capabilities_ex(camera, &g_caps_ex), ZELKO_PTZ_OK);
+    EXPECT_EQ(values(g_caps_ex.max_patrols, g_caps_ex.max_patterns, g_caps_ex.park_seconds_min,
+                     g_caps_ex.park_seconds_max, g_caps_ex.park_action_kind_count,
+                     g_caps_ex.base.max_presets),
+              values(8, 4, 5, 720, 8, 300));
+    EXPECT_STREQ(g_caps_ex.park_action_kinds[5], "preset");
+    const uint32_t console =
+        ZELKO_PTZ_CAP_MAX_PATROLS | ZELKO_PTZ_CAP_MAX_PATTERNS | ZELKO_PTZ_CAP_PARK_SECONDS;
+    EXPECT_EQ(g_caps_ex.base.reported & console, console);
+    zelko_ptz_patrol longer = kPatrol;
+    longer.step_count = SIZE_MAX;
+    camera_sim->clear_requests();
+    stderr_of([&] { EXPECT_EQ(zelko_ptz_set_patrol(camera, &longer), ZELKO_PTZ_REJECTED); });
+    EXPECT_TRUE(camera_sim->requests().empty());
+    zelko_ptz_camera_free(camera);
+}
+
 TEST_F(SimTest, CInterfaceReadsOnlyTheOptionsWithinTheirSize) {
     sim::Options o;
     o.channels = 3;

@@ -159,8 +159,7 @@ const MotionCase kMotions[] = {
     {"FocusMovesWhileCommandedAndOnePushSharpens",
      {},
      {focus(100), wait(1), focus_at(34000), focus(0), wait(1), focus_at(34000), focus(-50),
-      wait(100), focus_at(0), send([](Camera& c) { return c.one_push_focus(); }),
-      focus_at(29000)}},
+      wait(100), focus_at(0), send([](Camera& c) { return c.one_push_focus(); }), focus_at(29000)}},
     // 60 degrees at the top speed take 0.5 s: at 0 from 0.5 s to 1.5 s, at 60 from 2 s to 3 s.
     {"PatrolToursItsPresetsUntilAManualMove",
      {},
@@ -175,8 +174,8 @@ const MotionCase kMotions[] = {
     // where the recording began, after travelling there.
     {"PatternReplaysTheRecordedMovesFromItsStart",
      {},
-     {tour(&Camera::start_pattern_recording), ctrl(100, 0, 0), wait(0.5), ctrl(0, 0, 0),
-      wait(0.5), tour(&Camera::stop_pattern_recording), go(0, 180, 1), wait(2), at(0, 180, 1),
+     {tour(&Camera::start_pattern_recording), ctrl(100, 0, 0), wait(0.5), ctrl(0, 0, 0), wait(0.5),
+      tour(&Camera::stop_pattern_recording), go(0, 180, 1), wait(2), at(0, 180, 1),
       tour(&Camera::start_pattern), wait(2.25), near(0, 60), wait(1), near(0, 120),
       tour(&Camera::stop_pattern), wait(1), near(0, 120)}},
     {"ParkActionRunsAfterItsTimeWithoutCommands",
@@ -255,12 +254,14 @@ const BodyCase kBodies[] = {
     {"PatrolOfAnotherNumber", kPut, kChannel + "/patrols/2",
      doc("PTZPatrol", "<id>3</id><PatrolSequenceList/>"), 400},
     {"ParkTimePastItsRange", kPut, kChannel + "/parkaction",
-     doc("ParkAction", "<enabled>true</enabled><Parktime>721</Parktime><Action><ActionType>"
-                       "preset</ActionType><ActionNum>1</ActionNum></Action>"),
+     doc("ParkAction",
+         "<enabled>true</enabled><Parktime>721</Parktime><Action><ActionType>"
+         "preset</ActionType><ActionNum>1</ActionNum></Action>"),
      400},
     {"ParkActionUnknown", kPut, kChannel + "/parkaction",
-     doc("ParkAction", "<enabled>true</enabled><Parktime>5</Parktime><Action><ActionType>"
-                       "spin</ActionType><ActionNum>0</ActionNum></Action>"),
+     doc("ParkAction",
+         "<enabled>true</enabled><Parktime>5</Parktime><Action><ActionType>"
+         "spin</ActionType><ActionNum>0</ActionNum></Action>"),
      400},
 };
 

@@ -41,22 +41,22 @@ Caps recorder() {
 // What the real camera's document says, its console's values included.
 Caps real_camera() {
     Caps caps{{Ptz::PtzRange{0, 360},
-      Ptz::PtzRange{-50, 60},
-      Ptz::PtzRange{1, 25},
-      Ptz::PtzSpeedRange{-100, 100},
-      Ptz::PtzSpeedRange{-90, 80},
-      Ptz::PtzSpeedRange{-70, 60},
-      300,
-      20,
-      {33, 34, 35, 36, 37, 38, 39, 40, 41,  42,  43,  44,  45,  46, 90,
-       92, 93, 94, 95, 96, 97, 98, 99, 100, 101, 102, 103, 104, 105},
-      true,
-      {"LIGHT", "WIPER", "FAN", "HEATER"}},
-     8,
-     4,
-     Ptz::PtzSpeedRange{5, 720},
-     {"autoscan", "framescan", "randomscan", "patrol", "pattern", "preset", "panoramascan",
-      "tiltscan"}};
+               Ptz::PtzRange{-50, 60},
+               Ptz::PtzRange{1, 25},
+               Ptz::PtzSpeedRange{-100, 100},
+               Ptz::PtzSpeedRange{-90, 80},
+               Ptz::PtzSpeedRange{-70, 60},
+               300,
+               20,
+               {33, 34, 35, 36, 37, 38, 39, 40, 41,  42,  43,  44,  45,  46, 90,
+                92, 93, 94, 95, 96, 97, 98, 99, 100, 101, 102, 103, 104, 105},
+               true,
+               {"LIGHT", "WIPER", "FAN", "HEATER"}},
+              8,
+              4,
+              Ptz::PtzSpeedRange{5, 720},
+              {"autoscan", "framescan", "randomscan", "patrol", "pattern", "preset", "panoramascan",
+               "tiltscan"}};
     return caps;
 }
 

@@ -355,14 +355,23 @@ TEST(Commands, ConsoleReadsTheCamerasDocuments) {
          "/patterns",
          0,
          {kept_patrols, {{1, true}, {4, false}}, kept_park}},
-        {"PatternWithoutId", "<PTZPatternList><PTZPattern/></PTZPatternList>",
-         [](Camera& c, Read& r) { return c.get_patterns(r.patterns); }, "/patterns", 10,
+        {"PatternWithoutId",
+         "<PTZPatternList><PTZPattern/></PTZPatternList>",
+         [](Camera& c, Read& r) { return c.get_patterns(r.patterns); },
+         "/patterns",
+         10,
          {kept_patrols, kept_patterns, kept_park}},
-        {"RealParkAction", fixture("park-action.xml"),
-         [](Camera& c, Read& r) { return c.get_park_action(r.park); }, "/parkaction", 0,
+        {"RealParkAction",
+         fixture("park-action.xml"),
+         [](Camera& c, Read& r) { return c.get_park_action(r.park); },
+         "/parkaction",
+         0,
          {kept_patrols, kept_patterns, {false, 5, "autoscan", 0}}},
-        {"ParkActionOfAnotherKind", status_answer("OK"),
-         [](Camera& c, Read& r) { return c.get_park_action(r.park); }, "/parkaction", 10,
+        {"ParkActionOfAnotherKind",
+         status_answer("OK"),
+         [](Camera& c, Read& r) { return c.get_park_action(r.park); },
+         "/parkaction",
+         10,
          {kept_patrols, kept_patterns, kept_park}},
     };
     for (const auto& c : cases) {
@@ -390,16 +399,24 @@ TEST(Commands, ConsoleArgumentsCheckedAgainstTheCapabilitiesRead) {
         const char* message;
     } cases[] = {
         {"SpecialPresetInAPatrol",
-         [](Camera& c) { return c.set_patrol({1, "p", true, {{1, 1, 1}, {33, 1, 1}}}); },
+         [](Camera& c) {
+             return c.set_patrol({1, "p", true, {{1, 1, 1}, {33, 1, 1}}});
+         },
          "set_patrol", "Please input patrol steps of presets of 1 or more, none of them special."},
         {"PatrolPastTheCamerasCount",
-         [](Camera& c) { return c.set_patrol({9, "p", true, {{1, 1, 1}}}); },
+         [](Camera& c) {
+             return c.set_patrol({9, "p", true, {{1, 1, 1}}});
+         },
          "set_patrol", "Please input a patrol id of 1 to 8."},
         {"ParkPatternPastTheCamerasCount",
-         [](Camera& c) { return c.set_park_action({true, 5, "pattern", 5}); },
+         [](Camera& c) {
+             return c.set_park_action({true, 5, "pattern", 5});
+         },
          "set_park_action", "Please input the number of a pattern the camera keeps."},
         {"ParkTimePastTheCamerasRange",
-         [](Camera& c) { return c.set_park_action({true, 721, "autoscan", 0}); },
+         [](Camera& c) {
+             return c.set_park_action({true, 721, "autoscan", 0});
+         },
          "set_park_action", "Please input a park time of 5 to 720 seconds."},
     };
     for (const auto& c : cases) {
@@ -422,8 +439,8 @@ TEST(Commands, PtzHeldByAUserOfHigherPriority) {
     options.keep_session = true;
     Camera camera("127.0.0.1", kUserPwd, options);
     Scripted camera_side(camera, [](const Ptz::Request& r) {
-        return Ptz::Answer{403, sim::response_status(r.url, 4, "Invalid Operation",
-                                                     "ptzOccupiedPriority")};
+        return Ptz::Answer{
+            403, sim::response_status(r.url, 4, "Invalid Operation", "ptzOccupiedPriority")};
     });
     stderr_of([&] {
         EXPECT_EQ(camera.set_focus(50), 10);
