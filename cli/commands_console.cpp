@@ -117,6 +117,19 @@ void add_listing(CLI::App* parent, Context& context, const std::string& what, co
     });
 }
 
+// Reads the capabilities, then submits `send`: the library then holds the command's values to
+// what the camera said (special presets, counts, the park time's range and kinds). A camera
+// that cannot tell gets the command as it would without.
+template <typename Send>
+Ptz::Operation after_capabilities(Target& t, Send send) {
+    t.quiet = true;
+    return t.camera().get_capabilities_ex(t.engine(),
+                                          t.guard([&t, send](int, const Ptz::PtzCapabilitiesEx&) {
+                                              t.quiet = false;
+                                              t.operation = send();
+                                          }));
+}
+
 // A patrol's step on the command line: PRESET[:SPEED[:DWELL]].
 Ptz::PtzPatrolStep step_of(const std::string& text) {
     Ptz::PtzPatrolStep step{0, 30, 15};
@@ -173,14 +186,8 @@ void add_patrol_commands(CLI::App& app, Context& context) {
         }
         run_on_every_camera(
             context, "patrol set", Wait{}, Ptz::PtzPosition{}, [&](Target& t, Ptz::Callback done) {
-                // Read the capabilities first, so that a special preset is
-                // refused as the camera says it.
-                t.quiet = true;
-                return t.camera().get_capabilities_ex(
-                    t.engine(), t.guard([&t, p, done](int, const Ptz::PtzCapabilitiesEx&) {
-                        t.quiet = false;
-                        t.operation = t.camera().set_patrol(t.engine(), *p, done);
-                    }));
+                return after_capabilities(
+                    t, [&t, p, done] { return t.camera().set_patrol(t.engine(), *p, done); });
             });
     });
 }
@@ -229,13 +236,8 @@ void add_park_commands(CLI::App& app, Context& context) {
         a->enabled = !*off;
         run_on_every_camera(
             context, "park set", Wait{}, Ptz::PtzPosition{}, [&](Target& t, Ptz::Callback done) {
-                // The camera's range and kinds, read first, hold the values.
-                t.quiet = true;
-                return t.camera().get_capabilities_ex(
-                    t.engine(), t.guard([&t, a, done](int, const Ptz::PtzCapabilitiesEx&) {
-                        t.quiet = false;
-                        t.operation = t.camera().set_park_action(t.engine(), *a, done);
-                    }));
+                return after_capabilities(
+                    t, [&t, a, done] { return t.camera().set_park_action(t.engine(), *a, done); });
             });
     });
 }
