@@ -562,55 +562,71 @@ typedef void (*zelko_ptz_patterns_done)(void* user, int code, const zelko_ptz_pa
 typedef void (*zelko_ptz_park_action_done)(void* user, int code,
                                            const zelko_ptz_park_action* action);
 
-/** The functions above on `engine`. */
+/** zelko_ptz_get_capabilities_ex() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_capabilities_ex_async(zelko_ptz_camera* camera,
                                                            zelko_ptz_engine* engine,
                                                            zelko_ptz_capabilities_ex_done done,
                                                            void* user);
+/** zelko_ptz_set_focus() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_set_focus_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
                                                  int32_t speed, zelko_ptz_done done, void* user);
+/** zelko_ptz_set_iris() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_set_iris_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,
                                                 int32_t speed, zelko_ptz_done done, void* user);
+/** zelko_ptz_one_push_focus() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_one_push_focus_async(zelko_ptz_camera* camera,
                                                       zelko_ptz_engine* engine, zelko_ptz_done done,
                                                       void* user);
+/** zelko_ptz_get_patrols() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_patrols_async(zelko_ptz_camera* camera,
                                                    zelko_ptz_engine* engine,
                                                    zelko_ptz_patrols_done done, void* user);
+/** zelko_ptz_set_patrol() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_set_patrol_async(zelko_ptz_camera* camera,
                                                   zelko_ptz_engine* engine,
                                                   const zelko_ptz_patrol* patrol,
                                                   zelko_ptz_done done, void* user);
+/** zelko_ptz_start_patrol() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_start_patrol_async(zelko_ptz_camera* camera,
                                                     zelko_ptz_engine* engine, int32_t id,
                                                     zelko_ptz_done done, void* user);
+/** zelko_ptz_stop_patrol() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_stop_patrol_async(zelko_ptz_camera* camera,
                                                    zelko_ptz_engine* engine, int32_t id,
                                                    zelko_ptz_done done, void* user);
+/** zelko_ptz_remove_patrol() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_remove_patrol_async(zelko_ptz_camera* camera,
                                                      zelko_ptz_engine* engine, int32_t id,
                                                      zelko_ptz_done done, void* user);
+/** zelko_ptz_get_patterns() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_patterns_async(zelko_ptz_camera* camera,
                                                     zelko_ptz_engine* engine,
                                                     zelko_ptz_patterns_done done, void* user);
+/** zelko_ptz_start_pattern() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_start_pattern_async(zelko_ptz_camera* camera,
                                                      zelko_ptz_engine* engine, int32_t id,
                                                      zelko_ptz_done done, void* user);
+/** zelko_ptz_stop_pattern() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_stop_pattern_async(zelko_ptz_camera* camera,
                                                     zelko_ptz_engine* engine, int32_t id,
                                                     zelko_ptz_done done, void* user);
+/** zelko_ptz_start_pattern_recording() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_start_pattern_recording_async(zelko_ptz_camera* camera,
                                                                zelko_ptz_engine* engine, int32_t id,
                                                                zelko_ptz_done done, void* user);
+/** zelko_ptz_stop_pattern_recording() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_stop_pattern_recording_async(zelko_ptz_camera* camera,
                                                               zelko_ptz_engine* engine, int32_t id,
                                                               zelko_ptz_done done, void* user);
+/** zelko_ptz_remove_pattern() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_remove_pattern_async(zelko_ptz_camera* camera,
                                                       zelko_ptz_engine* engine, int32_t id,
                                                       zelko_ptz_done done, void* user);
+/** zelko_ptz_get_park_action() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_park_action_async(zelko_ptz_camera* camera,
                                                        zelko_ptz_engine* engine,
                                                        zelko_ptz_park_action_done done, void* user);
+/** zelko_ptz_set_park_action() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_set_park_action_async(zelko_ptz_camera* camera,
                                                        zelko_ptz_engine* engine,
                                                        const zelko_ptz_park_action* action,

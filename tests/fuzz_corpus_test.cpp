@@ -14,6 +14,7 @@ ZELKO_FUZZ_TARGET(position_answer);
 ZELKO_FUZZ_TARGET(build_round_trip);
 ZELKO_FUZZ_TARGET(preset_list);
 ZELKO_FUZZ_TARGET(capabilities);
+ZELKO_FUZZ_TARGET(tour_documents);
 
 namespace {
 
@@ -48,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpusTest,
                                            std::make_pair("build_round_trip",
                                                           fuzz_build_round_trip),
                                            std::make_pair("preset_list", fuzz_preset_list),
-                                           std::make_pair("capabilities", fuzz_capabilities)),
+                                           std::make_pair("capabilities", fuzz_capabilities),
+                                           std::make_pair("tour_documents", fuzz_tour_documents)),
                          [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace

@@ -436,13 +436,16 @@ const Case kCases[] = {
            "\"tilt\":[-100,100],\"zoom_speed\":[-100,100],\"max_presets\":300,"
            "\"max_preset_name_length\":32,\"special_presets\":[33,34,35,36,37,38,39,40,41,42,43,"
            "44,45,46,90,92,93,94,95,96,97,98,99,100,101,102,103,104,105],\"position3d\":true,"
-           "\"aux\":[\"LIGHT\",\"WIPER\",\"FAN\"]}\n"),
+           "\"aux\":[\"LIGHT\",\"WIPER\",\"FAN\"],\"max_patrols\":8,\"max_patterns\":4,"
+           "\"park_seconds\":[5,720],\"park_actions\":[\"autoscan\",\"framescan\",\"randomscan\","
+           "\"patrol\",\"pattern\",\"preset\",\"panoramascan\",\"tiltscan\"]}\n"),
     on(prints("SparseCapabilities", cam({"caps"}), 0,
               "azimuth                 0 to 360\nelevation               -90 to 90\n"
               "zoom                    -\npan                     -\ntilt                    -\n"
               "zoom_speed              -\nmax_presets             -\n"
               "max_preset_name_length  -\nspecial_presets         -\nposition3d              -\n"
-              "aux                     -\n"),
+              "aux                     -\nmax_patrols             -\nmax_patterns            -\n"
+              "park_seconds            -\npark_actions            -\n"),
        [](sim::Options& o) { o.firmware.sparse_capabilities = true; }),
     sends("FlagBeatsTheEnvironment", with_env(cam({"home"}), {{"PTZCTL_HOST", "127.0.0.99"}}),
           {"PUT " + kHome}),
