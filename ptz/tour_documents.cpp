@@ -31,7 +31,7 @@ const char* bool_text(bool value) {
     return value ? "true" : "false";
 }
 
-// The entries named `entry` below the root `list`; false when the root is another.
+// The root `list` of the answer into `root`; false when the answer's root is another.
 bool list_of(const pugi::xml_document& answer, const char* list, pugi::xml_node& root) {
     root = Utils::xml_at(answer, list);
     return static_cast<bool>(root);
