@@ -251,6 +251,7 @@ const BodyCase kBodies[] = {
      doc("PTZAux", "<id>1</id><type>HEATER</type><status>on</status>"), 400},
     {"FocusPastItsRange", kPut, "/ISAPI/System/Video/inputs/channels/1/focus",
      doc("FocusData", "<focus>101</focus>"), 400},
+    {"FocusIsNotRead", "GET", "/ISAPI/System/Video/inputs/channels/1/focus", "", 403},
     {"PatrolOfAnotherNumber", kPut, kChannel + "/patrols/2",
      doc("PTZPatrol", "<id>3</id><PatrolSequenceList/>"), 400},
     {"ParkTimePastItsRange", kPut, kChannel + "/parkaction",

@@ -314,8 +314,9 @@ const Op kOps[] = {
     command("FocusStops", ACTING(set_focus, 0), kInput + "/focus",
             body("FocusData", "\t<focus>0</focus>\n")),
     command("one_push_focus", ACTING(one_push_focus), kChannel + "/onepushfoucs/start", ""),
-    method(command("set_patrol", ACTING(set_patrol, kPatrol), kChannel + "/patrols/2",
-                   body("PTZPatrol", kPatrolBody))),
+    // Its answer is judged as set_focus's, which every answer is tried with.
+    command("set_patrol", ACTING(set_patrol, kPatrol), kChannel + "/patrols/2",
+            body("PTZPatrol", kPatrolBody)),
     command("start_patrol", ACTING(start_patrol, 1), kChannel + "/patrols/1/start", ""),
     command("stop_patrol", ACTING(stop_patrol, 1), kChannel + "/patrols/1/stop", ""),
     op("remove_patrol", kCommand, ACTING(remove_patrol, 3), kChannel + "/patrols/3", "DELETE"),
