@@ -21,6 +21,8 @@ WAIT = 'ptz/camera_position.cpp'
 ENGINE = 'ptz/engine.cpp'
 POLL = 'cli/ptzctl_poll.cpp'
 CTX = 'cli/ptzctl_context.cpp'
+TOURS = 'ptz/tour_documents.cpp'
+CONSOLE = 'ptz/camera_console.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -80,6 +82,25 @@ MUTANTS = [
     # the engine
     m('E01', ENGINE, 'cancel == Cancel::WithLine ? Message::kCancelled : ""', '""',
       'a cancel writes no line'),
+    # the console
+    m('T01', TOURS, '            if (step.preset != 0) {', '            if (true) {',
+      'a patrol\'s empty slots (preset 0) read as steps'),
+    m('T02', TOURS, '.add("seqSpeed", int_text(step.speed))',
+      '.add("seqSpeed", int_text(step.dwell_seconds))', 'a patrol step\'s speed written as its dwell'),
+    m('T03', TOURS, '(act.child("ActionNum") && !whole(act.child("ActionNum"), read.number))',
+      'false', 'a park action\'s number never read'),
+    m('T04', 'ptz/limits.h', 'kLensSpeeds{-100, 100}', 'kLensSpeeds{-100, 1000}',
+      'focus and iris speeds up to 1000 accepted'),
+    m('T05', CONSOLE, 'action != nullptr ? HttpMethod::Put : HttpMethod::Delete', 'HttpMethod::Put',
+      'removing a patrol or pattern sends PUT'),
+    m('T06', CONSOLE, '        if (!refusal.empty()) {', '        if (false) {',
+      'set_patrol and set_park_action send what their check refused'),
+    m('T07', CONSOLE, 'std::find(special.begin(), special.end(), step.preset) != special.end()',
+      'false', 'a patrol through a special preset accepted'),
+    m('T08', CONSOLE, 'numbered && (action.number < 1 ||', 'numbered && (action.number < 0 ||',
+      'a park action of preset 0 accepted'),
+    m('T09', 'ptz/answer_reason.cpp', 'if (std::string(sub) == "ptzOccupiedPriority") {',
+      'if (std::string(sub) == "ptzOccupied") {', 'a PTZ held by another user read as a plain refusal'),
     # ptzctl
     m('L01', 'cli/ptzctl.cpp', '        return ptzctl::kBadArguments;', '        return 1;',
       'bad arguments exit 1 instead of 64'),
