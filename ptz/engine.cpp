@@ -173,12 +173,13 @@ int EngineCore::on_curl_socket(CURL*, curl_socket_t fd, int what, void* core, vo
                                                       : Engine::Read | Engine::Write);
     // At once: libcurl removes a socket before it closes it, and the number may be another's
     // an instant later.
+    // The hook first: run()'s own sees in `watched_` whether the fd is new to it.
+    self.hooks_.socket(self.hooks_.user, fd, events);
     if (events == 0) {
         self.watched_.erase(fd);
     } else {
         self.watched_[fd] = events;
     }
-    self.hooks_.socket(self.hooks_.user, fd, events);
     return 0;
 }
 
@@ -192,7 +193,8 @@ int EngineCore::on_curl_timer(CURLM*, long ms, void* core) {
 // ---- run()'s own watching, through epoll
 
 void EngineCore::internal_socket(void* core, int fd, int events) {
-    const int epoll_fd = static_cast<EngineCore*>(core)->epoll_fd_;
+    const EngineCore& self = *static_cast<EngineCore*>(core);
+    const int epoll_fd = self.epoll_fd_;
     if (events == 0) {
         epoll_ctl(epoll_fd, EPOLL_CTL_DEL, fd, nullptr);
         return;
@@ -201,9 +203,11 @@ void EngineCore::internal_socket(void* core, int fd, int events) {
     event.events = ((events & Engine::Read) != 0 ? EPOLLIN : 0u) |
                    ((events & Engine::Write) != 0 ? EPOLLOUT : 0u);
     event.data.fd = fd;
-    // A socket of a number seen before may be a new one, which the set does not hold.
-    if (epoll_ctl(epoll_fd, EPOLL_CTL_MOD, fd, &event) != 0 && errno == ENOENT) {
-        epoll_ctl(epoll_fd, EPOLL_CTL_ADD, fd, &event);
+    // Each way falls back to the other: a socket of a number watched before may be a new one,
+    // which the set no longer holds.
+    const bool watched = self.watched_.count(fd) != 0;
+    if (epoll_ctl(epoll_fd, watched ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &event) != 0) {
+        epoll_ctl(epoll_fd, watched ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, fd, &event);
     }
 }
 

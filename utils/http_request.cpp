@@ -67,6 +67,8 @@ size_t onWriteData(void* ptr, size_t size, size_t nmemb, void* userdata) {
     return nmemb;
 }
 
+const long kReceiveBufferBytes = 4096;
+
 curl_slist* content_type_header() {
     return curl_slist_append(nullptr, kContentType);
 }
@@ -98,6 +100,9 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, total_ms);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, request.timeouts.connect_ms);
+    // A camera answers in a few hundred bytes: libcurl's 16 KiB receive buffer would be most of
+    // what a thousand cameras in flight hold. A longer answer arrives in more reads.
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     if (request.tls != nullptr) {
         set_tls_options(curl, *request.tls);
     }
