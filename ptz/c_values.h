@@ -71,3 +71,26 @@ zelko_ptz_capabilities_ex to_c(const PtzCapabilitiesEx& caps);
 zelko_ptz_capabilities to_c_base(const PtzCapabilitiesEx& caps);
 
 }  // namespace Ptz
+
+// A command that takes nothing, or one whole number, and reports a code alone, in both forms:
+// zelko_ptz_<name>(camera[, arg]) and zelko_ptz_<name>_async(camera, engine[, arg], done, user).
+#define ZELKO_PTZ_C_COMMAND(name)                                                      \
+    int zelko_ptz_##name(zelko_ptz_camera* c) {                                        \
+        return Ptz::guarded(c, [&] { return c->camera.name(); });                      \
+    }                                                                                  \
+    uint64_t zelko_ptz_##name##_async(zelko_ptz_camera* c, zelko_ptz_engine* e,        \
+                                      zelko_ptz_done done, void* user) {               \
+        return Ptz::submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) { \
+            return camera.name(engine, Ptz::coded(done, user));                        \
+        });                                                                            \
+    }
+#define ZELKO_PTZ_C_COMMAND_OF_INT(name)                                                       \
+    int zelko_ptz_##name(zelko_ptz_camera* c, int32_t value) {                                 \
+        return Ptz::guarded(c, [&] { return c->camera.name(value); });                         \
+    }                                                                                          \
+    uint64_t zelko_ptz_##name##_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t value, \
+                                      zelko_ptz_done done, void* user) {                       \
+        return Ptz::submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {         \
+            return camera.name(engine, value, Ptz::coded(done, user));                         \
+        });                                                                                    \
+    }

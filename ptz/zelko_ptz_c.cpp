@@ -255,13 +255,8 @@ int zelko_ptz_set_ptz_absoluteEx(zelko_ptz_camera* c, zelko_ptz_absolute_ex posi
     });
 }
 
-int zelko_ptz_reset_zoom(zelko_ptz_camera* c) {
-    return guarded(c, [&] { return c->camera.reset_zoom(); });
-}
-
-int zelko_ptz_reset_position(zelko_ptz_camera* c) {
-    return guarded(c, [&] { return c->camera.reset_position(); });
-}
+ZELKO_PTZ_C_COMMAND(reset_zoom)
+ZELKO_PTZ_C_COMMAND(reset_position)
 
 int zelko_ptz_set_ptz_aux(zelko_ptz_camera* c, int32_t aux, int32_t status) {
     return guarded(c, [&] {
@@ -274,18 +269,14 @@ int zelko_ptz_set_ptz_ctrl(zelko_ptz_camera* c, zelko_ptz_ctrl ctrl) {
     return guarded(c, [&] { return c->camera.set_ptz_ctrl({ctrl.pan, ctrl.tilt, ctrl.zoom}); });
 }
 
-int zelko_ptz_goto_preset(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.goto_preset(id); });
-}
+ZELKO_PTZ_C_COMMAND_OF_INT(goto_preset)
 
 int zelko_ptz_set_preset(zelko_ptz_camera* c, int32_t id, const char* name) {
     return guarded(c != nullptr && name != nullptr ? c : nullptr,
                    [&] { return c->camera.set_preset(id, name); });
 }
 
-int zelko_ptz_remove_preset(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.remove_preset(id); });
-}
+ZELKO_PTZ_C_COMMAND_OF_INT(remove_preset)
 
 int zelko_ptz_get_presets(zelko_ptz_camera* c, zelko_ptz_preset* presets, size_t capacity,
                           size_t* count) {

@@ -202,125 +202,16 @@ uint64_t zelko_ptz_set_park_action_async(zelko_ptz_camera* c, zelko_ptz_engine* 
     });
 }
 
-int zelko_ptz_set_focus(zelko_ptz_camera* c, int32_t speed) {
-    return guarded(c, [&] { return c->camera.set_focus(speed); });
-}
-
-uint64_t zelko_ptz_set_focus_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t speed,
-                                   zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.set_focus(engine, speed, coded(done, user));
-    });
-}
-
-int zelko_ptz_set_iris(zelko_ptz_camera* c, int32_t speed) {
-    return guarded(c, [&] { return c->camera.set_iris(speed); });
-}
-
-uint64_t zelko_ptz_set_iris_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t speed,
-                                  zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.set_iris(engine, speed, coded(done, user));
-    });
-}
-
-int zelko_ptz_start_patrol(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.start_patrol(id); });
-}
-
-uint64_t zelko_ptz_start_patrol_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                                      zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.start_patrol(engine, id, coded(done, user));
-    });
-}
-
-int zelko_ptz_stop_patrol(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.stop_patrol(id); });
-}
-
-uint64_t zelko_ptz_stop_patrol_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                                     zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.stop_patrol(engine, id, coded(done, user));
-    });
-}
-
-int zelko_ptz_remove_patrol(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.remove_patrol(id); });
-}
-
-uint64_t zelko_ptz_remove_patrol_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                                       zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.remove_patrol(engine, id, coded(done, user));
-    });
-}
-
-int zelko_ptz_start_pattern(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.start_pattern(id); });
-}
-
-uint64_t zelko_ptz_start_pattern_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                                       zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.start_pattern(engine, id, coded(done, user));
-    });
-}
-
-int zelko_ptz_stop_pattern(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.stop_pattern(id); });
-}
-
-uint64_t zelko_ptz_stop_pattern_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                                      zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.stop_pattern(engine, id, coded(done, user));
-    });
-}
-
-int zelko_ptz_start_pattern_recording(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.start_pattern_recording(id); });
-}
-
-uint64_t zelko_ptz_start_pattern_recording_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
-                                                 int32_t id, zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.start_pattern_recording(engine, id, coded(done, user));
-    });
-}
-
-int zelko_ptz_stop_pattern_recording(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.stop_pattern_recording(id); });
-}
-
-uint64_t zelko_ptz_stop_pattern_recording_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
-                                                int32_t id, zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.stop_pattern_recording(engine, id, coded(done, user));
-    });
-}
-
-int zelko_ptz_remove_pattern(zelko_ptz_camera* c, int32_t id) {
-    return guarded(c, [&] { return c->camera.remove_pattern(id); });
-}
-
-uint64_t zelko_ptz_remove_pattern_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                                        zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.remove_pattern(engine, id, coded(done, user));
-    });
-}
-
-int zelko_ptz_one_push_focus(zelko_ptz_camera* c) {
-    return guarded(c, [&] { return c->camera.one_push_focus(); });
-}
-
-uint64_t zelko_ptz_one_push_focus_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
-                                        zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.one_push_focus(engine, coded(done, user));
-    });
-}
+ZELKO_PTZ_C_COMMAND_OF_INT(set_focus)
+ZELKO_PTZ_C_COMMAND_OF_INT(set_iris)
+ZELKO_PTZ_C_COMMAND(one_push_focus)
+ZELKO_PTZ_C_COMMAND_OF_INT(start_patrol)
+ZELKO_PTZ_C_COMMAND_OF_INT(stop_patrol)
+ZELKO_PTZ_C_COMMAND_OF_INT(remove_patrol)
+ZELKO_PTZ_C_COMMAND_OF_INT(start_pattern)
+ZELKO_PTZ_C_COMMAND_OF_INT(stop_pattern)
+ZELKO_PTZ_C_COMMAND_OF_INT(start_pattern_recording)
+ZELKO_PTZ_C_COMMAND_OF_INT(stop_pattern_recording)
+ZELKO_PTZ_C_COMMAND_OF_INT(remove_pattern)
 
 }  // extern "C"

@@ -121,20 +121,6 @@ uint64_t zelko_ptz_set_ptz_absoluteEx_async(zelko_ptz_camera* c, zelko_ptz_engin
     });
 }
 
-uint64_t zelko_ptz_reset_zoom_async(zelko_ptz_camera* c, zelko_ptz_engine* e, zelko_ptz_done done,
-                                    void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.reset_zoom(engine, coded(done, user));
-    });
-}
-
-uint64_t zelko_ptz_reset_position_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
-                                        zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.reset_position(engine, coded(done, user));
-    });
-}
-
 uint64_t zelko_ptz_set_ptz_aux_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t aux,
                                      int32_t status, zelko_ptz_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
@@ -150,24 +136,10 @@ uint64_t zelko_ptz_set_ptz_ctrl_async(zelko_ptz_camera* c, zelko_ptz_engine* e, 
     });
 }
 
-uint64_t zelko_ptz_goto_preset_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                                     zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.goto_preset(engine, id, coded(done, user));
-    });
-}
-
 uint64_t zelko_ptz_set_preset_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
                                     const char* name, zelko_ptz_done done, void* user) {
     return submitted(c, e, name != nullptr && done != nullptr, [&](auto& camera, auto& engine) {
         return camera.set_preset(engine, id, name, coded(done, user));
-    });
-}
-
-uint64_t zelko_ptz_remove_preset_async(zelko_ptz_camera* c, zelko_ptz_engine* e, int32_t id,
-                                       zelko_ptz_done done, void* user) {
-    return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.remove_preset(engine, id, coded(done, user));
     });
 }
 
