@@ -49,6 +49,7 @@ def twice(read):
 
 
 def with_aio(hosts):
+    mark_base()
     cameras = [zelko_ptz.aio.Camera(h, USER + ":" + PASSWORD, port=PORT, keep_session=True)
                for h in hosts]
     loop = asyncio.new_event_loop()
@@ -69,6 +70,8 @@ def with_aio(hosts):
 
 def with_httpx(hosts):
     import httpx  # here, so that the other rows' memory does not hold it
+
+    mark_base()
 
     loop = asyncio.new_event_loop()
     client = httpx.AsyncClient(auth=httpx.DigestAuth(USER, PASSWORD),
@@ -96,6 +99,7 @@ def with_httpx(hosts):
 
 
 def with_threads(hosts, workers):
+    mark_base()
     cameras = [z.Camera(h, USER + ":" + PASSWORD, port=PORT, keep_session=True) for h in hosts]
     pool = concurrent.futures.ThreadPoolExecutor(workers)
 
@@ -112,12 +116,20 @@ def with_threads(hosts, workers):
         pool.shutdown()
 
 
-def peak_resident_mib():
+def resident_mib(key="VmHWM:"):
     with open("/proc/self/status") as status:
         for line in status:
-            if line.startswith("VmHWM:"):
+            if line.startswith(key):
                 return int(line.split()[1]) / 1024.0
     return 0.0
+
+
+BASE = [0.0]
+
+
+def mark_base():
+    """What the process holds before its row makes a camera: the interpreter and its imports."""
+    BASE[0] = resident_mib("VmRSS:")
 
 
 ROWS = {
@@ -156,7 +168,8 @@ def main():
     hosts = addresses(args.cameras)
     if args.row:
         first, again, threads = ROWS[args.row](hosts)
-        print(json.dumps([first, again, threads, peak_resident_mib()]))
+        peak = resident_mib()
+        print(json.dumps([first, again, threads, peak, peak - BASE[0]]))
         return
     silent_hosts = addresses(100, (127 << 24) + (9 << 16) + 1)
     sims = [simulated(args.sim, hosts[0], args.cameras, "--answer-delay", "20"),
@@ -164,18 +177,19 @@ def main():
     lines = ["\n## Python, many cameras (the position of %d cameras, first contact and again, "
              "answers after 20 ms; each row in a process of its own; threads while the reads "
              "are pending)\n\n| how | first (s) | again (s) | "
-             "threads | resident (MiB) |\n|---|---:|---:|---:|---:|\n" % args.cameras]
+             "threads | resident (MiB) | of it, the cameras' (MiB) |\n"
+             "|---|---:|---:|---:|---:|---:|\n" % args.cameras]
     try:
         rows = [(name, row_in_a_process(name, args.cameras)) for name in ROWS]
-        for name, (first, again, threads, resident) in rows:
-            lines.append("| %s | %.3f | %.3f | %d | %.1f |\n" % (name, first, again, threads,
-                                                                  resident))
+        for name, (first, again, threads, resident, own) in rows:
+            lines.append("| %s | %.3f | %.3f | %d | %.1f | %.1f |\n" % (
+                name, first, again, threads, resident, own))
         seconds, wrong = silent_with_aio(silent_hosts)
         lines.append("\n100 silent cameras through zelko_ptz.aio: every call failed within "
                      "%.2f s (%d not TransferError)\n" % (seconds, wrong))
         aio, peer, threads = rows[0][1], rows[1][1], rows[3][1]
-        lines.append("zelko_ptz.aio/httpx, again: %.3f; resident: %.3f\n" % (
-            aio[1] / peer[1], aio[3] / peer[3]))
+        lines.append("zelko_ptz.aio/httpx, again: %.3f; resident: %.3f; the cameras' resident: "
+                     "%.3f\n" % (aio[1] / peer[1], aio[3] / peer[3], aio[4] / peer[4]))
         lines.append("zelko_ptz.aio/a thread per camera, again: %.3f\n" % (aio[1] / threads[1]))
     finally:
         for sim in sims:
