@@ -93,30 +93,6 @@ void add_numbered(CLI::App* parent, Context& context, const char* kind, const ch
     });
 }
 
-// `<kind> list [--json]`, by `read` and `text`.
-template <typename Value>
-void add_listing(CLI::App* parent, Context& context, const std::string& what, const char* help,
-                 Ptz::Operation (Ptz::ZelkoPtzCameraIsapi::*read)(Ptz::Engine&,
-                                                                  Ptz::ValueCallback<Value>),
-                 std::string (*text)(const Value&, bool)) {
-    CLI::App* sub = parent->add_subcommand(what.substr(what.find(' ') + 1), help);
-    auto json = std::make_shared<bool>(false);
-    sub->add_flag("--json", *json, "JSON");
-    sub->callback([&context, json, what, read, text] {
-        context.run([json, what, read, text](Target& t) {
-            t.operation = (t.camera().*read)(
-                t.engine(), t.guard([&t, json, what, text](int code, const Value& value) {
-                    if (code != 0) {
-                        t.end(t.failed(what, code));
-                        return;
-                    }
-                    t.print(text(value, *json), *json);
-                    t.end(0);
-                }));
-        });
-    });
-}
-
 // Reads the capabilities, then submits `send`: the library then holds the command's values to
 // what the camera said (special presets, counts, the park time's range and kinds). A camera
 // that cannot tell gets the command as it would without.
@@ -153,7 +129,7 @@ Ptz::PtzPatrolStep step_of(const std::string& text) {
 void add_patrol_commands(CLI::App& app, Context& context) {
     CLI::App* patrol = app.add_subcommand("patrol", "the camera's patrols: tours of its presets");
     patrol->require_subcommand(1);
-    add_listing<std::vector<Ptz::PtzPatrol>>(patrol, context, "patrol list",
+    add_reading<std::vector<Ptz::PtzPatrol>>(patrol, context, "patrol list",
                                              "print the patrols and their steps, "
                                              "PRESET@SPEED/DWELLs",
                                              &Ptz::ZelkoPtzCameraIsapi::get_patrols, patrols_text);
@@ -195,7 +171,7 @@ void add_patrol_commands(CLI::App& app, Context& context) {
 void add_pattern_commands(CLI::App& app, Context& context) {
     CLI::App* pattern = app.add_subcommand("pattern", "the camera's patterns: recorded moves");
     pattern->require_subcommand(1);
-    add_listing<std::vector<Ptz::PtzPattern>>(
+    add_reading<std::vector<Ptz::PtzPattern>>(
         pattern, context, "pattern list", "print the patterns, recorded or empty",
         &Ptz::ZelkoPtzCameraIsapi::get_patterns, patterns_text);
     add_numbered(pattern, context, "pattern", "start", "replay pattern N until stopped",
@@ -215,7 +191,7 @@ void add_park_commands(CLI::App& app, Context& context) {
     CLI::App* park =
         app.add_subcommand("park", "what the camera does after a time without commands");
     park->require_subcommand(1);
-    add_listing<Ptz::PtzParkAction>(park, context, "park show", "print the park action",
+    add_reading<Ptz::PtzParkAction>(park, context, "park show", "print the park action",
                                     &Ptz::ZelkoPtzCameraIsapi::get_park_action, park_text);
     CLI::App* set = park->add_subcommand("set", "set the park action");
     auto a = std::make_shared<Ptz::PtzParkAction>(Ptz::PtzParkAction{true, 0, "", 0});

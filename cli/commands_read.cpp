@@ -18,25 +18,14 @@ namespace ptzctl {
 namespace {
 
 void add_position(CLI::App& app, Context& context) {
-    CLI::App* command = app.add_subcommand(
-        "position", "print the position the camera reports: degrees and zoom ratio");
-    auto json = std::make_shared<bool>(false);
-    command->add_flag("--json", *json, "one JSON object; a value not reported is null");
-    command->footer(
-        "Reads .../absoluteEx, or .../status in tenths from a camera without it. Prints only\n"
-        "the values the camera reports: elevation and azimuth in degrees, absoluteZoom as the\n"
-        "zoom ratio, focus, focalLen and the speeds in the camera's own numbers.");
-    command->callback([&context, json] {
-        context.run([json](Target& t) {
-            t.operation = t.camera().get_position(
-                t.engine(), t.guard([&t, json](int code, const Ptz::PtzPosition& p) {
-                    if (code == 0) {
-                        t.print(position_text(p, *json), *json);
-                    }
-                    t.end(code == 0 ? 0 : t.failed("position", code));
-                }));
-        });
-    });
+    add_reading<Ptz::PtzPosition>(&app, context, "position",
+                                  "print the position the camera reports: degrees and zoom ratio",
+                                  &Ptz::ZelkoPtzCameraIsapi::get_position, position_text,
+                                  "one JSON object; a value not reported is null")
+        ->footer(
+            "Reads .../absoluteEx, or .../status in tenths from a camera without it. Prints only\n"
+            "the values the camera reports: elevation and azimuth in degrees, absoluteZoom as the\n"
+            "zoom ratio, focus, focalLen and the speeds in the camera's own numbers.");
 }
 
 void add_watch(CLI::App& app, Context& context) {
@@ -90,26 +79,16 @@ void add_get(CLI::App& app, Context& context) {
 }
 
 void add_caps(CLI::App& app, Context& context) {
-    CLI::App* command =
-        app.add_subcommand("caps", "print what the camera can do: ranges, presets, auxiliaries");
-    auto json = std::make_shared<bool>(false);
-    command->add_flag("--json", *json, "one JSON object; what is not reported is null");
-    command->footer(
-        "Reads .../capabilities: azimuth, elevation and zoom as the camera's absolute ranges in\n"
-        "degrees and zoom ratio; pan, tilt and zoom_speed as its continuous ranges; how many\n"
-        "presets it keeps and how long their names may be; the presets that run its own\n"
-        "functions; click-to-center and box zoom (position3d); its auxiliaries.");
-    command->callback([&context, json] {
-        context.run([json](Target& t) {
-            t.operation = t.camera().get_capabilities_ex(
-                t.engine(), t.guard([&t, json](int code, const Ptz::PtzCapabilitiesEx& caps) {
-                    if (code == 0) {
-                        t.print(capabilities_text(caps, *json), *json);
-                    }
-                    t.end(code == 0 ? 0 : t.failed("caps", code));
-                }));
-        });
-    });
+    add_reading<Ptz::PtzCapabilitiesEx>(
+        &app, context, "caps", "print what the camera can do: ranges, presets, auxiliaries",
+        &Ptz::ZelkoPtzCameraIsapi::get_capabilities_ex, capabilities_text,
+        "one JSON object; what is not reported is null")
+        ->footer(
+            "Reads .../capabilities: azimuth, elevation and zoom as the camera's absolute\n"
+            "ranges in degrees and zoom ratio; pan, tilt and zoom_speed as its continuous\n"
+            "ranges; how many presets it keeps and how long their names may be; the presets\n"
+            "that run its own functions; click-to-center and box zoom (position3d); its\n"
+            "auxiliaries.");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <memory>
+#include <string>
 
 #include "ptzctl_context.h"
 #include "ptzctl_poll.h"
@@ -48,6 +50,32 @@ void run_on_every_camera(Context& context, const std::string& command, const Wai
                          const Ptz::PtzPosition& target, First first) {
     context.run(
         [&](Target& t) { t.operation = first(t, then_wait(context, t, command, wait, target)); });
+}
+
+// A command that reads a value and prints it, `<what> [--json]`: `what` is the command's words
+// ("patrol list", "caps"), under which `parent` gains the last; its failure names them.
+template <typename Value>
+CLI::App* add_reading(CLI::App* parent, Context& context, const std::string& what, const char* help,
+                      Ptz::Operation (Ptz::ZelkoPtzCameraIsapi::*read)(Ptz::Engine&,
+                                                                       Ptz::ValueCallback<Value>),
+                      std::string (*text)(const Value&, bool), const char* json_help = "JSON") {
+    CLI::App* sub = parent->add_subcommand(what.substr(what.rfind(' ') + 1), help);
+    auto json = std::make_shared<bool>(false);
+    sub->add_flag("--json", *json, json_help);
+    sub->callback([&context, json, what, read, text] {
+        context.run([json, what, read, text](Target& t) {
+            t.operation = (t.camera().*read)(
+                t.engine(), t.guard([&t, json, what, text](int code, const Value& value) {
+                    if (code != 0) {
+                        t.end(t.failed(what, code));
+                        return;
+                    }
+                    t.print(text(value, *json), *json);
+                    t.end(0);
+                }));
+        });
+    });
+    return sub;
 }
 
 }  // namespace ptzctl
