@@ -149,6 +149,21 @@ std::string stray_word(const CLI::App& app) {
     return "";
 }
 
+// The help of every command with its options, the nested ones (`focus near`) too, in the form
+// CLI11 gives the first level, and then the footer.
+std::string help_of_every_command(const CLI::App& app) {
+    std::string text = app.help("", CLI::AppFormatMode::All);
+    const std::size_t footer = text.rfind(app.get_footer());
+    std::string nested;
+    const auto all = [](const CLI::App*) { return true; };
+    for (const CLI::App* command : app.get_subcommands(all)) {
+        for (const CLI::App* sub : command->get_subcommands(all)) {
+            nested += command->get_name() + " " + sub->help("", CLI::AppFormatMode::Sub) + "\n";
+        }
+    }
+    return text.insert(footer == std::string::npos ? text.size() : footer, nested);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +177,8 @@ int main(int argc, char** argv) {
     ptzctl::add_preset_commands(app, context);
     ptzctl::add_console_commands(app, context);
     app.footer(kFooter + exit_statuses());
+    // Every command's options and units in one text: the manual page is made of it.
+    app.set_help_all_flag("--help-all", "print the help of every command, with its options");
     app.add_flag_callback("--bash-completion",
                           [&app] {
                               std::cout << bash_completion(app);
@@ -172,6 +189,9 @@ int main(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
+        return 0;
+    } catch (const CLI::CallForAllHelp&) {
+        std::cout << help_of_every_command(app);
         return 0;
     } catch (const CLI::CallForVersion& e) {
         std::cout << e.what() << "\n";

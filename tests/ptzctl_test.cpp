@@ -485,6 +485,10 @@ const Case kCases[] = {
     prints("CommandHelpSaysTheUnits", {{"move", "--help"}}, 0,
            "start continuous motion\nUsage: ptzctl move [OPTIONS] PAN TILT ZOOM*-100 (left) to "
            "100 (right)*--for*until `ptzctl stop`*"),
+    // The manual page is made of it: every command, nested ones too, before the exit statuses.
+    prints("HelpOfEveryCommand", {{"--help-all"}}, 0,
+           "*\ngoto\n*--azimuth DEGREES*\nfocus near\n  focus nearer\n*--speed INT=50 * 1 to "
+           "100*\npark set\n*--seconds INT REQUIRED * 5 to 720*Exit status:*"),
     prints("Version", {{"--version"}}, 0,
            std::string("ptzctl ") + ZELKO_PTZ_VERSION + ", library " + ZELKO_PTZ_VERSION + "\n"),
     refused("NoHost", {{"--user", "a:b", "home"}}, "--host is required"),
