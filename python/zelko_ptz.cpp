@@ -554,7 +554,8 @@ PYBIND11_MODULE(_core, m) {
                         return py::cast(where);
                     });
             },
-            py::arg("engine"), py::arg("timeout"), py::arg("watch"), py::arg("done"))
+            py::arg("engine"), py::arg("timeout") = 30.0, py::arg("watch") = py::none(),
+            py::arg("done"))
         .def(
             "move_by",
             [](Camera& c, float azimuth, float elevation, float zoom) {
@@ -576,8 +577,8 @@ PYBIND11_MODULE(_core, m) {
                     },
                     [](int) { return py::none(); });
             },
-            py::arg("engine"), py::arg("azimuth"), py::arg("elevation"), py::arg("zoom"),
-            py::arg("done"));
+            py::arg("engine"), py::arg("azimuth") = 0.0, py::arg("elevation") = 0.0,
+            py::arg("zoom") = 0.0, py::arg("done"));
 
     def_query(cls, "get_ptz_absoluteEx", &C::get_ptz_absoluteEx, &C::get_ptz_absoluteEx,
               "Read the absolute position, all seven values required. A position answer whose "

@@ -16,7 +16,8 @@ from __future__ import annotations
 import asyncio
 import weakref
 from types import TracebackType
-from typing import Any, Callable, Optional, cast
+import typing as _typing
+from typing import Any, Callable, Optional, TypeVar, cast
 
 from . import _core
 
@@ -89,6 +90,26 @@ def _engine_of(loop: asyncio.AbstractEventLoop) -> _core.Engine:
     return engine
 
 
+
+_P = _typing.ParamSpec("_P")
+_R = TypeVar("_R")
+
+
+def _coroutine(
+    method: Callable[_typing.Concatenate[_core.Camera, _P], _R],
+) -> Callable[_typing.Concatenate[Camera, _P], _typing.Coroutine[Any, Any, _R]]:
+    """The coroutine of the same name as the core's `method`, taking and returning the same."""
+    name = method.__name__
+
+    async def call(self: Camera, /, *args: _P.args, **kwargs: _P.kwargs) -> _R:
+        return cast(_R, await self._call(name, *args, **kwargs))
+
+    call.__name__ = name
+    call.__qualname__ = "Camera." + name
+    call.__doc__ = method.__doc__
+    return call
+
+
 class Camera:
     """One network PTZ camera whose methods are coroutines. The options are those of
     `zelko_ptz.Camera`, by keyword. Calls on one camera go to it one at a time in the order
@@ -125,7 +146,7 @@ class Camera:
         """Bound each later request: connect and total seconds, 0.1 to 600 (5 and 5)."""
         self._camera.set_timeouts(connect, total)
 
-    async def _call(self, name: str, *args: object) -> Any:
+    async def _call(self, name: str, *args: object, **kwargs: object) -> Any:
         loop = asyncio.get_running_loop()
         future: asyncio.Future[Any] = loop.create_future()
 
@@ -140,157 +161,46 @@ class Camera:
                 future.set_exception(error)
 
         submit: Callable[..., _core.Operation] = getattr(self._camera, "_a_" + name)
-        operation = submit(_engine_of(loop), *args, done)
+        operation = submit(_engine_of(loop), *args, done=done, **kwargs)
         try:
             return await future
         except asyncio.CancelledError:
             operation.cancel()
             raise
 
-    async def get_info(self, path: str) -> str:
-        """GET <path> and return the answer; any well-formed XML answer succeeds."""
-        return cast(str, await self._call("get_info", path))
-
-    async def get_ptz_absoluteEx(self) -> _core.PtzAbsoluteEx:
-        """Read the absolute position, all seven values required."""
-        return cast(_core.PtzAbsoluteEx, await self._call("get_ptz_absoluteEx"))
-
-    async def set_ptz_absoluteEx(self, position: _core.PtzAbsoluteEx) -> None:
-        """Drive the camera to an absolute position."""
-        await self._call("set_ptz_absoluteEx", position)
-
-    async def reset_zoom(self) -> None:
-        """Read the position, then send it back with absoluteZoom 1.0 and focus 29000."""
-        await self._call("reset_zoom")
-
-    async def reset_position(self) -> None:
-        """Send the camera to its home position."""
-        await self._call("reset_position")
-
-    async def set_ptz_aux(self, aux: _core.PtzAux, status: _core.PtzStatus) -> None:
-        """Switch the light, the wiper or the fan on or off."""
-        await self._call("set_ptz_aux", aux, status)
-
-    async def set_ptz_ctrl(self, ctrl: _core.PtzCtrl) -> None:
-        """Send one continuous-motion request."""
-        await self._call("set_ptz_ctrl", ctrl)
-
-    async def goto_preset(self, id: int) -> None:
-        """Travel to the preset `id`."""
-        await self._call("goto_preset", id)
-
-    async def set_preset(self, id: int, name: str) -> None:
-        """Save the present position as preset `id` under `name`."""
-        await self._call("set_preset", id, name)
-
-    async def remove_preset(self, id: int) -> None:
-        """Forget the preset `id`."""
-        await self._call("remove_preset", id)
-
-    async def get_presets(self) -> list[_core.PtzPreset]:
-        """The presets the camera keeps."""
-        return cast("list[_core.PtzPreset]", await self._call("get_presets"))
-
-    async def get_position(self) -> _core.PtzPosition:
-        """The position as the camera reports it."""
-        return cast(_core.PtzPosition, await self._call("get_position"))
-
-    async def set_position(self, position: _core.PtzPosition) -> None:
-        """Send the values of `position` that are not None."""
-        await self._call("set_position", position)
-
-    async def move_for(self, ctrl: _core.PtzCtrl, duration_ms: int) -> None:
-        """Move as set_ptz_ctrl() does for `duration_ms`; the camera stops by itself."""
-        await self._call("move_for", ctrl, duration_ms)
-
-    async def move_by(
-        self, *, azimuth: float = 0.0, elevation: float = 0.0, zoom: float = 0.0
-    ) -> None:
-        """Move by steps from the position read first: degrees and zoom ratio."""
-        await self._call("move_by", azimuth, elevation, zoom)
-
-    async def center_on(self, x: float, y: float) -> None:
-        """Bring the point (x, y) of the picture to its centre."""
-        await self._call("center_on", x, y)
-
-    async def zoom_to_area(self, x0: float, y0: float, x1: float, y1: float) -> None:
-        """Centre on the box and zoom to it."""
-        await self._call("zoom_to_area", x0, y0, x1, y1)
-
-    async def wait_for_stop(
-        self,
-        timeout: float = 30.0,
-        watch: Optional[Callable[[_core.PtzPosition], bool]] = None,
-    ) -> _core.PtzPosition:
-        """Wait until the position has stayed put for 0.5 s and return it; TimedOutError past
-        `timeout` seconds. watch(position) sees each position read and ends the wait by
-        returning True. The camera's other calls go out between its reads."""
-        return cast(_core.PtzPosition, await self._call("wait_for_stop", timeout, watch))
-
-    async def get_capabilities(self) -> _core.PtzCapabilities:
-        """What the camera says it can do."""
-        return cast(_core.PtzCapabilities, await self._call("get_capabilities"))
-
-    async def set_focus(self, speed: int) -> None:
-        """Drive the focus at `speed`, -100 (near) to 100 (far); 0 stops."""
-        await self._call("set_focus", speed)
-
-    async def set_iris(self, speed: int) -> None:
-        """Drive the iris at `speed`, -100 (close) to 100 (open); 0 stops."""
-        await self._call("set_iris", speed)
-
-    async def one_push_focus(self) -> None:
-        """Focus once by itself."""
-        await self._call("one_push_focus")
-
-    async def get_patrols(self) -> list[_core.PtzPatrol]:
-        """The patrols (preset tours), empty slots left out."""
-        return cast("list[_core.PtzPatrol]", await self._call("get_patrols"))
-
-    async def set_patrol(self, patrol: _core.PtzPatrol) -> None:
-        """Save `patrol` under its id."""
-        await self._call("set_patrol", patrol)
-
-    async def start_patrol(self, id: int) -> None:
-        """Tour patrol `id` until stopped or moved."""
-        await self._call("start_patrol", id)
-
-    async def stop_patrol(self, id: int) -> None:
-        """Stop patrol `id`."""
-        await self._call("stop_patrol", id)
-
-    async def remove_patrol(self, id: int) -> None:
-        """Empty patrol `id`."""
-        await self._call("remove_patrol", id)
-
-    async def get_patterns(self) -> list[_core.PtzPattern]:
-        """The patterns (recorded moves)."""
-        return cast("list[_core.PtzPattern]", await self._call("get_patterns"))
-
-    async def start_pattern(self, id: int) -> None:
-        """Replay pattern `id` until stopped."""
-        await self._call("start_pattern", id)
-
-    async def stop_pattern(self, id: int) -> None:
-        """Stop pattern `id`."""
-        await self._call("stop_pattern", id)
-
-    async def start_pattern_recording(self, id: int) -> None:
-        """Record the moves from now on as pattern `id`."""
-        await self._call("start_pattern_recording", id)
-
-    async def stop_pattern_recording(self, id: int) -> None:
-        """End the recording of pattern `id`."""
-        await self._call("stop_pattern_recording", id)
-
-    async def remove_pattern(self, id: int) -> None:
-        """Forget pattern `id`."""
-        await self._call("remove_pattern", id)
-
-    async def get_park_action(self) -> _core.PtzParkAction:
-        """What the camera does after a time without commands."""
-        return cast(_core.PtzParkAction, await self._call("get_park_action"))
-
-    async def set_park_action(self, action: _core.PtzParkAction) -> None:
-        """Set the park action."""
-        await self._call("set_park_action", action)
+    # Every method of zelko_ptz.Camera, its arguments and result as the stub types them there.
+    get_info = _coroutine(_core.Camera.get_info)
+    get_ptz_absoluteEx = _coroutine(_core.Camera.get_ptz_absoluteEx)
+    set_ptz_absoluteEx = _coroutine(_core.Camera.set_ptz_absoluteEx)
+    reset_zoom = _coroutine(_core.Camera.reset_zoom)
+    reset_position = _coroutine(_core.Camera.reset_position)
+    set_ptz_aux = _coroutine(_core.Camera.set_ptz_aux)
+    set_ptz_ctrl = _coroutine(_core.Camera.set_ptz_ctrl)
+    goto_preset = _coroutine(_core.Camera.goto_preset)
+    set_preset = _coroutine(_core.Camera.set_preset)
+    remove_preset = _coroutine(_core.Camera.remove_preset)
+    get_presets = _coroutine(_core.Camera.get_presets)
+    get_position = _coroutine(_core.Camera.get_position)
+    set_position = _coroutine(_core.Camera.set_position)
+    move_for = _coroutine(_core.Camera.move_for)
+    move_by = _coroutine(_core.Camera.move_by)
+    center_on = _coroutine(_core.Camera.center_on)
+    zoom_to_area = _coroutine(_core.Camera.zoom_to_area)
+    wait_for_stop = _coroutine(_core.Camera.wait_for_stop)
+    get_capabilities = _coroutine(_core.Camera.get_capabilities)
+    set_focus = _coroutine(_core.Camera.set_focus)
+    set_iris = _coroutine(_core.Camera.set_iris)
+    one_push_focus = _coroutine(_core.Camera.one_push_focus)
+    get_patrols = _coroutine(_core.Camera.get_patrols)
+    set_patrol = _coroutine(_core.Camera.set_patrol)
+    start_patrol = _coroutine(_core.Camera.start_patrol)
+    stop_patrol = _coroutine(_core.Camera.stop_patrol)
+    remove_patrol = _coroutine(_core.Camera.remove_patrol)
+    get_patterns = _coroutine(_core.Camera.get_patterns)
+    start_pattern = _coroutine(_core.Camera.start_pattern)
+    stop_pattern = _coroutine(_core.Camera.stop_pattern)
+    start_pattern_recording = _coroutine(_core.Camera.start_pattern_recording)
+    stop_pattern_recording = _coroutine(_core.Camera.stop_pattern_recording)
+    remove_pattern = _coroutine(_core.Camera.remove_pattern)
+    get_park_action = _coroutine(_core.Camera.get_park_action)
+    set_park_action = _coroutine(_core.Camera.set_park_action)
