@@ -60,6 +60,15 @@ inline Callback coded(zelko_ptz_done done, void* user) {
     return [done, user](int code) { done(user, code); };
 }
 
+// A value's callback: the C copy that `convert` makes lives for the call; NULL on a failure.
+template <typename Value, typename Done, typename Convert>
+ValueCallback<Value> valued(Done done, void* user, Convert convert) {
+    return [done, user, convert](int code, const Value& read) {
+        const auto out = convert(read);
+        done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
+    };
+}
+
 // At most `size` - 1 bytes of `text`, not ending inside a UTF-8 character, and a zero.
 void copy_name(const std::string& text, char* out, std::size_t size);
 

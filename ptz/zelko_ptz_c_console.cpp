@@ -114,10 +114,8 @@ uint64_t zelko_ptz_get_capabilities_ex_async(zelko_ptz_camera* c, zelko_ptz_engi
                                              zelko_ptz_capabilities_ex_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.get_capabilities_ex(
-            engine, [done, user](int code, const Ptz::PtzCapabilitiesEx& read) {
-                const zelko_ptz_capabilities_ex out = Ptz::to_c(read);
-                done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
-            });
+            engine, Ptz::valued<Ptz::PtzCapabilitiesEx>(
+                        done, user, [](const auto& read) { return Ptz::to_c(read); }));
     });
 }
 
@@ -181,11 +179,9 @@ int zelko_ptz_get_park_action(zelko_ptz_camera* c, zelko_ptz_park_action* action
 uint64_t zelko_ptz_get_park_action_async(zelko_ptz_camera* c, zelko_ptz_engine* e,
                                          zelko_ptz_park_action_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
-        return camera.get_park_action(engine,
-                                      [done, user](int code, const Ptz::PtzParkAction& read) {
-                                          const zelko_ptz_park_action out = to_c(read);
-                                          done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
-                                      });
+        return camera.get_park_action(
+            engine, Ptz::valued<Ptz::PtzParkAction>(
+                        done, user, [](const Ptz::PtzParkAction& read) { return to_c(read); }));
     });
 }
 

@@ -103,11 +103,11 @@ uint64_t zelko_ptz_get_ptz_absoluteEx_async(zelko_ptz_camera* c, zelko_ptz_engin
                                             zelko_ptz_absolute_ex_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.get_ptz_absoluteEx(
-            engine, [done, user](int code, const Ptz::PtzAbsoluteEx& read) {
+            engine, Ptz::valued<Ptz::PtzAbsoluteEx>(done, user, [](const Ptz::PtzAbsoluteEx& read) {
                 zelko_ptz_absolute_ex out;
                 std::memcpy(&out, &read, sizeof out);
-                done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
-            });
+                return out;
+            }));
     });
 }
 
@@ -219,10 +219,7 @@ uint64_t zelko_ptz_get_capabilities_async(zelko_ptz_camera* c, zelko_ptz_engine*
                                           zelko_ptz_capabilities_done done, void* user) {
     return submitted(c, e, done != nullptr, [&](auto& camera, auto& engine) {
         return camera.get_capabilities_ex(
-            engine, [done, user](int code, const Ptz::PtzCapabilitiesEx& read) {
-                const zelko_ptz_capabilities out = Ptz::to_c_base(read);
-                done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);
-            });
+            engine, Ptz::valued<Ptz::PtzCapabilitiesEx>(done, user, Ptz::to_c_base));
     });
 }
 
