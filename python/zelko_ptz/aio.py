@@ -90,7 +90,6 @@ def _engine_of(loop: asyncio.AbstractEventLoop) -> _core.Engine:
     return engine
 
 
-
 _P = _typing.ParamSpec("_P")
 _R = TypeVar("_R")
 
