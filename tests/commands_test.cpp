@@ -267,6 +267,7 @@ TEST(Commands, WaitForStopOnTheClockPassedIn) {
         int code;
         std::size_t reads;
         float where;
+        std::vector<const char*> azimuths{"200.25"};  // read in turn, round and round
     } cases[] = {
         {"StillAtOnce", {"1"}, 5, false, 0, 6, 1},
         {"SettlesWithinTolerance", {"1", "5", "9", "9.08"}, 5, false, 0, 8, 9.08f},
@@ -278,13 +279,17 @@ TEST(Commands, WaitForStopOnTheClockPassedIn) {
          5,
          5,
          4},
+        // A camera at rest facing north reads either side of it: 0.03 degrees apart, not 359.97.
+        {"StillAcrossNorth", {"1"}, 1, false, 0, 6, 1, {"359.98", "0.01"}},
     };
     for (const auto& c : cases) {
         Camera camera("127.0.0.1", kUserPwd);
         std::size_t reads = 0;
         Scripted camera_side(camera, [&](const Ptz::Request&) {
-            const char* e = c.elevations[std::min(reads++, c.elevations.size() - 1)];
-            return Ptz::Answer{200, position_answer(e)};
+            const char* e = c.elevations[std::min(reads, c.elevations.size() - 1)];
+            std::string answer = position_answer(e);
+            answer.replace(answer.find("200.25"), 6, c.azimuths[reads++ % c.azimuths.size()]);
+            return Ptz::Answer{200, answer};
         });
         int seen = 0;
         const Ptz::PositionWatch second = [](void* user, const P&) {
