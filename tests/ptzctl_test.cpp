@@ -367,9 +367,14 @@ const Case kCases[] = {
               "{\"camera\":\"127.0.0.1\",\"elevation\":89.5,*}\n"
               "{\"camera\":\"127.0.0.2\",\"elevation\":0,*}\n"),
        three_cameras),
-    on(prints("ManyCamerasExitWithTheFirstFailure",
-              fleet({"127.0.0.2", kDeadAddress, "127.0.0.1"}, {"home"}), 1, "",
-              "ptzctl: 127.0.0.99: home: *\n"),
+    // Two fail, each its own way: the status is the first one's in the order given, not the
+    // last's.
+    on(with_file(
+           prints("ManyCamerasExitWithTheFirstFailure",
+                  fleet({"127.0.0.2"}, {"--camera", "lab", "--host", kDeadAddress, "home"}), 10, "",
+                  "ptzctl: lab: home: camera refused: Invalid Operation (notSupport)\n"
+                  "ptzctl: 127.0.0.99: home: *\n"),
+           "host = \"127.0.0.3\"\nchannel = 9\n"),
        three_cameras),
     on(prints("ManyCamerasWatchedInTheSameRound",
               fleet({"127.0.0.2", "127.0.0.1"}, {"watch", "--count", "2", "--json"}), 0,
