@@ -172,8 +172,8 @@ int EngineCore::on_curl_socket(CURL*, curl_socket_t fd, int what, void* core, vo
                               : what == CURL_POLL_OUT ? Engine::Write
                                                       : Engine::Read | Engine::Write);
     // At once: libcurl removes a socket before it closes it, and the number may be another's
-    // an instant later.
-    // The hook first: run()'s own sees in `watched_` whether the fd is new to it.
+    // an instant later. The hook first, so that run()'s own sees in `watched_` whether the fd is
+    // new to it.
     self.hooks_.socket(self.hooks_.user, fd, events);
     if (events == 0) {
         self.watched_.erase(fd);

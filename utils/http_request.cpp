@@ -8,6 +8,7 @@ namespace {
 
 // Without this header line libcurl would label the body as a form.
 const char* const kContentType = "Content-Type: application/xml; charset=\"UTF-8\"";
+const long kReceiveBufferBytes = 4096;
 
 // Any other count than the one libcurl offered makes it abort the transfer.
 const size_t kRefused = static_cast<size_t>(-1);
@@ -66,8 +67,6 @@ size_t onWriteData(void* ptr, size_t size, size_t nmemb, void* userdata) {
     sink->taken += bytes;
     return nmemb;
 }
-
-const long kReceiveBufferBytes = 4096;
 
 curl_slist* content_type_header() {
     return curl_slist_append(nullptr, kContentType);
