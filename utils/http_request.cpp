@@ -102,6 +102,10 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
     // A camera answers in a few hundred bytes: libcurl's 16 KiB receive buffer would be most of
     // what a thousand cameras in flight hold. A longer answer arrives in more reads.
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    // libcurl sends with MSG_NOSIGNAL and resolves on a thread of its own: without this it would
+    // save and restore SIGPIPE's disposition around every call, process-wide, a race between a
+    // host's threads that can leave the host's own handler replaced.
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     if (request.tls != nullptr) {
         set_tls_options(curl, *request.tls);
     }
