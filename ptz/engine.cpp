@@ -222,9 +222,18 @@ int EngineCore::run(int timeout_ms) {
         return -static_cast<int>(Result::Rejected);
     }
     const Turn turn(*this);
+    const std::uint64_t ended_before = ended_;
     settle();
+    // A transfer just added is due at once: started here, the wait below is the one for its
+    // answer, not an empty turn of its own.
+    if (internal_due_ && internal_at_ <= Clock::now()) {
+        internal_due_ = false;
+        act_on_time();
+        settle();
+    }
     const TimePoint now = Clock::now();
-    long wait = timeout_ms < 0 ? -1 : timeout_ms;
+    // Callbacks already run: the host hears of them now rather than after a wait.
+    long wait = ended_ != ended_before ? 0 : timeout_ms < 0 ? -1 : timeout_ms;
     if (internal_due_) {
         const long due = millis_until(internal_at_, now);
         wait = wait < 0 ? due : std::min(wait, due);
@@ -577,6 +586,7 @@ void EngineCore::end(Op& op) {
         return;
     }
     op.state = Op::State::Ended;
+    ++ended_;
     Cancel cancel = Cancel::No;
     {
         std::lock_guard<std::mutex> lock(mutex_);

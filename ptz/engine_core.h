@@ -121,6 +121,7 @@ private:
     int epoll_fd_ = -1;
     bool internal_due_ = false;
     TimePoint internal_at_{};
+    std::uint64_t ended_ = 0;  // operations ended, for run() to tell whether a turn did any
 };
 
 }  // namespace Ptz

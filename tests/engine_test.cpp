@@ -223,6 +223,21 @@ TEST_F(EngineTest, DestroyedEngineEndsEveryOperationFromItsDestructor) {
     EXPECT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), 0);
 }
 
+// A run that has called back returns without waiting: run(-1) would otherwise wait for ever.
+TEST_F(EngineTest, RunThatCalledBackReturnsWithoutWaiting) {
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd, session());
+    Codes codes;
+    stderr_of([&] {
+        for (int i = 0; i < 2; ++i) {  // the second from the thread that drives, no wakeup
+            camera.center_on(engine, 2.0f, 0.0f, codes.add());
+            EXPECT_EQ(engine.run(-1), 0);
+        }
+    });
+    EXPECT_EQ(codes.got, (std::vector<int>{10, 10}));
+    EXPECT_EQ(camera_sim->requests().size(), 0u);
+}
+
 TEST_F(EngineTest, BlockingCallWhileOperationsArePendingIsRefused) {
     Ptz::Engine engine;
     Camera camera("127.0.0.1", kUserPwd);
