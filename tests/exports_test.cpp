@@ -1,6 +1,7 @@
 // The shared library exports exactly the interface it promises, each symbol in the version node
 // of the release that added it. tests/exports.txt lists them as `nm -D --defined-only -C -j`
-// prints them, sorted and each once; a release that adds symbols adds their lines there.
+// prints them, each once, below its comment lines; the version script is written from it, so this
+// holds what the script cannot: that every promised symbol is defined, visible and in its node.
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,9 @@ TEST(Exports, AreExactlyThePublicInterfaceInTheirReleases) {
     std::ifstream list(ZELKO_EXPORTS_LIST);
     ASSERT_TRUE(list.is_open()) << ZELKO_EXPORTS_LIST;
     for (std::string line; std::getline(list, line);) {
-        expected.insert(line);
+        if (line.rfind('#', 0) != 0) {
+            expected.insert(line);
+        }
     }
     EXPECT_EQ(exported, expected);
 }
