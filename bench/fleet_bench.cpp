@@ -301,7 +301,7 @@ int main(int argc, char** argv) {
         text += line + "\n";
     };
 
-    const Result sequential = in_child([] { return sequential_cpu_us(10, 300); });
+    const Result sequential = in_child([] { return sequential_cpu_us(30, 100); });
     const double blocking_cpu = sequential.cpu_first_us, engine_cpu = sequential.cpu_us;
 
     say("## Many cameras (get_position of every camera, kept sessions, cameras answering after "
@@ -364,7 +364,7 @@ int main(int argc, char** argv) {
     }
     say("");
     say(
-        format("CPU per command, one camera read on one thread, medians of 10 blocks of 300 "
+        format("CPU per command, one camera read on one thread, medians of 30 blocks of 100 "
                "commands each way in turn: blocking with a kept session %.1f µs, through an engine "
                "%.1f µs: engine/blocking %.3f",
                blocking_cpu, engine_cpu, engine_cpu / blocking_cpu));
