@@ -1,7 +1,10 @@
 // Many camera objects on many threads against several cameras, half with a kept session, while
 // other threads create and destroy objects: every result is right and no command reaches another
-// camera. Then one engine on one thread while other threads submit, cancel and destroy cameras.
+// camera. Then one engine on one thread while other threads submit, cancel and destroy cameras;
+// and a host's signal handler, which transfers leave in place.
 // Built also with ThreadSanitizer (scripts/test --tsan).
+
+#include <signal.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -147,6 +150,45 @@ TEST(Concurrency, EngineTakesOperationsFromManyThreads) {
     }
     EXPECT_EQ(ended, submitted.load()) << "each callback once";
     EXPECT_EQ(wrong, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// libcurl, left to itself, swaps SIG_IGN in for SIGPIPE around each call and back, process-wide:
+// a host's other threads would see their handler gone, and two such calls racing could leave it
+// replaced for good.
+TEST(Concurrency, TransfersLeaveTheHostsSignalHandlerInPlace) {
+    ASSERT_NE(std::getenv("ZELKO_IN_NETNS"), nullptr) << "run through scripts/in-netns";
+    const auto cameras = eight_cameras();
+    struct sigaction host {
+    }, before{};
+    host.sa_handler = +[](int) {};
+    sigaction(SIGPIPE, &host, &before);
+    std::atomic<bool> running{true};
+    std::atomic<int> replaced{0};
+    std::thread watcher([&] {
+        while (running) {
+            struct sigaction now {};
+            sigaction(SIGPIPE, nullptr, &now);
+            replaced += now.sa_handler != host.sa_handler ? 1 : 0;
+        }
+    });
+    Ptz::CameraOptions kept;
+    kept.keep_session = true;
+    Ptz::ZelkoPtzCameraIsapi plain(address(0), kUserPwd), session(address(1), kUserPwd, kept);
+    int failed = 0;
+    std::string info;
+    for (int i = 0; i < 50; ++i) {
+        failed += plain.get_info("/ISAPI/System/deviceInfo", info) != 0 ? 1 : 0;
+        failed += session.get_info("/ISAPI/System/deviceInfo", info) != 0 ? 1 : 0;
+    }
+    running = false;
+    watcher.join();
+    sigaction(SIGPIPE, &before, nullptr);
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(replaced, 0);
 }
 
 }  // namespace
