@@ -82,6 +82,11 @@ MUTANTS = [
     # the engine
     m('E01', ENGINE, 'cancel == Cancel::WithLine ? Message::kCancelled : ""', '""',
       'a cancel writes no line'),
+    m('E02', ENGINE, 'long wait = ended_ != ended_before ? 0 : timeout_ms < 0 ? -1 : timeout_ms;',
+      'long wait = ended_ != ended_before ? timeout_ms : timeout_ms < 0 ? -1 : timeout_ms;',
+      'run() waits after it has called back'),
+    m('E03', REQUEST, '    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);', '',
+      'libcurl swaps SIGPIPE\'s handler around every call'),
     # the console
     m('T01', TOURS, '            if (step.preset != 0) {', '            if (true) {',
       'a patrol\'s empty slots (preset 0) read as steps'),
