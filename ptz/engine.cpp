@@ -226,9 +226,7 @@ int EngineCore::run(int timeout_ms) {
     settle();
     // A transfer just added is due at once: started here, the wait below is the one for its
     // answer, not an empty turn of its own.
-    if (internal_due_ && internal_at_ <= Clock::now()) {
-        internal_due_ = false;
-        act_on_time();
+    if (act_when_due()) {
         settle();
     }
     const TimePoint now = Clock::now();
@@ -247,12 +245,18 @@ int EngineCore::run(int timeout_ms) {
             ((events[i].events & (EPOLLOUT | EPOLLHUP | EPOLLERR)) != 0 ? Engine::Write : 0);
         act(events[i].data.fd, mask);
     }
-    if (internal_due_ && internal_at_ <= Clock::now()) {
-        internal_due_ = false;
-        act_on_time();
-    }
+    act_when_due();
     settle();
     return pending();
+}
+
+bool EngineCore::act_when_due() {
+    if (!internal_due_ || internal_at_ > Clock::now()) {
+        return false;
+    }
+    internal_due_ = false;
+    act_on_time();
+    return true;
 }
 
 // ---- a host's event loop

@@ -76,6 +76,8 @@ private:
     // Steps of the driving thread.
     void act(int fd, int events);
     void act_on_time();
+    // run()'s own timer: acts on libcurl's time when it is due; true when it was.
+    bool act_when_due();
     void settle();
     void begin(Op& op);
     void advance(Op& op);
