@@ -5,7 +5,9 @@
 // library's alone. Appends a Markdown section to the file given with --out.
 //
 //   fleet_bench [--out FILE]
+//   fleet_bench --cpu-only [ROUNDS]   one camera's CPU a command each way, ROUNDS times (3)
 
+#include <sched.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -47,10 +49,20 @@ std::string address(int net, int i) {
            std::to_string(n % 256);
 }
 
-pid_t start_cameras() {
+void pin_to_core(int core) {
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    CPU_SET(core % std::max(1, static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN))), &cores);
+    sched_setaffinity(0, sizeof cores, &cores);
+}
+
+pid_t start_cameras(bool pinned) {
     const pid_t pid = fork();
     if (pid != 0) {
         return pid;
+    }
+    if (pinned) {
+        pin_to_core(1);
     }
     std::vector<std::unique_ptr<sim::CameraSim>> fleets;
     const auto add = [&fleets](int net, int port, bool silent, int cameras, int delay_ms) {
@@ -222,6 +234,9 @@ Result blocking_rounds(int net, int port, int count, int workers, int expected) 
 // engine one operation at a time: blocks of each in turn, which goes first alternating, so that
 // the machine's other work falls on both alike; the medians of the blocks.
 Result sequential_cpu_us(int blocks, int commands) {
+    // On a core of its own, the cameras on another when there is one: where the scheduler puts
+    // the two moves a command's CPU by more than the difference measured.
+    pin_to_core(0);
     auto cameras = cameras_of(3, kPromptPort, 1);
     Camera& camera = *cameras[0];
     Ptz::Engine engine;
@@ -288,11 +303,23 @@ int main(int argc, char** argv) {
             out_path = argv[i + 1];
         }
     }
-    const pid_t cameras = start_cameras();
+    const bool cpu_only = argc > 1 && std::string(argv[1]) == "--cpu-only";
+    const pid_t cameras = start_cameras(cpu_only);
     if (!wait_for_cameras()) {
         std::fprintf(stderr, "fleet_bench: the simulated cameras did not come up\n");
         kill(cameras, SIGTERM);
         return 1;
+    }
+    if (cpu_only) {
+        const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+        for (int i = 0; i < rounds; ++i) {
+            const Result r = in_child([] { return sequential_cpu_us(60, 200); });
+            std::printf("blocking %.1f µs, engine %.1f µs: engine/blocking %.3f\n", r.cpu_first_us,
+                        r.cpu_us, r.cpu_us / r.cpu_first_us);
+        }
+        kill(cameras, SIGTERM);
+        waitpid(cameras, nullptr, 0);
+        return 0;
     }
     std::string text;
     const auto say = [&text](const std::string& line) {

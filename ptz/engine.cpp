@@ -1,6 +1,5 @@
 #include "engine.h"
 
-#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -68,14 +67,10 @@ struct EngineCore::Op {
 EngineCore::EngineCore() {
     multi_ = curl_multi_init();
     wake_fd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    epoll_fd_ = epoll_create1(EPOLL_CLOEXEC);
-    if (multi_ == nullptr || wake_fd_ < 0 || epoll_fd_ < 0) {
+    if (multi_ == nullptr || wake_fd_ < 0) {
         curl_multi_cleanup(multi_);
         if (wake_fd_ >= 0) {
             ::close(wake_fd_);
-        }
-        if (epoll_fd_ >= 0) {
-            ::close(epoll_fd_);
         }
         throw std::bad_alloc();
     }
@@ -92,7 +87,6 @@ EngineCore::~EngineCore() {
     close();
     curl_multi_cleanup(multi_);
     ::close(wake_fd_);
-    ::close(epoll_fd_);
 }
 
 // ---- any thread
@@ -193,22 +187,7 @@ int EngineCore::on_curl_timer(CURLM*, long ms, void* core) {
 // ---- run()'s own watching, through epoll
 
 void EngineCore::internal_socket(void* core, int fd, int events) {
-    const EngineCore& self = *static_cast<EngineCore*>(core);
-    const int epoll_fd = self.epoll_fd_;
-    if (events == 0) {
-        epoll_ctl(epoll_fd, EPOLL_CTL_DEL, fd, nullptr);
-        return;
-    }
-    epoll_event event{};
-    event.events = ((events & Engine::Read) != 0 ? EPOLLIN : 0u) |
-                   ((events & Engine::Write) != 0 ? EPOLLOUT : 0u);
-    event.data.fd = fd;
-    // Each way falls back to the other: a socket of a number watched before may be a new one,
-    // which the set no longer holds.
-    const bool watched = self.watched_.count(fd) != 0;
-    if (epoll_ctl(epoll_fd, watched ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &event) != 0) {
-        epoll_ctl(epoll_fd, watched ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, fd, &event);
-    }
+    static_cast<EngineCore*>(core)->epoll_.want(fd, events);
 }
 
 void EngineCore::internal_timer(void* core, long ms) {
@@ -236,14 +215,10 @@ int EngineCore::run(int timeout_ms) {
         const long due = millis_until(internal_at_, now);
         wait = wait < 0 ? due : std::min(wait, due);
     }
-    epoll_event events[256];
-    const int ready =
-        epoll_wait(epoll_fd_, events, 256, static_cast<int>(std::min(wait, 1L << 30)));
-    for (int i = 0; i < ready; ++i) {
-        const int mask =
-            ((events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0 ? Engine::Read : 0) |
-            ((events[i].events & (EPOLLOUT | EPOLLHUP | EPOLLERR)) != 0 ? Engine::Write : 0);
-        act(events[i].data.fd, mask);
+    EpollSet::Ready ready[256];
+    const int count = epoll_.wait(static_cast<int>(std::min(wait, 1L << 30)), ready, 256);
+    for (int i = 0; i < count; ++i) {
+        act(ready[i].fd, ready[i].events);
     }
     act_when_due();
     settle();
@@ -266,8 +241,12 @@ int EngineCore::set_hooks(const Engine::Hooks& hooks) {
         return static_cast<int>(Result::Rejected);
     }
     // What run() watched is handed over: the new loop is told of every fd and of the time.
-    for (const auto& fd : watched_) {
-        hooks_.socket(hooks_.user, fd.first, 0);
+    if (hooked_) {
+        for (const auto& fd : watched_) {
+            hooks_.socket(hooks_.user, fd.first, 0);
+        }
+    } else {
+        epoll_.clear();
     }
     hooks_ = hooks;
     hooked_ = true;

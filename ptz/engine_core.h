@@ -15,6 +15,7 @@
 #include "camera_link.h"
 #include "command.h"
 #include "engine.h"
+#include "epoll_set.h"
 
 namespace Ptz {
 
@@ -119,8 +120,8 @@ private:
     std::atomic<std::thread::id> driver_{};  // the thread that drove the engine last
     bool in_turn_ = false;
     bool closing_ = false;  // nothing more is sent
-    bool hooked_ = false;   // by the host; otherwise run() watches through epoll_fd_
-    int epoll_fd_ = -1;
+    bool hooked_ = false;   // by the host; otherwise run() watches through epoll_
+    EpollSet epoll_;
     bool internal_due_ = false;
     TimePoint internal_at_{};
     std::uint64_t ended_ = 0;  // operations ended, for run() to tell whether a turn did any

@@ -19,6 +19,7 @@ CAM = 'ptz/zelko_ptz_camera_isapi.cpp'
 LINK = 'ptz/camera_link.cpp'
 WAIT = 'ptz/camera_position.cpp'
 ENGINE = 'ptz/engine.cpp'
+EPOLL = 'ptz/epoll_set.cpp'
 POLL = 'cli/ptzctl_poll.cpp'
 CTX = 'cli/ptzctl_context.cpp'
 TOURS = 'ptz/tour_documents.cpp'
@@ -87,6 +88,12 @@ MUTANTS = [
       'run() waits after it has called back'),
     m('E03', REQUEST, '    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);', '',
       'libcurl swaps SIGPIPE\'s handler around every call'),
+    m('E04', EPOLL, '    if (stale) {', '    if (false) {',
+      'a registration that outlived its socket is left in the set'),
+    m('E05', EPOLL, '        if (found->second.wanted == 0) {', '        if (false) {',
+      'a socket nobody wants stays in the set when it wakes the wait'),
+    m('E06', EPOLL, 'if (registration.opened == opened && registration.events == flags)',
+      'if (registration.events == flags)', 'a new socket of a number watched before goes unwatched'),
     # the console
     m('T01', TOURS, '            if (step.preset != 0) {', '            if (true) {',
       'a patrol\'s empty slots (preset 0) read as steps'),

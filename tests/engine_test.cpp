@@ -1,11 +1,14 @@
 // What only the engine shows: a thousand cameras from one thread, the order of one camera's
 // requests while it waits, cancelling in each state, destroying a camera or the engine with
 // operations pending, a blocking call meanwhile, a host's own epoll loop, a callback that throws,
-// and the host's own time-outs. The operations matrix holds every method to its blocking form.
+// the host's own time-outs, and a kept connection that the camera closes while it is idle. The
+// operations matrix holds every method to its blocking form.
 
+#include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/timerfd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -292,6 +295,69 @@ TEST_F(EngineTest, HostsTimeOutsBoundEachRequest) {
     EXPECT_EQ(camera.failure_reason().rfind("Operation timed out after 3", 0), 0u)
         << camera.failure_reason();
 }
+
+// The camera closes a kept connection between commands (it restarts). The engine keeps the socket
+// of an idle connection in its set: neither may the closed socket make run() spin, nor may the new
+// connection that takes its number go unwatched. The socket closes while run() waits, or closes
+// only here, its number taken by the new one, while a child forked without exec holds it open.
+class IdleConnectionTest : public EngineTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(IdleConnectionTest, ClosedByTheCameraNeitherSpinsNorHangs) {
+    const bool child_holds_it = GetParam();
+    Codes codes;
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd, session());
+    camera.get_position(engine, codes.add_position());
+    settle(engine);
+    int gate[2] = {-1, -1};
+    pid_t child = -1;
+    if (child_holds_it) {
+        ASSERT_EQ(pipe(gate), 0);
+        child = fork();
+        if (child == 0) {
+            // The host's sockets, not the camera's, which shares this process here.
+            for (int fd = 3; fd < 1024; ++fd) {
+                sockaddr_in local{};
+                socklen_t size = sizeof local;
+                if (fd == gate[1] ||
+                    (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) == 0 &&
+                     local.sin_family == AF_INET && local.sin_port == htons(80))) {
+                    close(fd);
+                }
+            }
+            char byte = 0;
+            [[maybe_unused]] const ssize_t got = read(gate[0], &byte, 1);
+            _exit(0);
+        }
+    }
+    camera_sim->stop();
+    camera_sim->forget_nonces();
+    camera_sim->start();
+    const auto waits_its_time = [&engine] {
+        engine.run(200);  // a closed socket may wake the first
+        const auto start = Clock::now();
+        EXPECT_EQ(engine.run(200), 0);
+        return Clock::now() - start >= std::chrono::milliseconds(150);
+    };
+    if (!child_holds_it) {
+        EXPECT_TRUE(waits_its_time()) << "the closed socket woke run() again";
+    }
+    camera.get_position(engine, codes.add_position());
+    settle(engine, 3);
+    EXPECT_TRUE(waits_its_time()) << "a socket closed or gone woke run() again";
+    if (child_holds_it) {
+        close(gate[1]);
+        waitpid(child, nullptr, 0);
+        close(gate[0]);
+    }
+    EXPECT_EQ(codes.got, (std::vector<int>{0, 0}));
+    EXPECT_EQ(camera_sim->connections(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, IdleConnectionTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "HeldOpenByAForkedChild" : "ClosedWhileRunWaits";
+                         });
 
 // A host's event loop on epoll with a timerfd, as a server or a Qt console would drive it.
 struct EpollLoop {

@@ -1,13 +1,18 @@
 // What no exchange with a camera shows of the transport: the write callbacks' refusals, that the
-// owners of libcurl's share cannot be copied, and the body of no entries.
+// owners of libcurl's share cannot be copied, the body of no entries, and the engine's set of
+// sockets watching a new socket that took an old one's number.
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <type_traits>
 
+#include "ptz/epoll_set.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "utils/http_client.h"
+#include "utils/http_request.h"
 #include "utils/write_data.h"
 #include "utils/xml_parser.h"
 
@@ -44,6 +49,34 @@ TEST(BodyWriter, WritesAnEmptyRootSelfClosedAndAnEmptyNameAsTheXmlLibraryDoes) {
         Utils::XmlParser::build_ptz_xml("", {}),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<:anonymous xmlns=\"http://www.isapi.org/"
         "ver20/XMLSchema\" version=\"2.0\" />\n");
+}
+
+// A socket that closed while the set kept it leaves the kernel's set; the next socket of its
+// number, opened through libcurl, is watched anew even for the same events.
+TEST(EpollSet, WatchesANewSocketOfAnOldNumber) {
+    Ptz::EpollSet set;
+    int old_pair[2], new_pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, old_pair), 0);
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, new_pair), 0);
+    const int number = old_pair[0];
+    set.want(number, Ptz::Engine::Read);
+    set.want(number, 0);
+    ASSERT_EQ(dup2(new_pair[0], number), number);  // closes the old socket
+    close(new_pair[0]);
+    const std::string url = "http://127.0.0.1:1/", none;
+    const std::uint64_t opened = Utils::sockets_opened();
+    std::string answer;
+    Utils::request_once({Utils::HttpMethod::Get, url, none, none, nullptr}, answer);
+    ASSERT_GT(Utils::sockets_opened(), opened);
+    set.want(number, Ptz::Engine::Read);
+    ASSERT_EQ(write(new_pair[1], "x", 1), 1);
+    Ptz::EpollSet::Ready ready[4];
+    ASSERT_EQ(set.wait(2000, ready, 4), 1);
+    EXPECT_EQ(ready[0].fd, number);
+    EXPECT_EQ(ready[0].events, Ptz::Engine::Read);
+    for (const int fd : {number, old_pair[1], new_pair[1]}) {
+        close(fd);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "http_request.h"
 
+#include <sys/socket.h>
+
+#include <atomic>
+
 #include "http_client.h"
 
 namespace Utils {
@@ -12,6 +16,16 @@ const long kReceiveBufferBytes = 4096;
 
 // Any other count than the one libcurl offered makes it abort the transfer.
 const size_t kRefused = static_cast<size_t>(-1);
+
+std::atomic<std::uint64_t> g_sockets_opened{0};
+
+curl_socket_t open_socket(void*, curlsocktype, curl_sockaddr* address) {
+    const curl_socket_t fd = ::socket(address->family, address->socktype, address->protocol);
+    if (fd != CURL_SOCKET_BAD) {
+        g_sockets_opened.fetch_add(1, std::memory_order_relaxed);
+    }
+    return fd;
+}
 
 bool has_body(HttpMethod method) {
     return method == HttpMethod::Put || method == HttpMethod::Post;
@@ -68,6 +82,10 @@ size_t onWriteData(void* ptr, size_t size, size_t nmemb, void* userdata) {
     return nmemb;
 }
 
+std::uint64_t sockets_opened() {
+    return g_sockets_opened.load(std::memory_order_relaxed);
+}
+
 curl_slist* content_type_header() {
     return curl_slist_append(nullptr, kContentType);
 }
@@ -106,6 +124,9 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
     // save and restore SIGPIPE's disposition around every call, process-wide, a race between a
     // host's threads that can leave the host's own handler replaced.
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // The socket as libcurl would make it, counted: an engine's set of sockets tells by the count
+    // whether a number it watched before can name another socket now.
+    curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, open_socket);
     if (request.tls != nullptr) {
         set_tls_options(curl, *request.tls);
     }

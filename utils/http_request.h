@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <cstdint>
 #include <string>
 
 #include "write_data.h"
@@ -53,6 +54,10 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
 // transfer failed (`code` is libcurl's). True when it completed.
 bool transfer_info(CURL* curl, CURLcode code, const ResponseSink& sink, const char* error,
                    TransferInfo* info);
+
+// The sockets opened for transfers set up by set_request_options, in the whole process so far.
+// Until it moves, a socket number watched before still names the same socket.
+std::uint64_t sockets_opened();
 
 // The Content-Type header list of the requests with a body; null when memory is exhausted.
 curl_slist* content_type_header();
