@@ -328,7 +328,7 @@ int main(int argc, char** argv) {
         text += line + "\n";
     };
 
-    const Result sequential = in_child([] { return sequential_cpu_us(30, 100); });
+    const Result sequential = in_child([] { return sequential_cpu_us(60, 200); });
     const double blocking_cpu = sequential.cpu_first_us, engine_cpu = sequential.cpu_us;
 
     say("## Many cameras (get_position of every camera, kept sessions, cameras answering after "
@@ -391,7 +391,7 @@ int main(int argc, char** argv) {
     }
     say("");
     say(
-        format("CPU per command, one camera read on one thread, medians of 30 blocks of 100 "
+        format("CPU per command, one camera read on one thread, medians of 60 blocks of 200 "
                "commands each way in turn: blocking with a kept session %.1f µs, through an engine "
                "%.1f µs: engine/blocking %.3f",
                blocking_cpu, engine_cpu, engine_cpu / blocking_cpu));
