@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "digest_auth.h"
+#include "resumer.h"
 
 namespace sim {
 
@@ -29,11 +30,27 @@ const unsigned kMaxConnections = 16384;
 // Bodies beyond this are cut off; no command of a camera comes near it.
 const std::size_t kMaxRequestBody = 16 * 1024 * 1024;
 
-// The state of one request between the calls that libmicrohttpd makes for it.
+// The state of one request between the calls that libmicrohttpd makes for it: it may be
+// suspended to answer later, and is then called again where it left off.
 struct Exchange {
+    enum class Phase {
+        Fresh,          // the request is still arriving
+        Delayed,        // waiting the camera's answer delay
+        ScriptDelayed,  // authenticated, waiting its script's delay
+        Held,           // never to be answered
+    };
     std::string target;
     std::string body;
     bool headers_seen = false;
+    Phase phase = Phase::Fresh;
+    RecordedRequest request;
+    std::shared_ptr<const Script> script;
+};
+
+// What a connection keeps from its first request to its close.
+struct ConnectionInfo {
+    unsigned long number;  // counted from 1 since the start
+    int camera = -1;       // of a fleet, from 1; 0 outside it; -1 until asked
 };
 
 // Why `address` cannot be bound, as the system says it; libmicrohttpd keeps it to itself.
@@ -88,10 +105,10 @@ public:
     DigestAuth auth;
     MHD_Daemon* daemon = nullptr;
 
+    Resumer resumer;
+
     mutable std::mutex mutex;  // guards everything below
-    std::condition_variable stop_cv;
     mutable std::condition_variable recorded_cv;
-    bool stopping = false;
     // By camera, then channel; settled to the clock's reading even when only read.
     mutable std::vector<std::vector<CameraState>> cameras;
     in_addr first_address{};
@@ -102,29 +119,36 @@ public:
     std::vector<RecordedRequest> requests;
     std::map<std::string, std::shared_ptr<const Script>> scripts;
 
-    // Waits `delay` unless the camera stops first; true when the whole delay passed.
-    bool wait(std::chrono::milliseconds delay) {
-        std::unique_lock<std::mutex> lock(mutex);
-        return !stop_cv.wait_for(lock, delay, [this] { return stopping; });
+    // Suspends `connection` until `delay` has passed; its handler is then called again.
+    MHD_Result later(MHD_Connection* connection, std::chrono::milliseconds delay) {
+        MHD_suspend_connection(connection);
+        resumer.resume_at(connection, std::chrono::steady_clock::now() + delay);
+        return MHD_YES;
     }
 
-    void wait_for_stop() {
-        std::unique_lock<std::mutex> lock(mutex);
-        stop_cv.wait(lock, [this] { return stopping; });
+    // Suspends `connection` until the camera stops.
+    MHD_Result hold(MHD_Connection* connection, Exchange& exchange) {
+        exchange.phase = Exchange::Phase::Held;
+        MHD_suspend_connection(connection);
+        resumer.hold(connection);
+        return MHD_YES;
     }
 
     CameraState& channel(int number, int camera) const {
         return cameras.at(camera - 1).at(number - 1);
     }
     // The camera of a fleet that `connection` reached, from 1; 0 for an address outside it.
-    int camera_of(MHD_Connection* connection) const;
+    int camera_of(MHD_Connection* connection, ConnectionInfo* info) const;
 
     MHD_Result respond(MHD_Connection* connection, const char* method, Exchange& exchange);
+    // The answer once the camera's delay has passed.
+    MHD_Result answer(MHD_Connection* connection, Exchange& exchange);
     MHD_Result queue(MHD_Connection* connection, unsigned status, const std::string& body,
                      const Headers& headers, const char* content_type = "application/xml");
     void add_headers(MHD_Response* response, const Headers& headers) const;
-    MHD_Result send_script(MHD_Connection* connection, const std::shared_ptr<const Script>& script,
-                           RecordedRequest& r);
+    MHD_Result send_script(MHD_Connection* connection, Exchange& exchange);
+    // The script's answer, once its delay has passed.
+    MHD_Result stream_script(MHD_Connection* connection, Exchange& exchange);
     void finish(RecordedRequest& request);
     // Counts a login by its verdict and locks the account after too many refused in a row.
     void count_login(DigestAuth::Verdict verdict, std::chrono::nanoseconds now);
@@ -139,6 +163,8 @@ namespace {
 struct Stream {
     Server* impl;
     std::shared_ptr<const Script> script;
+    MHD_Connection* connection;
+    bool waited = false;  // the delay before the next piece has passed
 };
 
 ssize_t read_stream(void* cls, uint64_t pos, char* buf, size_t max) {
@@ -161,9 +187,16 @@ ssize_t read_stream(void* cls, uint64_t pos, char* buf, size_t max) {
     }
     std::size_t n = std::min<std::size_t>(max, end - pos);
     if (script.mode == Script::Mode::Drip) {
-        if (!s->impl->wait(script.delay)) {
+        if (s->impl->resumer.stopping()) {
             return MHD_CONTENT_READER_END_WITH_ERROR;
         }
+        // Nothing now: libmicrohttpd asks again once the connection is resumed.
+        if (!s->waited) {
+            s->waited = true;
+            s->impl->later(s->connection, script.delay);
+            return 0;
+        }
+        s->waited = false;
         n = std::min(n, std::max<std::size_t>(script.drip_bytes, 1));
     }
     std::memcpy(buf, body.data() + pos, n);
@@ -185,7 +218,10 @@ void on_connection(void* cls, MHD_Connection*, void** socket_context,
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
         Server* server = static_cast<Server*>(cls);
         std::lock_guard<std::mutex> lock(server->mutex);
-        *socket_context = reinterpret_cast<void*>(++server->connections);
+        *socket_context = new ConnectionInfo{++server->connections};
+    } else {
+        delete static_cast<ConnectionInfo*>(*socket_context);
+        *socket_context = nullptr;
     }
 }
 
@@ -204,6 +240,22 @@ MHD_Result on_request(void* cls, MHD_Connection* connection, const char*, const 
                       const char*, const char* upload_data, size_t* upload_data_size,
                       void** con_cls) {
     Exchange* exchange = static_cast<Exchange*>(*con_cls);
+    Server* server = static_cast<Server*>(cls);
+    switch (exchange->phase) {
+        case Exchange::Phase::Fresh:
+            break;
+        case Exchange::Phase::Held:
+            return MHD_NO;  // resumed at the stop
+        case Exchange::Phase::Delayed:
+        case Exchange::Phase::ScriptDelayed:
+            if (server->resumer.stopping()) {
+                server->finish(exchange->request);
+                return MHD_NO;
+            }
+            return exchange->phase == Exchange::Phase::Delayed
+                       ? server->answer(connection, *exchange)
+                       : server->stream_script(connection, *exchange);
+    }
     if (!exchange->headers_seen) {
         exchange->headers_seen = true;
         return MHD_YES;
@@ -215,7 +267,7 @@ MHD_Result on_request(void* cls, MHD_Connection* connection, const char*, const 
         return MHD_YES;
     }
     // Answering only now, with the body consumed, keeps the connection usable.
-    return static_cast<Server*>(cls)->respond(connection, method, *exchange);
+    return server->respond(connection, method, *exchange);
 }
 
 }  // namespace
@@ -260,29 +312,34 @@ void Server::finish(RecordedRequest& request) {
     }
 }
 
-MHD_Result Server::send_script(MHD_Connection* connection,
-                               const std::shared_ptr<const Script>& script,
-                               RecordedRequest& request) {
-    switch (script->mode) {
+MHD_Result Server::send_script(MHD_Connection* connection, Exchange& exchange) {
+    const Script& script = *exchange.script;
+    RecordedRequest& request = exchange.request;
+    switch (script.mode) {
         case Script::Mode::NeverAnswer:
             finish(request);
-            wait_for_stop();
-            return MHD_NO;
+            return hold(connection, exchange);
         case Script::Mode::BasicOnly:
             request.status = 401;
             finish(request);
-            return queue(connection, 401, script->body,
+            return queue(connection, 401, script.body,
                          {{"WWW-Authenticate", "Basic realm=\"" + options.realm + "\""}});
         default:
             break;
     }
-    if (script->mode == Script::Mode::Answer && script->delay.count() > 0 && !wait(script->delay)) {
-        finish(request);
-        return MHD_NO;
+    if (script.mode == Script::Mode::Answer && script.delay.count() > 0) {
+        exchange.phase = Exchange::Phase::ScriptDelayed;
+        return later(connection, script.delay);
     }
+    return stream_script(connection, exchange);
+}
+
+MHD_Result Server::stream_script(MHD_Connection* connection, Exchange& exchange) {
+    const std::shared_ptr<const Script>& script = exchange.script;
+    RecordedRequest& request = exchange.request;
     const bool known_size =
         script->transfer == Script::Transfer::Length && script->mode != Script::Mode::Endless;
-    Stream* stream = new Stream{this, script};
+    Stream* stream = new Stream{this, script, connection};
     MHD_Response* response =
         MHD_create_response_from_callback(known_size ? script->body.size() : MHD_SIZE_UNKNOWN,
                                           32 * 1024, read_stream, stream, free_stream);
@@ -297,39 +354,43 @@ MHD_Result Server::send_script(MHD_Connection* connection,
     MHD_add_response_header(response, "Content-Type", "application/xml");
     add_headers(response, script->headers);
     request.status = script->status;
+    const unsigned status = script->status;
     finish(request);
-    const MHD_Result result = MHD_queue_response(connection, script->status, response);
+    const MHD_Result result = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
     return result;
 }
 
 MHD_Result Server::respond(MHD_Connection* connection, const char* method, Exchange& exchange) {
-    RecordedRequest request;
+    RecordedRequest& request = exchange.request;
     request.method = method;
     request.target = exchange.target;
     request.body = std::move(exchange.body);
     MHD_get_connection_values(connection, MHD_HEADER_KIND, collect_header, &request.headers);
     const MHD_ConnectionInfo* info =
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
-    request.connection =
-        info != nullptr ? reinterpret_cast<unsigned long>(info->socket_context) : 0;
-    request.camera = camera_of(connection);
+    ConnectionInfo* kept =
+        info != nullptr ? static_cast<ConnectionInfo*>(info->socket_context) : nullptr;
+    request.connection = kept != nullptr ? kept->number : 0;
+    request.camera = camera_of(connection, kept);
     if (request.camera == 0) {
         return MHD_NO;  // not one of ours
     }
     // A silent camera takes the request and stays silent until it stops.
     if (options.silent) {
         finish(request);
-        wait_for_stop();
-        return MHD_NO;
+        return hold(connection, exchange);
     }
-    if (options.answer_delay.count() > 0 && !wait(options.answer_delay)) {
-        finish(request);
-        return MHD_NO;
+    exchange.phase = Exchange::Phase::Delayed;
+    if (options.answer_delay.count() > 0) {
+        return later(connection, options.answer_delay);
     }
-    const std::string path = request.target.substr(0, request.target.find('?'));
+    return answer(connection, exchange);
+}
 
-    std::shared_ptr<const Script> script;
+MHD_Result Server::answer(MHD_Connection* connection, Exchange& exchange) {
+    RecordedRequest& request = exchange.request;
+    const std::string path = request.target.substr(0, request.target.find('?'));
     {
         std::lock_guard<std::mutex> lock(mutex);
         auto found = scripts.find(request.method + " " + path);
@@ -337,11 +398,12 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
             found = scripts.find(" " + path);
         }
         if (found != scripts.end()) {
-            script = found->second;
+            exchange.script = found->second;
         }
     }
+    const std::shared_ptr<const Script>& script = exchange.script;
     if (script && (script->before_auth || script->mode == Script::Mode::BasicOnly)) {
-        return send_script(connection, script, request);
+        return send_script(connection, exchange);
     }
 
     const std::string authorization = request.header("Authorization");
@@ -371,7 +433,7 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
                      challenge(now, stale));
     }
     if (script) {
-        return send_script(connection, script, request);
+        return send_script(connection, exchange);
     }
     Answer answer;
     {
@@ -384,23 +446,32 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     return queue(connection, answer.status, answer.body, {}, answer.content_type);
 }
 
-int Server::camera_of(MHD_Connection* connection) const {
+int Server::camera_of(MHD_Connection* connection, ConnectionInfo* kept) const {
     if (cameras.size() == 1) {
         return 1;
+    }
+    if (kept != nullptr && kept->camera >= 0) {
+        return kept->camera;
     }
     const MHD_ConnectionInfo* info =
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
     sockaddr_in local{};
     socklen_t size = sizeof local;
-    if (info == nullptr ||
-        getsockname(info->connect_fd, reinterpret_cast<sockaddr*>(&local), &size) != 0 ||
-        local.sin_family != AF_INET) {
-        return 0;
+    int camera = 0;
+    if (info != nullptr &&
+        getsockname(info->connect_fd, reinterpret_cast<sockaddr*>(&local), &size) == 0 &&
+        local.sin_family == AF_INET) {
+        const long index = static_cast<long>(ntohl(local.sin_addr.s_addr)) -
+                           static_cast<long>(ntohl(first_address.s_addr));
+        camera = index >= 0 && index < static_cast<long>(cameras.size())
+                     ? static_cast<int>(index) + 1
+                     : 0;
     }
-    const long index = static_cast<long>(ntohl(local.sin_addr.s_addr)) -
-                       static_cast<long>(ntohl(first_address.s_addr));
-    return index >= 0 && index < static_cast<long>(cameras.size()) ? static_cast<int>(index) + 1
-                                                                   : 0;
+    // A connection's address does not change: asked once.
+    if (kept != nullptr) {
+        kept->camera = camera;
+    }
+    return camera;
 }
 
 void Server::count_login(DigestAuth::Verdict verdict, std::chrono::nanoseconds now) {
@@ -450,16 +521,14 @@ void CameraSim::start() {
     if (impl_->cameras.size() > 1) {
         address.sin_addr.s_addr = htonl(INADDR_ANY);
     }
-    {
-        std::lock_guard<std::mutex> lock(impl_->mutex);
-        impl_->stopping = false;
-    }
-    // A thread per connection, so a camera scripted to stall one client still serves others.
-    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_POLL;
+    // One thread serves every connection: one that is to answer later is suspended meanwhile.
+    impl_->resumer.start();
+    unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME;
     const Options& o = impl_->options;
     const bool tls = !o.tls_cert.empty();
     if (tls) {
         if (MHD_is_feature_supported(MHD_FEATURE_TLS) != MHD_YES) {
+            impl_->resumer.stop();
             throw std::runtime_error("this libmicrohttpd has no TLS");
         }
         flags |= MHD_USE_TLS;
@@ -475,6 +544,7 @@ void CameraSim::start() {
         tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END, o.tls_key.c_str(),
         MHD_OPTION_HTTPS_MEM_CERT, o.tls_cert.c_str(), MHD_OPTION_END);
     if (impl_->daemon == nullptr) {
+        impl_->resumer.stop();
         throw std::system_error(bind_error(address), std::generic_category(),
                                 "cannot listen on " + impl_->options.address + ":" +
                                     std::to_string(impl_->options.port));
@@ -485,11 +555,8 @@ void CameraSim::stop() {
     if (impl_->daemon == nullptr) {
         return;
     }
-    {
-        std::lock_guard<std::mutex> lock(impl_->mutex);
-        impl_->stopping = true;
-    }
-    impl_->stop_cv.notify_all();
+    // libmicrohttpd must not stop with a connection suspended.
+    impl_->resumer.stop();
     MHD_stop_daemon(impl_->daemon);
     impl_->daemon = nullptr;
 }
