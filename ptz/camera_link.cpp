@@ -88,7 +88,7 @@ CameraLink::CameraLink(const std::string& address, const std::string& userpwd,
     tls_.ca_file = options_.ca_file;
     tls_.pinned_key = options_.pinned_key;
     if (options_.keep_session) {
-        session_.reset(new Utils::HttpSession());
+        session_.reset(new Utils::HttpSession(userpwd_));
     }
 }
 

@@ -501,12 +501,14 @@ void EngineCore::complete(Op& op, CURLcode result) {
     const TimePoint now = Clock::now();
     if (completed && op.link->session() != nullptr) {
         const long total_ms = op.link->timeouts().total_ms;
-        switch (op.link->session()->after(info.status, elapsed_ms(op.sent_at, now), total_ms,
-                                          op.retried)) {
+        const auto next = op.link->session()->after(info.status, elapsed_ms(op.sent_at, now),
+                                                    total_ms, op.retried);
+        switch (next) {
             case Utils::HttpSession::Next::Deliver:
                 break;
             case Utils::HttpSession::Next::Retry:
-                op.retried = true;
+            case Utils::HttpSession::Next::Answer:
+                op.retried = op.retried || next == Utils::HttpSession::Next::Retry;
                 if (send(op)) {
                     return;
                 }

@@ -236,7 +236,7 @@ TEST(Commands, RefusedCredentialsHoldTheSessionForItsTime) {
 // tried once more in the time left, challenged afresh; a refusal after a refusal never.
 TEST(Commands, KeptSessionRetriesAForgottenChallengeOnceInTheTimeLeft) {
     using Next = Utils::HttpSession::Next;
-    Utils::HttpSession session;
+    Utils::HttpSession session("admin:password");
     const struct {
         long status;
         long spent_ms;

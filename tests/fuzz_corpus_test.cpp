@@ -15,6 +15,7 @@ ZELKO_FUZZ_TARGET(build_round_trip);
 ZELKO_FUZZ_TARGET(preset_list);
 ZELKO_FUZZ_TARGET(capabilities);
 ZELKO_FUZZ_TARGET(tour_documents);
+ZELKO_FUZZ_TARGET(digest_challenge);
 
 namespace {
 
@@ -43,14 +44,15 @@ TEST_P(FuzzCorpusTest, EveryCommittedInputPasses) {
     EXPECT_GT(inputs, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpusTest,
-                         ::testing::Values(std::make_pair("xml_parse", fuzz_xml_parse),
-                                           std::make_pair("position_answer", fuzz_position_answer),
-                                           std::make_pair("build_round_trip",
-                                                          fuzz_build_round_trip),
-                                           std::make_pair("preset_list", fuzz_preset_list),
-                                           std::make_pair("capabilities", fuzz_capabilities),
-                                           std::make_pair("tour_documents", fuzz_tour_documents)),
-                         [](const auto& info) { return std::string(info.param.first); });
+INSTANTIATE_TEST_SUITE_P(
+    Targets, FuzzCorpusTest,
+    ::testing::Values(std::make_pair("xml_parse", fuzz_xml_parse),
+                      std::make_pair("position_answer", fuzz_position_answer),
+                      std::make_pair("build_round_trip", fuzz_build_round_trip),
+                      std::make_pair("preset_list", fuzz_preset_list),
+                      std::make_pair("capabilities", fuzz_capabilities),
+                      std::make_pair("tour_documents", fuzz_tour_documents),
+                      std::make_pair("digest_challenge", fuzz_digest_challenge)),
+    [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace

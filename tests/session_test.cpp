@@ -150,4 +150,62 @@ TEST_P(SessionTest, CostsOneRequestPerCommandAndRecovers) {
 
 INSTANTIATE_TEST_SUITE_P(Session, SessionTest, ::testing::ValuesIn(kCases), ByName());
 
+// The session answers a path that libcurl rewrites (dot segments, bytes it escapes) with the
+// target libcurl sends, which the camera checks.
+TEST_F(SimTest, KeptSessionAnswersForTheTargetAsSent) {
+    Ptz::CameraOptions options;
+    options.keep_session = true;
+    Camera camera("127.0.0.1", kUserPwd, options);
+    EXPECT_EQ(camera.get_info("/ISAPI/x/../System/caf\xc3\xa9?at=./y"), 0);
+    EXPECT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), 0);
+    EXPECT_EQ(sent(), (std::vector<std::string>{"GET /ISAPI/System/caf%c3%a9?at=./y",
+                                                "GET /ISAPI/System/deviceInfo"}));
+    EXPECT_EQ(camera_sim->requests().size(), 3u);
+}
+
+// What the session sends to a camera that challenges every request alike: the kind of each
+// Authorization header ("" for none), with the algorithm it names.
+struct ChallengeCase {
+    const char* name;
+    const char* challenge;
+    std::vector<std::string> answers;
+};
+
+const ChallengeCase kChallenges[] = {
+    // libcurl asks afresh and answers, once.
+    {"AnotherDigestLeftToLibcurl",
+     "Digest realm=\"PTZ Camera\", qop=\"auth\", nonce=\"n\", algorithm=SHA-256",
+     {"", "", "Digest algorithm=SHA-256"}},
+    // A renewal of the nonce, once; not a loop until the time-out.
+    {"StaleNonceRenewedOnce",
+     "Digest realm=\"PTZ Camera\", qop=\"auth\", nonce=\"n\", stale=TRUE",
+     {"", "Digest", "Digest"}},
+    {"BasicNeverAnswered", "Basic realm=\"PTZ Camera\"", {""}},
+};
+
+class ChallengeTest : public SimTest, public ::testing::WithParamInterface<ChallengeCase> {};
+
+TEST_P(ChallengeTest, KeptSessionAnswersAsLibcurlWould) {
+    sim::Script refusal = answer("");
+    refusal.status = 401;
+    refusal.before_auth = true;
+    refusal.headers = {{"WWW-Authenticate", GetParam().challenge}};
+    camera_sim->script("/ISAPI/System/deviceInfo", refusal);
+    Ptz::CameraOptions options;
+    options.keep_session = true;
+    Camera camera("127.0.0.1", kUserPwd, options);
+    stderr_of([&] { camera.get_info("/ISAPI/System/deviceInfo"); });
+    std::vector<std::string> answers;
+    for (const auto& r : camera_sim->requests()) {
+        const std::string authorization = r.header("Authorization");
+        const std::size_t algorithm = authorization.find("algorithm=");
+        answers.push_back(
+            authorization.substr(0, authorization.find(' ')) +
+            (algorithm != std::string::npos ? " " + authorization.substr(algorithm) : ""));
+    }
+    EXPECT_EQ(answers, GetParam().answers);
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusals, ChallengeTest, ::testing::ValuesIn(kChallenges), ByName());
+
 }  // namespace

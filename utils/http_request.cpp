@@ -31,18 +31,9 @@ bool has_body(HttpMethod method) {
     return method == HttpMethod::Put || method == HttpMethod::Post;
 }
 
+// libcurl sends a body by POST unless told otherwise.
 const char* custom_method(HttpMethod method) {
-    switch (method) {
-        case HttpMethod::Get:
-            return "GET";
-        case HttpMethod::Put:
-            return "PUT";
-        case HttpMethod::Delete:
-            return "DELETE";
-        case HttpMethod::Post:
-            break;
-    }
-    return nullptr;
+    return method == HttpMethod::Post ? nullptr : method_name(method);
 }
 
 void set_tls_options(CURL* curl, const TlsSettings& tls) {
@@ -60,6 +51,20 @@ void set_tls_options(CURL* curl, const TlsSettings& tls) {
 }
 
 }  // namespace
+
+const char* method_name(HttpMethod method) {
+    switch (method) {
+        case HttpMethod::Get:
+            return "GET";
+        case HttpMethod::Put:
+            return "PUT";
+        case HttpMethod::Delete:
+            return "DELETE";
+        case HttpMethod::Post:
+            break;
+    }
+    return "POST";
+}
 
 size_t onWriteData(void* ptr, size_t size, size_t nmemb, void* userdata) {
     ResponseSink* sink = static_cast<ResponseSink*>(userdata);
@@ -91,11 +96,18 @@ curl_slist* content_type_header() {
 }
 
 void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* headers,
-                         ResponseSink& sink, long total_ms, char* error) {
+                         ResponseSink& sink, long total_ms, char* error, Auth auth) {
     error[0] = '\0';
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(curl, CURLOPT_USERPWD, request.userpwd.c_str());
+    if (auth == Auth::InHeaders) {
+        curl_easy_setopt(curl, CURLOPT_USERPWD, nullptr);
+        curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_NONE));
+    } else {
+        curl_easy_setopt(curl, CURLOPT_USERPWD, request.userpwd.c_str());
+        // Digest alone: a camera that offers only Basic must never see the password in clear.
+        curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
+    }
     if (has_body(request.method)) {
         // By pointer: the body outlives the synchronous transfer.
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.c_str());
@@ -107,11 +119,9 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, nullptr);
         curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, -1L);
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, auth == Auth::InHeaders ? headers : nullptr);
     }
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, custom_method(request.method));
-    // Digest alone: a camera that offers only Basic must never see the password in clear.
-    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_DIGEST));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onWriteData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, total_ms);

@@ -41,14 +41,24 @@ struct TransferInfo {
     std::string reason;  // why the transfer did not complete, in libcurl's words; "" when it did
 };
 
+// The method's name on the request line.
+const char* method_name(HttpMethod method);
+
+// Who authenticates a request.
+enum class Auth {
+    Libcurl,    // libcurl, by Digest alone, from the request's credentials
+    InHeaders,  // the caller, by an Authorization line among `headers`, or nobody without one
+};
+
 // Sets on `curl` every option a request needs, over whatever an earlier request on the same
 // handle left: method, URL, credentials, body, headers, write target, time-outs, TLS. Digest is
 // the only scheme allowed and no redirect is followed. `headers` is the Content-Type list, sent
-// only with a body; `total_ms` bounds the whole transfer (the request's own bound, or what is
-// left of it); libcurl writes its reason for a failure into `error`, CURL_ERROR_SIZE bytes,
-// which must outlive the transfer.
+// only with a body, and with Auth::InHeaders also the Authorization line, sent with every
+// method; `total_ms` bounds the whole transfer (the request's own bound, or what is left of
+// it); libcurl writes its reason for a failure into `error`, CURL_ERROR_SIZE bytes, which must
+// outlive the transfer.
 void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* headers,
-                         ResponseSink& sink, long total_ms, char* error);
+                         ResponseSink& sink, long total_ms, char* error, Auth auth = Auth::Libcurl);
 
 // What a finished transfer tells beyond the answer: the status of the answer, or why the
 // transfer failed (`code` is libcurl's). True when it completed.

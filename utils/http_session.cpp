@@ -1,10 +1,23 @@
 #include "http_session.h"
 
 #include <chrono>
+#include <vector>
 
 namespace Utils {
 
-HttpSession::HttpSession() : curl_(curl_easy_init()), content_type_(content_type_header()) {}
+namespace {
+
+bool has_body(HttpMethod method) {
+    return method == HttpMethod::Put || method == HttpMethod::Post;
+}
+
+}  // namespace
+
+HttpSession::HttpSession(const std::string& userpwd)
+    : curl_(curl_easy_init()),
+      content_type_(content_type_header()),
+      digest_(userpwd),
+      by_libcurl_(!digest_.can_answer()) {}
 
 HttpSession::~HttpSession() {
     curl_slist_free_all(content_type_);
@@ -30,12 +43,80 @@ CURL* HttpSession::prepare(const HttpRequest& request, ResponseSink& sink, long 
             return nullptr;
         }
     }
-    set_request_options(curl_, request, content_type_, sink, total_ms, error);
+    if (by_libcurl_) {
+        set_request_options(curl_, request, content_type_, sink, total_ms, error);
+    } else {
+        curl_slist* lines = nullptr;
+        answered_ = digest_.holding();
+        if (answered_) {
+            const std::string uri = request_target(request.url);
+            authorization_ = digest_.header(method_name(request.method), uri);
+            lines_[1] = {&authorization_[0], nullptr};
+            lines = &lines_[1];
+        }
+        if (has_body(request.method)) {
+            lines_[0] = {content_type_->data, lines};
+            lines = &lines_[0];
+        }
+        set_request_options(curl_, request, lines, sink, total_ms, error, Auth::InHeaders);
+    }
     curl_easy_setopt(curl_, CURLOPT_SHARE, connections_);
     return curl_;
 }
 
+HttpSession::Next HttpSession::challenged() {
+    // The challenges of the answer that ended the transfer.
+    std::vector<std::string> values;
+    curl_header* header = nullptr;
+    for (std::size_t i = 0;
+         curl_easy_header(curl_, "WWW-Authenticate", i, CURLH_HEADER, -1, &header) == CURLHE_OK;
+         ++i) {
+        values.emplace_back(header->value);
+        if (i + 1 >= header->amount) {
+            break;
+        }
+    }
+    Challenge found = Challenge::None;
+    DigestChallenge challenge;
+    for (const std::string& value : values) {
+        const Challenge read = read_challenge(value, challenge);
+        if (read == Challenge::Ours) {
+            found = read;
+            break;
+        }
+        found = read == Challenge::Other ? read : found;
+    }
+    if (!answered_) {
+        // Asked without an answer, as libcurl asks: the request goes again, answered.
+        if (found == Challenge::Ours) {
+            digest_.take(std::move(challenge), random_cnonce());
+            return Next::Answer;
+        }
+        if (found == Challenge::Other) {
+            // libcurl has read this challenge too, as it reads every one; from a clean state it
+            // asks afresh and answers once, as it would have from the start.
+            by_libcurl_ = true;
+            curl_easy_reset(curl_);
+            return Next::Answer;
+        }
+    } else if (found == Challenge::Ours && challenge.stale && !renewed_) {
+        // The answer was right, its nonce old: once more with the new one, as libcurl does.
+        renewed_ = true;
+        digest_.take(std::move(challenge), random_cnonce());
+        return Next::Answer;
+    }
+    return Next::Deliver;
+}
+
 HttpSession::Next HttpSession::after(long status, long spent_ms, long total_ms, bool retried) {
+    const bool again = status == 401 && !by_libcurl_ && challenged() == Next::Answer;
+    if (again && spent_ms < total_ms) {
+        return Next::Answer;
+    }
+    renewed_ = false;
+    if (again) {
+        return Next::TimedOut;
+    }
     // libcurl answers a refusal marked stale itself. A refusal of a challenge that was good
     // before means that the camera has forgotten it: one more try, in the time left, challenged
     // afresh. A refusal after a refusal is a wrong password, and trying again would only count
@@ -61,7 +142,7 @@ bool HttpSession::request(const HttpRequest& request, std::string& response, Tra
     const auto start = Clock::now();
     const std::size_t kept = response.size();
     const long total_ms = request.timeouts.total_ms;
-    for (bool retried = false;; retried = true) {
+    for (bool retried = false;;) {
         const long spent = static_cast<long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
         ResponseSink sink{&response, 0};
@@ -86,6 +167,10 @@ bool HttpSession::request(const HttpRequest& request, std::string& response, Tra
                 info.reason = "Timeout was reached";
                 return false;
             case Next::Retry:
+                retried = true;
+                response.resize(kept);
+                break;
+            case Next::Answer:
                 response.resize(kept);
                 break;
         }
@@ -93,11 +178,14 @@ bool HttpSession::request(const HttpRequest& request, std::string& response, Tra
 }
 
 void HttpSession::forget_challenge() {
+    digest_.forget();
     // libcurl would answer the next request with the challenge of this refusal and, refused again,
     // answer once more: two refused logins a call. A handle without Digest state asks first and
     // answers one fresh challenge. The connection stays, in the handle's own cache; every option
     // is set again per request.
-    curl_easy_reset(curl_);
+    if (by_libcurl_) {
+        curl_easy_reset(curl_);
+    }
 }
 
 }  // namespace Utils
