@@ -1,7 +1,7 @@
 #include "digest_auth.h"
 
 #include <openssl/evp.h>
-#include <openssl/rand.h>
+#include <sys/random.h>
 
 #include <map>
 #include <stdexcept>
@@ -26,7 +26,7 @@ std::string to_hex(const unsigned char* bytes, std::size_t size) {
 
 std::string random_hex(std::size_t bytes) {
     unsigned char buffer[32];
-    if (bytes > sizeof buffer || RAND_bytes(buffer, static_cast<int>(bytes)) != 1) {
+    if (bytes > sizeof buffer || getrandom(buffer, bytes, 0) != static_cast<ssize_t>(bytes)) {
         throw std::runtime_error("no random bytes for a Digest nonce");
     }
     return to_hex(buffer, bytes);
