@@ -41,7 +41,7 @@ void say_thrown(const char* operation, const char* what) {
 
 struct EngineCore::Op {
     Op(std::uint64_t id, CameraLink& link, std::unique_ptr<Command> command)
-        : id(id), link(&link), command(std::move(command)), step(link, Clock::now()) {}
+        : id(id), link(&link), command(std::move(command)), step(link, TimePoint()) {}
 
     enum class State { New, Queued, InFlight, Waiting, Ended };
 
@@ -208,11 +208,10 @@ int EngineCore::run(int timeout_ms) {
     if (act_when_due()) {
         settle();
     }
-    const TimePoint now = Clock::now();
     // Callbacks already run: the host hears of them now rather than after a wait.
     long wait = ended_ != ended_before ? 0 : timeout_ms < 0 ? -1 : timeout_ms;
     if (internal_due_) {
-        const long due = millis_until(internal_at_, now);
+        const long due = millis_until(internal_at_, Clock::now());
         wait = wait < 0 ? due : std::min(wait, due);
     }
     EpollSet::Ready ready[256];
@@ -307,10 +306,13 @@ void EngineCore::act_on_time() {
 }
 
 void EngineCore::settle() {
+    // The lists are swapped with these and emptied, so that each keeps its room: a command
+    // allocates none of them.
+    std::vector<std::unique_ptr<Op>>& submitted = taken_submitted_;
+    std::vector<std::uint64_t>& cancelled = taken_cancelled_;
+    std::vector<std::uint64_t>& fresh = fresh_;
     for (bool again = true; again;) {
         again = false;
-        std::vector<std::unique_ptr<Op>> submitted;
-        std::vector<std::uint64_t> cancelled;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             submitted.swap(submitted_);
@@ -318,18 +320,20 @@ void EngineCore::settle() {
         }
         // Taken first and started after the cancels, so that an operation cancelled at once
         // sends nothing.
-        std::vector<std::uint64_t> fresh;
+        fresh.clear();
         for (auto& op : submitted) {
             fresh.push_back(op->id);
             const std::uint64_t id = op->id;
             ops_.emplace(id, std::move(op));
         }
+        submitted.clear();
         for (const std::uint64_t id : cancelled) {
             const auto found = ops_.find(id);
             if (found != ops_.end()) {
                 abort(*found->second);
             }
         }
+        cancelled.clear();
         for (const std::uint64_t id : fresh) {
             const auto found = ops_.find(id);  // a cancelled one is gone
             if (found != ops_.end() && found->second->state == Op::State::New) {
@@ -344,7 +348,7 @@ void EngineCore::settle() {
                 complete(*op, message->data.result);
             }
         }
-        const TimePoint now = Clock::now();
+        const TimePoint now = timers_.empty() ? TimePoint() : Clock::now();
         while (!timers_.empty() && timers_.begin()->first <= now) {
             Op& op = *timers_.begin()->second;
             timers_.erase(timers_.begin());
@@ -436,17 +440,17 @@ void EngineCore::pump(CameraLink* link) {
         slot.in_flight = &op;
         op.retried = false;
         op.sent_at = op.step.now;
-        if (!send(op)) {
+        if (!send(op, op.step.now)) {
             slot.in_flight = nullptr;
             end(op);
         }
     }
 }
 
-bool EngineCore::send(Op& op) {
+bool EngineCore::send(Op& op, TimePoint now) {
     const CameraLink& link = *op.link;
     const Utils::HttpRequest http = link.http_request(op.step.request);
-    const long total_ms = link.timeouts().total_ms - elapsed_ms(op.sent_at, Clock::now());
+    const long total_ms = link.timeouts().total_ms - elapsed_ms(op.sent_at, now);
     op.response.clear();
     op.sink = Utils::ResponseSink{&op.response, 0};
     if (Utils::HttpSession* session = link.session()) {
@@ -509,7 +513,7 @@ void EngineCore::complete(Op& op, CURLcode result) {
             case Utils::HttpSession::Next::Retry:
             case Utils::HttpSession::Next::Answer:
                 op.retried = op.retried || next == Utils::HttpSession::Next::Retry;
-                if (send(op)) {
+                if (send(op, now)) {
                     return;
                 }
                 slot.in_flight = nullptr;
@@ -626,6 +630,12 @@ void EngineCore::tell_hooks() {
     }
     timer_told_ = due;
     timer_due_ = at;
+    if (!hooked_) {
+        // run()'s own timer takes the time itself, without a reading of the clock.
+        internal_due_ = due;
+        internal_at_ = at;
+        return;
+    }
     hooks_.timer(hooks_.user, due ? millis_until(at, Clock::now()) : -1);
 }
 

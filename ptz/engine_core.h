@@ -83,8 +83,9 @@ private:
     void begin(Op& op);
     void advance(Op& op);
     void pump(CameraLink* link);
-    // False, with the step finished, when the request cannot be sent (memory ran out).
-    bool send(Op& op);
+    // False, with the step finished, when the request cannot be sent (memory ran out); `now` is
+    // the time it goes out.
+    bool send(Op& op, TimePoint now);
     void complete(Op& op, CURLcode result);
     void abort(Op& op);
     void end(Op& op);
@@ -107,6 +108,9 @@ private:
     int wake_fd_ = -1;
 
     // The driving thread's.
+    std::vector<std::unique_ptr<Op>> taken_submitted_;
+    std::vector<std::uint64_t> taken_cancelled_;
+    std::vector<std::uint64_t> fresh_;
     CURLM* multi_ = nullptr;
     std::map<std::uint64_t, std::unique_ptr<Op>> ops_;  // by id, the order they came in
     std::unordered_map<CameraLink*, Slot> slots_;
