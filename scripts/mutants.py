@@ -24,6 +24,8 @@ POLL = 'cli/ptzctl_poll.cpp'
 CTX = 'cli/ptzctl_context.cpp'
 TOURS = 'ptz/tour_documents.cpp'
 CONSOLE = 'ptz/camera_console.cpp'
+DIGEST = 'utils/digest.cpp'
+SESSION = 'utils/http_session.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -127,4 +129,21 @@ MUTANTS = [
         }''', 'many cameras: the last failure\'s status, not the first'),
     m('L04', CTX, '        if (!target->moving) {', '        if (true) {',
       'Ctrl-C leaves a moving camera turning'),
+    # the session's own Digest
+    m('D01', DIGEST, 'std::snprintf(count, sizeof count, "%08x", ++count_);',
+      'std::snprintf(count, sizeof count, "%08x", count_ + 1);', 'the nonce count never grows'),
+    m('D02', DIGEST, "        if (c == '\"' || c == '\\\\') {", '        if (false) {',
+      'a quote in the user name not escaped'),
+    m('D03', DIGEST, 'md5 = equals(text, "MD5");', 'md5 = true;',
+      'a SHA-256 challenge answered with MD5'),
+    m('D04', DIGEST, '!printable(read.realm) || !printable(read.nonce) ||', '!printable(read.realm) ||',
+      'a nonce holding a line break put into the header'),
+    m('D05', SESSION, 'challenge.stale && !renewed_', 'challenge.stale',
+      'a camera that calls every nonce stale answered until the time-out'),
+    m('D06', SESSION, '            curl_easy_reset(curl_);\n            return Next::Answer;', '            return Next::Answer;',
+      'libcurl takes over with the challenge it read while it was not answering'),
+    m('D07', DIGEST, "target.find(\"/.\") == std::string::npos", 'true',
+      'a dot segment named in the answer though libcurl removes it'),
+    m('D08', SESSION, 'answered_ = digest_.holding();', 'answered_ = false;',
+      'a refusal of an answer taken for a first challenge'),
 ]
