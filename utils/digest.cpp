@@ -93,11 +93,15 @@ bool read_pair(const std::string& text, std::size_t& at, std::string& name, std:
 // `text` in a quoted string: a quote or a backslash escaped with a backslash.
 void quote(std::string& out, const std::string& text) {
     out += '"';
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
+    if (text.find_first_of("\"\\") == std::string::npos) {
+        out += text;
+    } else {
+        for (const char c : text) {
+            if (c == '"' || c == '\\') {
+                out += '\\';
+            }
+            out += c;
         }
-        out += c;
     }
     out += '"';
 }
@@ -194,14 +198,22 @@ std::string DigestAnswer::header(const char* method, const std::string& uri) {
     quote(line, challenge_.realm);
     line += ", nonce=";
     quote(line, challenge_.nonce);
-    line += ", uri=\"" + uri + "\", cnonce=\"" + cnonce_ + "\", nc=" + count +
-            ", qop=auth, response=\"" + response + '"';
+    line += ", uri=\"";
+    line += uri;
+    line += "\", cnonce=\"";
+    line += cnonce_;
+    line += "\", nc=";
+    line.append(count, 8);
+    line += ", qop=auth, response=\"";
+    line += response;
+    line += '"';
     if (challenge_.has_opaque) {
         line += ", opaque=";
         quote(line, challenge_.opaque);
     }
     if (challenge_.has_algorithm) {
-        line += ", algorithm=" + challenge_.algorithm;
+        line += ", algorithm=";
+        line += challenge_.algorithm;
     }
     return line;
 }
