@@ -9,13 +9,12 @@
 
 #include "fuzz_target.h"
 
-ZELKO_FUZZ_TARGET(xml_parse);
-ZELKO_FUZZ_TARGET(position_answer);
-ZELKO_FUZZ_TARGET(build_round_trip);
-ZELKO_FUZZ_TARGET(preset_list);
-ZELKO_FUZZ_TARGET(capabilities);
-ZELKO_FUZZ_TARGET(tour_documents);
-ZELKO_FUZZ_TARGET(digest_challenge);
+// ZELKO_FUZZ_TARGETS(X): X(name) for each <name>_fuzzer.cpp in fuzz/.
+#include "fuzz_targets.h"
+
+#define DECLARE(name) ZELKO_FUZZ_TARGET(name);
+ZELKO_FUZZ_TARGETS(DECLARE)
+#undef DECLARE
 
 namespace {
 
@@ -44,15 +43,11 @@ TEST_P(FuzzCorpusTest, EveryCommittedInputPasses) {
     EXPECT_GT(inputs, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Targets, FuzzCorpusTest,
-    ::testing::Values(std::make_pair("xml_parse", fuzz_xml_parse),
-                      std::make_pair("position_answer", fuzz_position_answer),
-                      std::make_pair("build_round_trip", fuzz_build_round_trip),
-                      std::make_pair("preset_list", fuzz_preset_list),
-                      std::make_pair("capabilities", fuzz_capabilities),
-                      std::make_pair("tour_documents", fuzz_tour_documents),
-                      std::make_pair("digest_challenge", fuzz_digest_challenge)),
-    [](const auto& info) { return std::string(info.param.first); });
+#define ENTRY(name) std::make_pair(#name, fuzz_##name),
+const std::pair<const char*, Target> kTargets[] = {ZELKO_FUZZ_TARGETS(ENTRY)};
+#undef ENTRY
+
+INSTANTIATE_TEST_SUITE_P(Targets, FuzzCorpusTest, ::testing::ValuesIn(kTargets),
+                         [](const auto& info) { return std::string(info.param.first); });
 
 }  // namespace
