@@ -117,10 +117,10 @@ HttpSession::Next HttpSession::after(long status, long spent_ms, long total_ms, 
     if (again) {
         return Next::TimedOut;
     }
-    // libcurl answers a refusal marked stale itself. A refusal of a challenge that was good
-    // before means that the camera has forgotten it: one more try, in the time left, challenged
-    // afresh. A refusal after a refusal is a wrong password, and trying again would only count
-    // against the account on the camera.
+    // A refusal marked stale has been answered above, or by libcurl. A refusal of a challenge
+    // that was good before means that the camera has forgotten it: one more try, in the time left,
+    // challenged afresh. A refusal after a refusal is a wrong password, and trying again would only
+    // count against the account on the camera.
     if (status == 401 && accepted_ && !retried) {
         if (spent_ms >= total_ms) {
             return Next::TimedOut;
