@@ -93,7 +93,7 @@ std::string RecordedRequest::header(const std::string& name) const {
     return std::string();
 }
 
-// The server behind CameraSim; libmicrohttpd calls into it from its connection threads.
+// The server behind CameraSim; libmicrohttpd calls into it from its one thread, tests from theirs.
 class Server {
 public:
     explicit Server(Options o)
