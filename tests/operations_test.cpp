@@ -58,8 +58,10 @@ struct Async {
             }
         };
     }
+    // Turns until the callback has run, 20 s at most: a turn may take one piece of a long answer.
     int wait(const Ptz::Operation&) {
-        for (int i = 0; i < 400 && code == INT_MIN; ++i) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (code == INT_MIN && std::chrono::steady_clock::now() < until) {
             engine.run(50);
         }
         return code;
