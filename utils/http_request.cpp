@@ -27,10 +27,6 @@ curl_socket_t open_socket(void*, curlsocktype, curl_sockaddr* address) {
     return fd;
 }
 
-bool has_body(HttpMethod method) {
-    return method == HttpMethod::Put || method == HttpMethod::Post;
-}
-
 // libcurl sends a body by POST unless told otherwise.
 const char* custom_method(HttpMethod method) {
     return method == HttpMethod::Post ? nullptr : method_name(method);
@@ -51,6 +47,10 @@ void set_tls_options(CURL* curl, const TlsSettings& tls) {
 }
 
 }  // namespace
+
+bool has_body(HttpMethod method) {
+    return method == HttpMethod::Put || method == HttpMethod::Post;
+}
 
 const char* method_name(HttpMethod method) {
     switch (method) {

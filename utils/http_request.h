@@ -43,6 +43,8 @@ struct TransferInfo {
 
 // The method's name on the request line.
 const char* method_name(HttpMethod method);
+// Whether a request of `method` sends its body, with the Content-Type line.
+bool has_body(HttpMethod method);
 
 // Who authenticates a request.
 enum class Auth {

@@ -5,14 +5,6 @@
 
 namespace Utils {
 
-namespace {
-
-bool has_body(HttpMethod method) {
-    return method == HttpMethod::Put || method == HttpMethod::Post;
-}
-
-}  // namespace
-
 HttpSession::HttpSession(const std::string& userpwd)
     : curl_(curl_easy_init()),
       content_type_(content_type_header()),
