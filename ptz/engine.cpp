@@ -520,10 +520,10 @@ void EngineCore::complete(Op& op, CURLcode result) {
                 end(op);
                 pump(link);
                 return;
-            case Utils::HttpSession::Next::TimedOut:
+            case Utils::HttpSession::Next::Fail:
                 release_transfer(op);
                 slot.in_flight = nullptr;
-                op.step.finish(1, op.step.request.transfer_failed, "Timeout was reached");
+                op.step.finish(1, op.step.request.transfer_failed, op.link->session()->reason());
                 end(op);
                 pump(link);
                 return;

@@ -248,7 +248,7 @@ TEST(Commands, KeptSessionRetriesAForgottenChallengeOnceInTheTimeLeft) {
         {401, 4999, false, Next::Retry},   // forgotten: once more
         {401, 5001, true, Next::Deliver},  // refused again: not a third time
         {200, 5, false, Next::Deliver},
-        {401, 5000, false, Next::TimedOut},  // forgotten, and no time left
+        {401, 5000, false, Next::Fail},  // forgotten, and no time left
     };
     for (const auto& step : steps) {
         EXPECT_EQ(session.after(step.status, step.spent_ms, 5000, step.retried), step.next)

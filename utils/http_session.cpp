@@ -1,9 +1,16 @@
 #include "http_session.h"
 
 #include <chrono>
-#include <vector>
 
 namespace Utils {
+
+namespace {
+
+// libcurl's words for the same ends, so that a failure reads alike whoever met it.
+const char* const kTimedOut = "Timeout was reached";
+const char* const kFollowedOnce = "Maximum (1) redirects followed";
+
+}  // namespace
 
 HttpSession::HttpSession(const std::string& userpwd)
     : curl_(curl_easy_init()),
@@ -56,66 +63,60 @@ CURL* HttpSession::prepare(const HttpRequest& request, ResponseSink& sink, long 
     return curl_;
 }
 
-HttpSession::Next HttpSession::challenged() {
-    // The challenges of the answer that ended the transfer.
-    std::vector<std::string> values;
+Challenge HttpSession::refusal(DigestChallenge& ours) const {
+    // The challenges of the answer that ended the transfer: the first the session answers
+    // itself, or whether there is one of another form.
+    Challenge found = Challenge::None;
     curl_header* header = nullptr;
     for (std::size_t i = 0;
          curl_easy_header(curl_, "WWW-Authenticate", i, CURLH_HEADER, -1, &header) == CURLHE_OK;
          ++i) {
-        values.emplace_back(header->value);
-        if (i + 1 >= header->amount) {
-            break;
-        }
-    }
-    Challenge found = Challenge::None;
-    DigestChallenge challenge;
-    for (const std::string& value : values) {
-        const Challenge read = read_challenge(value, challenge);
+        const std::size_t amount = header->amount;
+        const Challenge read = read_challenge(header->value, ours);
         if (read == Challenge::Ours) {
-            found = read;
-            break;
+            return read;
         }
         found = read == Challenge::Other ? read : found;
-    }
-    if (!answered_) {
-        // Asked without an answer, as libcurl asks: the request goes again, answered.
-        if (found == Challenge::Ours) {
-            digest_.take(std::move(challenge), random_cnonce());
-            return Next::Answer;
+        if (i + 1 >= amount) {
+            break;
         }
-        if (found == Challenge::Other) {
-            // libcurl has read this challenge too, as it reads every one; from a clean state it
-            // asks afresh and answers once, as it would have from the start.
-            by_libcurl_ = true;
-            curl_easy_reset(curl_);
-            return Next::Answer;
-        }
-    } else if (found == Challenge::Ours && challenge.stale && !renewed_) {
-        // The answer was right, its nonce old: once more with the new one, as libcurl does.
-        renewed_ = true;
-        digest_.take(std::move(challenge), random_cnonce());
-        return Next::Answer;
     }
-    return Next::Deliver;
+    return found;
 }
 
 HttpSession::Next HttpSession::after(long status, long spent_ms, long total_ms, bool retried) {
-    const bool again = status == 401 && !by_libcurl_ && challenged() == Next::Answer;
-    if (again && spent_ms < total_ms) {
-        return Next::Answer;
+    if (status == 401 && !by_libcurl_) {
+        DigestChallenge challenge;
+        const Challenge found = refusal(challenge);
+        // Asked without an answer, as libcurl asks, the request goes again, answered; answered,
+        // it goes again when the camera calls the nonce stale.
+        if (answered_ ? found == Challenge::Ours && challenge.stale : found != Challenge::None) {
+            // libcurl follows a challenge once a request, and fails the transfer at a second.
+            if (followed_ || spent_ms >= total_ms) {
+                reason_ = followed_ ? kFollowedOnce : kTimedOut;
+                followed_ = false;
+                return Next::Fail;
+            }
+            followed_ = true;
+            if (found == Challenge::Ours) {
+                digest_.take(std::move(challenge), random_cnonce());
+            } else {
+                // libcurl has read this challenge too, as it reads every one; from a clean state
+                // it asks afresh and answers, as it would have from the start.
+                by_libcurl_ = true;
+                curl_easy_reset(curl_);
+            }
+            return Next::Answer;
+        }
     }
-    renewed_ = false;
-    if (again) {
-        return Next::TimedOut;
-    }
-    // A refusal marked stale has been answered above, or by libcurl. A refusal of a challenge
-    // that was good before means that the camera has forgotten it: one more try, in the time left,
-    // challenged afresh. A refusal after a refusal is a wrong password, and trying again would only
-    // count against the account on the camera.
+    followed_ = false;
+    // A refusal of a challenge that was good before means that the camera has forgotten it: one
+    // more try, in the time left, challenged afresh. A refusal after a refusal is a wrong
+    // password, and trying again would only count against the account on the camera.
     if (status == 401 && accepted_ && !retried) {
         if (spent_ms >= total_ms) {
-            return Next::TimedOut;
+            reason_ = kTimedOut;
+            return Next::Fail;
         }
         forget_challenge();
         return Next::Retry;
@@ -155,8 +156,8 @@ bool HttpSession::request(const HttpRequest& request, std::string& response, Tra
         switch (after(info.status, now, total_ms, retried)) {
             case Next::Deliver:
                 return true;
-            case Next::TimedOut:
-                info.reason = "Timeout was reached";
+            case Next::Fail:
+                info.reason = reason_;
                 return false;
             case Next::Retry:
                 retried = true;

@@ -24,7 +24,8 @@ namespace Utils {
 //
 // The session answers the common challenge (MD5, qop "auth") itself: libcurl's own answer costs
 // more CPU than the rest of a kept request. The camera sees the requests it would see from
-// libcurl, in the same order. Any other form of Digest is left to libcurl for the session's life.
+// libcurl, in the same order: a challenge is followed once a request, and a second fails the
+// transfer. Any other form of Digest is left to libcurl for the session's life.
 //
 // Requests must not overlap.
 class HttpSession {
@@ -46,18 +47,21 @@ public:
     // What to do once a transfer of the handle completed with HTTP `status`, `spent_ms` after
     // its request began within the bound `total_ms`; `retried` when this was the second try.
     enum class Next {
-        Deliver,   // the answer is the request's
-        Answer,    // the camera challenged it: send it again, answered, in the time left
-        Retry,     // the camera forgot the challenge: send it once more in the time left
-        TimedOut,  // it did, but no time is left
+        Deliver,  // the answer is the request's
+        Answer,   // the camera challenged it: send it again, answered, in the time left
+        Retry,    // the camera forgot the challenge: send it once more in the time left
+        Fail,     // the transfer fails, for reason(): no time is left, or a second challenge
     };
     Next after(long status, long spent_ms, long total_ms, bool retried);
+    // Why the last Fail, in libcurl's words.
+    const char* reason() const { return reason_; }
 
 private:
     // Drops the Digest state, so that the next request is challenged afresh.
     void forget_challenge();
-    // What the camera's refusal asks of the request that went out: Answer, or Deliver.
-    Next challenged();
+    // The challenges of the refusal that ended the transfer: Ours, with `ours` filled, when one
+    // of them is; otherwise whether any is Digest.
+    Challenge refusal(DigestChallenge& ours) const;
 
     CURL* curl_ = nullptr;
     CURLSH* connections_ = nullptr;  // the connection cache the handle keeps wherever it runs
@@ -67,7 +71,8 @@ private:
     DigestAnswer digest_;
     bool by_libcurl_ = false;  // a challenge of another form: libcurl answers from then on
     bool answered_ = false;    // the request in flight carries the session's answer
-    bool renewed_ = false;     // it has been sent again for a stale nonce
+    bool followed_ = false;    // it has been sent again for a challenge
+    const char* reason_ = "";
     // The header lines of the request in flight, in nodes of the session's own: no allocation
     // per request.
     std::string authorization_;
