@@ -55,7 +55,7 @@ struct EngineCore::Op {
 
     // The request in flight.
     CURL* easy = nullptr;
-    CURLSH* connections = nullptr;  // of a handle of its own, which is closed with it
+    CURLSH* caches = nullptr;  // of a handle of its own, which are closed with it
     curl_slist* headers = nullptr;
     std::string response;
     Utils::ResponseSink sink{&response, 0};
@@ -459,13 +459,11 @@ bool EngineCore::send(Op& op, TimePoint now) {
         // A handle and a connection cache of its own, as a blocking request has: a new
         // connection, which the challenge and the answer share and which closes after them.
         op.easy = curl_easy_init();
-        op.connections = curl_share_init();
+        op.caches = Utils::camera_caches();
         op.headers = Utils::content_type_header();
-        if (op.easy != nullptr && op.connections != nullptr && op.headers != nullptr &&
-            curl_share_setopt(op.connections, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) ==
-                CURLSHE_OK) {
+        if (op.easy != nullptr && op.caches != nullptr && op.headers != nullptr) {
             Utils::set_request_options(op.easy, http, op.headers, op.sink, total_ms, op.error);
-            curl_easy_setopt(op.easy, CURLOPT_SHARE, op.connections);
+            curl_easy_setopt(op.easy, CURLOPT_SHARE, op.caches);
         } else {
             release_transfer(op);
         }
@@ -486,13 +484,13 @@ void EngineCore::release_transfer(Op& op) {
     if (op.easy != nullptr) {
         curl_easy_setopt(op.easy, CURLOPT_ERRORBUFFER, nullptr);
     }
-    if (op.connections != nullptr || op.link->session() == nullptr) {
+    if (op.caches != nullptr || op.link->session() == nullptr) {
         curl_easy_cleanup(op.easy);
-        curl_share_cleanup(op.connections);
+        curl_share_cleanup(op.caches);
         curl_slist_free_all(op.headers);
     }
     op.easy = nullptr;
-    op.connections = nullptr;
+    op.caches = nullptr;
     op.headers = nullptr;
 }
 

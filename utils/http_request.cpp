@@ -95,6 +95,17 @@ curl_slist* content_type_header() {
     return curl_slist_append(nullptr, kContentType);
 }
 
+CURLSH* camera_caches() {
+    CURLSH* caches = curl_share_init();
+    if (caches != nullptr &&
+        (curl_share_setopt(caches, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT) != CURLSHE_OK ||
+         curl_share_setopt(caches, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS) != CURLSHE_OK)) {
+        curl_share_cleanup(caches);
+        return nullptr;
+    }
+    return caches;
+}
+
 void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* headers,
                          ResponseSink& sink, long total_ms, char* error, Auth auth) {
     error[0] = '\0';

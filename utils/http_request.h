@@ -74,6 +74,12 @@ std::uint64_t sockets_opened();
 // The Content-Type header list of the requests with a body; null when memory is exhausted.
 curl_slist* content_type_header();
 
+// Caches of one camera's own, for a handle to take with CURLOPT_SHARE: its connections, so that a
+// handle in a multi handle keeps its own, and its resolved names. In a multi handle's cache, one
+// entry for each of a fleet's cameras, libcurl would walk every entry at the end of every
+// transfer to prune it. Null when memory is exhausted.
+CURLSH* camera_caches();
+
 // One request on a handle and a connection of its own; true when the transfer completed. The
 // answer's body is appended to `response`; `info`, when given, tells the rest.
 bool request_once(const HttpRequest& request, std::string& response, TransferInfo* info = nullptr);

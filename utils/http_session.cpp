@@ -21,7 +21,7 @@ HttpSession::HttpSession(const std::string& userpwd)
 HttpSession::~HttpSession() {
     curl_slist_free_all(content_type_);
     curl_easy_cleanup(curl_);
-    curl_share_cleanup(connections_);
+    curl_share_cleanup(caches_);
 }
 
 CURL* HttpSession::prepare(const HttpRequest& request, ResponseSink& sink, long total_ms,
@@ -31,16 +31,8 @@ CURL* HttpSession::prepare(const HttpRequest& request, ResponseSink& sink, long 
         (content_type_ == nullptr && (content_type_ = content_type_header()) == nullptr)) {
         return nullptr;
     }
-    // A handle in a multi handle takes its connections from the multi handle's cache, shared by
-    // every handle there; with a cache of its own it keeps its one connection to its camera.
-    if (connections_ == nullptr) {
-        connections_ = curl_share_init();
-        if (connections_ == nullptr || curl_share_setopt(connections_, CURLSHOPT_SHARE,
-                                                         CURL_LOCK_DATA_CONNECT) != CURLSHE_OK) {
-            curl_share_cleanup(connections_);
-            connections_ = nullptr;
-            return nullptr;
-        }
+    if (caches_ == nullptr && (caches_ = camera_caches()) == nullptr) {
+        return nullptr;
     }
     if (by_libcurl_) {
         set_request_options(curl_, request, content_type_, sink, total_ms, error);
@@ -59,7 +51,7 @@ CURL* HttpSession::prepare(const HttpRequest& request, ResponseSink& sink, long 
         }
         set_request_options(curl_, request, lines, sink, total_ms, error, Auth::InHeaders);
     }
-    curl_easy_setopt(curl_, CURLOPT_SHARE, connections_);
+    curl_easy_setopt(curl_, CURLOPT_SHARE, caches_);
     return curl_;
 }
 

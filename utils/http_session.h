@@ -64,7 +64,7 @@ private:
     Challenge refusal(DigestChallenge& ours) const;
 
     CURL* curl_ = nullptr;
-    CURLSH* connections_ = nullptr;  // the connection cache the handle keeps wherever it runs
+    CURLSH* caches_ = nullptr;  // the connection and name caches the handle keeps wherever it runs
     curl_slist* content_type_ = nullptr;
     bool accepted_ = false;  // the last request got past the camera's Digest check
 
