@@ -456,8 +456,8 @@ bool EngineCore::send(Op& op, TimePoint now) {
     if (Utils::HttpSession* session = link.session()) {
         op.easy = session->prepare(http, op.sink, total_ms, op.error);
     } else {
-        // A handle and a connection cache of its own, as a blocking request has: a new
-        // connection, which the challenge and the answer share and which closes after them.
+        // A handle and caches of its own, as a blocking request has: a new connection, which the
+        // challenge and the answer share and which closes after them, and the name resolved anew.
         op.easy = curl_easy_init();
         op.caches = Utils::camera_caches();
         op.headers = Utils::content_type_header();
