@@ -254,6 +254,7 @@ TEST(Commands, KeptSessionRetriesAForgottenChallengeOnceInTheTimeLeft) {
         EXPECT_EQ(session.after(step.status, step.spent_ms, 5000, step.retried), step.next)
             << step.status << " after " << step.spent_ms << " ms";
     }
+    EXPECT_STREQ(session.reason(), "Timeout was reached");
 }
 
 // The position read every 0.1 s: still for 0.5 s ends the wait, a watch ends it at once, and

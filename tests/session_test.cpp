@@ -170,6 +170,7 @@ struct ChallengeCase {
     const char* challenge;
     std::vector<std::string> answers;
     int code;  // of get_info(): 2 for the empty body of a refusal delivered
+    const char* reason;
 };
 
 const ChallengeCase kChallenges[] = {
@@ -177,14 +178,20 @@ const ChallengeCase kChallenges[] = {
     {"AnotherDigestLeftToLibcurl",
      "Digest realm=\"PTZ Camera\", qop=\"auth\", nonce=\"n\", algorithm=SHA-256",
      {"", "", "Digest algorithm=SHA-256"},
-     2},
+     2,
+     "the answer is not XML (HTTP 401)"},
     // A challenge is followed once a request: a camera that calls its fresh nonce stale fails
     // the transfer, as libcurl fails it, rather than being answered until the time-out.
     {"FreshNonceCalledStale",
      "Digest realm=\"PTZ Camera\", qop=\"auth\", nonce=\"n\", stale=TRUE",
      {"", "Digest"},
-     1},
-    {"BasicNeverAnswered", "Basic realm=\"PTZ Camera\"", {""}, 2},
+     1,
+     "Maximum (1) redirects followed"},
+    {"BasicNeverAnswered",
+     "Basic realm=\"PTZ Camera\"",
+     {""},
+     2,
+     "the answer is not XML (HTTP 401)"},
 };
 
 class ChallengeTest : public SimTest, public ::testing::WithParamInterface<ChallengeCase> {};
@@ -200,7 +207,8 @@ TEST_P(ChallengeTest, KeptSessionAnswersAsLibcurlWould) {
     Camera camera("127.0.0.1", kUserPwd, options);
     int code = -1;
     stderr_of([&] { code = camera.get_info("/ISAPI/System/deviceInfo"); });
-    EXPECT_EQ(code, GetParam().code) << camera.failure_reason();
+    EXPECT_EQ(code, GetParam().code);
+    EXPECT_EQ(camera.failure_reason(), GetParam().reason);
     std::vector<std::string> answers;
     for (const auto& r : camera_sim->requests()) {
         const std::string authorization = r.header("Authorization");

@@ -82,7 +82,9 @@ HttpSession::Next HttpSession::after(long status, long spent_ms, long total_ms, 
         const Challenge found = refusal(challenge);
         // Asked without an answer, as libcurl asks, the request goes again, answered; answered,
         // it goes again when the camera calls the nonce stale.
-        if (answered_ ? found == Challenge::Ours && challenge.stale : found != Challenge::None) {
+        const bool follow =
+            answered_ ? found == Challenge::Ours && challenge.stale : found != Challenge::None;
+        if (follow) {
             // libcurl follows a challenge once a request, and fails the transfer at a second.
             if (followed_ || spent_ms >= total_ms) {
                 reason_ = followed_ ? kFollowedOnce : kTimedOut;
