@@ -144,7 +144,8 @@ void add_move(CLI::App& app, Context& context) {
     command->add_option("ZOOM", o->motion.zoom, "-100 (out) to 100 (in)")
         ->required()
         ->transform(kMotion);
-    command->add_option("--for", o->seconds, "SECONDS, then the camera stops by itself")
+    command->add_option("--for", o->seconds, "then the camera stops by itself")
+        ->type_name("SECONDS")
         ->transform(kSeconds);
     command->footer(
         "The values are the camera's own speeds, a share of its top speed; 0 0 0 stops. Without\n"
@@ -287,7 +288,8 @@ void add_simple_moves(CLI::App& app, Context& context) {
 
 void wait_options(CLI::App* command, Wait& wait) {
     CLI::Option* flag = command->add_flag("--wait", wait.wait, "poll until the move has ended");
-    command->add_option("--timeout", wait.timeout_seconds, "SECONDS for --wait, default 30")
+    command->add_option("--timeout", wait.timeout_seconds, "for --wait, default 30")
+        ->type_name("SECONDS")
         ->transform(kSeconds)
         ->needs(flag);
     if (command->get_footer().empty()) {

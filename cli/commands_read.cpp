@@ -36,7 +36,8 @@ void add_watch(CLI::App& app, Context& context) {
         bool json = false;
     };
     auto o = std::make_shared<Options>();
-    command->add_option("--interval", o->interval, "SECONDS between samples, default 1")
+    command->add_option("--interval", o->interval, "between samples, default 1")
+        ->type_name("SECONDS")
         ->transform(kSeconds);
     command->add_option("--count", o->count, "samples, default until Ctrl-C")
         ->transform(number(

@@ -125,10 +125,7 @@ constexpr CapabilityField names(const char* name, const char* key, const char* p
 
 // zelko_ptz_capabilities_ex begins with zelko_ptz_capabilities: the offsets of the one are the
 // offsets of the other.
-// zelko_ptz_capabilities_ex begins with zelko_ptz_capabilities: the offsets of the one are the
-// offsets of the other.
 #define ZELKO_PTZ_C_OFFSET(field) offsetof(zelko_ptz_capabilities, field)
-#define ZELKO_PTZ_C_EX_OFFSET(field) offsetof(zelko_ptz_capabilities_ex, field)
 #define ZELKO_PTZ_C_EX_OFFSET(field) offsetof(zelko_ptz_capabilities_ex, field)
 
 /// Every value of PtzCapabilitiesEx, in the order of its members.
