@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ptz/terminal_text.h"
 #include "ptzctl_output.h"
 
 namespace ptzctl {
@@ -33,10 +34,12 @@ bool coloured() {
     return isatty(STDERR_FILENO) != 0 && (no_color == nullptr || *no_color == '\0');
 }
 
+// The text may echo what an operator or a camera file gave (an unknown key, a bad host), so its
+// control bytes are shown rather than sent to the terminal.
 std::string said(const std::string& text) {
     const bool colour = coloured();
-    return std::string(colour ? "\x1b[31m" : "") + "ptzctl: " + text + (colour ? "\x1b[0m" : "") +
-           "\n";
+    return std::string(colour ? "\x1b[31m" : "") +
+           "ptzctl: " + Ptz::terminal_text(text, text.size()) + (colour ? "\x1b[0m" : "") + "\n";
 }
 
 // `json` with "camera": `name` first in each object at its top level or in its top-level array.

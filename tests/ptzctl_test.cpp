@@ -466,9 +466,10 @@ const Case kCases[] = {
     with_file(
         sends("CommandLineBeatsTheCameraFile", cam({"--camera", "lab", "home"}), {"PUT " + kHome}),
         "host = \"127.0.0.99\"\nuser = \"admin:wrong\"\n"),
+    // The key is echoed, its control bytes shown rather than sent to the terminal.
     with_file(refused("CameraFileUnknownKey", {{"--camera", "lab", "home"}},
-                      "*/ptzctl/lab.toml:1: unknown key hots"),
-              "hots = \"127.0.0.1\"\n"),
+                      "*/ptzctl/lab.toml:1: unknown key ho\\x1b]0;x\\x07ts"),
+              "ho\x1b]0;x\ats = \"127.0.0.1\"\n"),
     with_file(refused("CameraFileBadValue", {{"--camera", "lab", "home"}},
                       "*/ptzctl/lab.toml:2: port: takes 1 to 65535: 70000"),
               "\nport = 70000\n"),
