@@ -24,10 +24,54 @@ std::string formatted(const char* format, Args... args) {
     return std::string(line, static_cast<std::size_t>(n));
 }
 
+namespace {
+
+// The length of the UTF-8 character that starts at `at`, or the number of bytes that begin one
+// but do not complete it (at least 1): the part that one U+FFFD stands for, as decoders count.
+std::size_t utf8_length(const std::string& text, std::size_t at, bool& valid) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;  // the second byte's range; the later ones take 80 to BF
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing past U+10FFFF
+    }
+    std::size_t n = 1;
+    for (; n < length && at + n < text.size(); ++n) {
+        const unsigned char next = byte(at + n);
+        if (next < (n == 1 ? low : 0x80) || next > (n == 1 ? high : 0xBF)) {
+            break;
+        }
+    }
+    valid = length != 0 && n == length;
+    return n;
+}
+
+}  // namespace
+
+// A JSON string is UTF-8: a camera's text in another encoding (a name saved by a client that
+// wrote Latin-1 or GB 2312) has each of its broken parts written as U+FFFD, as Python reads it.
 std::string json_string(const std::string& text) {
     std::string quoted = "\"";
-    for (const char c : text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const char c = text[at];
         const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            bool valid = false;
+            const std::size_t n = utf8_length(text, at, valid);
+            quoted += valid ? text.substr(at, n) : "\\ufffd";
+            at += n;
+            continue;
+        }
         if (c == '"' || c == '\\') {
             quoted += '\\';
             quoted += c;
@@ -38,6 +82,7 @@ std::string json_string(const std::string& text) {
         } else {
             quoted += c;
         }
+        ++at;
     }
     return quoted + "\"";
 }

@@ -196,8 +196,11 @@ Invocation with_env(Invocation in, Environment env) {
     return in;
 }
 
+// Preset 1's name is not all UTF-8, as a client saving in another encoding leaves it: an "ä", a
+// lone byte, a surrogate's bytes and a character cut short.
 const std::string kPresetList =
-    "<PTZPresetList><PTZPreset><id>1</id><presetName>Gate</presetName><enabled>true</enabled>"
+    "<PTZPresetList><PTZPreset><id>1</id>"
+    "<presetName>G\xc3\xa4te\xff\xed\xa0\x80\xe2\x82</presetName><enabled>true</enabled>"
     "</PTZPreset><PTZPreset><id>33</id><presetName>Dock \"2\" \x1b</presetName><enabled>false"
     "</enabled></PTZPreset></PTZPresetList>";
 
@@ -413,11 +416,13 @@ const Case kCases[] = {
     on(sends("PortOfItsOwn", cam({"--port", "8080", "stop"}), {"PUT " + kCtrl}),
        [](sim::Options& o) { o.port = 8080; }),
     answered(prints("PresetListMarksTheSpecial", cam({"preset", "list"}), 0,
-                    "   1  Gate\n  33  Dock \"2\" \\x1b (disabled) (special)\n"),
+                    "   1  G\xc3\xa4te\xff\xed\xa0\x80\xe2\x82\n  33  Dock \"2\" \\x1b (disabled) "
+                    "(special)\n"),
              kPresets, kPresetList),
     answered(prints("PresetListJson", cam({"preset", "list", "--json"}), 0,
-                    "[{\"id\":1,\"name\":\"Gate\",\"enabled\":true,\"special\":false},{\"id\":33,"
-                    "\"name\":\"Dock \\\"2\\\" \\u001b\",\"enabled\":false,\"special\":true}]\n"),
+                    "[{\"id\":1,\"name\":\"G\xc3\xa4te\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\","
+                    "\"enabled\":true,\"special\":false},{\"id\":33,\"name\":\"Dock \\\"2\\\" "
+                    "\\u001b\",\"enabled\":false,\"special\":true}]\n"),
              kPresets, kPresetList),
     answered(prints("PresetListWithoutCapabilities", cam({"preset", "list", "--json"}), 0,
                     "[{\"id\":1,\"name\":\"Gate\",\"enabled\":true},{\"id\":33,\"name\":"
