@@ -1,5 +1,6 @@
 #include "ptzctl_context.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,6 +27,27 @@ void catch_interrupts() {
     action.sa_handler = on_interrupt;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+// Each camera holds a connection of its own for the whole run, and a shell's usual limit of
+// 1,024 open files is below a large fleet: the limit is raised as far as the system lets (as
+// far as needed, no further), and where that is not far enough, the operator is told why some
+// cameras will not connect instead of reading "Couldn't connect to server" for each.
+void open_files_for(std::size_t cameras) {
+    const rlim_t wanted = static_cast<rlim_t>(cameras) + 32;  // stdio, the engine's, some spare
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+        limit.rlim_cur >= wanted) {
+        return;
+    }
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
+    setrlimit(RLIMIT_NOFILE, &limit);
+    if (limit.rlim_cur < wanted) {
+        Context::say("warning: " + std::to_string(cameras) + " cameras want about " +
+                     std::to_string(wanted) + " open files, and this process may open " +
+                     std::to_string(limit.rlim_cur) +
+                     " (ulimit -Hn): the cameras past it will fail to connect");
+    }
 }
 
 // Colour only for a person at a terminal who has not asked for none (no-color.org).
@@ -156,7 +178,9 @@ void Target::sink(void* user, const char* operation, int, const char* message) {
 
 void Context::run(const std::function<void(Target&)>& start, bool interrupt_ends) {
     catch_interrupts();
-    for (NamedConnection& named : cameras()) {
+    std::vector<NamedConnection> named_cameras = cameras();
+    open_files_for(named_cameras.size());
+    for (NamedConnection& named : named_cameras) {
         targets_.push_back(std::make_unique<Target>(*this, std::move(named)));
     }
     for (const auto& target : targets_) {

@@ -64,6 +64,8 @@ private:
 /// the engine's next run() or hook call. A callback must not destroy its engine.
 class ZELKO_PTZ_API Engine {
 public:
+    /// Throws std::bad_alloc when memory or file descriptors ran out: it holds four, its epoll
+    /// set, its wake-up and libcurl's pair.
     Engine();
     ~Engine();
     Engine(const Engine&) = delete;

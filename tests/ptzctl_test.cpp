@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +32,8 @@ struct Invocation {
     bool terminal = false;            // stdout and stderr on one pseudo-terminal, read as `out`
     std::size_t interrupt_after = 0;  // SIGINT once the camera has taken this many requests
     Environment env = {};             // more of it; XDG_CONFIG_HOME is a folder of the test's
+    rlim_t open_files = 0;            // the soft limit of open files; 0: the test's
+    bool hard_limit = false;          // open_files is the hard limit too
 };
 
 // The folder ptzctl finds camera files in, one per test process.
@@ -46,6 +49,15 @@ Outcome ptzctl(Invocation in, const sim::CameraSim* camera = nullptr) {
         if (!in.terminal) {
             dup2(files[0], 1);
             dup2(files[1], 2);
+        }
+        // Only what ptzctl opens itself, so that a limit of open files counts it alone.
+        close_range(3, ~0U, 0);
+        if (in.open_files != 0) {
+            rlimit limit{};
+            getrlimit(RLIMIT_NOFILE, &limit);
+            limit.rlim_cur = in.open_files;
+            limit.rlim_max = in.hard_limit ? in.open_files : limit.rlim_max;
+            setrlimit(RLIMIT_NOFILE, &limit);
         }
         in.env_user != nullptr ? setenv("PTZCTL_USER", in.env_user, 1) : unsetenv("PTZCTL_USER");
         setenv("XDG_CONFIG_HOME", kConfigHome.c_str(), 1);
@@ -174,6 +186,13 @@ Case with_file(Case c, std::string file, mode_t mode = 0600) {
 Case on(Case c, void (*camera)(sim::Options&)) {
     c.camera = camera;
     return c;
+}
+
+// `in` with at most `files` open files, or with the system letting it raise that.
+Invocation open_files(Invocation in, rlim_t files, bool hard) {
+    in.open_files = files;
+    in.hard_limit = hard;
+    return in;
 }
 
 // Three cameras at 127.0.0.1 to 127.0.0.3.
@@ -383,6 +402,22 @@ const Case kCases[] = {
               fleet({"127.0.0.2", "127.0.0.1"}, {"watch", "--count", "2", "--json"}), 0,
               "{\"camera\":\"127.0.0.2\",\"t\":*}\n{\"camera\":\"127.0.0.1\",\"t\":*}\n"
               "{\"camera\":\"127.0.0.2\",\"t\":*}\n{\"camera\":\"127.0.0.1\",\"t\":*}\n"),
+       three_cameras),
+    // A connection a camera: ptzctl raises a low limit of open files as far as it needs, and says
+    // so when the system lets it go no further.
+    on(prints("ManyCamerasAboveTheOpenFilesLimit",
+              open_files(fleet({"127.0.0.1", "127.0.0.2", "127.0.0.3"}, {"position", "--json"}), 8,
+                         false),
+              0,
+              "{\"camera\":\"127.0.0.1\",*}\n{\"camera\":\"127.0.0.2\",*}\n{\"camera\":\"127.0.0."
+              "3\",*}\n"),
+       three_cameras),
+    on(prints("ManyCamerasAboveTheHardOpenFilesLimit",
+              open_files(fleet({"127.0.0.1", "127.0.0.2", "127.0.0.3"}, {"position"}), 8, true), 1,
+              "127.0.0.1: elevation*",
+              "ptzctl: warning: 3 cameras want about 35 open files, and this process may open 8 "
+              "(ulimit -Hn): the cameras past it will fail to connect\n"
+              "ptzctl: 127.0.0.2: position: *\nptzctl: 127.0.0.3: position: *\n"),
        three_cameras),
     on(took(prints("ManyCamerasInterruptedAllStop",
                    {fleet({"127.0.0.1", "127.0.0.2"}, {"move", "5", "0", "0", "--for", "10"}).args,
