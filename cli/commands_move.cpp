@@ -91,6 +91,19 @@ void add_goto(CLI::App& app, Context& context) {
     });
 }
 
+// Whether a camera's refusal is of who asks rather than of what is asked, in the camera's words:
+// credentials refused, an account locked, the PTZ held by a user of higher priority. Continuous
+// motion would be refused alike.
+bool refuses_the_asker(const std::string& reason) {
+    for (const char* words :
+         {"(badAuthorization)", "(ptzOccupiedPriority)", "camera refused: Unauthorized"}) {
+        if (reason.find(words) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // A motion the camera stops itself after `seconds`; on a camera that cannot time it, it is
 // timed here and stopped here, interrupted or not.
 void move_for(Context& context, Target& t, const Ptz::PtzCtrl& motion, double seconds) {
@@ -106,7 +119,7 @@ void move_for(Context& context, Target& t, const Ptz::PtzCtrl& motion, double se
                 context.after(seconds, [&t] { t.end(0); });
                 return;
             }
-            if (code != 2 && code != 10) {
+            if ((code != 2 && code != 10) || refuses_the_asker(t.camera().failure_reason())) {
                 t.end(t.failed("move", code));
                 return;
             }

@@ -267,6 +267,26 @@ const Case kCases[] = {
                   kMomentary,
                   sim::response_status(kMomentary, 4, "Invalid Operation", "notSupport")),
          {"PUT " + kMomentary, "PUT " + kCtrl, "PUT " + kCtrl}),
+    // A refusal of the asker is no camera without momentary moves: nothing more is sent.
+    on(took(prints("MoveForOnAPtzHeldByAnotherUser", cam({"move", "5", "-3", "1", "--for", "0.1"}),
+                   10, "",
+                   "ptzctl: move: camera refused: the PTZ is held by a user of higher priority "
+                   "(ptzOccupiedPriority)\n"),
+            {"PUT " + kMomentary}),
+       [](sim::Options& o) { o.firmware.occupied = true; }),
+    prints(
+        "MoveForWithCredentialsRefused",
+        {{"--host", "127.0.0.1", "--user", "admin:wrong", "move", "5", "0", "0", "--for", "0.1"}},
+        10, "", "ptzctl: move: camera refused: Invalid Operation (badAuthorization)\n"),
+    took(answered(
+             prints("MoveForOnALockedAccount", cam({"move", "5", "0", "0", "--for", "0.1"}), 10, "",
+                    "ptzctl: move: camera refused: Unauthorized; the account is locked for "
+                    "1800 s\n"),
+             kMomentary,
+             "<userCheck><statusValue>401</statusValue><statusString>Unauthorized"
+             "</statusString><lockStatus>lock</lockStatus><unlockTime>1800</unlockTime>"
+             "</userCheck>"),
+         {"PUT " + kMomentary}),
     took(answered(prints("MoveForInterruptedStopsTheCamera",
                          {cam({"move", "5", "-3", "1", "--for", "10"}).args, nullptr, false, 2},
                          128 + SIGINT, "", kNoMomentary),
