@@ -26,6 +26,8 @@ TOURS = 'ptz/tour_documents.cpp'
 CONSOLE = 'ptz/camera_console.cpp'
 DIGEST = 'utils/digest.cpp'
 SESSION = 'utils/http_session.cpp'
+OUTPUT = 'cli/ptzctl_output.cpp'
+MOVE = 'cli/commands_move.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -147,4 +149,17 @@ MUTANTS = [
       'a dot segment named in the answer though libcurl removes it'),
     m('D08', SESSION, 'answered_ = digest_.holding();', 'answered_ = false;',
       'a refusal of an answer taken for a first challenge'),
+    # ptzctl's output and its fleets
+    m('K01', CTX, '"ptzctl: " + Ptz::terminal_text(text, text.size())', '"ptzctl: " + text',
+      'ptzctl\'s own lines send the control bytes they echo to the terminal'),
+    m('K02', OUTPUT, 'quoted += valid ? text.substr(at, n) : "\\\\ufffd";',
+      'quoted += text.substr(at, n);', '--json: a name that is not UTF-8 copied as it is'),
+    m('K03', OUTPUT, 'high = lead == 0xED ? 0x9F : 0xBF;', 'high = 0xBF;',
+      '--json: a surrogate\'s bytes taken for a character'),
+    m('K04', CTX, '    open_files_for(named_cameras.size());\n', '',
+      'many cameras: the limit of open files left where a shell put it'),
+    m('K05', CTX, 'if (limit.rlim_cur < wanted) {', 'if (false) {',
+      'many cameras: no warning where the hard limit is too low'),
+    m('K06', MOVE, '"(ptzOccupiedPriority)", ', '',
+      'move --for on a PTZ held by another user falls back to continuous motion'),
 ]
