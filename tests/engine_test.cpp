@@ -318,23 +318,32 @@ TEST_P(IdleConnectionTest, ClosedByTheCameraNeitherSpinsNorHangs) {
     int gate[2] = {-1, -1};
     pid_t child = -1;
     if (child_holds_it) {
+        int ready[2] = {-1, -1};
         ASSERT_EQ(pipe(gate), 0);
+        ASSERT_EQ(pipe(ready), 0);
         child = fork();
         if (child == 0) {
             // The host's sockets, not the camera's, which shares this process here.
             for (int fd = 3; fd < 1024; ++fd) {
                 sockaddr_in local{};
                 socklen_t size = sizeof local;
-                if (fd == gate[1] ||
+                if (fd == gate[1] || fd == ready[0] ||
                     (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) == 0 &&
                      local.sin_family == AF_INET && local.sin_port == htons(80))) {
                     close(fd);
                 }
             }
             char byte = 0;
+            [[maybe_unused]] const ssize_t told = write(ready[1], &byte, 1);
             [[maybe_unused]] const ssize_t got = read(gate[0], &byte, 1);
             _exit(0);
         }
+        // Only once the child has let go of the camera's end does the camera's close reach the
+        // host: otherwise the host may send on a connection that no one will answer.
+        close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        close(ready[0]);
     }
     camera_sim->stop();
     camera_sim->forget_nonces();
