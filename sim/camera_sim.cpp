@@ -539,14 +539,15 @@ void CameraSim::start() {
         flags |= MHD_USE_TLS;
     }
     // Without TLS the two options pass no key: libmicrohttpd reads its option list up to the
-    // first MHD_OPTION_END.
+    // first MHD_OPTION_END. Its default SO_REUSEADDR lets a camera restart at once on its port;
+    // a second camera on an address and port taken fails to start rather than share them.
     impl_->daemon = MHD_start_daemon(
         flags, o.port, nullptr, nullptr, on_request, impl_.get(), MHD_OPTION_SOCK_ADDR,
-        reinterpret_cast<sockaddr*>(&address), MHD_OPTION_LISTENING_ADDRESS_REUSE, 1U,
-        MHD_OPTION_URI_LOG_CALLBACK, on_uri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, on_completed,
-        nullptr, MHD_OPTION_NOTIFY_CONNECTION, on_connection, impl_.get(),
-        MHD_OPTION_CONNECTION_LIMIT, kMaxConnections, MHD_OPTION_CONNECTION_MEMORY_LIMIT,
-        kConnectionMemory, tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END, o.tls_key.c_str(),
+        reinterpret_cast<sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK, on_uri, nullptr,
+        MHD_OPTION_NOTIFY_COMPLETED, on_completed, nullptr, MHD_OPTION_NOTIFY_CONNECTION,
+        on_connection, impl_.get(), MHD_OPTION_CONNECTION_LIMIT, kMaxConnections,
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory,
+        tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END, o.tls_key.c_str(),
         MHD_OPTION_HTTPS_MEM_CERT, o.tls_cert.c_str(), MHD_OPTION_END);
     if (impl_->daemon == nullptr) {
         impl_->resumer.stop();

@@ -5,7 +5,9 @@
 #include <curl/curl.h>
 
 #include <array>
+#include <cerrno>
 #include <functional>
+#include <system_error>
 
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
@@ -304,6 +306,24 @@ TEST_F(SimTest, DigestRefusesAReplayedAnswer) {
     EXPECT_TRUE(taken.authenticated);
     EXPECT_FALSE(camera_sim->requests().back().authenticated);
     EXPECT_EQ(camera_sim->requests().back().status, 401u);
+}
+
+// A second camera on an address and port taken would share the connections with the first,
+// each refusing what it did not expect: it fails to start instead.
+TEST_F(SimTest, RefusesAnAddressAndPortTaken) {
+    for (int cameras : {1, 2}) {
+        sim::Options taken;
+        taken.cameras = cameras;
+        sim::CameraSim second(taken);
+        try {
+            second.start();
+            ADD_FAILURE() << cameras << " camera(s) started on 127.0.0.1:80, which is taken";
+        } catch (const std::system_error& e) {
+            EXPECT_EQ(e.code().value(), EADDRINUSE);
+            EXPECT_STREQ(e.what(), "cannot listen on 127.0.0.1:80: Address already in use");
+        }
+    }
+    EXPECT_EQ(Ptz::ZelkoPtzCameraIsapi("127.0.0.1", kUserPwd).reset_position(), 0);
 }
 
 }  // namespace
