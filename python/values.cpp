@@ -338,7 +338,7 @@ void bind_values(py::module_& m) {
     ctrl.def(py::init([](std::int32_t pan, std::int32_t tilt, std::int32_t zoom) {
                  return Ptz::PtzCtrl{pan, tilt, zoom};
              }),
-             py::arg("pan"), py::arg("tilt"), py::arg("zoom"))
+             py::arg("pan") = 0, py::arg("tilt") = 0, py::arg("zoom") = 0)
         .def_readwrite("pan", &Ptz::PtzCtrl::pan)
         .def_readwrite("tilt", &Ptz::PtzCtrl::tilt)
         .def_readwrite("zoom", &Ptz::PtzCtrl::zoom)

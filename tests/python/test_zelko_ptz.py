@@ -224,6 +224,7 @@ def test_values_read_back_as_given():
                                   "focus=-2147483648, focalLen=2147483647, horizontalSpeed=0.0, "
                                   "verticalSpeed=0.0)")
     assert [a.value for a in z.PtzAux] + [s.value for s in z.PtzStatus] == [0, 1, 2, 0, 1]
+    assert (z.PtzCtrl(tilt=-5), z.PtzCtrl()) == (z.PtzCtrl(0, -5, 0), z.PtzCtrl(0, 0, 0))
 
 
 def test_a_call_waiting_on_the_network_lets_other_threads_run():
