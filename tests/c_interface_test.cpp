@@ -40,10 +40,10 @@ void on_absolute(void* user, int code, const zelko_ptz_absolute_ex* position) {
     on_code(user, code);
     g_position = position != nullptr ? *position : zelko_ptz_absolute_ex{};
 }
-bool g_positioned;  // on_where was handed a position
+bool g_given;  // on_where or on_capabilities was handed a value
 void on_where(void* user, int code, const zelko_ptz_position* position) {
     on_code(user, code);
-    g_positioned = position != nullptr;
+    g_given = position != nullptr;
     g_where = position != nullptr ? *position : zelko_ptz_position{};
 }
 void on_presets(void* user, int code, const zelko_ptz_preset* presets, size_t count) {
@@ -53,6 +53,7 @@ void on_presets(void* user, int code, const zelko_ptz_preset* presets, size_t co
 }
 void on_capabilities(void* user, int code, const zelko_ptz_capabilities* caps) {
     on_code(user, code);
+    g_given = caps != nullptr;
     g_caps = caps != nullptr ? *caps : zelko_ptz_capabilities{};
 }
 
@@ -397,6 +398,9 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
 
     zelko_ptz_preset presets[2] = {{-1, -1, "kept"}, {-1, -1, "kept"}};
     size_t count = 0;
+    EXPECT_EQ(zelko_ptz_get_presets(camera, nullptr, 0, &count), ZELKO_PTZ_LIST_TOO_SMALL);
+    EXPECT_EQ(count, 2u);  // the number alone first, as a host sizes its array
+    count = 0;
     EXPECT_EQ(zelko_ptz_get_presets(camera, presets, 1, &count), ZELKO_PTZ_LIST_TOO_SMALL);
     EXPECT_EQ(count, 2u);
     EXPECT_EQ(presets[0].id, -1);
@@ -425,6 +429,20 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
                      caps.special_presets[28], caps.aux_type_count),
               values(0x1ff, -50, 25, -100, -90, 60, 20, 29, 105, 4));
     EXPECT_STREQ(caps.aux_types[3], "HEATER");
+    // Lists longer than the struct holds are cut to it; a value not reported has no bit.
+    std::string numbers = "1";
+    for (int n = 2; n <= 300; ++n) {
+        numbers += "," + std::to_string(n);
+    }
+    camera_sim->script(
+        kChannel + "/capabilities",
+        answer("<PTZChanelCap><PresetNameCap><specialNo opt=\"" + numbers +
+               "\"/></PresetNameCap><PTZAuxType opt=\"" + numbers + "\"/></PTZChanelCap>"));
+    ASSERT_EQ(zelko_ptz_get_capabilities(camera, &caps), ZELKO_PTZ_OK);
+    EXPECT_EQ(values(caps.reported, caps.special_preset_count, caps.special_presets[255],
+                     caps.aux_type_count),
+              values(0, ZELKO_PTZ_MAX_SPECIAL_PRESETS, 256, ZELKO_PTZ_MAX_AUX_TYPES));
+    EXPECT_STREQ(caps.aux_types[15], "16");
 
     // A failed query leaves the caller's position as it was.
     camera_sim->script(kChannel + "/absoluteEx", answer("x", "GET"));
@@ -439,8 +457,6 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
     zelko_ptz_camera_free(camera);
 }
 
-// Options from a host built against an older, shorter struct: the fields past its size keep
-// their defaults, whatever the bytes there hold.
 // The console's structs as the camera holds their values; a patrol of more steps than the struct
 // holds is the library's refusal, nothing sent.
 TEST_F(SimTest, CInterfaceFillsTheConsolesStructs) {
@@ -477,6 +493,8 @@ TEST_F(SimTest, CInterfaceFillsTheConsolesStructs) {
     zelko_ptz_camera_free(camera);
 }
 
+// Options from a host built against an older, shorter struct: the fields past its size keep
+// their defaults, whatever the bytes there hold.
 TEST_F(SimTest, CInterfaceReadsOnlyTheOptionsWithinTheirSize) {
     sim::Options o;
     o.channels = 3;
@@ -486,7 +504,7 @@ TEST_F(SimTest, CInterfaceReadsOnlyTheOptionsWithinTheirSize) {
         zelko_ptz_options options;
         zelko_ptz_options_init(&options);
         options.size = size;
-        options.keep_session = 1;
+        options.keep_session = 2;  // on, as any value but 0 is true in C
         options.channel = 3;
         zelko_ptz_camera* camera = zelko_ptz_camera_new("127.0.0.1", kUserPwd, &options);
         EXPECT_EQ(zelko_ptz_reset_position(camera), ZELKO_PTZ_OK);
@@ -558,7 +576,7 @@ TEST_F(SimTest, CEngineCancelsOnceAndRefusesNull) {
     zelko_ptz_camera* camera = zelko_ptz_camera_new("127.0.0.1", kUserPwd, nullptr);
     zelko_ptz_engine* engine = zelko_ptz_engine_new();
     g_calls = 0;
-    g_positioned = true;
+    g_given = true;
     const uint64_t waiting =
         zelko_ptz_wait_for_stop_async(camera, engine, 5, nullptr, on_where, &g_calls);
     EXPECT_EQ(zelko_ptz_cancel(engine, waiting), ZELKO_PTZ_OK);
@@ -568,13 +586,15 @@ TEST_F(SimTest, CEngineCancelsOnceAndRefusesNull) {
     EXPECT_EQ(zelko_ptz_engine_run(engine, 1000), 0);
     EXPECT_EQ(g_calls, 1);
     EXPECT_EQ(g_code, ZELKO_PTZ_CANCELLED);
-    EXPECT_FALSE(g_positioned) << "no position on 6";
+    EXPECT_FALSE(g_given) << "no position on 6";
     EXPECT_TRUE(camera_sim->requests().empty());
 
-    EXPECT_NE(zelko_ptz_get_position_async(camera, engine, on_where, &g_calls), 0u);
+    g_given = true;
+    EXPECT_NE(zelko_ptz_get_capabilities_async(camera, engine, on_capabilities, &g_calls), 0u);
     zelko_ptz_engine_free(engine);
     EXPECT_EQ(g_calls, 2);
     EXPECT_EQ(g_code, ZELKO_PTZ_CANCELLED);
+    EXPECT_FALSE(g_given) << "no capabilities on 6";
 
     EXPECT_EQ(zelko_ptz_engine_run(nullptr, 0), -ZELKO_PTZ_NULL_ARGUMENT);
     EXPECT_EQ(zelko_ptz_engine_set_hooks(nullptr, nullptr, nullptr, nullptr),

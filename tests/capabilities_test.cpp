@@ -32,6 +32,12 @@ Caps only_presets(int count) {
     return caps;
 }
 
+Caps aux(std::vector<std::string> types) {
+    Caps caps;
+    caps.aux_types = std::move(types);
+    return caps;
+}
+
 Caps recorder() {
     Caps caps = only_presets(256);
     caps.supports_position3d = false;
@@ -92,6 +98,10 @@ const CapsCase kCases[] = {
      CapabilitiesAnswer::NotNumbers, only_presets(-1)},
     {"SpecialPresetNotANumber",
      document("PTZChanelCap", "<PresetNameCap><specialNo opt=\"33,3x\"/></PresetNameCap>"),
+     CapabilitiesAnswer::NotNumbers, only_presets(-1)},
+    {"OptListWithBlanks", document("PTZChanelCap", "<PTZAuxType opt=\" LIGHT,, \tWIPER ,\"/>"),
+     CapabilitiesAnswer::Read, aux({"LIGHT", "WIPER"})},
+    {"MaxPresetsNotWhole", document("PTZChanelCap", "<maxPresetNum>2.5</maxPresetNum>"),
      CapabilitiesAnswer::NotNumbers, only_presets(-1)},
     {"Position3DNotABoolean",
      document("PTZChanelCap", "<isSupportPosition3D>1</isSupportPosition3D>"),
