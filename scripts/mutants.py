@@ -28,6 +28,13 @@ DIGEST = 'utils/digest.cpp'
 SESSION = 'utils/http_session.cpp'
 OUTPUT = 'cli/ptzctl_output.cpp'
 MOVE = 'cli/commands_move.cpp'
+C_FACE = 'ptz/zelko_ptz_c.cpp'
+C_VALUES = 'ptz/c_values.h'
+PRESETS = 'ptz/preset_list.cpp'
+REASON = 'ptz/answer_reason.cpp'
+CAPS = 'ptz/capabilities.cpp'
+DRIVE = 'ptz/drive.cpp'
+MOTION = 'ptz/camera_motion.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -162,4 +169,50 @@ MUTANTS = [
       'many cameras: no warning where the hard limit is too low'),
     m('K06', MOVE, '"(ptzOccupiedPriority)", ', '',
       'move --for on a PTZ held by another user falls back to continuous motion'),
+    # the C face's copies, the readers of presets, reasons and capabilities, the blocking driver
+    m('N01', C_FACE, 'std::min(text.size(), size - 1)',
+      'std::min(text.size(), size)', 'C: a name cut to the whole buffer, its zero past it'),
+    m('N02', C_FACE, 'while (n < text.size() && n > 0 &&',
+      'while (false && n > 0 &&', 'C: a cut name may end inside a UTF-8 character'),
+    m('N03', C_FACE, '(ZELKO_PTZ_CAP_MAX_PATROLS | ZELKO_PTZ_CAP_MAX_PATTERNS | ZELKO_PTZ_CAP_PARK_SECONDS)',
+      '(ZELKO_PTZ_CAP_MAX_PATROLS | ZELKO_PTZ_CAP_MAX_PATTERNS)',
+      'C: the base capabilities report a bit of the extended ones'),
+    m('N04', C_FACE, 'if (listed.size() > capacity) {',
+      'if (listed.size() >= capacity + 1 && capacity > 0) {',
+      'C: presets into a list of none written past it'),
+    m('N05', C_FACE, 'if (code == ZELKO_PTZ_OK || code == ZELKO_PTZ_TIMED_OUT) {',
+      'if (code == ZELKO_PTZ_OK) {', "C: wait_for_stop's last position lost on a time-out"),
+    m('N06', C_FACE, 'options.*field.flag = value != 0;',
+      'options.*field.flag = value == 1;', 'C: a flag of 2 taken as off'),
+    m('N07', C_FACE, 'const std::size_t count = std::min(numbers.size(), field.c_capacity);',
+      'const std::size_t count = numbers.size();', 'C: capability numbers past the array'),
+    m('N08', C_FACE, 'if (present) {', 'if (true) {',
+      'C: a capability the camera did not report has its bit'),
+    m('N09', C_FACE, 'std::memcpy(&o, given, std::min(given->size, sizeof o));\n    }\n    Ptz::CameraOptions',
+      'std::memcpy(&o, given, sizeof o);\n    }\n    Ptz::CameraOptions',
+      "C: an older host's smaller options read past their end"),
+    m('N10', C_VALUES, 'done(user, code, code == ZELKO_PTZ_OK ? &out : nullptr);',
+      'done(user, code, &out);', 'C: a failed value callback hands a value'),
+    m('N11', PRESETS, "return !text.empty() && text[0] != '-' && read.ptr == end",
+      'return !text.empty() && read.ptr == end', 'presets: a negative id read'),
+    m('N12', PRESETS, 'entry["enabled"] == "true"',
+      'entry["enabled"] != "false"', 'presets: enabled unless false'),
+    m('N13', REASON, 'std::string(status_string) != "OK"',
+      'true', 'reason: an OK status read as a refusal'),
+    m('N14', REASON, '(*sub != \'\\0\' ? " (" + shown(sub) + ")" : std::string())',
+      'std::string()', "reason: the camera's subStatusCode dropped"),
+    m('N15', REASON, 'std::string(check.child_value("lockStatus")) == "lock"',
+      'false', 'reason: a locked account not said'),
+    m('N16', CAPS, 'value != std::trunc(value)', 'false', 'caps: 2.5 taken as a whole number'),
+    m('N17', CAPS, '        read.root = Utils::xml_at(answer, "PTZChannelCap");\n',
+      '', "caps: a recorder's spelling of the root not read"),
+    m('N18', CAPS, "} else if (*text != '\\0') {\n                    read.bad = true;",
+      '} else if (false) {\n                    read.bad = true;',
+      'caps: a flag that is neither true nor false passes'),
+    m('N19', CAPS, 'if (!item.empty()) {',
+      'if (true) {', 'caps: an empty item in an opt list kept'),
+    m('N20', DRIVE, '        if (link.refuses(step.now, step.outcome)) {',
+      '        if (false) {', 'blocking: the refusal hold never applied'),
+    m('N21', MOTION, 'if (duration_ms < 1) {', 'if (duration_ms < 0) {', 'move_for: 0 ms sent'),
+    m('N22', MOTION, 'frame_text(1.0 - y1)', 'frame_text(y1)', 'zoom_to_area: end y not flipped'),
 ]
