@@ -458,4 +458,14 @@ TEST(Commands, PtzHeldByAUserOfHigherPriority) {
     EXPECT_EQ(camera_side.sent.size(), 2u);
 }
 
+// A status of OK where a document was asked for is no refusal of the camera's: the reason says
+// what the answer is not.
+TEST(Commands, StatusOfOkInPlaceOfADocument) {
+    Camera camera("127.0.0.1", kUserPwd);
+    Scripted camera_side(camera, [](const Ptz::Request&) { return kOk; });
+    Ptz::PtzCapabilities caps;
+    stderr_of([&] { EXPECT_EQ(camera.get_capabilities(caps), 10); });
+    EXPECT_EQ(camera.failure_reason(), "the answer is not a capabilities document");
+}
+
 }  // namespace
