@@ -153,6 +153,9 @@ struct Rounds {
     double interval;
     int count;
     bool json;
+    // With several cameras each row starts with "<name>: ": the table's columns start after the
+    // longest of them, the header's too.
+    std::size_t label = 0;
     Clock::time_point start = Clock::now();
     int round = 0;
     std::size_t waiting = 0;
@@ -175,9 +178,10 @@ struct Rounds {
                     } else {
                         const double at =
                             std::chrono::duration<double>(Clock::now() - start).count();
+                        const std::size_t pad = label - std::min(label, t.name.size() + 2);
                         rows[i] = t.shown(
                             json ? json_position(p, number(static_cast<float>(at), true)) + "\n"
-                                 : row(p, at),
+                                 : std::string(pad, ' ') + row(p, at),
                             json);
                     }
                     if (--waiting == 0) {
@@ -219,8 +223,11 @@ void watch(Context& context, double interval_seconds, int count, bool json) {
                 return;
             }
             started = true;
+            for (const auto& t : context.targets()) {
+                rounds->label = context.many() ? std::max(rounds->label, t->name.size() + 2) : 0;
+            }
             if (!json) {
-                std::printf("%9s", "t");
+                std::printf("%*s%9s", static_cast<int>(rounds->label), "", "t");
                 for (const Ptz::PositionField& f : Ptz::kPositionFields) {
                     std::printf(" %*s", column_width(f), f.element);
                 }

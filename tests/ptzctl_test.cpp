@@ -423,6 +423,15 @@ const Case kCases[] = {
               "{\"camera\":\"127.0.0.2\",\"t\":*}\n{\"camera\":\"127.0.0.1\",\"t\":*}\n"
               "{\"camera\":\"127.0.0.2\",\"t\":*}\n{\"camera\":\"127.0.0.1\",\"t\":*}\n"),
        three_cameras),
+    // The table's columns start after the longest camera's name, the header's too.
+    on(with_file(
+           prints("ManyCamerasWatchedInColumns",
+                  fleet({"127.0.0.2", "127.0.0.1"}, {"--camera", "lab", "watch", "--count", "1"}),
+                  0,
+                  "                   t elevation*\n127.0.0.2:     0.*\n"
+                  "127.0.0.1:     0.*\nlab:           0.*\n"),
+           "host = \"127.0.0.3\"\n"),
+       three_cameras),
     // A connection a camera: ptzctl raises a low limit of open files as far as it needs, and says
     // so when the system lets it go no further.
     on(prints("ManyCamerasAboveTheOpenFilesLimit",
