@@ -254,18 +254,21 @@ void connection_options(CLI::App& app, Context& context) {
         line->options[key] = option;
         return option;
     };
-    // --host and --camera may be given many times, each for one camera.
+    // --host and --camera may be given many times, each for one camera. Each value is taken as
+    // it stands: CLI11 would read "[::1]" as a list of one, "::1".
     line->options["host"] =
         app.add_option("--host", line->hosts,
                        "a host name, an IPv4 or a bracketed IPv6 address; again for more cameras")
             ->expected(1)
             ->take_all()
+            ->allow_extra_args(false)
             ->check(keys.at("host").check);
     app.add_option("--camera", line->files,
                    "connection options from a camera file; again for more cameras")
         ->type_name("NAME|PATH")
         ->expected(1)
-        ->take_all();
+        ->take_all()
+        ->allow_extra_args(false);
     value("user", "NAME:PASSWORD")->check(keys.at("user").check);
     value("port", "default 80, or 443 with --https")->transform(keys.at("port").check);
     value("channel", "the PTZ channel, default 1")->transform(keys.at("channel").check);

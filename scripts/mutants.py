@@ -28,6 +28,7 @@ DIGEST = 'utils/digest.cpp'
 SESSION = 'utils/http_session.cpp'
 OUTPUT = 'cli/ptzctl_output.cpp'
 MOVE = 'cli/commands_move.cpp'
+ARGS = 'cli/ptzctl_args.cpp'
 C_FACE = 'ptz/zelko_ptz_c.cpp'
 C_VALUES = 'ptz/c_values.h'
 PRESETS = 'ptz/preset_list.cpp'
@@ -169,6 +170,10 @@ MUTANTS = [
       'many cameras: no warning where the hard limit is too low'),
     m('K06', MOVE, '"(ptzOccupiedPriority)", ', '',
       'move --for on a PTZ held by another user falls back to continuous motion'),
+    m('K07', ARGS, '            ->allow_extra_args(false)\n            ->check(', '            ->check(',
+      '--host [::1] read as a list of one, ::1'),
+    m('K08', POLL, 'std::string(pad, \' \') + row(p, at)', 'row(p, at)',
+      'watch on several cameras: each row\'s columns right after its own name'),
     # the C face's copies, the readers of presets, reasons and capabilities, the blocking driver
     m('N01', C_FACE, 'std::min(text.size(), size - 1)',
       'std::min(text.size(), size)', 'C: a name cut to the whole buffer, its zero past it'),
