@@ -223,8 +223,10 @@ void watch(Context& context, double interval_seconds, int count, bool json) {
                 return;
             }
             started = true;
-            for (const auto& t : context.targets()) {
-                rounds->label = context.many() ? std::max(rounds->label, t->name.size() + 2) : 0;
+            if (context.many()) {
+                for (const auto& t : context.targets()) {
+                    rounds->label = std::max(rounds->label, t->name.size() + 2);
+                }
             }
             if (!json) {
                 std::printf("%*s%9s", static_cast<int>(rounds->label), "", "t");
