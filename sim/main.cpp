@@ -44,9 +44,10 @@ int usage(std::FILE* out, int code) {
         "  --channels N        PTZ channels 1 to N (up to 4096), each moving on its own\n"
         "                      (default 1); a channel past N is an unknown resource (404)\n"
         "  --cameras N         N cameras (up to 4096) at consecutive addresses from ADDR,\n"
-        "                      each with its channels; listens on every address at the\n"
-        "                      port, which no other program may then hold, and drops\n"
-        "                      connections to any other address\n"
+        "                      each with its channels (65536 channels in all at most);\n"
+        "                      listens on every address at the port, which no other\n"
+        "                      program may then hold, and drops connections to any\n"
+        "                      other address\n"
         "  --silent            take every connection and request, and never answer\n"
         "  --tls-cert, --tls-key  serve https with this PEM certificate and key\n"
         "  --nonce-lifetime S  refuse a Digest nonce as stale S seconds after its\n"
@@ -130,6 +131,8 @@ const std::map<std::string, Number> kNumbers = {
      {1, 86400, [](sim::Options& o, long n) { o.lock_time = std::chrono::seconds(n); }}},
 };
 
+const long kMaxChannelsInAll = 65536;
+
 // One line saying why an argument is refused, and the exit status of a usage error.
 int refuse(const std::string& why) {
     std::fprintf(stderr, "ptz-camera-sim: %s\n", why.c_str());
@@ -211,6 +214,13 @@ int main(int argc, char** argv) {
     }
     if (!have_address) {
         return refuse("--listen ADDR is needed; see --help");
+    }
+    // Each channel keeps its state (presets, patrols, patterns) from the start: about 3 KiB.
+    const long channels = static_cast<long>(options.cameras) * options.channels;
+    if (channels > kMaxChannelsInAll) {
+        return refuse(std::to_string(options.cameras) + " cameras of " +
+                      std::to_string(options.channels) + " channels make " +
+                      std::to_string(channels) + "; 65536 channels in all at most");
     }
     if (options.tls_cert.empty() != options.tls_key.empty()) {
         return refuse("--tls-cert and --tls-key go together");
