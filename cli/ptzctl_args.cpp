@@ -105,7 +105,8 @@ const std::map<std::string, CameraFile::Key> kConnectionKeys = {
 const CLI::Validator kWhole = number(true, any, "not a whole number");
 const CLI::Validator kFloat = number(false, any, "not a number");
 const CLI::Validator kSeconds = number(
-    false, [](double s) { return s > 0 && s <= 3600; }, "needs seconds between 0 and 3600");
+    false, [](double s) { return s > 0 && s <= 3600; },
+    "needs seconds, more than 0 and at most 3600");
 const CLI::Validator kMotion = number(
     true, [](double v) { return v >= -100 && v <= 100; }, "takes -100 to 100");
 const CLI::Validator kFraction = number(

@@ -577,7 +577,7 @@ const Case kCases[] = {
     refused("MoveOutsideItsRange", cam({"move", "1000", "-1000", "0"}),
             "PAN: takes -100 to 100: 1000"),
     refused("MoveForZero", cam({"move", "1", "2", "3", "--for", "0"}),
-            "--for: needs seconds between 0 and 3600: 0"),
+            "--for: needs seconds, more than 0 and at most 3600: 0"),
     refused("CenterOffThePicture", cam({"center", "1.5", "0"}),
             "X: takes 0 to 1, a fraction of the picture: 1.5"),
     refused("HostWithPort", {{"--host", "127.0.0.1:8080", "--user", "a:b", "home"}},
