@@ -55,7 +55,7 @@ done
 [ "$("$prefix/bin/ptz-camera-sim" --version)" = "ptz-camera-sim $version" ] \
     && [ "$("$prefix/bin/ptzctl" --version)" = "ptzctl $version, library $version" ] \
     || { echo "the installed tools do not say their version"; exit 1; }
-refused=$(timeout 5 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 4096 --channels 17 2>&1)
+refused=$(timeout 5 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 4096 --channels 17 2>&1 || true)
 [ "$refused" = "ptz-camera-sim: 4096 cameras of 17 channels make 69632; 65536 channels in all at most" ] \
     || { echo "the simulated camera took more channels than it holds: $refused"; exit 1; }
 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 3 --user admin:secret >"$work/sim.log" 2>&1 &
