@@ -643,7 +643,6 @@ void EngineCore::close() {
         std::vector<std::unique_ptr<Op>> submitted;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            closed_ = true;
             submitted.swap(submitted_);
             cancelled_.clear();
             if (submitted.empty() && ops_.empty()) {

@@ -102,7 +102,6 @@ private:
     std::vector<std::uint64_t> cancelled_;
     std::unordered_map<std::uint64_t, Live> live_;
     std::uint64_t next_id_ = 1;
-    bool closed_ = false;
     std::atomic<bool> woken_{false};
     std::atomic<int> pending_{0};
     int wake_fd_ = -1;
