@@ -455,6 +455,12 @@ TEST_F(EngineTest, HostsEpollLoopDrivesEightCameras) {
         EXPECT_EQ(camera_sim->state(channel).motion.pan, channel);
     }
     EXPECT_EQ(camera_sim->connections(), 8u);
+    // Submitted from the loop's own thread between its turns: the loop is woken for it.
+    cameras[0]->set_ptz_ctrl(engine, {0, 0, 0}, codes.add());
+    for (int i = 0; i < 20 && engine.pending() > 0; ++i) {
+        loop.turn();
+    }
+    EXPECT_EQ(codes.got.size(), 17u);
     cameras.clear();
     EXPECT_EQ(loop.watched.size(), 1u) << "the sockets were let go";
 }
