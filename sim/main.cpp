@@ -16,6 +16,7 @@
 #include "camera_sim.h"
 #include "capabilities_document.h"
 #include "motion.h"
+#include "ptz/terminal_text.h"
 
 namespace {
 
@@ -133,9 +134,15 @@ const std::map<std::string, Number> kNumbers = {
 
 const long kMaxChannelsInAll = 65536;
 
-// One line saying why an argument is refused, and the exit status of a usage error.
+// One line on stderr. An argument in it is shown as the library shows a camera's text: a pasted
+// escape sequence or carriage return does not reach the terminal raw.
+void say(const std::string& line) {
+    std::fprintf(stderr, "ptz-camera-sim: %s\n", Ptz::terminal_text(line, 256).c_str());
+}
+
+// Why an argument is refused, and the exit status of a usage error.
 int refuse(const std::string& why) {
-    std::fprintf(stderr, "ptz-camera-sim: %s\n", why.c_str());
+    say(why);
     return 64;
 }
 
@@ -236,7 +243,7 @@ int main(int argc, char** argv) {
     try {
         camera.start();
     } catch (const std::system_error& e) {
-        std::fprintf(stderr, "ptz-camera-sim: %s\n", e.what());
+        say(e.what());
         if (e.code().value() == EACCES && options.port < 1024) {
             std::fprintf(stderr,
                          "ptz-camera-sim: port %u needs root or a private network namespace; "
@@ -245,7 +252,7 @@ int main(int argc, char** argv) {
         }
         return 1;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "ptz-camera-sim: %s\n", e.what());
+        say(e.what());
         return 1;
     }
     std::printf(

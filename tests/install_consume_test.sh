@@ -58,6 +58,9 @@ done
 refused=$(timeout 5 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 4096 --channels 17 2>&1 || true)
 [ "$refused" = "ptz-camera-sim: 4096 cameras of 17 channels make 69632; 65536 channels in all at most" ] \
     || { echo "the simulated camera took more channels than it holds: $refused"; exit 1; }
+refused=$("$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --challenge $'x\e[2J' 2>&1 || true)
+[ "$refused" = 'ptz-camera-sim: --challenge takes newer or older: x\x1b[2J' ] \
+    || { echo "the simulated camera wrote an escape sequence raw: ${refused@Q}"; exit 1; }
 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 3 --user admin:secret >"$work/sim.log" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
