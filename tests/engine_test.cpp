@@ -260,8 +260,12 @@ TEST_F(EngineTest, BlockingCallWhileOperationsArePendingIsRefused) {
                          "The camera has operations pending on another engine; "
                          "submit to that one."));
     settle(engine);
-    EXPECT_EQ(codes.got, (std::vector<int>{10, 0}));
-    EXPECT_EQ(sent(), (std::vector<std::string>{"PUT " + kChannel + "/homeposition/goto"}));
+    // Its operations ended, the camera goes to any engine.
+    camera.set_ptz_ctrl(other, {0, 0, 0}, codes.add());
+    settle(other);
+    EXPECT_EQ(codes.got, (std::vector<int>{10, 0, 0}));
+    EXPECT_EQ(sent(), (std::vector<std::string>{"PUT " + kChannel + "/homeposition/goto",
+                                                "PUT " + kChannel + "/continuous"}));
 }
 
 TEST_F(EngineTest, ThrowingCallbackIsReportedAndTheEngineGoesOn) {
@@ -300,6 +304,35 @@ TEST_F(EngineTest, HostsTimeOutsBoundEachRequest) {
     ASSERT_EQ(reason.rfind(said, 0), 0u) << reason;
     const long after_ms = std::atol(reason.c_str() + said.size());
     EXPECT_TRUE(after_ms >= 300 && after_ms < 1500) << reason;
+}
+
+// A kept session's first request is challenged: the answer to the challenge has what is left of
+// the total time-out, not all of it again, blocking and on an engine.
+class SlowCameraTest : public SimTest {
+protected:
+    SlowCameraTest() : SimTest(slow()) {}
+    static sim::Options slow() {
+        sim::Options o;
+        o.answer_delay = std::chrono::milliseconds(600);
+        return o;
+    }
+};
+
+TEST_F(SlowCameraTest, ChallengeAndItsAnswerShareOneTimeOut) {
+    Camera blocking("127.0.0.1", kUserPwd, session());
+    Camera queued("127.0.0.1", kUserPwd, session());
+    ASSERT_EQ(blocking.set_timeouts(0.5, 1.0), 0);
+    ASSERT_EQ(queued.set_timeouts(0.5, 1.0), 0);
+    Ptz::Engine engine;
+    Codes codes;
+    stderr_of([&] {
+        codes.got.push_back(blocking.reset_position());
+        queued.reset_position(engine, codes.add());
+        settle(engine);
+    });
+    EXPECT_EQ(codes.got, (std::vector<int>{1, 1}));
+    EXPECT_EQ(queued.failure_reason().rfind("Operation timed out after ", 0), 0u)
+        << queued.failure_reason();
 }
 
 // The camera closes a kept connection between commands (it restarts). The engine keeps the socket
@@ -434,8 +467,10 @@ struct EpollLoop {
 
 TEST_F(EngineTest, HostsEpollLoopDrivesEightCameras) {
     EpollLoop loop;
+    EpollLoop next;  // the engine is handed over to it
     Ptz::Engine engine;
     loop.engine = &engine;
+    next.engine = &engine;
     ASSERT_EQ(engine.set_hooks({EpollLoop::socket, EpollLoop::timeout, &loop}), 0);
     EXPECT_EQ(engine.run(0), -10) << "run() is not for an engine with hooks";
     EXPECT_EQ(loop.watched.size(), 1u) << "the engine's own fd, for submissions";
@@ -457,12 +492,19 @@ TEST_F(EngineTest, HostsEpollLoopDrivesEightCameras) {
     EXPECT_EQ(camera_sim->connections(), 8u);
     // Submitted from the loop's own thread between its turns: the loop is woken for it.
     cameras[0]->set_ptz_ctrl(engine, {0, 0, 0}, codes.add());
+    EXPECT_EQ(engine.set_hooks({EpollLoop::socket, EpollLoop::timeout, &next}), 10)
+        << "handed over with an operation pending";
     for (int i = 0; i < 20 && engine.pending() > 0; ++i) {
         loop.turn();
     }
     EXPECT_EQ(codes.got.size(), 17u);
+    // Handed over idle: the first loop lets go of every fd, the next watches them.
+    const std::map<int, int> watched = loop.watched;
+    ASSERT_EQ(engine.set_hooks({EpollLoop::socket, EpollLoop::timeout, &next}), 0);
+    EXPECT_TRUE(loop.watched.empty());
+    EXPECT_EQ(next.watched, watched);
     cameras.clear();
-    EXPECT_EQ(loop.watched.size(), 1u) << "the sockets were let go";
+    EXPECT_EQ(next.watched.size(), 1u) << "the sockets were let go";
 }
 
 // A thousand cameras from one thread, at first contact and again, and silent.

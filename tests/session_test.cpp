@@ -1,8 +1,11 @@
 // What only a kept session shows: the requests and connections a run of commands costs, and how
 // it carries on when the camera expires or forgets its nonce, restarts, closes every connection,
-// stops answering, refuses the credentials or locks the account. The camera locks after 5
-// refused logins, as real ones do.
+// stops answering, refuses the credentials or locks the account; blocking and on an engine
+// alike. The camera locks after 5 refused logins, as real ones do.
 
+#include <climits>
+
+#include "ptz/engine.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
 
@@ -108,31 +111,67 @@ const SessionCase kCases[] = {
         kUserPwd, 5, "1800"),
 };
 
-class SessionTest : public SimTest, public ::testing::WithParamInterface<SessionCase> {
+// Each case blocking and on an engine.
+class SessionTest : public SimTest,
+                    public ::testing::WithParamInterface<std::tuple<SessionCase, bool>> {
 protected:
     SessionTest() : SimTest(options()) {}
     static sim::Options options() {
         sim::Options o;
         o.lock_after = 5;
-        GetParam().setup(o);
+        std::get<0>(GetParam()).setup(o);
         return o;
     }
+    // The four commands' results, in either form.
+    int set_ptz_ctrl(Camera& camera) {
+        return engine_ ? on_engine(camera.set_ptz_ctrl(*engine_, {1, 0, 0}, done()))
+                       : camera.set_ptz_ctrl({1, 0, 0});
+    }
+    int get_info(Camera& camera) {
+        const char* const path = "/ISAPI/System/deviceInfo";
+        return engine_ ? on_engine(camera.get_info(
+                             *engine_, path, [this](int k, const std::string&) { code_ = k; }))
+                       : camera.get_info(path);
+    }
+    int reset_position(Camera& camera) {
+        return engine_ ? on_engine(camera.reset_position(*engine_, done()))
+                       : camera.reset_position();
+    }
+    int set_ptz_aux(Camera& camera) {
+        const auto aux = Ptz::PtzAux::Light;
+        const auto on = Ptz::PtzStatus::On;
+        return engine_ ? on_engine(camera.set_ptz_aux(*engine_, aux, on, done()))
+                       : camera.set_ptz_aux(aux, on);
+    }
+
+private:
+    Ptz::Callback done() {
+        return [this](int k) { code_ = k; };
+    }
+    int on_engine(const Ptz::Operation&) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (code_ == INT_MIN && std::chrono::steady_clock::now() < until) {
+            engine_->run(50);
+        }
+        return std::exchange(code_, INT_MIN);
+    }
+    std::unique_ptr<Ptz::Engine> engine_{std::get<1>(GetParam()) ? new Ptz::Engine : nullptr};
+    int code_ = INT_MIN;
 };
 
 TEST_P(SessionTest, CostsOneRequestPerCommandAndRecovers) {
-    const SessionCase& c = GetParam();
+    const SessionCase& c = std::get<0>(GetParam());
     Ptz::CameraOptions options;
     options.keep_session = true;
     Camera camera("127.0.0.1", c.userpwd, options);
     ASSERT_EQ(camera.set_refusal_hold(c.hold), 0);
     std::vector<int> codes;
     stderr_of([&] {
-        codes = {camera.set_ptz_ctrl({1, 0, 0}), camera.get_info("/ISAPI/System/deviceInfo")};
+        codes = {set_ptz_ctrl(camera), get_info(camera)};
         c.between(*camera_sim, *clock);
-        codes.push_back(camera.reset_position());
+        codes.push_back(reset_position(camera));
     });
-    const std::string last = stderr_of(
-        [&] { codes.push_back(camera.set_ptz_aux(Ptz::PtzAux::Light, Ptz::PtzStatus::On)); });
+    const std::string last = stderr_of([&] { codes.push_back(set_ptz_aux(camera)); });
     EXPECT_EQ(codes, c.codes);
     EXPECT_EQ(last, c.last_line);
     std::vector<unsigned> statuses;
@@ -148,7 +187,12 @@ TEST_P(SessionTest, CostsOneRequestPerCommandAndRecovers) {
     EXPECT_EQ(camera_sim->refused_logins(), c.refused_logins);
 }
 
-INSTANTIATE_TEST_SUITE_P(Session, SessionTest, ::testing::ValuesIn(kCases), ByName());
+INSTANTIATE_TEST_SUITE_P(Session, SessionTest,
+                         ::testing::Combine(::testing::ValuesIn(kCases), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<SessionCase, bool>>& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "_Engine" : "");
+                         });
 
 // The session answers a path that libcurl rewrites (dot segments, bytes it escapes) with the
 // target libcurl sends, which the camera checks.
