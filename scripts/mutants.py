@@ -176,6 +176,9 @@ MUTANTS = [
       'a dot segment named in the answer though libcurl removes it'),
     m('D08', SESSION, 'answered_ = digest_.holding();', 'answered_ = false;',
       'a refusal of an answer taken for a first challenge'),
+    m('D09', SESSION, 'prepare(request, sink, total_ms - spent, error)',
+      'prepare(request, sink, total_ms - 0 * spent, error)',
+      'the answer to a challenge given the whole time-out again'),
     # ptzctl's output and its fleets
     m('K01', CTX, '"ptzctl: " + Ptz::terminal_text(text, text.size())', '"ptzctl: " + text',
       'ptzctl\'s own lines send the control bytes they echo to the terminal'),
