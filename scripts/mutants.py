@@ -125,6 +125,8 @@ MUTANTS = [
       'the answer to a challenge given the whole time-out again'),
     m('E15', ENGINE, '            hooks_.socket(hooks_.user, fd.first, 0);\n        }\n    } else {',
       '            (void)fd;\n        }\n    } else {', 'the loop handed over from keeps watching'),
+    m('E16', ENGINE, '        op.retried = false;\n', '',
+      'a retry spent on one request of a command leaves none to the next'),
     # the console
     m('T01', TOURS, '            if (step.preset != 0) {', '            if (true) {',
       'a patrol\'s empty slots (preset 0) read as steps'),

@@ -306,6 +306,30 @@ TEST_F(EngineTest, HostsTimeOutsBoundEachRequest) {
     EXPECT_TRUE(after_ms >= 300 && after_ms < 1500) << reason;
 }
 
+// The camera forgets its nonces (it restarted) twice during a command of several requests: each
+// time, the next request renews the session with one retry of its own.
+TEST_F(EngineTest, ForgottenNonceRenewedAtEachRequestOfACommand) {
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd, session());
+    ASSERT_EQ(camera.reset_position(), 0);
+    camera_sim->forget_nonces();
+    Codes codes;
+    camera.wait_for_stop(engine, 5.0, codes.add_position());
+    // Between the first read and the second, 100 ms later.
+    while (camera_sim->requests().size() < 5 && engine.run(10) > 0) {
+    }
+    camera_sim->forget_nonces();
+    settle(engine);
+    EXPECT_EQ(codes.got, (std::vector<int>{0}));
+    std::vector<unsigned> statuses;
+    for (const auto& r : camera_sim->requests()) {
+        statuses.push_back(r.status);
+    }
+    ASSERT_GE(statuses.size(), 8u);
+    EXPECT_EQ(std::vector<unsigned>(statuses.begin(), statuses.begin() + 8),
+              (std::vector<unsigned>{401, 200, 401, 401, 200, 401, 401, 200}));
+}
+
 // A kept session's first request is challenged: the answer to the challenge has what is left of
 // the total time-out, not all of it again, blocking and on an engine.
 class SlowCameraTest : public SimTest {
