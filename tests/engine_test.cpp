@@ -1,8 +1,9 @@
 // What only the engine shows: a thousand cameras from one thread, the order of one camera's
 // requests while it waits, cancelling in each state, destroying a camera or the engine with
-// operations pending, a blocking call meanwhile, a host's own epoll loop, a callback that throws,
-// the host's own time-outs, and a kept connection that the camera closes while it is idle. The
-// operations matrix holds every method to its blocking form.
+// operations pending, a blocking call meanwhile, a host's own epoll loop and the hand-over to
+// another, a callback that throws, the host's own time-outs, a nonce forgotten in the middle of a
+// command, and a kept connection that the camera closes while it is idle. The operations matrix
+// holds every method to its blocking form.
 
 #include <netinet/in.h>
 #include <sys/epoll.h>
