@@ -1,6 +1,7 @@
 // What no exchange with a camera shows of the transport: the write callbacks' refusals, that the
-// owners of libcurl's share cannot be copied, the body of no entries, and the engine's set of
-// sockets watching a new socket that took an old one's number.
+// owners of libcurl's share cannot be copied, the body of no entries, the engine's set of
+// sockets watching a new socket that took an old one's number, and a text cut to its limit for
+// a terminal.
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -10,6 +11,7 @@
 #include <type_traits>
 
 #include "ptz/epoll_set.h"
+#include "ptz/terminal_text.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "utils/http_client.h"
 #include "utils/http_request.h"
@@ -42,6 +44,25 @@ TEST(Ownership, TheClientAndTheCameraCannotBeCopied) {
     EXPECT_FALSE(std::is_copy_assignable_v<Utils::HttpClient>);
     EXPECT_FALSE(std::is_copy_constructible_v<Ptz::ZelkoPtzCameraIsapi>);
     EXPECT_FALSE(std::is_copy_assignable_v<Ptz::ZelkoPtzCameraIsapi>);
+}
+
+// The bytes around the limit, and a carriage return at the end of what is shown, which no line
+// feed follows there.
+TEST(TerminalText, CutsAtItsLimitAndShowsALastCarriageReturn) {
+    const struct {
+        std::string text;
+        std::size_t limit;
+        std::string shown;
+    } kTexts[] = {
+        {"abc", 3, "abc"},
+        {"abcd", 3, "abc[cut: 4 bytes in all]"},
+        {"ab\r", 3, "ab\\x0d"},
+        {"ab\r\n", 4, "ab\r\n"},
+        {"ab\r\n", 3, "ab\\x0d[cut: 4 bytes in all]"},
+    };
+    for (const auto& t : kTexts) {
+        EXPECT_EQ(Ptz::terminal_text(t.text, t.limit), t.shown) << t.text;
+    }
 }
 
 TEST(BodyWriter, WritesAnEmptyRootSelfClosedAndAnEmptyNameAsTheXmlLibraryDoes) {
