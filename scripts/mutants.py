@@ -36,6 +36,12 @@ REASON = 'ptz/answer_reason.cpp'
 CAPS = 'ptz/capabilities.cpp'
 DRIVE = 'ptz/drive.cpp'
 MOTION = 'ptz/camera_motion.cpp'
+TERMINAL = 'ptz/terminal_text.cpp'
+PRESET_CMDS = 'ptz/camera_presets.cpp'
+C_CONSOLE = 'ptz/zelko_ptz_c_console.cpp'
+C_ENGINE = 'ptz/zelko_ptz_c_engine.cpp'
+CAMERA_FILE = 'cli/ptzctl_camera_file.cpp'
+PRESET_CLI = 'cli/commands_preset.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -244,4 +250,56 @@ MUTANTS = [
       '        if (false) {', 'blocking: the refusal hold never applied'),
     m('N21', MOTION, 'if (duration_ms < 1) {', 'if (duration_ms < 0) {', 'move_for: 0 ms sent'),
     m('N22', MOTION, 'frame_text(1.0 - y1)', 'frame_text(y1)', 'zoom_to_area: end y not flipped'),
+    # the rest: terminal text, presets, the C console and engine, options, camera files
+    m('R01', TERMINAL, "(i + 1 == shown || answer[i + 1] != '\\n')",
+      "(answer[i + 1] != '\\n')",
+      'a carriage return shown last before the cut mark, raw'),
+    m('R02', TERMINAL, ' || c == 0x7f;',
+      ';',
+      'DEL shown raw'),
+    m('R03', TERMINAL, 'if (answer.size() > limit) {',
+      'if (answer.size() > limit + 1) {',
+      'a text one byte too long not marked cut'),
+    m('R04', PRESET_CMDS, 'fields["presetName"] = std::move(name);',
+      'fields["presetName"] = name.substr(0, 32);',
+      'preset names cut to 32 bytes'),
+    m('R05', PRESET_CMDS, '    if (!Utils::XmlBody::can_carry(name)) {',
+      '    if (false) {',
+      'a preset name with control bytes sent'),
+    m('R06', C_CONSOLE, 'std::min<std::size_t>(p.step_count, ZELKO_PTZ_MAX_PATROL_STEPS + 1)',
+      'std::min<std::size_t>(p.step_count, ZELKO_PTZ_MAX_PATROL_STEPS)',
+      'C patrol of too many steps cut silently'),
+    m('R07', C_CONSOLE, '    if (read.size() > capacity) {\n        return ZELKO_PTZ_LIST_TOO_SMALL;',
+      '    if (read.size() > capacity + 1) {\n        return ZELKO_PTZ_LIST_TOO_SMALL;',
+      'C list one past its array written'),
+    m('R08', C_ENGINE, '            code == ZELKO_PTZ_OK || (also_on_timeout && code == ZELKO_PTZ_TIMED_OUT);',
+      '            code == ZELKO_PTZ_OK || (also_on_timeout && false);',
+      'C wait_for_stop time-out hands no position'),
+    m('R09', C_ENGINE, 'const bool written = code == ZELKO_PTZ_OK || code == ZELKO_PTZ_NOT_XML;',
+      'const bool written = code == ZELKO_PTZ_OK;',
+      'C get_info_async: a non-XML answer not handed'),
+    m('R10', C_ENGINE, 'return e->engine.cancel(id) ? ZELKO_PTZ_OK : ZELKO_PTZ_REJECTED;',
+      'e->engine.cancel(id);\n    return ZELKO_PTZ_OK;',
+      'C cancel of an ended op says OK'),
+    m('R11', LINK, 'if (!o.https && !o.verify_peer) {',
+      'if (false) {',
+      'verify_peer false without https accepted'),
+    m('R12', LINK, 'std::fmin(std::fmax(seconds, 0.0), 86400.0)',
+      'std::fmax(seconds, 0.0)',
+      'a lock hold without end'),
+    m('R13', CAMERA_FILE, '(text[at + 1] == \'"\' || text[at + 1] == \'\\\\\')) {',
+      '(text[at + 1] == \'"\')) {',
+      'camera file: an escaped backslash kept doubled'),
+    m('R14', CAMERA_FILE, "return rest.empty() || rest[0] == '#';",
+      'return true;',
+      'camera file: text after a string accepted'),
+    m('R15', CAMERA_FILE, 'if (!given.insert(key).second) {',
+      'if (false) {',
+      'camera file: a key given twice'),
+    m('R16', CAMERA_FILE, '(file.st_mode & (S_IRWXG | S_IRWXO)) != 0',
+      '(file.st_mode & S_IRWXO) != 0',
+      'camera file: a password readable by the group accepted'),
+    m('R17', PRESET_CLI, 'name.size() > static_cast<std::size_t>(*caps->max_preset_name_length)',
+      'name.size() > static_cast<std::size_t>(*caps->max_preset_name_length) + 1',
+      'preset set: a name one past the longest sent'),
 ]

@@ -32,9 +32,11 @@ void on_code(void* user, int code) {
     g_code = code;
     ++g_calls;
 }
+std::string g_answer;  // what on_info was handed, "(none)" for NULL
 void on_info(void* user, int code, const char* answer, size_t size) {
     on_code(user, code);
     EXPECT_EQ(answer != nullptr ? std::strlen(answer) : 0, size);
+    g_answer = answer != nullptr ? std::string(answer, size) : "(none)";
 }
 void on_absolute(void* user, int code, const zelko_ptz_absolute_ex* position) {
     on_code(user, code);
@@ -419,6 +421,15 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
     EXPECT_EQ(stderr_of([&] { EXPECT_EQ(zelko_ptz_wait_for_stop(camera, &where, 0.2), 5); }),
               error_line("wait_for_stop", "The camera was still moving after 0.2 s."));
     EXPECT_EQ(where.azimuth, 200.25f);
+    // The asynchronous form hands it alike.
+    zelko_ptz_engine* engine = zelko_ptz_engine_new();
+    g_given = false;
+    stderr_of([&] {
+        zelko_ptz_wait_for_stop_async(camera, engine, 0.2, nullptr, on_where, &g_calls);
+        while (zelko_ptz_engine_run(engine, 1000) > 0) {
+        }
+    });
+    EXPECT_EQ(values(g_code, g_given, g_where.azimuth), values(5, true, 200.25));
     // A real camera's capabilities: every range of its own.
     camera_sim->script(kChannel + "/capabilities", answer(kRealCapabilities));
     zelko_ptz_capabilities caps;
@@ -453,6 +464,16 @@ TEST_F(SimTest, CInterfaceFillsItsStructsAndTellsAListTooSmall) {
     EXPECT_EQ(position.azimuth, 200.25f);
     EXPECT_EQ(where.azimuth, 200.25f);
     EXPECT_STREQ(zelko_ptz_failure_reason(camera), "the answer is not XML");
+    // An answer that is not XML is handed with its code, as the blocking form hands it.
+    stderr_of([&] {
+        zelko_ptz_get_info_async(camera, engine, (kChannel + "/absoluteEx").c_str(), on_info,
+                                 &g_calls);
+        while (zelko_ptz_engine_run(engine, 1000) > 0) {
+        }
+    });
+    EXPECT_EQ(g_code, ZELKO_PTZ_NOT_XML);
+    EXPECT_EQ(g_answer, "x");
+    zelko_ptz_engine_free(engine);
     EXPECT_STREQ(zelko_ptz_failure_reason(nullptr), "");
     zelko_ptz_camera_free(camera);
 }
@@ -467,6 +488,8 @@ TEST_F(SimTest, CInterfaceFillsTheConsolesStructs) {
     ASSERT_EQ(zelko_ptz_set_patrol(camera, &kPatrol), ZELKO_PTZ_OK);
     ASSERT_EQ(zelko_ptz_get_patrols(camera, g_patrols, 5, &g_count), ZELKO_PTZ_OK);
     ASSERT_EQ(g_count, 4u);
+    EXPECT_EQ(zelko_ptz_get_patrols(camera, g_patrols, 3, &g_count), ZELKO_PTZ_LIST_TOO_SMALL);
+    ASSERT_EQ(zelko_ptz_get_patrols(camera, g_patrols, 4, &g_count), ZELKO_PTZ_OK);
     const zelko_ptz_patrol& read = g_patrols[2];
     EXPECT_EQ(values(read.id, read.enabled, read.step_count, read.steps[0].preset,
                      read.steps[0].speed, read.steps[0].dwell_seconds, read.steps[1].speed),
@@ -485,7 +508,11 @@ TEST_F(SimTest, CInterfaceFillsTheConsolesStructs) {
     const uint32_t console =
         ZELKO_PTZ_CAP_MAX_PATROLS | ZELKO_PTZ_CAP_MAX_PATTERNS | ZELKO_PTZ_CAP_PARK_SECONDS;
     EXPECT_EQ(g_caps_ex.base.reported & console, console);
+    // Every step one the camera would take: only their number is too many.
     zelko_ptz_patrol longer = kPatrol;
+    for (zelko_ptz_patrol_step& step : longer.steps) {
+        step = kPatrol.steps[0];
+    }
     longer.step_count = SIZE_MAX;
     camera_sim->clear_requests();
     stderr_of([&] { EXPECT_EQ(zelko_ptz_set_patrol(camera, &longer), ZELKO_PTZ_REJECTED); });

@@ -230,6 +230,11 @@ TEST(Commands, RefusedCredentialsHoldTheSessionForItsTime) {
     camera_side.clock += std::chrono::seconds(200);
     EXPECT_EQ(stderr_of([&] { EXPECT_EQ(camera.reset_position(), 10); }), held("10"));
     EXPECT_EQ(camera_side.sent.size(), 2u);
+    // A camera's own time is bounded by a day: a hold ends.
+    camera_side.clock += std::chrono::seconds(10);
+    refusal.replace(refusal.find(">210<"), 5, ">1e12<");
+    stderr_of([&] { EXPECT_EQ(camera.reset_position(), 10); });
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(camera.reset_position(), 10); }), held("86400"));
 }
 
 // What a kept session does after an answer: a refusal of a challenge that was good before is

@@ -165,8 +165,9 @@ Op set_preset(const char* name, int id, std::string text) {
                      : c.set_preset(id, text);
         },
         kPresets + "/" + number,
-        body("PTZPreset",
-             "\t<id>" + number + "</id>\n\t<presetName>Dock &amp; &lt;2&gt;\t\r\n</presetName>\n"));
+        body("PTZPreset", "\t<id>" + number +
+                              "</id>\n\t<presetName>Dock &amp; &lt;2&gt; by the north gate, lane "
+                              "3\t\r\n</presetName>\n"));
 }
 
 const char* const kBadPresetId = "Please input a preset id of 1 or more.";
@@ -257,7 +258,7 @@ const Op kOps[] = {
     method(command("set_ptz_ctrl", ACTING(set_ptz_ctrl, kMove), kCtrl,
                    body("PTZData", "\t<pan>30</pan>\n\t<tilt>-15</tilt>\n\t<zoom>0</zoom>\n"))),
     method(command("goto_preset", ACTING(goto_preset, 1), kPresets + "/1/goto", "")),
-    method(set_preset("set_preset", 2, "Dock & <2>\t\r\n")),
+    method(set_preset("set_preset", 2, "Dock & <2> by the north gate, lane 3\t\r\n")),
     method(op("remove_preset", kCommand, ACTING(remove_preset, 1), kPresets + "/1", "DELETE")),
     method(op("get_presets", kList, READING(get_presets, presets), kPresets, "GET")),
     method(op("get_position", kPosition, READING(get_position, where), kAbs, "GET")),

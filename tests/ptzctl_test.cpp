@@ -539,6 +539,17 @@ const Case kCases[] = {
     with_file(
         sends("CommandLineBeatsTheCameraFile", cam({"--camera", "lab", "home"}), {"PUT " + kHome}),
         "host = \"127.0.0.99\"\nuser = \"admin:wrong\"\n"),
+    // A string's escaped quote and backslash stand for themselves.
+    on(with_file(
+           sends("CameraFileEscapesInAString", {{"--camera", "lab", "home"}}, {"PUT " + kHome}),
+           "host = \"127.0.0.1\"\nuser = \"admin:pa\\\"ss\\\\word\"\n"),
+       [](sim::Options& o) { o.password = "pa\"ss\\word"; }),
+    with_file(refused("CameraFileTextAfterAString", {{"--camera", "lab", "home"}},
+                      "*/ptzctl/lab.toml:1: host: takes a string in double quotes"),
+              "host = \"127.0.0.1\" x\n"),
+    with_file(refused("CameraFileKeyGivenTwice", {{"--camera", "lab", "home"}},
+                      "*/ptzctl/lab.toml:2: host given twice"),
+              "host = \"127.0.0.1\"\nhost = \"127.0.0.2\"\n"),
     // The key is echoed, its control bytes shown rather than sent to the terminal.
     with_file(refused("CameraFileUnknownKey", {{"--camera", "lab", "home"}},
                       "*/ptzctl/lab.toml:1: unknown key ho\\x1b]0;x\\x07ts"),
