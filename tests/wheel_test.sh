@@ -20,7 +20,9 @@ wheel=$(ls "$work/dist"/zelko_ptz-"$version"-*.whl)
 "$python" -m venv "$work/venv"
 "$work/venv/bin/pip" install --quiet --no-index --no-deps "$wheel"
 
-"$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 2 --user admin:secret >"$work/sim.log" 2>&1 &
+# The simulated camera loads the library from the prefix, as an installed one from the system.
+LD_LIBRARY_PATH=$prefix/lib "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 2 \
+    --user admin:secret >"$work/sim.log" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do grep -q listening "$work/sim.log" && break; sleep 0.1; done
