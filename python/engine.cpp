@@ -19,7 +19,7 @@ namespace {
 void socket_hook(void* user, int fd, int events) {
     py::gil_scoped_acquire gil;
     try {
-        static_cast<PyEngine*>(user)->socket_hook(fd, events);
+        static_cast<PyHooks*>(user)->socket(fd, events);
     } catch (py::error_already_set& e) {
         e.discard_as_unraisable("zelko_ptz: the engine's socket hook");
     }
@@ -28,7 +28,7 @@ void socket_hook(void* user, int fd, int events) {
 void timer_hook(void* user, long ms) {
     py::gil_scoped_acquire gil;
     try {
-        static_cast<PyEngine*>(user)->timer_hook(ms);
+        static_cast<PyHooks*>(user)->timer(ms);
     } catch (py::error_already_set& e) {
         e.discard_as_unraisable("zelko_ptz: the engine's timer hook");
     }
@@ -50,12 +50,15 @@ void bind_engine(py::module_& m) {
         .def(
             "set_hooks",
             [](PyEngine& e, py::object socket, py::object timer) {
-                e.socket_hook = std::move(socket);
-                e.timer_hook = std::move(timer);
-                const int code = e.engine.set_hooks({socket_hook, timer_hook, &e});
-                if (code != 0) {
+                // The slot the engine does not use: a first set_hooks() takes either.
+                PyHooks& next = e.hooks[e.hooks[0].socket ? 1 : 0];
+                PyHooks& before = e.hooks[&next == &e.hooks[0] ? 1 : 0];
+                next = {std::move(socket), std::move(timer)};
+                if (e.engine.set_hooks({socket_hook, timer_hook, &next}) != 0) {
+                    next = {};
                     throw py::value_error("the engine has operations pending");
                 }
+                before = {};
             },
             py::arg("socket"), py::arg("timer"),
             "socket(fd, events) asks the loop to watch fd for events (1 readable | 2 writable; "

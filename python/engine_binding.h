@@ -17,10 +17,17 @@ struct Held {
     ~Held();
 };
 
+// A loop's two callables; the engine's hooks are told which by the user pointer.
+struct PyHooks {
+    py::object socket;
+    py::object timer;
+};
+
 struct PyEngine {
-    // Declared before the engine, so that they outlive it: its destructor tells the hooks.
-    py::object socket_hook;
-    py::object timer_hook;
+    // Two, so that a hand-over tells the loop handed from to let go of its fds and the new one
+    // to watch them, and a refused one leaves the hooks as they were. Declared before the
+    // engine, so that they outlive it: its destructor tells the hooks.
+    PyHooks hooks[2];
     Ptz::Engine engine;
 };
 

@@ -5,6 +5,7 @@
 import asyncio
 import inspect
 import os
+import select
 import subprocess
 import threading
 
@@ -163,3 +164,39 @@ def test_closing_a_camera_cancels_its_pending_calls(fleet):
             await camera.get_position()
 
     asyncio.run(main())
+
+
+def test_an_engine_handed_to_another_loop_the_first_lets_go_and_a_refusal_changes_nothing(fleet):
+    first, second = {}, {}
+
+    def hooks(watched):
+        def socket(fd, events):
+            if events:
+                watched[fd] = events
+            else:
+                watched.pop(fd, None)
+        return socket, lambda ms: None
+
+    engine = z.Engine()
+    engine.set_hooks(*hooks(first))
+    done = []
+    z.Camera(fleet.address(12), USER, port=PORT)._a_get_position(
+        engine, done=lambda error, value: done.append(error))
+    with pytest.raises(ValueError, match="pending"):
+        engine.set_hooks(*hooks(second))
+    # The first loop, by hand: only it is told of the camera's socket.
+    for _ in range(200):
+        if done:
+            break
+        reading = [fd for fd, events in first.items() if events & 1]
+        writing = [fd for fd, events in first.items() if events & 2]
+        readable, writable, _ = select.select(reading, writing, [], 0.05)
+        for fd in readable:
+            engine.on_socket(fd, 1)
+        for fd in writable:
+            engine.on_socket(fd, 2)
+        engine.on_timeout()
+    assert done == [None] and second == {}
+    watched = dict(first)
+    engine.set_hooks(*hooks(second))
+    assert first == {} and second == watched
