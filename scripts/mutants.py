@@ -302,4 +302,7 @@ MUTANTS = [
     m('R17', PRESET_CLI, 'name.size() > static_cast<std::size_t>(*caps->max_preset_name_length)',
       'name.size() > static_cast<std::size_t>(*caps->max_preset_name_length) + 1',
       'preset set: a name one past the longest sent'),
+    m('R18', 'python/engine.cpp', 'PyHooks& next = e.hooks[e.hooks[0].socket ? 1 : 0];',
+      'PyHooks& next = e.hooks[0];',
+      'Python set_hooks: one slot, so a refused or handed-over engine calls the new callables'),
 ]
