@@ -64,6 +64,10 @@ std::string options_error(const CameraOptions& o) {
     if (!o.https && !o.ca_file.empty()) {
         return "Bad option ca_file: it needs https.";
     }
+    if (o.ca_file.find('\0') != std::string::npos) {
+        // libcurl would open the file named by the bytes before it: another file of CAs.
+        return "Bad option ca_file: a file name holds no NUL byte.";
+    }
     if (!o.https && !o.pinned_key.empty()) {
         return "Bad option pinned_key: it needs https.";
     }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "ptz/engine.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
 #include "sim_fixture.h"
 
@@ -65,6 +66,9 @@ const TransportCase kCases[] = {
     {"CaFileWithoutHttps", "", 80, "127.0.0.1",
      [](Ptz::CameraOptions& o) { o.ca_file = cert("test-ca.pem"); }, 10,
      "Bad option ca_file: it needs https."},
+    {"CaFileNameWithANul", "localhost", 443, "localhost",
+     [](Ptz::CameraOptions& o) { tls(true)(o), o.ca_file += std::string(1, '\0') + "x"; }, 10,
+     "Bad option ca_file: a file name holds no NUL byte."},
     {"PinWithoutHttps", "", 80, "127.0.0.1",
      [](Ptz::CameraOptions& o) { o.pinned_key = read_file(cert("self-signed.pin")); }, 10,
      "Bad option pinned_key: it needs https."},
@@ -111,5 +115,35 @@ TEST_P(TransportTest, ReachesTheCameraOrRefusesAsItShould) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transport, TransportTest, ::testing::ValuesIn(kCases), ByName());
+
+// libcurl reads a URL up to a NUL: cut there, it would ask another resource, and a query would
+// succeed. It fails instead as for any byte a URL cannot hold, whoever sends, and nothing is sent.
+TEST_F(SimTest, NulInTheAddressOrThePathSendsNothing) {
+    const std::string nul(1, '\0');
+    const std::string info = "/ISAPI/System/deviceInfo";
+    const std::pair<std::string, std::string> kUrls[] = {{"127.0.0.1" + nul + "x", info},
+                                                         {"127.0.0.1", info + nul + "x"}};
+    for (const bool kept : {false, true}) {
+        for (const auto& [address, path] : kUrls) {
+            Ptz::CameraOptions options;
+            options.keep_session = kept;
+            Camera camera(address, kUserPwd, options);
+            Ptz::Engine engine;
+            int code = -1;
+            EXPECT_EQ(stderr_of([&] {
+                          EXPECT_EQ(camera.get_info(path), 1);
+                          camera.get_info(engine, path,
+                                          [&](int c, const std::string&) { code = c; });
+                          while (engine.run(1000) > 0) {
+                          }
+                      }),
+                      error_line("get_info", "Fail to complete http get.") +
+                          error_line("get_info", "Fail to complete http get."));
+            EXPECT_EQ(code, 1);
+            EXPECT_EQ(camera.failure_reason(), "URL using bad/illegal format or missing URL");
+        }
+    }
+    EXPECT_TRUE(camera_sim->requests().empty());
+}
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "http_client.h"
@@ -110,7 +111,16 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
                          ResponseSink& sink, long total_ms, char* error, Auth auth) {
     error[0] = '\0';
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    // libcurl reads the URL up to its first NUL: an address or a path holding one would send the
+    // request to another resource, and a query there would succeed. The NUL goes as a byte that
+    // libcurl refuses in any URL, so the transfer fails, as for any other control byte, unsent.
+    if (request.url.find('\0') == std::string::npos) {
+        curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    } else {
+        std::string refused = request.url;  // libcurl keeps a copy
+        std::replace(refused.begin(), refused.end(), '\0', '\x7f');
+        curl_easy_setopt(curl, CURLOPT_URL, refused.c_str());
+    }
     if (auth == Auth::InHeaders) {
         curl_easy_setopt(curl, CURLOPT_USERPWD, nullptr);
         curl_easy_setopt(curl, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_NONE));
