@@ -305,4 +305,10 @@ MUTANTS = [
     m('R18', 'python/engine.cpp', 'PyHooks& next = e.hooks[e.hooks[0].socket ? 1 : 0];',
       'PyHooks& next = e.hooks[0];',
       'Python set_hooks: one slot, so a refused or handed-over engine calls the new callables'),
+    m('R19', REQUEST, "std::replace(refused.begin(), refused.end(), '\\0', '\\x7f');",
+      '',
+      'a NUL in the URL handed to libcurl, which cuts the URL there'),
+    m('R20', LINK, "if (o.ca_file.find('\\0') != std::string::npos) {",
+      'if (false) {',
+      'a ca_file holding a NUL opens the file named by the bytes before it'),
 ]
