@@ -188,8 +188,12 @@ public:
             step.finish(10, "Please input a time-out of more than 0 seconds.");
             return;
         }
-        deadline_ = step.now + std::chrono::duration_cast<Clock::duration>(
-                                   std::chrono::duration<double>(timeout_));
+        // A time-out past the clock's reach (about 292 years) waits as long as it takes: cast,
+        // it would overflow and end the wait at its first read.
+        const std::chrono::duration<double> timeout(timeout_);
+        deadline_ = timeout < TimePoint::max() - step.now
+                        ? step.now + std::chrono::duration_cast<Clock::duration>(timeout)
+                        : TimePoint::max();
         reading_.start(step);
     }
     void read(Step& step, Answer& answer) override {

@@ -311,4 +311,7 @@ MUTANTS = [
     m('R20', LINK, "if (o.ca_file.find('\\0') != std::string::npos) {",
       'if (false) {',
       'a ca_file holding a NUL opens the file named by the bytes before it'),
+    m('R21', WAIT, 'deadline_ = timeout < TimePoint::max() - step.now',
+      'deadline_ = true',
+      'wait_for_stop: a time-out past the clock overflows the deadline'),
 ]

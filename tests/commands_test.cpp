@@ -278,6 +278,7 @@ TEST(Commands, WaitForStopOnTheClockPassedIn) {
         {"StillAtOnce", {"1"}, 5, false, 0, 6, 1},
         {"SettlesWithinTolerance", {"1", "5", "9", "9.08"}, 5, false, 0, 8, 9.08f},
         {"WatchEndsIt", {"1", "5", "9"}, 5, true, 0, 2, 5},
+        {"TimeOutPastTheClocksReach", {"1", "5", "9"}, 1e300, true, 0, 2, 5},
         {"StillMovingAtTheTimeOut",
          {"0", "1", "2", "3", "4", "5", "6", "7", "8"},
          0.35,
