@@ -1,7 +1,7 @@
 // ptzctl: steer a PTZ camera from the shell, through the library's public interface.
 
 #include <cstdio>
-#include <iostream>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -38,7 +38,8 @@ const char* const kFooter =
 std::string exit_statuses() {
     std::map<int, std::string> statuses = {
         {ptzctl::kSettledElsewhere, "--wait: the camera came to rest away from the target"},
-        {ptzctl::kBadArguments, "bad arguments"}};
+        {ptzctl::kBadArguments, "bad arguments"},
+        {ptzctl::kOutputFailed, "the output could not be written (a full disk)"}};
     for (const Ptz::ResultInfo& result : Ptz::kResults) {
         const int code = static_cast<int>(result.code);
         // Not a result of ptzctl's calls: the C interface's own, the conversions that throw,
@@ -164,6 +165,17 @@ std::string help_of_every_command(const CLI::App& app) {
     return text.insert(footer == std::string::npos ? text.size() : footer, nested);
 }
 
+// The run's status, unless the output could not be written: that fails a run that would end 0
+// with its output lost, and a camera's failure keeps its own status.
+int finished(int status) {
+    const int error = ptzctl::output_error();
+    if (error == 0) {
+        return status;
+    }
+    Context::say(std::string("cannot write the output: ") + std::strerror(error));
+    return status != 0 ? status : ptzctl::kOutputFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -181,23 +193,23 @@ int main(int argc, char** argv) {
     app.set_help_all_flag("--help-all", "print the help of every command, with its options");
     app.add_flag_callback("--bash-completion",
                           [&app] {
-                              std::cout << bash_completion(app);
+                              ptzctl::write_out(bash_completion(app));
                               throw CLI::Success();
                           })
         ->group("");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        std::cout << app.help();
-        return 0;
+        ptzctl::write_out(app.help());
+        return finished(0);
     } catch (const CLI::CallForAllHelp&) {
-        std::cout << help_of_every_command(app);
-        return 0;
+        ptzctl::write_out(help_of_every_command(app));
+        return finished(0);
     } catch (const CLI::CallForVersion& e) {
-        std::cout << e.what() << "\n";
-        return 0;
+        ptzctl::write_out(std::string(e.what()) + "\n");
+        return finished(0);
     } catch (const CLI::Success&) {
-        return 0;
+        return finished(0);
     } catch (const CLI::ParseError& e) {
         const std::string stray = stray_word(app);
         if (!stray.empty()) {
@@ -208,5 +220,5 @@ int main(int argc, char** argv) {
         }
         return ptzctl::kBadArguments;
     }
-    return context.status;
+    return finished(context.status);
 }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,6 +16,8 @@ namespace ptzctl {
 volatile std::sig_atomic_t g_interrupted = 0;
 
 namespace {
+
+int g_output_error = 0;
 
 void on_interrupt(int signal) {
     g_interrupted = signal;
@@ -138,8 +141,7 @@ std::string Target::shown(const std::string& text, bool json) const {
 
 void Target::print(const std::string& text, bool json) {
     if (!context_.many()) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fflush(stdout);
+        write_out(text);
         return;
     }
     out_ += shown(text, json);
@@ -275,11 +277,23 @@ void Context::show_ended() {
         }
         if (!target->shown_) {
             target->shown_ = true;
-            std::fwrite(target->out_.data(), 1, target->out_.size(), stdout);
-            std::fflush(stdout);
+            write_out(target->out_);
             std::fputs(target->err_.c_str(), stderr);
         }
     }
+}
+
+void write_out(const std::string& text) {
+    errno = 0;
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    if (!written && g_output_error == 0) {
+        g_output_error = errno != 0 ? errno : EIO;
+    }
+}
+
+int output_error() {
+    return g_output_error;
 }
 
 void Context::say(const std::string& text) {

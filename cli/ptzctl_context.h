@@ -31,6 +31,13 @@ struct NamedConnection {
 // Exit statuses beside the library's result codes.
 const int kSettledElsewhere = 4;  // --wait: the camera came to rest away from the target
 const int kBadArguments = 64;
+const int kOutputFailed = 74;  // the output could not be written: a full disk
+
+// Writes `text` to stdout at once. The first write that fails is kept, so that the run ends with
+// a line and kOutputFailed rather than with 0 and its output lost.
+void write_out(const std::string& text);
+// The errno of the first write to stdout that failed; 0 while none has.
+int output_error();
 
 // Set by SIGINT and SIGTERM while a command runs; the signal's number.
 extern volatile std::sig_atomic_t g_interrupted;

@@ -11,19 +11,6 @@
 
 namespace ptzctl {
 
-// A line of printf's making.
-template <typename... Args>
-std::string formatted(const char* format, Args... args) {
-    char line[512];
-    const int n = std::snprintf(line, sizeof line, format, args...);
-    if (n >= static_cast<int>(sizeof line)) {
-        std::string longer(static_cast<std::size_t>(n) + 1, '\0');
-        std::snprintf(&longer[0], longer.size(), format, args...);
-        return longer.substr(0, static_cast<std::size_t>(n));
-    }
-    return std::string(line, static_cast<std::size_t>(n));
-}
-
 namespace {
 
 // The length of the UTF-8 character that starts at `at`, or the number of bytes that begin one

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -7,6 +8,19 @@
 #include "ptz/ptz_types.h"
 
 namespace ptzctl {
+
+// A line of printf's making.
+template <typename... Args>
+std::string formatted(const char* format, Args... args) {
+    char line[512];
+    const int n = std::snprintf(line, sizeof line, format, args...);
+    if (n >= static_cast<int>(sizeof line)) {
+        std::string longer(static_cast<std::size_t>(n) + 1, '\0');
+        std::snprintf(&longer[0], longer.size(), format, args...);
+        return longer.substr(0, static_cast<std::size_t>(n));
+    }
+    return std::string(line, static_cast<std::size_t>(n));
+}
 
 // The shortest text that reads back as the same float; in JSON a non-finite value is null.
 std::string number(float value, bool json);

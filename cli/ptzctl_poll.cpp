@@ -192,11 +192,13 @@ struct Rounds {
     }
 
     void shown() {
+        std::string all;
         for (const std::string& r : rows) {
-            std::fputs(r.c_str(), stdout);
+            all += r;
         }
-        std::fflush(stdout);
-        const bool last = round == count;
+        write_out(all);
+        // Output that can no longer be written ends the watch, as its last round.
+        const bool last = round == count || output_error() != 0;
         for (const auto& t : context.targets()) {
             if (last) {
                 t->end(0);
@@ -229,11 +231,11 @@ void watch(Context& context, double interval_seconds, int count, bool json) {
                 }
             }
             if (!json) {
-                std::printf("%*s%9s", static_cast<int>(rounds->label), "", "t");
+                std::string header = formatted("%*s%9s", static_cast<int>(rounds->label), "", "t");
                 for (const Ptz::PositionField& f : Ptz::kPositionFields) {
-                    std::printf(" %*s", column_width(f), f.element);
+                    header += formatted(" %*s", column_width(f), f.element);
                 }
-                std::printf("\n");
+                write_out(header + "\n");
             }
             rounds->next();
         },

@@ -34,6 +34,7 @@ struct Invocation {
     Environment env = {};             // more of it; XDG_CONFIG_HOME is a folder of the test's
     rlim_t open_files = 0;            // the soft limit of open files; 0: the test's
     bool hard_limit = false;          // open_files is the hard limit too
+    bool full_disk = false;           // stdout on /dev/full, which takes no byte
 };
 
 // The folder ptzctl finds camera files in, one per test process.
@@ -47,7 +48,7 @@ Outcome ptzctl(Invocation in, const sim::CameraSim* camera = nullptr) {
     const pid_t pid = in.terminal ? forkpty(&terminal, nullptr, nullptr, nullptr) : fork();
     if (pid == 0) {
         if (!in.terminal) {
-            dup2(files[0], 1);
+            dup2(in.full_disk ? open("/dev/full", O_WRONLY) : files[0], 1);
             dup2(files[1], 2);
         }
         // Only what ptzctl opens itself, so that a limit of open files counts it alone.
@@ -209,6 +210,13 @@ Invocation fleet(std::vector<std::string> hosts, std::vector<std::string> args) 
     given.insert(given.end(), args.begin(), args.end());
     return {given};
 }
+
+Invocation on_full_disk(Invocation in) {
+    in.full_disk = true;
+    return in;
+}
+
+const std::string kFullDisk = "ptzctl: cannot write the output: No space left on device\n";
 
 Invocation with_env(Invocation in, Environment env) {
     in.env = std::move(env);
@@ -400,6 +408,12 @@ const Case kCases[] = {
                 "verticalSpeed\n" +
                     kSample + kSample),
          {"GET " + kAbs, "GET " + kAbs}),
+    // Output lost is a failure, and a watch ends at the first round it cannot write.
+    prints("PositionOnAFullDisk", on_full_disk(cam({"position"})), 74, "", kFullDisk),
+    took(
+        prints("WatchOnAFullDisk", on_full_disk(cam({"watch", "--count", "3"})), 74, "", kFullDisk),
+        {"GET " + kAbs}),
+    prints("HelpOnAFullDisk", on_full_disk({{"--help"}}), 74, "", kFullDisk),
     prints("WatchJson", cam({"watch", "--count", "1", "--json"}), 0,
            "{\"t\":*,\"elevation\":89.5,\"azimuth\":200.25,\"absoluteZoom\":1.5," + kJsonTail),
     on(prints("ManyCamerasEachLineNamesItsCamera", fleet({"127.0.0.3", "127.0.0.1"}, {"position"}),
