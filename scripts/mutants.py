@@ -314,4 +314,10 @@ MUTANTS = [
     m('R21', WAIT, 'deadline_ = timeout < TimePoint::max() - step.now',
       'deadline_ = true',
       'wait_for_stop: a time-out past the clock overflows the deadline'),
+    m('R22', POLL, 'const bool last = round == count || output_error() != 0;',
+      'const bool last = round == count;',
+      'ptzctl watch: goes on writing to a full disk'),
+    m('R23', CTX, 'if (!written && g_output_error == 0) {',
+      'if (false) {',
+      'ptzctl: a failed write of the output ends the run with 0'),
 ]
