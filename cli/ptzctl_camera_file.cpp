@@ -4,10 +4,15 @@
 
 #include <cstdlib>
 #include <set>
+#include <sstream>
 
 namespace ptzctl {
 
 namespace {
+
+// A camera file is a few short lines. A path that names something else (a device such as
+// /dev/zero, a log) is refused after this much rather than read for ever.
+const std::size_t kMostBytes = 64 * 1024;
 
 std::string trimmed(const std::string& text) {
     const std::size_t begin = text.find_first_not_of(" \t\r");
@@ -79,10 +84,17 @@ std::string CameraFile::resolve(const std::string& name) {
 }
 
 std::vector<CLI::ConfigItem> CameraFile::from_config(std::istream& input) const {
+    std::string all(kMostBytes + 1, '\0');
+    input.read(&all[0], static_cast<std::streamsize>(all.size()));
+    all.resize(static_cast<std::size_t>(input.gcount()));
+    if (all.size() > kMostBytes) {
+        throw CLI::ConfigError(path_ + ": larger than 64 KiB: not a camera file");
+    }
+    std::istringstream lines(all);
     std::vector<CLI::ConfigItem> items;
     std::set<std::string> given;
     std::string line;
-    for (int number = 1; std::getline(input, line); ++number) {
+    for (int number = 1; std::getline(lines, line); ++number) {
         const std::string text = trimmed(line);
         if (text.empty() || text[0] == '#') {
             continue;

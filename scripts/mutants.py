@@ -320,4 +320,7 @@ MUTANTS = [
     m('R23', CTX, 'if (!written && g_output_error == 0) {',
       'if (false) {',
       'ptzctl: a failed write of the output ends the run with 0'),
+    m('R24', CAMERA_FILE, 'if (all.size() > kMostBytes) {',
+      'if (false) {',
+      'camera file: a file past 64 KiB read as one'),
 ]

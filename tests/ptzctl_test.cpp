@@ -581,6 +581,10 @@ const Case kCases[] = {
                       "*/ptzctl/lab.toml: holds a password and others than its owner may read "
                       "it; chmod 600 it, or keep the password in PTZCTL_USER"),
               "host = \"127.0.0.1\"\nuser = \"admin:password\"\n", 0640),
+    // A comment a byte past 64 KiB: a path to a device or a log is not read for ever.
+    with_file(refused("CameraFileTooLarge", {{"--camera", "lab", "home"}},
+                      "*/ptzctl/lab.toml: larger than 64 KiB: not a camera file"),
+              std::string(65537, '#')),
     refused("CameraFileMissing", {{"--camera", "nope", "home"}},
             "*/ptzctl/nope.toml was not readable (missing?)"),
     prints("Help", {{"--help"}}, 0,
