@@ -9,7 +9,6 @@
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -105,12 +104,14 @@ bool whole(const char* text, long low, long high, long& out) {
     return *text != '\0' && *end == '\0' && out >= low && out <= high;
 }
 
+// A PEM file of at most 1 MiB: a path to something else (/dev/zero) is not read for ever.
 bool read_file(const char* path, std::string& out) {
+    const std::size_t most = 1 << 20;
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    out = text.str();
-    return in.good() && !out.empty();
+    out.assign(most + 1, '\0');
+    in.read(&out[0], static_cast<std::streamsize>(out.size()));
+    out.resize(static_cast<std::size_t>(in.gcount()));
+    return !in.bad() && !out.empty() && out.size() <= most;
 }
 
 // The options that take a whole number, with their range.

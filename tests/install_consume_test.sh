@@ -61,6 +61,9 @@ refused=$(timeout 5 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 40
 refused=$("$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --challenge $'x\e[2J' 2>&1 || true)
 [ "$refused" = 'ptz-camera-sim: --challenge takes newer or older: x\x1b[2J' ] \
     || { echo "the simulated camera wrote an escape sequence raw: ${refused@Q}"; exit 1; }
+refused=$(timeout 5 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --tls-cert /dev/zero 2>&1 || true)
+[ "$refused" = "ptz-camera-sim: cannot read /dev/zero" ] \
+    || { echo "the simulated camera read a certificate without end: $refused"; exit 1; }
 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 3 --user admin:secret >"$work/sim.log" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
