@@ -77,12 +77,15 @@ std::string words_of(const CLI::App& command) {
     return words + "--help";
 }
 
-// The options of `command` and its subcommands that take a value, "--host|--port|...".
+// The options of `command` and its subcommands that take a value, "|--host|--port|...", each
+// once. A flag takes none: the word after it is completed as any other.
 void value_options(const CLI::App& command, std::string& names) {
     for (const CLI::Option* option : command.get_options()) {
-        if (option->get_type_size_max() > 0 && !option->get_lnames().empty() &&
-            option->get_name() != "--camera" && option->get_name() != "--ca-file") {
-            names += (names.empty() ? "--" : "|--") + option->get_lnames().front();
+        const std::string name =
+            option->get_lnames().empty() ? "" : "|--" + option->get_lnames().front();
+        if (option->get_expected_max() > 0 && !name.empty() && name != "|--camera" &&
+            name != "|--ca-file" && (names + "|").find(name + "|") == std::string::npos) {
+            names += name;
         }
     }
     for (const CLI::App* sub : command.get_subcommands({})) {
@@ -110,15 +113,25 @@ std::string bash_completion(const CLI::App& app) {
            "_ptzctl() {\n"
            "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
            "    case $prev in\n"
-           "        --ca-file) COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
+           // File names one a line, as bash escapes them: a space or a * stays in its name.
+           "        --ca-file)\n"
+           "            compopt -o filenames 2>/dev/null\n"
+           "            mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")\n"
+           "            return ;;\n"
+           // The camera files' names by a glob, never through compgen -W, which would expand
+           // a name such as "$(cmd).toml" and run cmd; each quoted, so that a space stays in it.
            "        --camera)\n"
-           "            local dir=${XDG_CONFIG_HOME:-$HOME/.config}/ptzctl\n"
-           "            COMPREPLY=($(compgen -W \"$(cd \"$dir\" 2>/dev/null && ls -- *.toml "
-           "2>/dev/null |\n"
-           "                sed 's/\\.toml$//')\" -- \"$cur\"))\n"
+           "            local file name\n"
+           "            COMPREPLY=()\n"
+           "            for file in \"${XDG_CONFIG_HOME:-$HOME/.config}\"/ptzctl/*.toml; do\n"
+           "                name=${file##*/}\n"
+           "                name=${name%.toml}\n"
+           "                [[ -f $file && $name == \"$cur\"* ]] && "
+           "COMPREPLY+=(\"$(printf %q \"$name\")\")\n"
+           "            done\n"
            "            return ;;\n"
            "        " +
-           values +
+           values.substr(1) +
            ") return ;;\n"
            "    esac\n"
            "    local path=\"\" word words\n"

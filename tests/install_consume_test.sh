@@ -64,6 +64,19 @@ refused=$("$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --challenge $'x\e[2J' 
 refused=$(timeout 5 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --tls-cert /dev/zero 2>&1 || true)
 [ "$refused" = "ptz-camera-sim: cannot read /dev/zero" ] \
     || { echo "the simulated camera read a certificate without end: $refused"; exit 1; }
+# The installed completion: a camera file's name comes quoted and is never run as a command, and
+# a flag takes no value, so the word after it is a command.
+mkdir -p "$work/config/ptzctl"
+touch "$work/config/ptzctl/"{'$(touch${IFS}ran)','my yard',dock}.toml
+completed=$(cd "$work" && LC_ALL=C XDG_CONFIG_HOME=$work/config bash -c '
+    source "$1"
+    complete_words() { COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _ptzctl; echo "${COMPREPLY[*]}"; }
+    complete_words ptzctl --camera ""
+    complete_words ptzctl --camera m
+    complete_words ptzctl --https po' _ "$prefix/share/bash-completion/completions/ptzctl")
+[ "$completed" = '\$\(touch\$\{IFS\}ran\) dock my\ yard
+my\ yard
+position' ] && [ ! -e "$work/ran" ] || { echo "the completion is wrong: $completed"; exit 1; }
 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 3 --user admin:secret >"$work/sim.log" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
