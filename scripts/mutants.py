@@ -323,4 +323,7 @@ MUTANTS = [
     m('R24', CAMERA_FILE, 'if (all.size() > kMostBytes) {',
       'if (false) {',
       'camera file: a file past 64 KiB read as one'),
+    m('R25', 'cli/ptzctl.cpp', 'if (option->get_expected_max() > 0 && !name.empty()',
+      'if (option->get_type_size_max() > 0 && !name.empty()',
+      'completion: a flag taken as an option with a value'),
 ]
