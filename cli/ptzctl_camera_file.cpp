@@ -87,6 +87,9 @@ std::vector<CLI::ConfigItem> CameraFile::from_config(std::istream& input) const 
     std::string all(kMostBytes + 1, '\0');
     input.read(&all[0], static_cast<std::streamsize>(all.size()));
     all.resize(static_cast<std::size_t>(input.gcount()));
+    if (input.bad()) {
+        throw CLI::ConfigError(path_ + " was not readable (a directory?)");
+    }
     if (all.size() > kMostBytes) {
         throw CLI::ConfigError(path_ + ": larger than 64 KiB: not a camera file");
     }

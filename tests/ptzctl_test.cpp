@@ -587,6 +587,8 @@ const Case kCases[] = {
               std::string(65537, '#')),
     refused("CameraFileMissing", {{"--camera", "nope", "home"}},
             "*/ptzctl/nope.toml was not readable (missing?)"),
+    refused("CameraFileADirectory", {{"--camera", "/", "home"}},
+            "/ was not readable (a directory?)"),
     prints("Help", {{"--help"}}, 0,
            "*Usage: ptzctl [OPTIONS] SUBCOMMAND*--host*--camera*watch*goto*preset*PTZCTL_USER*"
            "    4  --wait: the camera came to rest away*   10  the camera did not answer OK*"),
