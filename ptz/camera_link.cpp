@@ -1,5 +1,6 @@
 #include "camera_link.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +52,21 @@ double locked_for(const std::string& answer) {
     return std::isfinite(seconds) ? std::fmin(std::fmax(seconds, 0.0), 86400.0) : 0.0;
 }
 
+// Credentials that would change the request: a control byte in the user name, which libcurl
+// writes into the Authorization line as it stands (a line feed there ends the line, and what
+// follows is a header of the caller's making), or a NUL, at which libcurl cuts them.
+std::string credentials_error(const std::string& userpwd) {
+    const std::string user = userpwd.substr(0, userpwd.find(':'));
+    if (std::any_of(user.begin(), user.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; })) {
+        return "Please input a user name without control characters.";
+    }
+    if (userpwd.find('\0') != std::string::npos) {
+        return "Please input credentials without a NUL byte.";
+    }
+    return std::string();
+}
+
 }  // namespace
 
 std::string options_error(const CameraOptions& o) {
@@ -84,6 +100,9 @@ std::string options_error(const CameraOptions& o) {
 CameraLink::CameraLink(const std::string& address, const std::string& userpwd,
                        CameraOptions options)
     : options_(std::move(options)), userpwd_(userpwd), option_error_(options_error(options_)) {
+    if (option_error_.empty()) {
+        option_error_ = credentials_error(userpwd_);
+    }
     const int port = options_.port != 0 ? options_.port : options_.https ? 443 : 80;
     base_ = (options_.https ? "https://" : "http://") + address + ":" + std::to_string(port);
     channel_base_ = base_ + kChannelsPath + std::to_string(options_.channel);

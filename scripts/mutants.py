@@ -326,4 +326,7 @@ MUTANTS = [
     m('R25', 'cli/ptzctl.cpp', 'if (option->get_expected_max() > 0 && !name.empty()',
       'if (option->get_type_size_max() > 0 && !name.empty()',
       'completion: a flag taken as an option with a value'),
+    m('R26', LINK, 'return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;',
+      'return c == 0x7f;',
+      'a line feed in the user name goes into the Authorization line'),
 ]

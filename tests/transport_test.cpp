@@ -116,31 +116,45 @@ TEST_P(TransportTest, ReachesTheCameraOrRefusesAsItShould) {
 
 INSTANTIATE_TEST_SUITE_P(Transport, TransportTest, ::testing::ValuesIn(kCases), ByName());
 
-// libcurl reads a URL up to a NUL: cut there, it would ask another resource, and a query would
-// succeed. It fails instead as for any byte a URL cannot hold, whoever sends, and nothing is sent.
-TEST_F(SimTest, NulInTheAddressOrThePathSendsNothing) {
+// What would change the request is refused, whoever sends, and nothing is sent: a NUL in the URL,
+// at which libcurl would cut it and ask another resource (a query of it would succeed), fails as
+// any byte a URL cannot hold; a control byte in the user name, which would end the Authorization
+// line and begin one of the caller's, or a NUL in the credentials, is refused.
+TEST_F(SimTest, WhatWouldChangeTheRequestSendsNothing) {
     const std::string nul(1, '\0');
     const std::string info = "/ISAPI/System/deviceInfo";
-    const std::pair<std::string, std::string> kUrls[] = {{"127.0.0.1" + nul + "x", info},
-                                                         {"127.0.0.1", info + nul + "x"}};
+    const std::string bad_url = "Fail to complete http get.";
+    const struct {
+        std::string address, userpwd, path;
+        int code;
+        std::string line;
+    } kCases[] = {
+        {"127.0.0.1" + nul + "x", kUserPwd, info, 1, bad_url},
+        {"127.0.0.1", kUserPwd, info + nul + "x", 1, bad_url},
+        {"127.0.0.1", "admin\r\nX-Forged: 1:password", info, 10,
+         "Please input a user name without control characters."},
+        {"127.0.0.1", "admin:password" + nul + "x", info, 10,
+         "Please input credentials without a NUL byte."},
+    };
     for (const bool kept : {false, true}) {
-        for (const auto& [address, path] : kUrls) {
+        for (const auto& c : kCases) {
             Ptz::CameraOptions options;
             options.keep_session = kept;
-            Camera camera(address, kUserPwd, options);
+            Camera camera(c.address, c.userpwd, options);
             Ptz::Engine engine;
             int code = -1;
             EXPECT_EQ(stderr_of([&] {
-                          EXPECT_EQ(camera.get_info(path), 1);
-                          camera.get_info(engine, path,
-                                          [&](int c, const std::string&) { code = c; });
+                          EXPECT_EQ(camera.get_info(c.path), c.code);
+                          camera.get_info(engine, c.path,
+                                          [&](int got, const std::string&) { code = got; });
                           while (engine.run(1000) > 0) {
                           }
                       }),
-                      error_line("get_info", "Fail to complete http get.") +
-                          error_line("get_info", "Fail to complete http get."));
-            EXPECT_EQ(code, 1);
-            EXPECT_EQ(camera.failure_reason(), "URL using bad/illegal format or missing URL");
+                      error_line("get_info", c.line) + error_line("get_info", c.line));
+            EXPECT_EQ(code, c.code);
+            if (c.code == 1) {
+                EXPECT_EQ(camera.failure_reason(), "URL using bad/illegal format or missing URL");
+            }
         }
     }
     EXPECT_TRUE(camera_sim->requests().empty());
