@@ -87,8 +87,8 @@ using Type = CameraFile::Type;
 const std::map<std::string, CameraFile::Key> kConnectionKeys = {
     {"host", {Type::String, check(check_host)}},
     {"user", {Type::String, check([](std::string& u) {
-                  return std::string(u.find(':') != std::string::npos ? ""
-                                                                      : "must be NAME:PASSWORD");
+                  return u.find(':') == std::string::npos ? std::string("must be NAME:PASSWORD")
+                                                          : Ptz::credentials_error(u);
               })}},
     {"port",
      {Type::Integer, number(

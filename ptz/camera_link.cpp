@@ -52,6 +52,8 @@ double locked_for(const std::string& answer) {
     return std::isfinite(seconds) ? std::fmin(std::fmax(seconds, 0.0), 86400.0) : 0.0;
 }
 
+}  // namespace
+
 // Credentials that would change the request: a control byte in the user name, which libcurl
 // writes into the Authorization line as it stands (a line feed there ends the line, and what
 // follows is a header of the caller's making), or a NUL, at which libcurl cuts them.
@@ -66,8 +68,6 @@ std::string credentials_error(const std::string& userpwd) {
     }
     return std::string();
 }
-
-}  // namespace
 
 std::string options_error(const CameraOptions& o) {
     if (!kPorts.hold(o.port)) {

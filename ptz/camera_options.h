@@ -66,4 +66,10 @@ struct CameraOptions {
 /// checks what its user typed with it before it makes a camera object.
 ZELKO_PTZ_API std::string options_error(const CameraOptions& options);
 
+/// The message of the line that every method writes for these credentials ("NAME:PASSWORD"),
+/// such as "Please input a user name without control characters."; "" when they can be sent. A
+/// control byte in the user name would go into the Authorization line, and libcurl cuts
+/// credentials at a NUL.
+ZELKO_PTZ_API std::string credentials_error(const std::string& userpwd);
+
 }  // namespace Ptz
