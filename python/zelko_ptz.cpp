@@ -165,8 +165,10 @@ struct Camera {
         options.error_sink = keep_line;
 
         options.error_sink_user = &lines;
-        // A bad option is the caller's mistake, said now rather than at the first call.
-        const std::string bad = Ptz::options_error(options);
+        // A bad option or credentials are the caller's mistake, said now rather than at the
+        // first call.
+        std::string bad = Ptz::options_error(options);
+        bad = bad.empty() ? Ptz::credentials_error(userpwd) : bad;
         if (!bad.empty()) {
             throw py::value_error(bad);
         }
@@ -455,7 +457,8 @@ PYBIND11_MODULE(_core, m) {
             "costs one request, and after refused credentials sends nothing for refusal_hold "
             "seconds (30). https, port (0: 80 or 443), channel (1), ca_file, pinned_key "
             "(sha256//<base64>) and verify_peer (True) reach a camera as it is deployed; a bad "
-            "one raises ValueError with the library's line. Error lines go to the logger "
+            "one, or credentials with a control byte in the name, raises ValueError with the "
+            "library's line. Error lines go to the logger "
             "\"zelko_ptz\" at ERROR, or to stderr with stderr_lines.")
         .def_property_readonly(
             "address", [](const Camera& c) { return text(c.address); }, "The camera's address.")

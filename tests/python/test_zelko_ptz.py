@@ -110,6 +110,8 @@ def test_a_camera_closes_reads_as_text_and_checks_its_options(camera):
         kept.get_info("/")
     with pytest.raises(ValueError, match=re.escape("Bad option port: 70000; it takes 1 to 65535")):
         z.Camera("127.0.0.1", USER, port=70000)
+    with pytest.raises(ValueError, match="Please input a user name without control characters"):
+        z.Camera("127.0.0.1", "admin\r\nX-Forged: 1:pw")
     with pytest.raises(TypeError, match="unexpected keyword argument 'keep_sesion'"):
         z.Camera("127.0.0.1", USER, keep_sesion=True)
     with pytest.raises(TypeError, match="option channel of the wrong type: '2'"):
