@@ -63,8 +63,8 @@ zelko_ptz_capabilities_ex g_caps_ex;
 zelko_ptz_patrol g_patrols[5];
 zelko_ptz_pattern g_patterns[5];
 zelko_ptz_park_action g_park;
-const zelko_ptz_patrol kPatrol{3, 1, "Yard", 2, {{1, 40, 2}, {1, 1, 0}}};
-const zelko_ptz_park_action kPark{1, 60, "preset", 1};
+const zelko_ptz_patrol kPatrol{3, 0, "Yard", 2, {{1, 40, 2}, {1, 1, 0}}};
+const zelko_ptz_park_action kPark{0, 60, "preset", 1};
 void on_capabilities_ex(void* user, int code, const zelko_ptz_capabilities_ex* caps) {
     on_code(user, code);
     g_caps_ex = caps != nullptr ? *caps : zelko_ptz_capabilities_ex{};
@@ -493,11 +493,13 @@ TEST_F(SimTest, CInterfaceFillsTheConsolesStructs) {
     const zelko_ptz_patrol& read = g_patrols[2];
     EXPECT_EQ(values(read.id, read.enabled, read.step_count, read.steps[0].preset,
                      read.steps[0].speed, read.steps[0].dwell_seconds, read.steps[1].speed),
-              values(3, 1, 2, 1, 40, 2, 1));
+              values(3, 0, 2, 1, 40, 2, 1));
     EXPECT_STREQ(read.name, "Yard");
+    ASSERT_EQ(zelko_ptz_get_patterns(camera, g_patterns, 5, &g_count), ZELKO_PTZ_OK);
+    EXPECT_EQ(values(g_count, g_patterns[3].id, g_patterns[3].enabled), values(4, 4, 0));
     ASSERT_EQ(zelko_ptz_set_park_action(camera, &kPark), ZELKO_PTZ_OK);
     ASSERT_EQ(zelko_ptz_get_park_action(camera, &g_park), ZELKO_PTZ_OK);
-    EXPECT_EQ(values(g_park.enabled, g_park.seconds, g_park.number), values(1, 60, 1));
+    EXPECT_EQ(values(g_park.enabled, g_park.seconds, g_park.number), values(0, 60, 1));
     EXPECT_STREQ(g_park.kind, "preset");
     ASSERT_EQ(zelko_ptz_get_capabilities_ex(camera, &g_caps_ex), ZELKO_PTZ_OK);
     EXPECT_EQ(values(g_caps_ex.max_patrols, g_caps_ex.max_patterns, g_caps_ex.park_seconds_min,

@@ -260,9 +260,9 @@ const Case kCases[] = {
               "ptzctl: goto: the answer is not a status of OK (HTTP 404)\n"),
        [](sim::Options& o) { o.firmware.position_answer = sim::Firmware::PositionAnswer::Legacy; }),
     sends("GotoSendsTheAxesAndTheValuesGiven",
-          cam({"goto", "--azimuth", "90.5", "--focus", "100", "--hspeed", "2"}),
+          cam({"goto", "--elevation", "5", "--azimuth", "90.5", "--focus", "100", "--hspeed", "2"}),
           {"GET " + kAbs, "PUT " + kAbs},
-          "<elevation>89.500000</elevation>\n\t<azimuth>90.500000</azimuth>\n\t<absoluteZoom>"
+          "<elevation>5.000000</elevation>\n\t<azimuth>90.500000</azimuth>\n\t<absoluteZoom>"
           "1.500000</absoluteZoom>\n\t<focus>100</focus>\n\t<horizontalSpeed>2.000000"
           "</horizontalSpeed>\n</PTZAbsoluteEx>"),
     answered(prints("GotoSendsNothingAfterABadAnswer", cam({"goto", "--azimuth", "1"}), 2, "",
@@ -311,13 +311,20 @@ const Case kCases[] = {
         c.body_has = "<focus>0</focus>";
         return c;
     }(),
+    sends("FocusNearAtItsSpeed", cam({"focus", "near", "--speed", "20"}), {"PUT " + kFocus},
+          "<focus>-20</focus>"),
     sends("IrisOpensAtHalfSpeed", cam({"iris", "open"}),
           {"PUT /ISAPI/System/Video/inputs/channels/1/iris"}, "<iris>50</iris>"),
     sends("FocusAutoIsOnePush", cam({"focus", "auto"}),
           {"PUT " + kChannel + "/onepushfoucs/start"}),
     took(sends("PatrolSetStepsWithTheirDefaults",
-               cam({"patrol", "set", "2", "--step", "1:40:2", "7", "--name", "Yard"}), {},
-               "<presetID>7</presetID>\n\t\t\t<seqSpeed>30</seqSpeed>\n\t\t\t<delay>15"),
+               cam({"patrol", "set", "2", "--step", "1:40:2", "7", "--name", "Yard", "--disabled"}),
+               {},
+               "<enabled>false</enabled>\n\t<id>2</id>\n\t<patrolName>Yard</patrolName>\n\t<Patrol"
+               "SequenceList>\n\t\t<PatrolSequence>\n\t\t\t<presetID>1</presetID>\n\t\t\t<seq"
+               "Speed>40</seqSpeed>\n\t\t\t<delay>2</delay>\n\t\t</PatrolSequence>\n\t\t<Patrol"
+               "Sequence>\n\t\t\t<presetID>7</presetID>\n\t\t\t<seqSpeed>30</seqSpeed>\n\t\t\t"
+               "<delay>15</delay>"),
          {"GET " + kChannel + "/capabilities", "PUT " + kChannel + "/patrols/2"}),
     took(
         prints("PatrolOfASpecialPresetRefused", cam({"patrol", "set", "2", "--step", "33"}), 10, "",
@@ -326,6 +333,8 @@ const Case kCases[] = {
         {"GET " + kChannel + "/capabilities"}),
     refused("PatrolStepNotNumbers", cam({"patrol", "set", "2", "--step", "1:x"}),
             "--step: 1:x: PRESET[:SPEED[:DWELL]], whole numbers"),
+    refused("PatrolStepOfFourParts", cam({"patrol", "set", "2", "--step", "1:2:3:4"}),
+            "--step: 1:2:3:4: PRESET[:SPEED[:DWELL]], whole numbers"),
     refused("FocusSpeedZero", cam({"focus", "near", "--speed", "0"}), "--speed: takes 1 to 100: 0"),
     prints("PatrolListOfARealCamerasSlots", cam({"patrol", "list"}), 0,
            "   1  1 (disabled): -\n   2  2 (disabled): -\n   3  3 (disabled): -\n"
@@ -333,9 +342,18 @@ const Case kCases[] = {
     prints("PatternListJson", cam({"pattern", "list", "--json"}), 0,
            "[{\"id\":1,\"enabled\":false},{\"id\":2,\"enabled\":false},{\"id\":3,\"enabled\":"
            "false},{\"id\":4,\"enabled\":false}]\n"),
+    prints("PatternList", cam({"pattern", "list"}), 0,
+           "   1  empty\n   2  empty\n   3  empty\n   4  empty\n"),
     sends("PatternRecordStart", cam({"pattern", "record-start", "3"}),
           {"PUT " + kChannel + "/patterns/3/recordstart"}),
     prints("ParkShow", cam({"park", "show"}), 0, "off after 5 s: autoscan 0\n"),
+    took(
+        sends("ParkSetOff",
+              cam({"park", "set", "--seconds", "30", "--kind", "patrol", "--number", "2", "--off"}),
+              {},
+              "<enabled>false</enabled>\n\t<Parktime>30</Parktime>\n\t<Action>\n\t\t<Action"
+              "Type>patrol</ActionType>\n\t\t<ActionNum>2</ActionNum>"),
+        {"GET " + kChannel + "/capabilities", "PUT " + kChannel + "/parkaction"}),
     took(prints("ParkTimePastTheCamerasRange",
                 cam({"park", "set", "--seconds", "721", "--kind", "preset", "--number", "1"}), 10,
                 "", "ptzctl: park set: Please input a park time of 5 to 720 seconds.\n"),
@@ -539,13 +557,17 @@ const Case kCases[] = {
               "aux                     -\nmax_patrols             -\nmax_patterns            -\n"
               "park_seconds            -\npark_actions            -\n"),
        [](sim::Options& o) { o.firmware.sparse_capabilities = true; }),
+    prints("HttpsFromTheEnvironmentInWords", with_env(cam({"home"}), {{"PTZCTL_HTTPS", "yes"}}), 1,
+           "",
+           "ptzctl: home: Failed to connect to 127.0.0.1 port 443 after * ms: Couldn't connect "
+           "to server\n"),
     sends("FlagBeatsTheEnvironment", with_env(cam({"home"}), {{"PTZCTL_HOST", "127.0.0.99"}}),
           {"PUT " + kHome}),
     on(with_file(sends("CameraFileBeatsTheEnvironment",
                        with_env({{"--camera", "lab", "home"}}, {{"PTZCTL_CHANNEL", "1"}}),
                        {"PUT /ISAPI/PTZCtrl/channels/2/homeposition/goto"}),
                  "# the lab's\nhost = \"127.0.0.1\"  # camera\nuser = \"admin:password\"\n"
-                 "channel = 2\nhttps = false\n"),
+                 "channel = 2\nhttps = false\ninsecure = false\n"),
        [](sim::Options& o) { o.channels = 2; }),
     with_file(
         sends("CameraFileByPathEndingInToml", {{"--camera", "lab.toml", "home"}}, {"PUT " + kHome}),
@@ -610,6 +632,8 @@ const Case kCases[] = {
             "unknown option --fast; see ptzctl --help"),
     refused("MoveOutsideItsRange", cam({"move", "1000", "-1000", "0"}),
             "PAN: takes -100 to 100: 1000"),
+    refused("WatchCountZero", cam({"watch", "--count", "0"}),
+            "--count: needs a positive whole number: 0"),
     refused("MoveForZero", cam({"move", "1", "2", "3", "--for", "0"}),
             "--for: needs seconds, more than 0 and at most 3600: 0"),
     refused("CenterOffThePicture", cam({"center", "1.5", "0"}),
