@@ -342,11 +342,27 @@ const Case kCases[] = {
     prints("PatternListJson", cam({"pattern", "list", "--json"}), 0,
            "[{\"id\":1,\"enabled\":false},{\"id\":2,\"enabled\":false},{\"id\":3,\"enabled\":"
            "false},{\"id\":4,\"enabled\":false}]\n"),
+    answered(
+        prints("PatrolListJson", cam({"patrol", "list", "--json"}), 0,
+               "[{\"id\":2,\"name\":\"Yard \\\"2\\\"\",\"enabled\":true,\"steps\":[{\"preset\":5,"
+               "\"speed\":40,\"dwell_seconds\":3},{\"preset\":7,\"speed\":1,\"dwell_seconds\":0}]}]"
+               "\n"),
+        kChannel + "/patrols",
+        "<PTZPatrolList><PTZPatrol><id>2</id><enabled>true</enabled><patrolName>Yard \"2\""
+        "</patrolName><PatrolSequenceList><PatrolSequence><presetID>5</presetID><seqSpeed>40"
+        "</seqSpeed><delay>3</delay></PatrolSequence><PatrolSequence><presetID>7</presetID>"
+        "<seqSpeed>1</seqSpeed><delay>0</delay></PatrolSequence></PatrolSequenceList>"
+        "</PTZPatrol></PTZPatrolList>"),
     prints("PatternList", cam({"pattern", "list"}), 0,
            "   1  empty\n   2  empty\n   3  empty\n   4  empty\n"),
     sends("PatternRecordStart", cam({"pattern", "record-start", "3"}),
           {"PUT " + kChannel + "/patterns/3/recordstart"}),
     prints("ParkShow", cam({"park", "show"}), 0, "off after 5 s: autoscan 0\n"),
+    answered(prints("ParkShowJson", cam({"park", "show", "--json"}), 0,
+                    "{\"enabled\":true,\"seconds\":60,\"kind\":\"patrol\",\"number\":2}\n"),
+             kChannel + "/parkaction",
+             "<ParkAction><enabled>true</enabled><Parktime>60</Parktime><Action><ActionType>patrol"
+             "</ActionType><ActionNum>2</ActionNum></Action></ParkAction>"),
     took(
         sends("ParkSetOff",
               cam({"park", "set", "--seconds", "30", "--kind", "patrol", "--number", "2", "--off"}),
