@@ -42,6 +42,9 @@ C_CONSOLE = 'ptz/zelko_ptz_c_console.cpp'
 C_ENGINE = 'ptz/zelko_ptz_c_engine.cpp'
 CAMERA_FILE = 'cli/ptzctl_camera_file.cpp'
 PRESET_CLI = 'cli/commands_preset.cpp'
+CONSOLE_CLI = 'cli/commands_console.cpp'
+READ_CLI = 'cli/commands_read.cpp'
+PY_VALUES = 'python/values.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -329,4 +332,47 @@ MUTANTS = [
     m('R26', LINK, 'return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;',
       'return c == 0x7f;',
       'a line feed in the user name goes into the Authorization line'),
+    m('R27', CONSOLE_CLI, 'p->enabled = !*disabled;', 'p->enabled = true;',
+      'ptzctl patrol set: --disabled saves the patrol enabled'),
+    m('R28', CONSOLE_CLI, 'a->enabled = !*off;', 'a->enabled = true;',
+      'ptzctl park set: --off saves the park action on'),
+    m('R29', CONSOLE_CLI, '        at = end + 1;\n    }\n    throw',
+      '        at = end + 1;\n    }\n    return step;\n    throw',
+      'ptzctl patrol set: a step of four parts taken, its fourth dropped'),
+    m('R30', CONSOLE_CLI, '{"near", "focus nearer", -1}', '{"near", "focus nearer", 1}',
+      'ptzctl focus near drives the focus far'),
+    m('R31', ARGS, 'v == "1" || v == "true" || v == "yes" || v == "on"',
+      'v == "1" || v == "true" || v == "on"', 'ptzctl: PTZCTL_HTTPS=yes refused'),
+    m('R32', ARGS, 'v.count(key) != 0 && v[key] != "false"', 'v.count(key) != 0',
+      'ptzctl: a camera file saying insecure = false wants https'),
+    m('R33', READ_CLI, 'return n >= 1; }, "needs a positive whole number"',
+      'return n >= 0; }, "needs a positive whole number"', 'ptzctl watch --count 0 watches for ever'),
+    m('R34', CONSOLE, 'if (!Utils::XmlBody::can_carry(patrol.name)) {', 'if (false) {',
+      'set_patrol: a name with an escape sent'),
+    m('R35', CONSOLE,
+      'if (!kStepSpeeds.hold(step.speed) || !kDwellSeconds.hold(step.dwell_seconds)) {',
+      'if (!kStepSpeeds.hold(step.speed)) {', 'set_patrol: a negative dwell sent'),
+    m('R36', C_CONSOLE, 'out.enabled = patrol.enabled ? 1 : 0;', 'out.enabled = 1;',
+      'C: a disabled patrol read as enabled'),
+    m('R37', C_CONSOLE, 'return {pattern.id, pattern.enabled ? 1 : 0};', 'return {pattern.id, 1};',
+      'C: an empty pattern read as recorded'),
+    m('R38', C_CONSOLE,
+      'Ptz::PtzPatrol patrol{p.id, bounded_text(p.name, sizeof p.name), p.enabled != 0, {}};',
+      'Ptz::PtzPatrol patrol{p.id, bounded_text(p.name, sizeof p.name), true, {}};',
+      'C: set_patrol saves a disabled patrol enabled'),
+    m('R39', OUTPUT, 'p.enabled ? "recorded" : "empty"', '"recorded"',
+      'ptzctl pattern list: an empty pattern shown recorded'),
+    m('R40', MOVE, 'if (target.has(PtzPosition::Axes)) {', 'if (target.has(PtzPosition::Elevation)) {',
+      'ptzctl goto: elevation alone sent without the camera\'s azimuth and zoom'),
+    m('R41', OUTPUT, 'formatted(",\\"number\\":%d}\\n", a.number)',
+      'formatted(",\\"number\\":%d}\\n", 0)',
+      'ptzctl park show --json: the number lost'),
+    m('R42', OUTPUT, '"{\\"preset\\":%d,\\"speed\\":%d,\\"dwell_seconds\\":%d}",',
+      '"{\\"preset\\":%d,\\"dwell_seconds\\":%d,\\"speed\\":%d}",',
+      'ptzctl patrol list --json: speed and dwell under each other\'s names'),
+    m('R43', PY_VALUES, 'py::arg("dwell_seconds") = 15)', 'py::arg("dwell_seconds") = 16)',
+      'Python PtzPatrolStep: a dwell other than the 15 s documented'),
+    m('R44', PY_VALUES, 'py::arg("enabled") = true, py::arg("seconds")',
+      'py::arg("enabled") = false, py::arg("seconds")',
+      'Python PtzParkAction: made off unless said'),
 ]

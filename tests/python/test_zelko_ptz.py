@@ -178,13 +178,15 @@ def test_the_console_tours_patterns_park_and_lens(camera):
                                                  z.PtzPatrolStep(preset=2, dwell_seconds=3)])
     camera.set_patrol(tour)
     assert camera.get_patrols()[1] == tour
-    assert repr(tour.steps[1]) == "PtzPatrolStep(preset=2, speed=30, dwell_seconds=3)"
+    assert repr(tour.steps) == ("[PtzPatrolStep(preset=1, speed=40, dwell_seconds=15), "
+                                "PtzPatrolStep(preset=2, speed=30, dwell_seconds=3)]")
     camera.start_patrol(2)
     camera.stop_patrol(2)
     camera.start_pattern_recording(1)
     camera.stop_pattern_recording(1)
     assert camera.get_patterns()[0] == z.PtzPattern(id=1, enabled=True)
     park = z.PtzParkAction(seconds=720, kind="patrol", number=2)
+    assert repr(park) == "PtzParkAction(enabled=True, seconds=720, kind='patrol', number=2)"
     camera.set_park_action(park)
     assert camera.get_park_action() == park
     assert camera.get_capabilities().park_seconds_range == (5, 720)
