@@ -95,6 +95,13 @@ const Step kTour = send([](Camera& c) {
 Step tour(int (Camera::*command)(int)) {
     return send([command](Camera& c) { return (c.*command)(1); });
 }
+// Pattern 2 was never recorded: stopping a recording it never had leaves it empty, not started.
+const Step kEmptyPatternRefused = send([](Camera& c) {
+    int started = 0;
+    const int stopped = c.stop_pattern_recording(2);
+    stderr_of([&] { started = c.start_pattern(2); });
+    return stopped == 0 && started == 10 ? 0 : 1;
+});
 Step park(const char* kind, int number) {
     return send([=](Camera& c) { return c.set_park_action({true, 5, kind, number}); });
 }
@@ -163,11 +170,12 @@ const MotionCase kMotions[] = {
      {focus(100), wait(1), focus_at(34000), focus(0), wait(1), focus_at(34000), focus(-50),
       wait(100), focus_at(0), send([](Camera& c) { return c.one_push_focus(); }), focus_at(29000)}},
     // 60 degrees at the top speed take 0.5 s: at 0 from 0.5 s to 1.5 s, at 60 from 2 s to 3 s.
+    // Stopping another patrol leaves it touring.
     {"PatrolToursItsPresetsUntilAManualMove",
      {},
-     {save(1), go(0, 60, 1), wait(1), save(2), kTour, tour(&Camera::start_patrol), wait(1),
-      at(0, 0, 1), wait(1.5), at(0, 60, 1), wait(0.75), near(0, 35), ctrl(0, 0, 0), wait(5),
-      near(0, 35)}},
+     {save(1), go(0, 60, 1), wait(1), save(2), kTour, tour(&Camera::start_patrol),
+      send([](Camera& c) { return c.stop_patrol(2); }), wait(1), at(0, 0, 1), wait(1.5),
+      at(0, 60, 1), wait(0.75), near(0, 35), ctrl(0, 0, 0), wait(5), near(0, 35)}},
     {"PatrolStops",
      {},
      {save(1), go(0, 60, 1), wait(1), save(2), kTour, tour(&Camera::start_patrol), wait(1),
@@ -176,13 +184,15 @@ const MotionCase kMotions[] = {
     // where the recording began, after travelling there.
     {"PatternReplaysTheRecordedMovesFromItsStart",
      {},
-     {tour(&Camera::start_pattern_recording), ctrl(100, 0, 0), wait(0.5), ctrl(0, 0, 0), wait(0.5),
-      tour(&Camera::stop_pattern_recording), go(0, 180, 1), wait(2), at(0, 180, 1),
-      tour(&Camera::start_pattern), wait(2.25), near(0, 60), wait(1), near(0, 120),
+     {kEmptyPatternRefused, tour(&Camera::start_pattern_recording), ctrl(100, 0, 0), wait(0.5),
+      ctrl(0, 0, 0), wait(0.5), tour(&Camera::stop_pattern_recording), go(0, 180, 1), wait(2),
+      at(0, 180, 1), tour(&Camera::start_pattern), wait(2.25), near(0, 60), wait(1), near(0, 120),
       tour(&Camera::stop_pattern), wait(1), near(0, 120)}},
+    // Its 5 s count from the last command, not from its setting.
     {"ParkActionRunsAfterItsTimeWithoutCommands",
      {},
-     {save(1), park("preset", 1), go(0, 90, 1), wait(4), at(0, 90, 1), wait(2), at(0, 0, 1)}},
+     {save(1), park("preset", 1), wait(3), go(0, 90, 1), wait(4), at(0, 90, 1), wait(2),
+      at(0, 0, 1)}},
     {"ParkActionScansWhenSoSet",
      {},
      {park("autoscan", 0), wait(4), at(0, 0, 1), wait(1.5), near(0, 20)}},
@@ -256,9 +266,19 @@ const BodyCase kBodies[] = {
     {"FocusIsNotRead", "GET", "/ISAPI/System/Video/inputs/channels/1/focus", "", 403},
     {"PatrolOfAnotherNumber", kPut, kChannel + "/patrols/2",
      doc("PTZPatrol", "<id>3</id><PatrolSequenceList/>"), 400},
+    {"PatrolStepOfSpeedZero", kPut, kChannel + "/patrols/2",
+     doc("PTZPatrol",
+         "<id>2</id><PatrolSequenceList><PatrolSequence><presetID>1</presetID>"
+         "<seqSpeed>0</seqSpeed><delay>1</delay></PatrolSequence></PatrolSequenceList>"),
+     400},
     {"ParkTimePastItsRange", kPut, kChannel + "/parkaction",
      doc("ParkAction",
          "<enabled>true</enabled><Parktime>721</Parktime><Action><ActionType>"
+         "preset</ActionType><ActionNum>1</ActionNum></Action>"),
+     400},
+    {"ParkActionEnabledNotABoolean", kPut, kChannel + "/parkaction",
+     doc("ParkAction",
+         "<enabled>yes</enabled><Parktime>5</Parktime><Action><ActionType>"
          "preset</ActionType><ActionNum>1</ActionNum></Action>"),
      400},
     {"ParkActionUnknown", kPut, kChannel + "/parkaction",
