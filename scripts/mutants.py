@@ -45,6 +45,7 @@ PRESET_CLI = 'cli/commands_preset.cpp'
 CONSOLE_CLI = 'cli/commands_console.cpp'
 READ_CLI = 'cli/commands_read.cpp'
 PY_VALUES = 'python/values.cpp'
+SIM_RES = 'sim/camera_resources.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -375,4 +376,16 @@ MUTANTS = [
     m('R44', PY_VALUES, 'py::arg("enabled") = true, py::arg("seconds")',
       'py::arg("enabled") = false, py::arg("seconds")',
       'Python PtzParkAction: made off unless said'),
+    m('R45', SIM_RES, '            stop.speed < 1 || stop.dwell_seconds < 0) {',
+      '            stop.dwell_seconds < 0) {', 'simulated camera: a patrol step of speed 0 taken'),
+    m('R46', SIM_RES, '    } else if (c.state.recording == c.id) {', '    } else {',
+      'simulated camera: stopping a recording a pattern never had makes it recorded'),
+    m('R47', SIM_RES, 'if (found == c.state.patterns.end() || !found->second.recorded) {',
+      'if (found == c.state.patterns.end()) {', 'simulated camera: an empty pattern starts'),
+    m('R48', SIM_RES, 'if (c.state.program.kind == kind && c.state.program.id == c.id) {',
+      'if (c.state.program.kind == kind) {', 'simulated camera: stopping patrol 2 stops patrol 1'),
+    m('R49', SIM_RES, '            state.idle_seconds = 0.0;\n', '',
+      'simulated camera: a command does not restart the park time'),
+    m('R50', SIM_RES, '(enabled != "true" && enabled != "false") ||', '',
+      'simulated camera: a park action whose enabled is no boolean taken'),
 ]
