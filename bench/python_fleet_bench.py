@@ -31,9 +31,8 @@ def addresses(n, first=(127 << 24) + (1 << 8) + 1):
 
 def simulated(sim, first, n, *switches, port=PORT):
     process = subprocess.Popen([sim, "--listen", first, "--port", str(port), "--cameras", str(n),
-                                *switches], stdout=subprocess.PIPE, text=True)
+                                "--quiet", *switches], stdout=subprocess.PIPE, text=True)
     process.stdout.readline()  # "listening"
-    threading.Thread(target=process.stdout.read, daemon=True).start()
     return process
 
 

@@ -1,4 +1,4 @@
-// ptz-camera-sim: a simulated PTZ camera in the foreground, one log line per request.
+// ptz-camera-sim: a simulated PTZ camera in the foreground, logging each request unless --quiet.
 
 #include <unistd.h>
 
@@ -29,7 +29,7 @@ int usage(std::FILE* out, int code) {
     std::fprintf(
         out,
         "usage: ptz-camera-sim --listen ADDR [--port N] [--user NAME:PASSWORD]\n"
-        "                      [--channels N] [--cameras N] [--silent]\n"
+        "                      [--channels N] [--cameras N] [--silent] [--quiet]\n"
         "                      [--tls-cert FILE --tls-key FILE]\n"
         "                      [--nonce-lifetime SECONDS] [--answer-delay MS]\n"
         "                      [--close-connections] [--position-answer full|lean|legacy]\n"
@@ -49,6 +49,8 @@ int usage(std::FILE* out, int code) {
         "                      program may then hold, and drops connections to any\n"
         "                      other address\n"
         "  --silent            take every connection and request, and never answer\n"
+        "  --quiet             log no requests: stdout holds the listening line alone, so\n"
+        "                      a host that never reads it does not stall the camera\n"
         "  --tls-cert, --tls-key  serve https with this PEM certificate and key\n"
         "  --nonce-lifetime S  refuse a Digest nonce as stale S seconds after its\n"
         "                      challenge (default: never)\n"
@@ -152,6 +154,7 @@ int refuse(const std::string& why) {
 int main(int argc, char** argv) {
     sim::Options options;
     bool have_address = false;
+    bool quiet = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -162,11 +165,12 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (arg == "--sparse-capabilities" || arg == "--close-connections" || arg == "--silent" ||
-            arg == "--occupied") {
+            arg == "--occupied" || arg == "--quiet") {
             options.firmware.sparse_capabilities |= arg == "--sparse-capabilities";
             options.firmware.occupied |= arg == "--occupied";
             options.close_connections |= arg == "--close-connections";
             options.silent |= arg == "--silent";
+            quiet |= arg == "--quiet";
             continue;
         }
         // The rest take a value.
@@ -233,7 +237,7 @@ int main(int argc, char** argv) {
     if (options.tls_cert.empty() != options.tls_key.empty()) {
         return refuse("--tls-cert and --tls-key go together");
     }
-    options.log = true;
+    options.log = !quiet;
 
     struct sigaction action {};
     action.sa_handler = on_signal;

@@ -20,12 +20,13 @@ CHANNEL = "/ISAPI/PTZCtrl/channels/1"
 
 @pytest.fixture(scope="module")
 def camera():
-    sim = subprocess.Popen([os.environ["ZELKO_SIM"], "--listen", "127.0.0.1"],
+    # Quiet: nobody reads its log, which would fill the pipe and stall it.
+    sim = subprocess.Popen([os.environ["ZELKO_SIM"], "--listen", "127.0.0.1", "--quiet"],
                            stdout=subprocess.PIPE, text=True)
     assert "listening" in sim.stdout.readline()
     yield z.Camera("127.0.0.1", USER)
     sim.terminate()
-    sim.wait()
+    assert sim.communicate()[0] == ""
 
 
 @pytest.fixture(scope="module")
