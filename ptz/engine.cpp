@@ -372,15 +372,13 @@ void EngineCore::guarded(Op& op, Call call) {
         call();
     } catch (const std::invalid_argument& e) {
         // The conversions of the query throw these; its reason stands.
-        op.step.finish(
-            static_cast<int>(Result::NotNumbers),
-            std::string("The camera's position answer is not numbers (") + e.what() + ").",
-            std::move(op.step.outcome.reason));
+        op.step.finish(static_cast<int>(Result::NotNumbers),
+                       std::string(kNotNumbersLine) + e.what() + ").",
+                       std::move(op.step.outcome.reason));
     } catch (const std::out_of_range& e) {
-        op.step.finish(
-            static_cast<int>(Result::NotNumbers),
-            std::string("The camera's position answer is out of range (") + e.what() + ").",
-            std::move(op.step.outcome.reason));
+        op.step.finish(static_cast<int>(Result::NotNumbers),
+                       std::string(kOutOfRangeLine) + e.what() + ").",
+                       std::move(op.step.outcome.reason));
     } catch (const std::bad_alloc&) {
         op.step.finish(static_cast<int>(Result::OutOfMemory), "", "out of memory");
     } catch (const std::exception& e) {

@@ -42,6 +42,12 @@ inline constexpr ResultInfo kResults[] = {
     {Result::Unexpected, "Unexpected", "an unexpected exception, such as from an error sink"},
 };
 
+/// How the line of NotNumbers begins for texts that are not numbers; what the conversion names
+/// ("stof") and ")." follow.
+inline constexpr char kNotNumbersLine[] = "The camera's position answer is not numbers (";
+/// The same for numbers out of range.
+inline constexpr char kOutOfRangeLine[] = "The camera's position answer is out of range (";
+
 /// The description of `code`, from kResults; "unknown result code" for any other.
 ZELKO_PTZ_API const char* result_text(int code);
 

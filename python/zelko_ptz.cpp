@@ -211,7 +211,7 @@ struct Camera {
 void report(const Camera& c, const std::vector<Line>& lines) {
     for (const Line& line : lines) {
         if (c.stderr_lines) {
-            std::fprintf(stderr, "\x1b[31m[Error] [%s] %s\n\x1b[0m\n", line.operation.c_str(),
+            std::fprintf(stderr, Ptz::kErrorLineFormat, line.operation.c_str(),
                          line.message.c_str());
         } else {
             py::module_::import("logging")
@@ -266,11 +266,9 @@ void run(Camera& c, const char* operation, Call call) {
             reason = code != 0 ? c.camera->failure_reason() : std::string();
         }
     } catch (const std::invalid_argument& e) {
-        throw py::value_error(std::string("the camera's position answer is not numbers (") +
-                              e.what() + ")");
+        throw py::value_error(std::string(Ptz::kNotNumbersLine) + e.what() + ").");
     } catch (const std::out_of_range& e) {
-        throw py::value_error(std::string("the camera's position answer is out of range (") +
-                              e.what() + ")");
+        throw py::value_error(std::string(Ptz::kOutOfRangeLine) + e.what() + ").");
     }
     if (closed) {
         throw py::value_error("the Camera is closed");

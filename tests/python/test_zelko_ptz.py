@@ -1,6 +1,7 @@
 # The Python module against the simulated camera, and against a few hand-made ones.
 
 import ast
+import asyncio
 import copy
 import http.server
 import os
@@ -13,6 +14,7 @@ import time
 
 import pytest
 import zelko_ptz as z
+from zelko_ptz import aio
 
 USER = "admin:password"
 CHANNEL = "/ISAPI/PTZCtrl/channels/1"
@@ -201,11 +203,15 @@ def test_the_console_tours_patterns_park_and_lens(camera):
 
 @pytest.mark.parametrize("elevation, what", [("high", "not numbers (stof)"),
                                              ("1e39", "out of range (stof)")])
-def test_a_position_that_is_not_numbers_raises_value_error(answers, elevation, what):
+@pytest.mark.parametrize("read", [
+    lambda: z.Camera("127.0.0.2", USER).get_ptz_absoluteEx(),
+    lambda: asyncio.run(aio.Camera("127.0.0.2", USER).get_ptz_absoluteEx())])
+def test_a_position_that_is_not_numbers_raises_value_error(answers, elevation, what, read):
     answers[CHANNEL + "/absoluteEx"] = (f"<PTZAbsoluteEx><elevation>{elevation}"
                                         "</elevation></PTZAbsoluteEx>")
-    with pytest.raises(ValueError, match=re.escape(what)):
-        z.Camera("127.0.0.2", USER).get_ptz_absoluteEx()
+    with pytest.raises(ValueError) as raised:
+        read()
+    assert str(raised.value) == f"The camera's position answer is {what}."
 
 
 @pytest.mark.parametrize("make", [
