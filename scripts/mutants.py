@@ -46,6 +46,10 @@ CONSOLE_CLI = 'cli/commands_console.cpp'
 READ_CLI = 'cli/commands_read.cpp'
 PY_VALUES = 'python/values.cpp'
 SIM_RES = 'sim/camera_resources.cpp'
+SIM_AUTH = 'sim/digest_auth.cpp'
+SIM = 'sim/camera_sim.cpp'
+SIM_MOTION = 'sim/motion.cpp'
+PY = 'python/zelko_ptz.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -388,4 +392,26 @@ MUTANTS = [
       'simulated camera: a command does not restart the park time'),
     m('R50', SIM_RES, '(enabled != "true" && enabled != "false") ||', '',
       'simulated camera: a park action whose enabled is no boolean taken'),
+    m('R51', SIM_AUTH, '"\\", opaque=\\"\\", algorithm=\\"MD5\\", stale=\\""',
+      '"\\", algorithm=\\"MD5\\", stale=\\""',
+      'simulated camera: the newer challenge without its empty opaque'),
+    m('R52', SIM, '            refused_in_a_row = 0;\n        }', '        }',
+      'simulated camera: refused logins before a lock count after it'),
+    m('R53', SIM, '    if (verdict == DigestAuth::Verdict::Accepted) {\n        refused_in_a_row = 0;',
+      '    if (verdict == DigestAuth::Verdict::Accepted) {\n',
+      'simulated camera: a login accepted between refused ones does not restart their count'),
+    m('R54', SIM_MOTION, 'return wrapped >= 360.0f ? 0.0f : wrapped;', 'return wrapped;',
+      'simulated camera: an azimuth of 360 reported'),
+    # The Python module's: checked by hand (built, python.ModuleAgainstTheSimulatedCamera run)
+    # where the tool's build has no module.
+    m('R55', PY, '            if (code != static_cast<int>(Result::Cancelled)) {\n'
+      '                report(camera, lines);\n            }', '            report(camera, lines);',
+      'Python aio: a cancelled call logged as an error'),
+    m('R56', PY, '    if (code == static_cast<int>(Result::NotNumbers)) {', '    if (false) {',
+      'Python aio: a position answer that is not numbers a CameraError, not ValueError'),
+    m('R57', PY, '        name = static_cast<int>(error.code) == code ? error.name : name;',
+      '        name = static_cast<int>(error.code) == code + 100 ? error.name : name;',
+      'Python: every failure a plain CameraError, never its code\'s subclass'),
+    m('R58', 'python/engine.cpp', '                before = {};\n', '                (void)before;\n',
+      'Python set_hooks: the hooks replaced stay held'),
 ]

@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <functional>
@@ -128,12 +129,12 @@ const MotionCase kMotions[] = {
      {},
      {go(30, 90, 3), wait(0.25), at(15, 30, 3), wait(1), at(30, 90, 3)}},
     {"TargetClampedIntoRange", {}, {go(120, 370, 50), wait(10), at(90, 10, 32)}},
-    // Azimuth is below 360, and said so: the float nearest 360 wraps to 0, one below is written
-    // in full.
+    // Azimuth is below 360, and said so: the float nearest 360 wraps to 0, whether panned or
+    // aimed at, and one below is written in full.
     {"AzimuthNeverReads360",
      {},
-     {go(0, -0.000001f, 1), wait(1), at(0, 0, 1), go(0, 359.99997f, 1), wait(1),
-      at(0, 359.99997f, 1)}},
+     {ctrl(-1, 0, 0), wait(0.000001), at(0, 0, 1), ctrl(0, 0, 0), go(0, -0.000001f, 1), wait(1),
+      at(0, 0, 1), go(0, 359.99997f, 1), wait(1), at(0, 359.99997f, 1)}},
     {"StopEndsMotionAndTravel",
      {},
      {ctrl(100, 0, 0), wait(0.25), ctrl(0, 0, 0), wait(1), at(0, 30, 1), go(0, 180, 1), wait(0.5),
@@ -326,6 +327,67 @@ TEST_F(SimTest, DigestRefusesAReplayedAnswer) {
     EXPECT_TRUE(taken.authenticated);
     EXPECT_FALSE(camera_sim->requests().back().authenticated);
     EXPECT_EQ(camera_sim->requests().back().status, 401u);
+}
+
+// The account locks after so many refused logins in a row: a login accepted between them
+// starts the count again, and so does the end of a lock.
+class LockTest : public SimTest {
+protected:
+    LockTest() : SimTest(options()) {}
+    static sim::Options options() {
+        sim::Options o;
+        o.lock_after = 3;
+        o.lock_time = std::chrono::seconds(60);
+        return o;
+    }
+    // Logs in with the wrong ('w') or right ('r') password in turn: whether each right one got in.
+    std::string logins(const std::string& order) {
+        Camera wrong("127.0.0.1", "admin:wrong"), right("127.0.0.1", kUserPwd);
+        std::string in;
+        stderr_of([&] {
+            for (char c : order) {
+                const int code = (c == 'w' ? wrong : right).reset_position();
+                in += c == 'w' ? "" : code == 0 ? "y" : "n";
+            }
+        });
+        return in;
+    }
+};
+
+TEST_F(LockTest, CountsRefusedLoginsInARow) {
+    EXPECT_EQ(logins("wwrwwr"), "yy");
+    EXPECT_EQ(logins("wwwr"), "n");
+    clock->advance(std::chrono::seconds(61));
+    EXPECT_EQ(logins("wwr"), "y");
+}
+
+// A challenge with its nonce's random part, 32 hex digits, shown as "<random>".
+std::string nonce_shown(std::string challenge) {
+    const std::size_t at = challenge.find("nonce=\"");
+    if (at != std::string::npos &&
+        challenge.find_first_not_of("0123456789abcdef", at + 7) == at + 7 + 32) {
+        challenge.replace(at + 7, 32, "<random>");
+    }
+    return challenge;
+}
+
+// The challenges as the two firmware generations write them, with a fresh nonce.
+TEST(DigestChallenge, IsTheFirmwaresOwn) {
+    const auto of = [](sim::DigestAuth::Form form) {
+        std::vector<std::string> challenges =
+            sim::DigestAuth("PTZ Camera", "admin", "password", {}, form)
+                .challenges(std::chrono::seconds(5), false);
+        std::transform(challenges.begin(), challenges.end(), challenges.begin(), nonce_shown);
+        return challenges;
+    };
+    EXPECT_EQ(of(sim::DigestAuth::Form::Newer),
+              (std::vector<std::string>{
+                  R"(Digest realm="PTZ Camera", domain="::", qop="auth", nonce="<random>:5000", )"
+                  R"(opaque="", algorithm="MD5", stale="FALSE")",
+                  R"(Basic realm="PTZ Camera")"}));
+    EXPECT_EQ(of(sim::DigestAuth::Form::Older),
+              (std::vector<std::string>{
+                  R"(Digest qop="auth", realm="PTZ Camera", nonce="<random>", stale="FALSE")"}));
 }
 
 // A second camera on an address and port taken would share the connections with the first,
