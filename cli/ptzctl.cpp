@@ -163,6 +163,47 @@ std::string stray_word(const CLI::App& app) {
     return "";
 }
 
+// The command the parse got to, such as `park set`: its help is the one to read.
+const CLI::App& last_command(const CLI::App& app) {
+    const CLI::App* command = &app;
+    while (!command->get_subcommands().empty()) {
+        command = command->get_subcommands().front();
+    }
+    return *command;
+}
+
+// "ptzctl park set" and the like.
+std::string path_of(const CLI::App& command) {
+    const CLI::App* parent = command.get_parent();
+    return parent == nullptr ? command.get_name() : path_of(*parent) + " " + command.get_name();
+}
+
+// The line for a parse that failed: a stray word or a missing command named, with the help
+// that lists what the command takes; any other error in CLI11's words.
+std::string parse_failure(const CLI::App& app, const CLI::ParseError& error) {
+    const CLI::App& command = last_command(app);
+    const std::string help = "; see " + path_of(command) + " --help";
+    const auto commands = command.get_subcommands({});
+    const std::string stray = stray_word(app);
+    if (!stray.empty()) {
+        return (stray[0] == '-'    ? "unknown option "
+                : commands.empty() ? "unexpected argument "
+                                   : "unknown command ") +
+               stray + help;
+    }
+    if (dynamic_cast<const CLI::RequiredError*>(&error) == nullptr || commands.empty()) {
+        return error.what();
+    }
+    if (command.get_parent() == nullptr) {
+        return "a command is needed" + help;
+    }
+    std::string names;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        names += (i == 0 ? "" : i + 1 == commands.size() ? " or " : ", ") + commands[i]->get_name();
+    }
+    return command.get_name() + " needs a command: " + names + help;
+}
+
 // The help of every command with its options, the nested ones (`focus near`) too, in the form
 // CLI11 gives the first level, and then the footer.
 std::string help_of_every_command(const CLI::App& app) {
@@ -224,13 +265,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::Success&) {
         return finished(0);
     } catch (const CLI::ParseError& e) {
-        const std::string stray = stray_word(app);
-        if (!stray.empty()) {
-            Context::say(std::string(stray[0] == '-' ? "unknown option " : "unknown command ") +
-                         stray + "; see ptzctl --help");
-        } else {
-            Context::say(e.what());
-        }
+        Context::say(parse_failure(app, e));
         return ptzctl::kBadArguments;
     }
     return finished(context.status);

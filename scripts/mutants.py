@@ -414,4 +414,8 @@ MUTANTS = [
       'Python: every failure a plain CameraError, never its code\'s subclass'),
     m('R58', 'python/engine.cpp', '                before = {};\n', '                (void)before;\n',
       'Python set_hooks: the hooks replaced stay held'),
+    m('R59', 'cli/ptzctl.cpp', 'while (!command->get_subcommands().empty())', 'while (false)',
+      'ptzctl: a stray word points at the top help, not its command\'s'),
+    m('R60', 'cli/ptzctl.cpp', 'i + 1 == commands.size() ? " or " : ", "', '", "',
+      'ptzctl: a missing command\'s list without its "or"'),
 ]
