@@ -33,8 +33,15 @@ using Utils::HttpMethod;
 class InfoQuery final : public Reading<std::string> {
 public:
     InfoQuery(const CameraLink& link, const std::string& path)
-        : Reading("get_info"), url_(link.url(path)) {}
+        : Reading("get_info"), url_(link.url(path)), elsewhere_(!path.empty() && path[0] != '/') {}
     void start(Step& step) override {
+        // The path follows the port: text before its first slash would join the authority, and
+        // "@host/x" or ".example.net/x" would send the request, and the Digest exchange, to
+        // another host.
+        if (elsewhere_) {
+            step.finish(10, "Please input a path beginning with /.");
+            return;
+        }
         step.send({HttpMethod::Get, std::move(url_), std::string(), Message::kHttpGetFailed});
     }
     void read(Step& step, Answer& answer) override {
@@ -47,6 +54,7 @@ public:
 
 private:
     std::string url_;
+    bool elsewhere_;
 };
 
 // GET ".../absoluteEx" and convert its seven texts, which throws for texts that are not numbers.

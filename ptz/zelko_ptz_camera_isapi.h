@@ -75,7 +75,9 @@ public:
 
     /// GET "<scheme>://<address>:<port>" + `path`. Returns 0 for any well-formed XML answer (even
     /// one reporting an error), 1 with "Fail to complete http get.", 2 with "Fail to parse reponse
-    /// data, response data: <answer>.".
+    /// data, response data: <answer>.". A `path` that is neither empty nor begins with "/" would
+    /// name another host ("@host/x"): it writes "Please input a path beginning with /.", sends
+    /// nothing and returns 10.
     int get_info(std::string path);
     /// As get_info(path), and hands back the answer: `answer` holds its body whenever the
     /// transfer completed (0 and 2); otherwise it is left as it was.

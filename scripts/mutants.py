@@ -418,4 +418,11 @@ MUTANTS = [
       'ptzctl: a stray word points at the top help, not its command\'s'),
     m('R60', 'cli/ptzctl.cpp', 'i + 1 == commands.size() ? " or " : ", "', '", "',
       'ptzctl: a missing command\'s list without its "or"'),
+    m('R61', CAM, "elsewhere_(!path.empty() && path[0] != '/')", 'elsewhere_(false)',
+      'get_info: a path before its first slash names another host, and is sent there'),
+    m('R62', MOVE, 'center_on(t.engine(), point->x[0], point->y[0], done)',
+      'center_on(t.engine(), point->y[0], point->x[0], done)', 'ptzctl center: X and Y swapped'),
+    m('R63', MOVE, 'corners->x[1], corners->y[1], done)', 'corners->y[1], corners->x[1], done)',
+      'ptzctl zoom-box: the second corner\'s X and Y swapped'),
+    m('R64', MOVE, '        ->needs(flag);', '        ;', 'ptzctl: --timeout taken without --wait'),
 ]

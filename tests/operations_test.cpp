@@ -302,6 +302,13 @@ const Op kOps[] = {
                 return a ? a->wait(c.wait_for_stop(a->engine, 0, a->into(r.where)))
                          : c.wait_for_stop(r.where, 0);
             }),
+    // Before its first slash, a path would name the host: nothing goes out.
+    refusal("InfoPathNamingAnotherHost", "get_info", "Please input a path beginning with /.",
+            [](Camera& c, Record&, Async* a) {
+                std::string answer;
+                return a ? a->wait(c.get_info(a->engine, "@127.0.0.2/x", a->into(answer)))
+                         : c.get_info(".127.0.0.2/x");
+            }),
     refusal("PresetIdZero", "goto_preset", kBadPresetId, ACTING(goto_preset, 0)),
     refusal("PresetIdNegative", "remove_preset", kBadPresetId, ACTING(remove_preset, INT32_MIN)),
     refusal("PresetNameWithControl", "set_preset",
