@@ -425,4 +425,10 @@ MUTANTS = [
     m('R63', MOVE, 'corners->x[1], corners->y[1], done)', 'corners->y[1], corners->x[1], done)',
       'ptzctl zoom-box: the second corner\'s X and Y swapped'),
     m('R64', MOVE, '        ->needs(flag);', '        ;', 'ptzctl: --timeout taken without --wait'),
+    # The simulated camera's command line: checked by hand where the tool's build has no module.
+    m('R65', 'sim/main.cpp', 'if (inet_pton(AF_INET, value.c_str(), &parsed) != 1) {',
+      'if (inet_pton(AF_INET, value.c_str(), &parsed) == -1) {',
+      'simulated camera: --listen ::1 taken, and refused only when it tries to listen'),
+    m('R66', 'sim/main.cpp', '" run past 255.255.255.255");', '" run past 255.255.255.255") * 0;',
+      'simulated camera: a fleet past 255.255.255.255 started, its last cameras unreachable'),
 ]

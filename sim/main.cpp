@@ -1,9 +1,11 @@
 // ptz-camera-sim: a simulated PTZ camera in the foreground, logging each request unless --quiet.
 
+#include <arpa/inet.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -154,6 +156,7 @@ int refuse(const std::string& why) {
 int main(int argc, char** argv) {
     sim::Options options;
     bool have_address = false;
+    std::uint32_t first_address = 0;
     bool quiet = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -208,6 +211,11 @@ int main(int argc, char** argv) {
             options.challenge =
                 value == "newer" ? sim::DigestAuth::Form::Newer : sim::DigestAuth::Form::Older;
         } else if (arg == "--listen") {
+            in_addr parsed{};
+            if (inet_pton(AF_INET, value.c_str(), &parsed) != 1) {
+                return refuse("--listen takes an IPv4 address: " + value);
+            }
+            first_address = ntohl(parsed.s_addr);
             options.address = value;
             have_address = true;
         } else if (arg == "--tls-cert" || arg == "--tls-key") {
@@ -226,6 +234,11 @@ int main(int argc, char** argv) {
     }
     if (!have_address) {
         return refuse("--listen ADDR is needed; see --help");
+    }
+    // Cameras are told apart by their address: one past the last address would never be reached.
+    if (first_address + (static_cast<std::uint64_t>(options.cameras) - 1) > UINT32_MAX) {
+        return refuse(std::to_string(options.cameras) + " cameras from " + options.address +
+                      " run past 255.255.255.255");
     }
     // Each channel keeps its state (presets, patrols, patterns) from the start: about 3 KiB.
     const long channels = static_cast<long>(options.cameras) * options.channels;
