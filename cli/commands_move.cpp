@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cmath>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -280,14 +279,22 @@ void add_simple_moves(CLI::App& app, Context& context) {
         }
         CLI::App* command =
             app.add_subcommand(name, std::string("switch the ") + name + " on or off");
+        // The words alone: the enumeration's numbers (On is 0) would read the wrong way round.
         auto state = std::make_shared<Ptz::PtzStatus>();
-        std::map<std::string, Ptz::PtzStatus> states;
-        for (const Ptz::CameraWord<Ptz::PtzStatus>& word : Ptz::kAuxStates) {
-            states[word.word] = word.value;
-        }
-        command->add_option("STATE", *state, "on or off")
+        command->add_option("STATE", "on or off")
             ->required()
-            ->transform(CLI::CheckedTransformer(states));
+            ->type_name("on|off")
+            ->check(CLI::Validator(
+                [state](std::string& text) {
+                    for (const Ptz::CameraWord<Ptz::PtzStatus>& word : Ptz::kAuxStates) {
+                        if (text == word.word) {
+                            *state = word.value;
+                            return std::string();
+                        }
+                    }
+                    return "takes on or off: " + text;
+                },
+                ""));
         const Ptz::PtzAux aux = device.value;
         command->callback([&context, state, name, aux] {
             run_on_every_camera(context, name, Wait{}, PtzPosition{}, [&](Target& t, auto done) {

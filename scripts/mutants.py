@@ -425,6 +425,9 @@ MUTANTS = [
     m('R63', MOVE, 'corners->x[1], corners->y[1], done)', 'corners->y[1], corners->x[1], done)',
       'ptzctl zoom-box: the second corner\'s X and Y swapped'),
     m('R64', MOVE, '        ->needs(flag);', '        ;', 'ptzctl: --timeout taken without --wait'),
+    m('R67', MOVE, '                        if (text == word.word) {',
+      '                        if (text == word.word || text == std::to_string(int(word.value))) {',
+      'ptzctl light: the enumeration\'s numbers taken, 1 switching the light off'),
     # The simulated camera's command line: checked by hand where the tool's build has no module.
     m('R65', 'sim/main.cpp', 'if (inet_pton(AF_INET, value.c_str(), &parsed) != 1) {',
       'if (inet_pton(AF_INET, value.c_str(), &parsed) == -1) {',

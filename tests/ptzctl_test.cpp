@@ -657,6 +657,7 @@ const Case kCases[] = {
     refused("NoCommand", cam({}), "a command is needed; see ptzctl --help"),
     refused("MoveOutsideItsRange", cam({"move", "1000", "-1000", "0"}),
             "PAN: takes -100 to 100: 1000"),
+    refused("LightTakesAWordNotANumber", cam({"light", "1"}), "STATE: takes on or off: 1"),
     refused("TimeoutWithoutWait", cam({"home", "--timeout", "5"}), "--timeout requires --wait"),
     refused("WatchCountZero", cam({"watch", "--count", "0"}),
             "--count: needs a positive whole number: 0"),
