@@ -82,6 +82,10 @@ CLI::Validator check(std::string (*test)(std::string&)) {
 
 using Type = CameraFile::Type;
 
+std::string truth(std::string& value) {
+    return value == "true" || value == "false" ? std::string() : "takes true or false: " + value;
+}
+
 // The connection options, as a camera file names them, with the type of their values there and
 // how the values are checked on the command line, in the environment and in the file alike.
 const std::map<std::string, CameraFile::Key> kConnectionKeys = {
@@ -94,8 +98,8 @@ const std::map<std::string, CameraFile::Key> kConnectionKeys = {
      {Type::Integer, number(
                          true, [](double p) { return p != 0 && port_ok(p); }, "takes 1 to 65535")}},
     {"channel", {Type::Integer, number(true, channel_ok, "takes 1 or more")}},
-    {"https", {Type::Boolean, CLI::IsMember({"true", "false"})}},
-    {"insecure", {Type::Boolean, CLI::IsMember({"true", "false"})}},
+    {"https", {Type::Boolean, check(truth)}},
+    {"insecure", {Type::Boolean, check(truth)}},
     {"ca-file", {Type::String, CLI::ExistingFile}},
     {"pin", {Type::String, check(check_pin)}},
 };

@@ -581,6 +581,8 @@ const Case kCases[] = {
            "",
            "ptzctl: home: Failed to connect to 127.0.0.1 port 443 after * ms: Couldn't connect "
            "to server\n"),
+    refused("HttpsFromTheEnvironmentNotAWord", with_env(cam({"home"}), {{"PTZCTL_HTTPS", "maybe"}}),
+            "PTZCTL_HTTPS: takes true or false: maybe"),
     sends("FlagBeatsTheEnvironment", with_env(cam({"home"}), {{"PTZCTL_HOST", "127.0.0.99"}}),
           {"PUT " + kHome}),
     on(with_file(sends("CameraFileBeatsTheEnvironment",
