@@ -219,7 +219,7 @@ ZELKO_PTZ_API zelko_ptz_camera* zelko_ptz_camera_new(const char* address, const 
 ZELKO_PTZ_API void zelko_ptz_camera_free(zelko_ptz_camera* camera);
 
 /** GET `path` (from "/"); 0 for any well-formed XML answer; 10 for a path neither empty nor
- * beginning with "/", nothing sent. */
+ * beginning with "/", or holding a space or a control byte, nothing sent. */
 ZELKO_PTZ_API int zelko_ptz_get_info(zelko_ptz_camera* camera, const char* path);
 
 /** Reads the position into `position`, which is written only on 0. */

@@ -3,6 +3,7 @@
 
 #include "zelko_ptz_camera_isapi.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -33,13 +34,12 @@ using Utils::HttpMethod;
 class InfoQuery final : public Reading<std::string> {
 public:
     InfoQuery(const CameraLink& link, const std::string& path)
-        : Reading("get_info"), url_(link.url(path)), elsewhere_(!path.empty() && path[0] != '/') {}
+        : Reading("get_info"), url_(link.url(path)), refused_(!is_path(path)) {}
     void start(Step& step) override {
-        // The path follows the port: text before its first slash would join the authority, and
-        // "@host/x" or ".example.net/x" would send the request, and the Digest exchange, to
-        // another host.
-        if (elsewhere_) {
-            step.finish(10, "Please input a path beginning with /.");
+        if (refused_) {
+            step.finish(10,
+                        "Please input a path beginning with /, without spaces or control "
+                        "characters.");
             return;
         }
         step.send({HttpMethod::Get, std::move(url_), std::string(), Message::kHttpGetFailed});
@@ -53,8 +53,19 @@ public:
     }
 
 private:
+    // The path follows the port: text before its first slash would join the authority, and
+    // "@host/x" or ".example.net/x" would send the request, and the Digest exchange, to another
+    // host. A space or a control byte makes no URL: libcurl would refuse it as a failed transfer,
+    // which a host takes for a camera out of reach.
+    static bool is_path(const std::string& path) {
+        return path.empty() ||
+               (path[0] == '/' && std::none_of(path.begin(), path.end(), [](unsigned char c) {
+                    return c <= ' ' || c == 0x7f;
+                }));
+    }
+
     std::string url_;
-    bool elsewhere_;
+    bool refused_;
 };
 
 // GET ".../absoluteEx" and convert its seven texts, which throws for texts that are not numbers.

@@ -75,9 +75,10 @@ public:
 
     /// GET "<scheme>://<address>:<port>" + `path`. Returns 0 for any well-formed XML answer (even
     /// one reporting an error), 1 with "Fail to complete http get.", 2 with "Fail to parse reponse
-    /// data, response data: <answer>.". A `path` that is neither empty nor begins with "/" would
-    /// name another host ("@host/x"): it writes "Please input a path beginning with /.", sends
-    /// nothing and returns 10.
+    /// data, response data: <answer>.". A `path` that is neither empty nor begins with "/" (it
+    /// would name another host: "@host/x") or holds a space or a control byte writes "Please
+    /// input a path beginning with /, without spaces or control characters.", sends nothing and
+    /// returns 10.
     int get_info(std::string path);
     /// As get_info(path), and hands back the answer: `answer` holds its body whenever the
     /// transfer completed (0 and 2); otherwise it is left as it was.

@@ -418,7 +418,7 @@ MUTANTS = [
       'ptzctl: a stray word points at the top help, not its command\'s'),
     m('R60', 'cli/ptzctl.cpp', 'i + 1 == commands.size() ? " or " : ", "', '", "',
       'ptzctl: a missing command\'s list without its "or"'),
-    m('R61', CAM, "elsewhere_(!path.empty() && path[0] != '/')", 'elsewhere_(false)',
+    m('R61', CAM, "(path[0] == '/' && std::none_of", '(std::none_of',
       'get_info: a path before its first slash names another host, and is sent there'),
     m('R62', MOVE, 'center_on(t.engine(), point->x[0], point->y[0], done)',
       'center_on(t.engine(), point->y[0], point->x[0], done)', 'ptzctl center: X and Y swapped'),
@@ -428,6 +428,8 @@ MUTANTS = [
     m('R67', MOVE, '                        if (text == word.word) {',
       '                        if (text == word.word || text == std::to_string(int(word.value))) {',
       'ptzctl light: the enumeration\'s numbers taken, 1 switching the light off'),
+    m('R68', CAM, "return c <= ' ' || c == 0x7f;", "return c < ' ' || c == 0x7f;",
+      'get_info: a path with a space taken, and failed by libcurl as a transfer (1)'),
     # The simulated camera's command line: checked by hand where the tool's build has no module.
     m('R65', 'sim/main.cpp', 'if (inet_pton(AF_INET, value.c_str(), &parsed) != 1) {',
       'if (inet_pton(AF_INET, value.c_str(), &parsed) == -1) {',

@@ -302,11 +302,12 @@ const Op kOps[] = {
                 return a ? a->wait(c.wait_for_stop(a->engine, 0, a->into(r.where)))
                          : c.wait_for_stop(r.where, 0);
             }),
-    // Before its first slash, a path would name the host: nothing goes out.
-    refusal("InfoPathNamingAnotherHost", "get_info", "Please input a path beginning with /.",
+    // Before its first slash, a path would name the host; a space is no URL: nothing goes out.
+    refusal("InfoPathThatIsNoPath", "get_info",
+            "Please input a path beginning with /, without spaces or control characters.",
             [](Camera& c, Record&, Async* a) {
                 std::string answer;
-                return a ? a->wait(c.get_info(a->engine, "@127.0.0.2/x", a->into(answer)))
+                return a ? a->wait(c.get_info(a->engine, "/a b", a->into(answer)))
                          : c.get_info(".127.0.0.2/x");
             }),
     refusal("PresetIdZero", "goto_preset", kBadPresetId, ACTING(goto_preset, 0)),
@@ -740,8 +741,8 @@ TEST_P(OperationTest, AnswersWithItsCodeAndLineAndSendsItsRequests) {
     }
 }
 
-// Every answer with every method, in both transports; the variants with the accepting camera;
-// channel 3 with every method.
+// Every answer with every method, in both transports; the variants with the accepting camera,
+// blocking and on the engine; channel 3 with every method.
 std::vector<Case> cases() {
     std::vector<Case> result;
     for (const Mode mode : {kNewConnections, kKeptSession, kChannel3, kEngine, kEngineSession}) {
@@ -755,8 +756,9 @@ std::vector<Case> cases() {
                                      (a.applies == kGetOnly && name == "get_ptz_absoluteEx") ||
                                      (a.applies == kPutOnly && name == "set_ptz_ctrl") ||
                                      (a.applies == kListOnly && name == "get_presets");
-                const bool tried = op.variant ? accepting && mode == kNewConnections
-                                              : mode != kChannel3 || accepting;
+                const bool tried = op.variant
+                                       ? accepting && (mode == kNewConnections || mode == kEngine)
+                                       : mode != kChannel3 || accepting;
                 if (tried && applies) {
                     result.emplace_back(a, op, mode);
                 }
