@@ -69,6 +69,24 @@ std::string credentials_error(const std::string& userpwd) {
     return std::string();
 }
 
+namespace {
+
+// An address that would not be the URL's host alone, or no host at all: after an "@" the host is
+// another
+// ("cam.example.net@other"), a "/", "?" or "#" ends the host early, and a space or a control
+// byte makes no URL at all (libcurl would fail it as a transfer, and cut it at a NUL).
+std::string address_error(const std::string& address) {
+    const bool alone = !address.empty() && std::none_of(address.begin(), address.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= ' ' || c == 0x7f || c == '@' || c == '/' ||
+               c == '?' || c == '#';
+    });
+    return alone ? std::string()
+                 : "Please input a host name or an IP address alone, without spaces or control "
+                   "characters.";
+}
+
+}  // namespace
+
 std::string options_error(const CameraOptions& o) {
     if (!kPorts.hold(o.port)) {
         return "Bad option port: " + std::to_string(o.port) +
@@ -102,6 +120,9 @@ CameraLink::CameraLink(const std::string& address, const std::string& userpwd,
     : options_(std::move(options)), userpwd_(userpwd), option_error_(options_error(options_)) {
     if (option_error_.empty()) {
         option_error_ = credentials_error(userpwd_);
+    }
+    if (option_error_.empty()) {
+        option_error_ = address_error(address);
     }
     const int port = options_.port != 0 ? options_.port : options_.https ? 443 : 80;
     base_ = (options_.https ? "https://" : "http://") + address + ":" + std::to_string(port);

@@ -209,8 +209,8 @@ ZELKO_PTZ_API void zelko_ptz_options_init(zelko_ptz_options* options);
  * A camera at `address` ("192.0.2.10", "cam.example", "[fd00::5]") with `userpwd`
  * ("name:password"); `options` may be NULL for the defaults. Nothing is sent. Returns NULL when
  * `address` or `userpwd` is NULL, refusal_hold_seconds is outside 0 to 86400, or memory ran
- * out. Other bad options are reported by every function later, as ZELKO_PTZ_REJECTED with one
- * error line.
+ * out. Other bad options, and an address or credentials that the C++ constructor's comment
+ * names, are reported by every function later, as ZELKO_PTZ_REJECTED with one error line.
  */
 ZELKO_PTZ_API zelko_ptz_camera* zelko_ptz_camera_new(const char* address, const char* userpwd,
                                                      const zelko_ptz_options* options);

@@ -57,10 +57,11 @@ class Command;
 class ZELKO_PTZ_API ZelkoPtzCameraIsapi {
 public:
     /// `address` is a host name, an IPv4 address or a bracketed IPv6 literal ("[fd00::5]"),
-    /// without scheme, port, path or user info; `userpwd` is "name:password". Neither is
-    /// checked and nothing is sent. The address goes into every URL as it stands, after the
-    /// scheme and before the port: anything else in it changes where the requests go, so a host
-    /// that takes it from an untrusted source must check it first.
+    /// without scheme, port, path or user info; `userpwd` is "name:password". Nothing is sent.
+    /// The address goes into every URL as it stands, after the scheme and before the port. One
+    /// that is empty or holds a space, a control byte, "/", "?", "#" or "@" (after which the host
+    /// would be another), or credentials with a control byte in the name or a NUL, are reported
+    /// by every method, which then returns 10 and sends nothing.
     ZelkoPtzCameraIsapi(std::string address, std::string userpwd);
     /// As above, reaching the camera as `options` say. Bad options are not reported here but by
     /// every method, which then returns 10 and sends nothing.

@@ -430,6 +430,10 @@ MUTANTS = [
       'ptzctl light: the enumeration\'s numbers taken, 1 switching the light off'),
     m('R68', CAM, "return c <= ' ' || c == 0x7f;", "return c < ' ' || c == 0x7f;",
       'get_info: a path with a space taken, and failed by libcurl as a transfer (1)'),
+    m('R69', LINK, "c == 0x7f || c == '@' ||", "c == 0x7f ||",
+      'an address with an "@" taken: the requests, and the Digest answer, go to the host after it'),
+    m('R70', LINK, '        option_error_ = address_error(address);\n', '',
+      'an address that is no host alone never refused'),
     # The simulated camera's command line: checked by hand where the tool's build has no module.
     m('R65', 'sim/main.cpp', 'if (inet_pton(AF_INET, value.c_str(), &parsed) != 1) {',
       'if (inet_pton(AF_INET, value.c_str(), &parsed) == -1) {',
