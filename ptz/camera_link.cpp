@@ -72,9 +72,8 @@ std::string credentials_error(const std::string& userpwd) {
 namespace {
 
 // An address that would not be the URL's host alone, or no host at all: after an "@" the host is
-// another
-// ("cam.example.net@other"), a "/", "?" or "#" ends the host early, and a space or a control
-// byte makes no URL at all (libcurl would fail it as a transfer, and cut it at a NUL).
+// another ("cam.example.net@other"), a "/", "?" or "#" ends the host early, and a space or a
+// control byte makes no URL (libcurl would fail it as a transfer, and cut it at a NUL).
 std::string address_error(const std::string& address) {
     const bool alone = !address.empty() && std::none_of(address.begin(), address.end(), [](char c) {
         return static_cast<unsigned char>(c) <= ' ' || c == 0x7f || c == '@' || c == '/' ||

@@ -106,8 +106,7 @@ private:
     std::string channel_base_;
     std::string input_base_;
     PtzCapabilitiesEx known_capabilities_;
-    std::string
-        option_error_;  // the line of a bad option, credentials or address, for every command
+    std::string option_error_;  // the line of bad options, credentials or address, for all
     std::string reason_;
     Utils::Timeouts timeouts_;
     std::chrono::milliseconds refusal_hold_{30000};
