@@ -69,8 +69,6 @@ std::string credentials_error(const std::string& userpwd) {
     return std::string();
 }
 
-namespace {
-
 // An address that would not be the URL's host alone, or no host at all: after an "@" the host is
 // another ("cam.example.net@other"), a "/", "?" or "#" ends the host early, and a space or a
 // control byte makes no URL (libcurl would fail it as a transfer, and cut it at a NUL).
@@ -83,8 +81,6 @@ std::string address_error(const std::string& address) {
                  : "Please input a host name or an IP address alone, without spaces or control "
                    "characters.";
 }
-
-}  // namespace
 
 std::string options_error(const CameraOptions& o) {
     if (!kPorts.hold(o.port)) {

@@ -72,4 +72,10 @@ ZELKO_PTZ_API std::string options_error(const CameraOptions& options);
 /// credentials at a NUL.
 ZELKO_PTZ_API std::string credentials_error(const std::string& userpwd);
 
+/// The message of the line that every method writes for this address, "Please input a host name
+/// or an IP address alone, without spaces or control characters.", when it is empty or holds a
+/// space, a control byte, "/", "?", "#" or "@" (after which the URL's host would be another); ""
+/// when it can stand in the URL. Since 1.6.
+ZELKO_PTZ_API std::string address_error(const std::string& address);
+
 }  // namespace Ptz

@@ -165,10 +165,11 @@ struct Camera {
         options.error_sink = keep_line;
 
         options.error_sink_user = &lines;
-        // A bad option or credentials are the caller's mistake, said now rather than at the
-        // first call.
+        // A bad option, credentials or address are the caller's mistake, said now rather than at
+        // the first call.
         std::string bad = Ptz::options_error(options);
         bad = bad.empty() ? Ptz::credentials_error(userpwd) : bad;
+        bad = bad.empty() ? Ptz::address_error(address) : bad;
         if (!bad.empty()) {
             throw py::value_error(bad);
         }

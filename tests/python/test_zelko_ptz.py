@@ -115,6 +115,8 @@ def test_a_camera_closes_reads_as_text_and_checks_its_options(camera):
         z.Camera("127.0.0.1", USER, port=70000)
     with pytest.raises(ValueError, match="Please input a user name without control characters"):
         z.Camera("127.0.0.1", "admin\r\nX-Forged: 1:pw")
+    with pytest.raises(ValueError, match="Please input a host name or an IP address alone"):
+        z.Camera("127.0.0.2@127.0.0.1", USER)
     with pytest.raises(TypeError, match="unexpected keyword argument 'keep_sesion'"):
         z.Camera("127.0.0.1", USER, keep_sesion=True)
     with pytest.raises(TypeError, match="option channel of the wrong type: '2'"):
