@@ -60,14 +60,20 @@ std::string exit_statuses() {
     return text + "128+N  interrupted by signal N";
 }
 
-// The words a command takes: its subcommands and its options, `--help` last.
+// The words a command takes: its subcommands, the words of an argument that takes a few
+// ("on|off"), and its options, `--help` once and last.
 std::string words_of(const CLI::App& command) {
     std::string words;
     for (const CLI::App* sub : command.get_subcommands({})) {
         words += sub->get_name() + " ";
     }
     for (const CLI::Option* option : command.get_options()) {
-        if (option->get_group().empty()) {
+        const std::string type = option->get_type_name();
+        if (!option->nonpositional() && type.find('|') != std::string::npos &&
+            type.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ ") == std::string::npos) {
+            words += CLI::detail::join(CLI::detail::split(type, '|'), " ") + " ";
+        }
+        if (option->get_group().empty() || option == command.get_help_ptr()) {
             continue;
         }
         for (const std::string& name : option->get_lnames()) {

@@ -73,10 +73,14 @@ completed=$(cd "$work" && LC_ALL=C XDG_CONFIG_HOME=$work/config bash -c '
     complete_words() { COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _ptzctl; echo "${COMPREPLY[*]}"; }
     complete_words ptzctl --camera ""
     complete_words ptzctl --camera m
-    complete_words ptzctl --https po' _ "$prefix/share/bash-completion/completions/ptzctl")
+    complete_words ptzctl --https po
+    complete_words ptzctl --host h light ""
+    complete_words ptzctl position -' _ "$prefix/share/bash-completion/completions/ptzctl")
 [ "$completed" = '\$\(touch\$\{IFS\}ran\) dock my\ yard
 my\ yard
-position' ] && [ ! -e "$work/ran" ] || { echo "the completion is wrong: $completed"; exit 1; }
+position
+on off --help
+--json --help' ] && [ ! -e "$work/ran" ] || { echo "the completion is wrong: $completed"; exit 1; }
 "$prefix/bin/ptz-camera-sim" --listen 127.0.0.1 --cameras 3 --user admin:secret >"$work/sim.log" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$work"' EXIT
