@@ -76,6 +76,17 @@ std::string json_string(const std::string& text) {
 
 namespace {
 
+// A camera's name in a line of a table, safe for a terminal and on that line alone: a tab, line
+// feed or carriage return, which a name may hold (the library sends and reads them), is shown as
+// \xNN too, or a name could break the table's columns or forge a line of its own.
+std::string field_text(const std::string& text) {
+    std::string flat;
+    for (const char c : text) {
+        flat += c == '\t' || c == '\n' || c == '\r' ? formatted("\\x%02x", c) : std::string(1, c);
+    }
+    return Ptz::terminal_text(flat, flat.size());
+}
+
 template <typename Range>
 std::string range_text(const std::optional<Range>& range, bool json) {
     if (!range) {
@@ -169,7 +180,7 @@ std::string presets_text(const std::vector<Ptz::PtzPreset>& presets, const std::
     }
     std::string text;
     for (const auto& p : presets) {
-        text += formatted("%4d  %s%s%s\n", p.id, Ptz::terminal_text(p.name, p.name.size()).c_str(),
+        text += formatted("%4d  %s%s%s\n", p.id, field_text(p.name).c_str(),
                           p.enabled ? "" : " (disabled)", is_special(p) ? " (special)" : "");
     }
     return text;
@@ -195,7 +206,7 @@ std::string patrols_text(const std::vector<Ptz::PtzPatrol>& patrols, bool json) 
     }
     std::string text;
     for (const auto& p : patrols) {
-        text += formatted("%4d  %s%s: ", p.id, Ptz::terminal_text(p.name, p.name.size()).c_str(),
+        text += formatted("%4d  %s%s: ", p.id, field_text(p.name).c_str(),
                           p.enabled ? "" : " (disabled)") +
                 list_text(p.steps, false,
                           [](const Ptz::PtzPatrolStep& s) {
@@ -229,7 +240,7 @@ std::string park_text(const Ptz::PtzParkAction& a, bool json) {
                json_string(a.kind) + formatted(",\"number\":%d}\n", a.number);
     }
     return formatted("%s after %d s: %s %d\n", a.enabled ? "on" : "off", a.seconds,
-                     Ptz::terminal_text(a.kind, a.kind.size()).c_str(), a.number);
+                     field_text(a.kind).c_str(), a.number);
 }
 
 // One capability as a line or JSON shows it.
@@ -250,7 +261,7 @@ std::string capability_text(const Ptz::PtzCapabilitiesEx& caps, const Ptz::Capab
             break;
     }
     return list_text(caps.*field.names, json, [json](const std::string& name) {
-        return json ? json_string(name) : Ptz::terminal_text(name, name.size());
+        return json ? json_string(name) : field_text(name);
     });
 }
 

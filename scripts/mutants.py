@@ -440,4 +440,9 @@ MUTANTS = [
       'simulated camera: --listen ::1 taken, and refused only when it tries to listen'),
     m('R66', 'sim/main.cpp', '" run past 255.255.255.255");', '" run past 255.255.255.255") * 0;',
       'simulated camera: a fleet past 255.255.255.255 started, its last cameras unreachable'),
+    m('R71', 'cli/ptzctl_output.cpp', "c == '\\t' || c == '\\n' || c == '\\r'",
+      "c == '\\t' || c == '\\r'",
+      'ptzctl: a line feed in a name printed as it stands, forging a line of the table'),
+    m('R72', 'cli/ptzctl.cpp', '|| option == command.get_help_ptr()) {', ') {',
+      'ptzctl completion: --help offered twice'),
 ]

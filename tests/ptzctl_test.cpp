@@ -224,11 +224,12 @@ Invocation with_env(Invocation in, Environment env) {
 }
 
 // Preset 1's name is not all UTF-8, as a client saving in another encoding leaves it: an "ä", a
-// lone byte, a surrogate's bytes and a character cut short.
+// lone byte, a surrogate's bytes and a character cut short. Preset 33's holds a tab, an escape
+// and a line feed, which a table shows on its own line.
 const std::string kPresetList =
     "<PTZPresetList><PTZPreset><id>1</id>"
     "<presetName>G\xc3\xa4te\xff\xed\xa0\x80\xe2\x82</presetName><enabled>true</enabled>"
-    "</PTZPreset><PTZPreset><id>33</id><presetName>Dock \"2\" \x1b</presetName><enabled>false"
+    "</PTZPreset><PTZPreset><id>33</id><presetName>Dock \"2\"\t\x1b\n</presetName><enabled>false"
     "</enabled></PTZPreset></PTZPresetList>";
 
 const std::string kSample =
@@ -535,14 +536,16 @@ const Case kCases[] = {
        [](sim::Options& o) { serve_https(o, "self-signed"); }),
     on(sends("PortOfItsOwn", cam({"--port", "8080", "stop"}), {"PUT " + kCtrl}),
        [](sim::Options& o) { o.port = 8080; }),
-    answered(prints("PresetListMarksTheSpecial", cam({"preset", "list"}), 0,
-                    "   1  G\xc3\xa4te\xff\xed\xa0\x80\xe2\x82\n  33  Dock \"2\" \\x1b (disabled) "
-                    "(special)\n"),
-             kPresets, kPresetList),
+    answered(
+        prints(
+            "PresetListMarksTheSpecial", cam({"preset", "list"}), 0,
+            "   1  G\xc3\xa4te\xff\xed\xa0\x80\xe2\x82\n  33  Dock \"2\"\\x09\\x1b\\x0a (disabled) "
+            "(special)\n"),
+        kPresets, kPresetList),
     answered(prints("PresetListJson", cam({"preset", "list", "--json"}), 0,
                     "[{\"id\":1,\"name\":\"G\xc3\xa4te\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\","
-                    "\"enabled\":true,\"special\":false},{\"id\":33,\"name\":\"Dock \\\"2\\\" "
-                    "\\u001b\",\"enabled\":false,\"special\":true}]\n"),
+                    "\"enabled\":true,\"special\":false},{\"id\":33,\"name\":\"Dock \\\"2\\\""
+                    "\\u0009\\u001b\\u000a\",\"enabled\":false,\"special\":true}]\n"),
              kPresets, kPresetList),
     answered(prints("PresetListWithoutCapabilities", cam({"preset", "list", "--json"}), 0,
                     "[{\"id\":1,\"name\":\"Gate\",\"enabled\":true},{\"id\":33,\"name\":"
