@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "digest_auth.h"
+#include "listeners.h"
 #include "resumer.h"
 
 namespace sim {
@@ -111,6 +112,7 @@ public:
     MHD_Daemon* daemon = nullptr;
 
     Resumer resumer;
+    Listeners listeners;  // a fleet's; one camera's socket is libmicrohttpd's
 
     mutable std::mutex mutex;  // guards everything below
     mutable std::condition_variable recorded_cv;
@@ -522,18 +524,23 @@ void CameraSim::start() {
     if (inet_pton(AF_INET, impl_->options.address.c_str(), &address.sin_addr) != 1) {
         throw std::runtime_error("not an IPv4 address: " + impl_->options.address);
     }
-    // A fleet's addresses are many: it listens on all and tells them apart by the connection's.
-    if (impl_->cameras.size() > 1) {
-        address.sin_addr.s_addr = htonl(INADDR_ANY);
+    // A fleet's addresses are many: it listens on each and hands libmicrohttpd what it accepts,
+    // and the connection's address tells the cameras apart.
+    const bool fleet = impl_->cameras.size() > 1;
+    if (fleet) {
+        impl_->listeners.open(address.sin_addr, static_cast<int>(impl_->cameras.size()),
+                              impl_->options.port);
     }
     // One thread serves every connection: one that is to answer later is suspended meanwhile.
     impl_->resumer.start();
-    unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME;
+    unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME |
+                     (fleet ? MHD_USE_NO_LISTEN_SOCKET | MHD_USE_ITC : 0);
     const Options& o = impl_->options;
     const bool tls = !o.tls_cert.empty();
     if (tls) {
         if (MHD_is_feature_supported(MHD_FEATURE_TLS) != MHD_YES) {
             impl_->resumer.stop();
+            impl_->listeners.stop();
             throw std::runtime_error("this libmicrohttpd has no TLS");
         }
         flags |= MHD_USE_TLS;
@@ -551,9 +558,13 @@ void CameraSim::start() {
         MHD_OPTION_HTTPS_MEM_CERT, o.tls_cert.c_str(), MHD_OPTION_END);
     if (impl_->daemon == nullptr) {
         impl_->resumer.stop();
+        impl_->listeners.stop();
         throw std::system_error(bind_error(address), std::generic_category(),
                                 "cannot listen on " + impl_->options.address + ":" +
                                     std::to_string(impl_->options.port));
+    }
+    if (fleet) {
+        impl_->listeners.start(impl_->daemon);
     }
 }
 
@@ -561,6 +572,7 @@ void CameraSim::stop() {
     if (impl_->daemon == nullptr) {
         return;
     }
+    impl_->listeners.stop();
     // libmicrohttpd must not stop with a connection suspended.
     impl_->resumer.stop();
     MHD_stop_daemon(impl_->daemon);

@@ -67,8 +67,7 @@ struct Options {
     bool record = true;  // keep every request for requests(); off for long benchmark runs
     int channels = 1;    // PTZ channels 1 to this, each with a state of its own
     // Cameras at this many consecutive IPv4 addresses from `address` (127.0.0.1, .2, ...), each
-    // with its channels; a fleet listens on every address of the host at `port` and drops a
-    // connection to an address outside it.
+    // with its channels, each listening at `port` on its own address alone.
     int cameras = 1;
     bool silent = false;  // take every connection and request, and never answer
     // A nonce is refused as stale this long after its challenge, in the clock's time; zero:

@@ -119,7 +119,7 @@ for fleet in "${fleets[@]}"; do
     set -e
     expected="127.0.0.1: elevation 0 azimuth 0 zoom 1
 127.0.0.2: elevation 0 azimuth 0 zoom 1
-127.0.0.9: failed with 1: Empty reply from server
+127.0.0.9: failed with 1: Failed to connect to 127.0.0.9 port 80 after * ms: Couldn't connect to server
 127.0.0.3: elevation 0 azimuth 0 zoom 1"
     # shellcheck disable=SC2053
     [[ "$out" == $expected ]] && [ "$status" = 1 ] \

@@ -467,12 +467,13 @@ const Case kCases[] = {
               "{\"camera\":\"127.0.0.2\",\"elevation\":0,*}\n"),
        three_cameras),
     // Two fail, each its own way: the status is the first one's in the order given, not the
-    // last's.
+    // last's. The fleet holds its own addresses alone: 127.0.0.99 is where no camera is.
     on(with_file(
            prints("ManyCamerasExitWithTheFirstFailure",
                   fleet({"127.0.0.2"}, {"--camera", "lab", "--host", kDeadAddress, "home"}), 10, "",
                   "ptzctl: lab: home: camera refused: Invalid Operation (notSupport)\n"
-                  "ptzctl: 127.0.0.99: home: *\n"),
+                  "ptzctl: 127.0.0.99: home: Failed to connect to 127.0.0.99 port 80 after * ms: "
+                  "Couldn't connect to server\n"),
            "host = \"127.0.0.3\"\nchannel = 9\n"),
        three_cameras),
     on(prints("ManyCamerasWatchedInTheSameRound",
