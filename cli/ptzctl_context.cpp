@@ -101,10 +101,6 @@ std::string with_camera(const std::string& json, const std::string& name) {
 
 Target::Target(Context& context, NamedConnection named) : name(named.name), context_(context) {
     const Connection& c = named.connection;
-    if (c.insecure) {
-        say("warning: --insecure: the camera's certificate is not checked, so anyone on the "
-            "path can pose as the camera and read what is sent");
-    }
     Ptz::CameraOptions options;
     // Every command sends on one kept session: goto reads, then sends, and --wait polls.
     options.keep_session = true;
@@ -182,8 +178,18 @@ void Context::run(const std::function<void(Target&)>& start, bool interrupt_ends
     catch_interrupts();
     std::vector<NamedConnection> named_cameras = cameras();
     open_files_for(named_cameras.size());
+    std::vector<bool> insecure;
     for (NamedConnection& named : named_cameras) {
+        insecure.push_back(named.connection.insecure);
         targets_.push_back(std::make_unique<Target>(*this, std::move(named)));
+    }
+    // Said once every camera is known, so that with several each line names its camera.
+    for (std::size_t i = 0; i < targets_.size(); ++i) {
+        if (insecure[i]) {
+            targets_[i]->say(
+                "warning: --insecure: the camera's certificate is not checked, so "
+                "anyone on the path can pose as the camera and read what is sent");
+        }
     }
     for (const auto& target : targets_) {
         start(*target);

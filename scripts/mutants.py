@@ -445,4 +445,6 @@ MUTANTS = [
       'ptzctl: a line feed in a name printed as it stands, forging a line of the table'),
     m('R72', 'cli/ptzctl.cpp', '|| option == command.get_help_ptr()) {', ') {',
       'ptzctl completion: --help offered twice'),
+    m('R73', 'cli/ptzctl_context.cpp', '        if (insecure[i]) {', '        if (insecure[i] && i > 0) {',
+      'ptzctl: the first of several cameras reached with --insecure not warned of'),
 ]

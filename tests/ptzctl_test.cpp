@@ -535,6 +535,14 @@ const Case kCases[] = {
               {{"--host", "localhost", "--user", kUserPwd, "--https", "--insecure", "stop"}}, 0, "",
               "ptzctl: warning: --insecure: the camera's certificate is not checked*\n"),
        [](sim::Options& o) { serve_https(o, "self-signed"); }),
+    on(prints("InsecureNamesEachCamera",
+              fleet({"127.0.0.2", "127.0.0.1"}, {"--https", "--insecure", "stop"}), 0, "",
+              "ptzctl: 127.0.0.2: warning: --insecure: *\n"
+              "ptzctl: 127.0.0.1: warning: --insecure: *\n"),
+       [](sim::Options& o) {
+           serve_https(o, "self-signed");
+           three_cameras(o);
+       }),
     on(sends("PortOfItsOwn", cam({"--port", "8080", "stop"}), {"PUT " + kCtrl}),
        [](sim::Options& o) { o.port = 8080; }),
     answered(
