@@ -447,4 +447,6 @@ MUTANTS = [
       'ptzctl completion: --help offered twice'),
     m('R73', 'cli/ptzctl_context.cpp', '        if (insecure[i]) {', '        if (insecure[i] && i > 0) {',
       'ptzctl: the first of several cameras reached with --insecure not warned of'),
+    m('R74', 'sim/main.cpp', '        files.rlim_cur = files.rlim_max;\n', '',
+      'simulated camera: a fleet larger than the soft limit of open files fails to start'),
 ]

@@ -1,6 +1,7 @@
 // ptz-camera-sim: a simulated PTZ camera in the foreground, logging each request unless --quiet.
 
 #include <arpa/inet.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -250,6 +251,14 @@ int main(int argc, char** argv) {
     }
     options.log = !quiet;
 
+    // A fleet listens on a socket per camera and takes a connection or more for each: a shell's
+    // usual 1,024 open files are below a large one, and a server may open as many as it is let.
+    rlimit files{};
+    if (options.cameras > 1 && getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+
     struct sigaction action {};
     action.sa_handler = on_signal;
     sigaction(SIGINT, &action, nullptr);
@@ -260,6 +269,12 @@ int main(int argc, char** argv) {
         camera.start();
     } catch (const std::system_error& e) {
         say(e.what());
+        if (e.code().value() == EMFILE && getrlimit(RLIMIT_NOFILE, &files) == 0) {
+            std::fprintf(stderr,
+                         "ptz-camera-sim: %d cameras need a listening socket each; this process "
+                         "may open %llu files (ulimit -Hn)\n",
+                         options.cameras, static_cast<unsigned long long>(files.rlim_cur));
+        }
         if (e.code().value() == EACCES && options.port < 1024) {
             std::fprintf(stderr,
                          "ptz-camera-sim: port %u needs root or a private network namespace; "

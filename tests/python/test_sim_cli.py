@@ -1,6 +1,8 @@
-# The simulated camera's command line: what it refuses, with status 64 and one line.
+# The simulated camera's command line: what it refuses, with status 64 and one line, and what a
+# fleet needs of the system to start.
 
 import os
+import resource
 import subprocess
 
 import pytest
@@ -23,3 +25,21 @@ def test_refused(args, line):
     run = subprocess.run([os.environ["ZELKO_SIM"], *args], capture_output=True, text=True,
                          timeout=10)
     assert (run.returncode, run.stdout, run.stderr) == (64, "", f"ptz-camera-sim: {line}\n")
+
+
+def test_a_fleet_opens_the_files_it_needs():
+    # A socket per camera: a shell's usual limit is below a large fleet, which raises its own.
+    def few_files():
+        hard = resource.getrlimit(resource.RLIMIT_NOFILE)[1]
+        resource.setrlimit(resource.RLIMIT_NOFILE, (64, hard))
+
+    sim = subprocess.Popen([os.environ["ZELKO_SIM"], "--listen", "127.0.0.1", "--port", "8081",
+                            "--cameras", "100", "--quiet"], stdout=subprocess.PIPE,
+                           stderr=subprocess.PIPE, text=True, preexec_fn=few_files)
+    try:
+        line = sim.stdout.readline()
+    finally:
+        sim.terminate()
+        _, errors = sim.communicate(timeout=10)
+    assert (line, errors) == (
+        "ptz-camera-sim: listening on 127.0.0.1:8081 and the next 99 addresses\n", "")
