@@ -184,8 +184,8 @@ std::string path_of(const CLI::App& command) {
     return parent == nullptr ? command.get_name() : path_of(*parent) + " " + command.get_name();
 }
 
-// The line for a parse that failed: a stray word or a missing command named, with the help
-// that lists what the command takes; any other error in CLI11's words.
+// The line for a parse that failed: a stray word, a missing command or value, or an option given
+// twice named, with the help that lists what the command takes; any other error in CLI11's words.
 std::string parse_failure(const CLI::App& app, const CLI::ParseError& error) {
     const CLI::App& command = last_command(app);
     const std::string help = "; see " + path_of(command) + " --help";
@@ -197,8 +197,26 @@ std::string parse_failure(const CLI::App& app, const CLI::ParseError& error) {
                                    : "unknown command ") +
                stray + help;
     }
+    // An option's value missing, or the option given twice: said plainly, not in CLI11's
+    // counts ("1 required TEXT missing", "At Most 1 required but received 2").
+    const std::string what = error.what();
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr && what.rfind("--", 0) == 0) {
+        const std::string name = what.substr(0, what.find(':'));
+        // The help to read is that of the command that owns the option: ptzctl's own for --user.
+        const CLI::App* owner = &command;
+        while (owner->get_parent() != nullptr && owner->get_option_no_throw(name) == nullptr) {
+            owner = owner->get_parent();
+        }
+        const std::string see = "; see " + path_of(*owner) + " --help";
+        if (what.find(" missing") != std::string::npos) {
+            return name + " needs a value" + see;
+        }
+        if (what.find(": At Most ") != std::string::npos) {
+            return name + " is given more than once" + see;
+        }
+    }
     if (dynamic_cast<const CLI::RequiredError*>(&error) == nullptr || commands.empty()) {
-        return error.what();
+        return what;
     }
     if (command.get_parent() == nullptr) {
         return "a command is needed" + help;

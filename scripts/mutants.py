@@ -449,4 +449,10 @@ MUTANTS = [
       'ptzctl: the first of several cameras reached with --insecure not warned of'),
     m('R74', 'sim/main.cpp', '        files.rlim_cur = files.rlim_max;\n', '',
       'simulated camera: a fleet larger than the soft limit of open files fails to start'),
+    m('R75', 'cli/ptzctl.cpp', 'while (owner->get_parent() != nullptr && owner->get_option_no_throw',
+      'while (false && owner->get_option_no_throw',
+      'ptzctl: --user given twice sends to the help of the command, which does not list it'),
+    m('R76', 'cli/ptzctl.cpp', 'if (what.find(" missing") != std::string::npos) {',
+      'if (what.find(" missing") == std::string::npos && false) {',
+      'ptzctl: an option without its value said in CLI11\'s counts'),
 ]
