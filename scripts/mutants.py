@@ -435,9 +435,9 @@ MUTANTS = [
     m('R70', LINK, '        option_error_ = address_error(address);\n', '',
       'an address that is no host alone never refused'),
     # The simulated camera's command line: checked by hand where the tool's build has no module.
-    m('R65', 'sim/main.cpp', 'if (inet_pton(AF_INET, value.c_str(), &parsed) != 1) {',
-      'if (inet_pton(AF_INET, value.c_str(), &parsed) == -1) {',
-      'simulated camera: --listen ::1 taken, and refused only when it tries to listen'),
+    m('R65', 'sim/main.cpp', 'if (!ipv6 && inet_pton(AF_INET, value.c_str(), &parsed) != 1) {',
+      'if (!ipv6 && inet_pton(AF_INET, value.c_str(), &parsed) == -1) {',
+      'simulated camera: --listen 127.0.0.300 taken, and refused only when it tries to listen'),
     m('R66', 'sim/main.cpp', '" run past 255.255.255.255");', '" run past 255.255.255.255") * 0;',
       'simulated camera: a fleet past 255.255.255.255 started, its last cameras unreachable'),
     m('R71', 'cli/ptzctl_output.cpp', "c == '\\t' || c == '\\n' || c == '\\r'",
@@ -455,4 +455,6 @@ MUTANTS = [
     m('R76', 'cli/ptzctl.cpp', 'if (what.find(" missing") != std::string::npos) {',
       'if (what.find(" missing") == std::string::npos && false) {',
       'ptzctl: an option without its value said in CLI11\'s counts'),
+    m('R77', 'sim/camera_sim.cpp', '(six ? MHD_USE_IPv6 : 0)', '0',
+      'simulated camera: an IPv6 address taken, and the camera unable to listen on it'),
 ]

@@ -60,15 +60,14 @@ struct ConnectionInfo {
 };
 
 // Why `address` cannot be bound, as the system says it; libmicrohttpd keeps it to itself.
-int bind_error(const sockaddr_in& address) {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+int bind_error(const sockaddr* address, socklen_t size) {
+    const int probe = socket(address->sa_family, SOCK_STREAM, 0);
     if (probe < 0) {
         return errno;
     }
     const int on = 1;
     setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    const int error =
-        bind(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : errno;
+    const int error = bind(probe, address, size) == 0 ? 0 : errno;
     close(probe);
     return error != 0 ? error : EADDRNOTAVAIL;
 }
@@ -518,23 +517,35 @@ void CameraSim::start() {
     if (impl_->daemon != nullptr) {
         return;
     }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(impl_->options.port);
-    if (inet_pton(AF_INET, impl_->options.address.c_str(), &address.sin_addr) != 1) {
-        throw std::runtime_error("not an IPv4 address: " + impl_->options.address);
+    sockaddr_in ipv4{};
+    sockaddr_in6 ipv6{};
+    const char* const text = impl_->options.address.c_str();
+    const bool six = inet_pton(AF_INET6, text, &ipv6.sin6_addr) == 1;
+    if (!six && inet_pton(AF_INET, text, &ipv4.sin_addr) != 1) {
+        throw std::runtime_error("not an IP address: " + impl_->options.address);
     }
+    ipv4.sin_family = AF_INET;
+    ipv4.sin_port = htons(impl_->options.port);
+    ipv6.sin6_family = AF_INET6;
+    ipv6.sin6_port = htons(impl_->options.port);
+    const sockaddr* const address =
+        six ? reinterpret_cast<const sockaddr*>(&ipv6) : reinterpret_cast<const sockaddr*>(&ipv4);
+    const socklen_t size = six ? sizeof ipv6 : sizeof ipv4;
     // A fleet's addresses are many: it listens on each and hands libmicrohttpd what it accepts,
     // and the connection's address tells the cameras apart.
     const bool fleet = impl_->cameras.size() > 1;
+    if (fleet && six) {
+        throw std::runtime_error("a fleet takes an IPv4 address: " + impl_->options.address);
+    }
     if (fleet) {
-        impl_->listeners.open(address.sin_addr, static_cast<int>(impl_->cameras.size()),
+        impl_->listeners.open(ipv4.sin_addr, static_cast<int>(impl_->cameras.size()),
                               impl_->options.port);
     }
     // One thread serves every connection: one that is to answer later is suspended meanwhile.
     impl_->resumer.start();
     unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME |
-                     (fleet ? MHD_USE_NO_LISTEN_SOCKET | MHD_USE_ITC : 0);
+                     (fleet ? MHD_USE_NO_LISTEN_SOCKET | MHD_USE_ITC : 0) |
+                     (six ? MHD_USE_IPv6 : 0);
     const Options& o = impl_->options;
     const bool tls = !o.tls_cert.empty();
     if (tls) {
@@ -549,19 +560,18 @@ void CameraSim::start() {
     // first MHD_OPTION_END. Its default SO_REUSEADDR lets a camera restart at once on its port;
     // a second camera on an address and port taken fails to start rather than share them.
     impl_->daemon = MHD_start_daemon(
-        flags, o.port, nullptr, nullptr, on_request, impl_.get(), MHD_OPTION_SOCK_ADDR,
-        reinterpret_cast<sockaddr*>(&address), MHD_OPTION_URI_LOG_CALLBACK, on_uri, nullptr,
-        MHD_OPTION_NOTIFY_COMPLETED, on_completed, nullptr, MHD_OPTION_NOTIFY_CONNECTION,
-        on_connection, impl_.get(), MHD_OPTION_CONNECTION_LIMIT, kMaxConnections,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, kConnectionMemory,
-        tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END, o.tls_key.c_str(),
+        flags, o.port, nullptr, nullptr, on_request, impl_.get(), MHD_OPTION_SOCK_ADDR, address,
+        MHD_OPTION_URI_LOG_CALLBACK, on_uri, nullptr, MHD_OPTION_NOTIFY_COMPLETED, on_completed,
+        nullptr, MHD_OPTION_NOTIFY_CONNECTION, on_connection, impl_.get(),
+        MHD_OPTION_CONNECTION_LIMIT, kMaxConnections, MHD_OPTION_CONNECTION_MEMORY_LIMIT,
+        kConnectionMemory, tls ? MHD_OPTION_HTTPS_MEM_KEY : MHD_OPTION_END, o.tls_key.c_str(),
         MHD_OPTION_HTTPS_MEM_CERT, o.tls_cert.c_str(), MHD_OPTION_END);
     if (impl_->daemon == nullptr) {
         impl_->resumer.stop();
         impl_->listeners.stop();
-        throw std::system_error(bind_error(address), std::generic_category(),
-                                "cannot listen on " + impl_->options.address + ":" +
-                                    std::to_string(impl_->options.port));
+        throw std::system_error(bind_error(address, size), std::generic_category(),
+                                "cannot listen on " + (six ? "[" + o.address + "]" : o.address) +
+                                    ":" + std::to_string(impl_->options.port));
     }
     if (fleet) {
         impl_->listeners.start(impl_->daemon);

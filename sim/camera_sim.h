@@ -58,7 +58,7 @@ struct Script {
 };
 
 struct Options {
-    std::string address = "127.0.0.1";
+    std::string address = "127.0.0.1";  // IPv4, or IPv6 ("::1") for one camera
     std::uint16_t port = 80;
     std::string user = "admin";
     std::string password = "password";

@@ -41,14 +41,14 @@ int usage(std::FILE* out, int code) {
         "       ptz-camera-sim --help | --version\n"
         "\n"
         "Serves a simulated PTZ camera's ISAPI resources over HTTP with Digest\n"
-        "authentication on the IPv4 address ADDR (port 80 unless --port is given)\n"
-        "until interrupted. Credentials default to admin:password.\n"
+        "authentication on the IPv4 or IPv6 address ADDR (port 80 unless --port is\n"
+        "given) until interrupted. Credentials default to admin:password.\n"
         "\n"
         "  --channels N        PTZ channels 1 to N (up to 4096), each moving on its own\n"
         "                      (default 1); a channel past N is an unknown resource (404)\n"
-        "  --cameras N         N cameras (up to 4096) at consecutive addresses from ADDR,\n"
-        "                      each with its channels (65536 channels in all at most)\n"
-        "                      and listening on its own address alone\n"
+        "  --cameras N         N cameras (up to 4096) at consecutive IPv4 addresses from\n"
+        "                      ADDR, each with its channels (65536 channels in all at\n"
+        "                      most) and listening on its own address alone\n"
         "  --silent            take every connection and request, and never answer\n"
         "  --quiet             log no requests: stdout holds the listening line alone, so\n"
         "                      a host that never reads it does not stall the camera\n"
@@ -156,6 +156,7 @@ int main(int argc, char** argv) {
     sim::Options options;
     bool have_address = false;
     std::uint32_t first_address = 0;
+    bool ipv6 = false;
     bool quiet = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -211,8 +212,10 @@ int main(int argc, char** argv) {
                 value == "newer" ? sim::DigestAuth::Form::Newer : sim::DigestAuth::Form::Older;
         } else if (arg == "--listen") {
             in_addr parsed{};
-            if (inet_pton(AF_INET, value.c_str(), &parsed) != 1) {
-                return refuse("--listen takes an IPv4 address: " + value);
+            in6_addr parsed6{};
+            ipv6 = inet_pton(AF_INET6, value.c_str(), &parsed6) == 1;
+            if (!ipv6 && inet_pton(AF_INET, value.c_str(), &parsed) != 1) {
+                return refuse("--listen takes an IPv4 or IPv6 address: " + value);
             }
             first_address = ntohl(parsed.s_addr);
             options.address = value;
@@ -234,7 +237,10 @@ int main(int argc, char** argv) {
     if (!have_address) {
         return refuse("--listen ADDR is needed; see --help");
     }
-    // Cameras are told apart by their address: one past the last address would never be reached.
+    // Cameras are told apart by their IPv4 address: one past the last would never be reached.
+    if (ipv6 && options.cameras > 1) {
+        return refuse("--cameras takes an IPv4 --listen address: " + options.address);
+    }
     if (first_address + (static_cast<std::uint64_t>(options.cameras) - 1) > UINT32_MAX) {
         return refuse(std::to_string(options.cameras) + " cameras from " + options.address +
                       " run past 255.255.255.255");
@@ -287,7 +293,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf(
-        "ptz-camera-sim: listening on %s:%u%s%s\n", options.address.c_str(),
+        "ptz-camera-sim: listening on %s:%u%s%s\n",
+        (ipv6 ? "[" + options.address + "]" : options.address).c_str(),
         static_cast<unsigned>(options.port),
         options.cameras > 1
             ? (" and the next " + std::to_string(options.cameras - 1) + " addresses").c_str()

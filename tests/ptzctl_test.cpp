@@ -407,10 +407,10 @@ const Case kCases[] = {
            1, "",
            "ptzctl: get: Failed to connect to 127.0.0.99 port 80 after * ms: Couldn't connect to "
            "server\n"),
-    // A bracketed IPv6 address reaches the library whole (the simulated camera is on IPv4).
-    prints(
-        "BracketedIpv6Host", {{"--host", "[::1]", "--user", kUserPwd, "get", "/x"}}, 1, "",
-        "ptzctl: get: Failed to connect to ::1 port 80 after * ms: Couldn't connect to server\n"),
+    // A bracketed IPv6 address reaches a camera on IPv6, through the Digest exchange.
+    on(sends("BracketedIpv6Host", {{"--host", "[::1]", "--user", kUserPwd, "home"}},
+             {"PUT " + kHome}),
+       [](sim::Options& o) { o.address = "::1"; }),
     sends("CredentialsFromTheEnvironment", {{"--host", "127.0.0.1", "home"}, kUserPwd},
           {"PUT " + kHome}),
     prints("WrongPasswordInOneLine", wrong_password({}), 10, "", kRefusal + "\n"),

@@ -9,8 +9,8 @@ import pytest
 
 
 @pytest.mark.parametrize("args, line", [
-    (["--listen", "::1"], "--listen takes an IPv4 address: ::1"),
-    (["--listen", "127.0.0.300"], "--listen takes an IPv4 address: 127.0.0.300"),
+    (["--listen", "::1", "--cameras", "2"], "--cameras takes an IPv4 --listen address: ::1"),
+    (["--listen", "127.0.0.300"], "--listen takes an IPv4 or IPv6 address: 127.0.0.300"),
     (["--listen", "255.255.255.250", "--cameras", "7"],
      "7 cameras from 255.255.255.250 run past 255.255.255.255"),
     (["--cameras", "4096", "--channels", "17", "--listen", "10.0.0.1"],
