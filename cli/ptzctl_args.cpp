@@ -20,8 +20,13 @@ CLI::Validator number(bool whole, bool (*accept)(double), const std::string& ref
         errno = 0;
         const double value =
             whole ? std::strtol(text.c_str(), &end, 10) : std::strtof(text.c_str(), &end);
-        const bool good = !text.empty() && !std::isspace(static_cast<unsigned char>(text[0])) &&
-                          *end == '\0' && errno != ERANGE && std::isfinite(value) &&
+        const bool read =
+            !text.empty() && !std::isspace(static_cast<unsigned char>(text[0])) && *end == '\0';
+        // A number past a float's range ("1e39") or below its least ("1e-50") is one still.
+        if (read && !whole && errno == ERANGE) {
+            return "out of a float's range: " + text;
+        }
+        const bool good = read && errno != ERANGE && std::isfinite(value) &&
                           (!whole || (value >= INT_MIN && value <= INT_MAX)) && accept(value);
         if (!good) {
             return refusal + ": " + text;

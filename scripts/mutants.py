@@ -457,4 +457,7 @@ MUTANTS = [
       'ptzctl: an option without its value said in CLI11\'s counts'),
     m('R77', 'sim/camera_sim.cpp', '(six ? MHD_USE_IPv6 : 0)', '0',
       'simulated camera: an IPv6 address taken, and the camera unable to listen on it'),
+    m('R78', 'cli/ptzctl_args.cpp', 'if (read && !whole && errno == ERANGE) {',
+      'if (read && !whole && errno == ERANGE && false) {',
+      'ptzctl: a number past a float\'s range called not a number'),
 ]

@@ -681,6 +681,8 @@ const Case kCases[] = {
             "--count: needs a positive whole number: 0"),
     refused("MoveForZero", cam({"move", "1", "2", "3", "--for", "0"}),
             "--for: needs seconds, more than 0 and at most 3600: 0"),
+    refused("PastAFloat", cam({"move-by", "--azimuth", "1e39"}),
+            "--azimuth: out of a float's range: 1e39"),
     refused("CenterOffThePicture", cam({"center", "1.5", "0"}),
             "X: takes 0 to 1, a fraction of the picture: 1.5"),
     refused("HostWithPort", {{"--host", "127.0.0.1:8080", "--user", "a:b", "home"}},
