@@ -70,16 +70,25 @@ std::string credentials_error(const std::string& userpwd) {
 }
 
 // An address that would not be the URL's host alone, or no host at all: after an "@" the host is
-// another ("cam.example.net@other"), a "/", "?" or "#" ends the host early, and a space or a
-// control byte makes no URL (libcurl would fail it as a transfer, and cut it at a NUL).
+// another ("cam.example.net@other"), a "/", "?" or "#" ends the host early, a ":" outside
+// brackets begins a port, and a space or a control byte makes no URL (libcurl would fail it as a
+// transfer, and cut it at a NUL). An IPv6 literal stands in brackets in a URL, and one without
+// them is said as such.
 std::string address_error(const std::string& address) {
-    const bool alone = !address.empty() && std::none_of(address.begin(), address.end(), [](char c) {
+    const bool bracketed = address.size() > 2 && address.front() == '[' && address.back() == ']';
+    const std::string host = bracketed ? address.substr(1, address.size() - 2) : address;
+    const bool clean = !host.empty() && std::none_of(host.begin(), host.end(), [](char c) {
         return static_cast<unsigned char>(c) <= ' ' || c == 0x7f || c == '@' || c == '/' ||
-               c == '?' || c == '#';
+               c == '?' || c == '#' || c == '[' || c == ']';
     });
-    return alone ? std::string()
-                 : "Please input a host name or an IP address alone, without spaces or control "
-                   "characters.";
+    const auto colons = std::count(host.begin(), host.end(), ':');
+    if (clean && (bracketed || colons == 0)) {
+        return std::string();
+    }
+    return clean && colons > 1
+               ? "Please input an IPv6 address in brackets, as [fd00::5]."
+               : "Please input a host name or an IP address alone, without spaces or control "
+                 "characters.";
 }
 
 std::string options_error(const CameraOptions& o) {

@@ -74,8 +74,9 @@ ZELKO_PTZ_API std::string credentials_error(const std::string& userpwd);
 
 /// The message of the line that every method writes for this address, "Please input a host name
 /// or an IP address alone, without spaces or control characters.", when it is empty or holds a
-/// space, a control byte, "/", "?", "#" or "@" (after which the URL's host would be another); ""
-/// when it can stand in the URL. Since 1.6.
+/// space, a control byte, "/", "?", "#", "@" (after which the URL's host would be another) or a
+/// ":" outside brackets (a port), or "Please input an IPv6 address in brackets, as [fd00::5]."
+/// for "fd00::5"; "" when it can stand in the URL. Since 1.6.
 ZELKO_PTZ_API std::string address_error(const std::string& address);
 
 }  // namespace Ptz

@@ -460,4 +460,6 @@ MUTANTS = [
     m('R78', 'cli/ptzctl_args.cpp', 'if (read && !whole && errno == ERANGE) {',
       'if (read && !whole && errno == ERANGE && false) {',
       'ptzctl: a number past a float\'s range called not a number'),
+    m('R79', LINK, 'if (clean && (bracketed || colons == 0)) {', 'if (clean) {',
+      'an address with a port, or an IPv6 literal without brackets, taken and failed with 1'),
 ]

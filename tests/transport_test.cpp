@@ -118,8 +118,9 @@ INSTANTIATE_TEST_SUITE_P(Transport, TransportTest, ::testing::ValuesIn(kCases), 
 
 // What would change the request is refused, whoever sends, and nothing is sent: a NUL in the URL,
 // at which libcurl would cut it and ask another resource (a query of it would succeed), a byte
-// that would move the host ("cam.example.net@other"), a control byte in the user name, which
-// would end the Authorization line and begin one of the caller's, or a NUL in the credentials.
+// that would move the host ("cam.example.net@other") or add a port, an IPv6 literal without its
+// brackets, a control byte in the user name, which would end the Authorization line and begin
+// one of the caller's, or a NUL in the credentials.
 TEST_F(SimTest, WhatWouldChangeTheRequestSendsNothing) {
     const std::string nul(1, '\0');
     const std::string info = "/ISAPI/System/deviceInfo";
@@ -134,6 +135,8 @@ TEST_F(SimTest, WhatWouldChangeTheRequestSendsNothing) {
         {"127.0.0.2@127.0.0.1", kUserPwd, info, 10, bad_address},
         {"127.0.0.1 ", kUserPwd, info, 10, bad_address},
         {"", kUserPwd, info, 10, bad_address},
+        {"127.0.0.1:80", kUserPwd, info, 10, bad_address},
+        {"::1", kUserPwd, info, 10, "Please input an IPv6 address in brackets, as [fd00::5]."},
         {"127.0.0.1", kUserPwd, info + nul + "x", 10,
          "Please input a path beginning with /, without spaces or control characters."},
         {"127.0.0.1", "admin\r\nX-Forged: 1:password", info, 10,
