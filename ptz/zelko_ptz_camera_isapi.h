@@ -61,9 +61,9 @@ public:
     /// The address goes into every URL as it stands, after the scheme and before the port. One
     /// that is empty or holds a space, a control byte, "/", "?", "#", "@" (after which the host
     /// would be another) or a ":" outside brackets (a port, or an IPv6 literal without them), or
-    /// credentials with a control byte in the name or a NUL, are reported
-    /// by every method, which then returns 10 and sends nothing; address_error() and
-    /// credentials_error() say it before an object is made.
+    /// credentials with a control byte in the name or a NUL, are reported by every method, which
+    /// then returns 10 and sends nothing; address_error() and credentials_error() say it before
+    /// an object is made.
     ZelkoPtzCameraIsapi(std::string address, std::string userpwd);
     /// As above, reaching the camera as `options` say. Bad options are not reported here but by
     /// every method, which then returns 10 and sends nothing.

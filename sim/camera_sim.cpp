@@ -56,7 +56,7 @@ struct Exchange {
 // What a connection keeps from its first request to its close.
 struct ConnectionInfo {
     unsigned long number;  // counted from 1 since the start
-    int camera = -1;       // of a fleet, from 1; 0 outside it; -1 until asked
+    int camera = -1;       // of a fleet, from 1; 0 when unknown; -1 until asked
 };
 
 // Why `address` cannot be bound, as the system says it; libmicrohttpd keeps it to itself.
@@ -143,7 +143,8 @@ public:
     CameraState& channel(int number, int camera) const {
         return cameras.at(camera - 1).at(number - 1);
     }
-    // The camera of a fleet that `connection` reached, from 1; 0 for an address outside it.
+    // The camera of a fleet that `connection` reached, from 1; 0 when its address cannot be read
+    // (a fleet listens on its own addresses alone).
     int camera_of(MHD_Connection* connection, ConnectionInfo* info) const;
 
     MHD_Result respond(MHD_Connection* connection, const char* method, Exchange& exchange);
@@ -380,7 +381,7 @@ MHD_Result Server::respond(MHD_Connection* connection, const char* method, Excha
     request.connection = kept != nullptr ? kept->number : 0;
     request.camera = camera_of(connection, kept);
     if (request.camera == 0) {
-        return MHD_NO;  // not one of ours
+        return MHD_NO;  // no camera to answer
     }
     // A silent camera takes the request and stays silent until it stops.
     if (options.silent) {
@@ -569,6 +570,10 @@ void CameraSim::start() {
     if (impl_->daemon == nullptr) {
         impl_->resumer.stop();
         impl_->listeners.stop();
+        // A fleet's sockets are bound already: its server failed for another reason.
+        if (fleet) {
+            throw std::runtime_error("libmicrohttpd did not start for the fleet");
+        }
         throw std::system_error(bind_error(address, size), std::generic_category(),
                                 "cannot listen on " + (six ? "[" + o.address + "]" : o.address) +
                                     ":" + std::to_string(impl_->options.port));
