@@ -8,6 +8,7 @@
 //   fleet_bench [--out FILE]
 //   fleet_bench --cpu-only [ROUNDS]   one camera's CPU a command each way, ROUNDS times (3)
 //   fleet_bench --bounds-only         the lines that hold 1,000 cameras to their bounds
+//   fleet_bench --joystick-only       a joystick's stop, with moves in order and coalesced
 
 #include <sched.h>
 #include <signal.h>
@@ -121,6 +122,8 @@ struct Result {
     long threads = 0;             // most seen while the commands ran
     long rss_kib = 0;             // at the end
     int failed = 0;               // commands that did not return 0 (or 1, silent)
+    double stop_after = 0;        // a joystick's: seconds from its release to the stop's answer
+    int moves_sent = 0;           // a joystick's: moves the camera took
 };
 
 // Runs `measure` in a child process and hands back what it measured.
@@ -315,6 +318,55 @@ std::string format(const char* pattern, ...) {
     return line;
 }
 
+// A joystick through the engine: a move every 5 ms for a second to a camera that answers in
+// 20 ms, four times faster than it takes them, then the release, a stop.
+Result joystick(bool coalescing) {
+    Ptz::CameraOptions options;
+    options.keep_session = true;
+    options.port = kSlowPort;
+    Camera camera(address(1, 0), kUserPwd, options);
+    camera.set_move_coalescing(coalescing);
+    Ptz::PtzPosition where{};
+    camera.get_position(where);  // challenged first
+    Ptz::Engine engine;
+    Result r;
+    const auto count = [&r](int code) { r.moves_sent += code == 0; };
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < 200; ++i) {
+        camera.set_ptz_ctrl(engine, {i % 2 == 0 ? 30 : 40, 0, 0}, count);
+        const Clock::time_point tick = start + std::chrono::milliseconds(5 * (i + 1));
+        while (Clock::now() < tick) {
+            engine.run(static_cast<int>(std::max<long>(
+                0, std::chrono::duration_cast<std::chrono::milliseconds>(tick - Clock::now())
+                       .count())));
+        }
+    }
+    const Clock::time_point release = Clock::now();
+    bool stopped = false;
+    camera.set_ptz_ctrl(engine, {0, 0, 0}, [&](int code) {
+        r.stop_after = seconds_since(release);
+        r.failed += code != 0;
+        stopped = true;
+    });
+    while (!stopped) {
+        engine.run(100);
+    }
+    while (engine.run(100) > 0) {
+    }
+    return r;
+}
+
+std::string joystick_line() {
+    const Result ordered = in_child([] { return joystick(false); });
+    const Result coalesced = in_child([] { return joystick(true); });
+    return format(
+        "A joystick through the engine, 200 moves in 1 s to a camera that answers in 20 ms, then "
+        "its release: the stop answered after %.3f s in the order asked (%d moves sent), %.3f s "
+        "with set_move_coalescing (%d moves sent)%s",
+        ordered.stop_after, ordered.moves_sent, coalesced.stop_after, coalesced.moves_sent,
+        ordered.failed + coalesced.failed > 0 ? "; a stop failed" : "");
+}
+
 // 1,000 cameras through the engine held to their bounds: 2 delays and 3 at first contact, and
 // 1,000 times one blocking kept command's CPU.
 std::string bound_lines(double blocking_cpu_us, const Result& medians) {
@@ -351,6 +403,12 @@ int main(int argc, char** argv) {
             std::printf("blocking %.1f µs, engine %.1f µs: engine/blocking %.3f\n", r.cpu_first_us,
                         r.cpu_us, r.cpu_us / r.cpu_first_us);
         }
+        kill(cameras, SIGTERM);
+        waitpid(cameras, nullptr, 0);
+        return 0;
+    }
+    if (mode == "--joystick-only") {
+        std::printf("%s\n", joystick_line().c_str());
         kill(cameras, SIGTERM);
         waitpid(cameras, nullptr, 0);
         return 0;
@@ -440,6 +498,7 @@ int main(int argc, char** argv) {
     say(bound_lines(blocking_cpu, engine_medians(kBoundRuns)));
     say(format("1,000 silent cameras through the engine: every callback within %.2f s",
                silent_1000));
+    say(joystick_line());
     say("");
     kill(cameras, SIGTERM);
     waitpid(cameras, nullptr, 0);

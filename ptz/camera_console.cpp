@@ -61,9 +61,9 @@ std::unique_ptr<Exchange> lens_command(const CameraLink& link, const Lens& lens,
         return std::make_unique<Exchange>(lens.operation, lens.refusal);
     }
     Utils::XmlBody body(lens.root);
-    return std::make_unique<Exchange>(lens.operation,
-                                      Request{HttpMethod::Put, link.input_url(lens.resource),
-                                              body.add(lens.element, int_text(speed)).finish()});
+    return coalescing(std::make_unique<Exchange>(
+        lens.operation, Request{HttpMethod::Put, link.input_url(lens.resource),
+                                body.add(lens.element, int_text(speed)).finish()}));
 }
 
 // A request on a patrol or a pattern: PUT ".../<kind>/<id><action>", or DELETE ".../<kind>/<id>".

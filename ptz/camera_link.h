@@ -90,8 +90,9 @@ public:
     // they are on. A blocking call waits for none of them: it is refused while any is pending.
     std::atomic<int> holders{1};
     std::atomic<int> pending{0};
-    std::atomic<bool> orphaned{false};  // the camera object is gone
-    std::mutex engine_mutex;            // guards `engine`
+    std::atomic<bool> orphaned{false};        // the camera object is gone
+    std::atomic<bool> coalesce_moves{false};  // set_move_coalescing()
+    std::mutex engine_mutex;                  // guards `engine`
     std::weak_ptr<EngineCore> engine;
     // The blocking driver's; null: libcurl and the steady clock.
     Transport* transport = nullptr;

@@ -132,9 +132,9 @@ std::unique_ptr<Exchange> position_command(const char* operation, const CameraLi
     if (const char* refusal = position_refusal(position)) {
         return std::make_unique<Exchange>(operation, refusal);
     }
-    return std::make_unique<Exchange>(
+    return coalescing(std::make_unique<Exchange>(
         operation,
-        Request{HttpMethod::Put, link.command_url("/absoluteEx"), position_body(position)});
+        Request{HttpMethod::Put, link.command_url("/absoluteEx"), position_body(position)}));
 }
 
 // Reads the position, then sets the three axes by the steps.

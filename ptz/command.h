@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "../utils/http_request.h"
@@ -88,6 +89,10 @@ public:
 
     // The name of the lines, the method's own; a command made of two changes it between them.
     const char* operation;
+    // A move of one request that sets the camera's motion outright, a speed or a target, which
+    // a later one of the same operation makes moot: on an engine whose camera coalesces moves,
+    // the later replaces it while it waits for its turn.
+    bool coalesces = false;
 };
 
 // A command that changes the camera, judged by its answer's "statusString".
@@ -138,5 +143,11 @@ private:
     Request request_;
     const char* refusal_ = nullptr;
 };
+
+// `command`, marked as a move that a later one of its operation replaces (Command::coalesces).
+inline std::unique_ptr<Exchange> coalescing(std::unique_ptr<Exchange> command) {
+    command->coalesces = true;
+    return command;
+}
 
 }  // namespace Ptz

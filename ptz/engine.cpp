@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <thread>
@@ -404,6 +405,9 @@ void EngineCore::begin(Op& op) {
 void EngineCore::advance(Op& op) {
     switch (op.step.next) {
         case Step::Next::Send:
+            if (op.command->coalesces && op.link->coalesce_moves.load()) {
+                replace_waiting(op);
+            }
             op.state = Op::State::Queued;
             slots_[op.link].queue.push_back(&op);
             pump(op.link);
@@ -415,6 +419,21 @@ void EngineCore::advance(Op& op) {
         case Step::Next::Done:
             end(op);
             break;
+    }
+}
+
+void EngineCore::replace_waiting(const Op& later) {
+    std::deque<Op*>& queue = slots_[later.link].queue;
+    const auto earlier = std::find_if(queue.begin(), queue.end(), [&later](const Op* op) {
+        return op->command->coalesces &&
+               std::strcmp(op->command->operation, later.command->operation) == 0;
+    });
+    if (earlier != queue.end()) {
+        Op& replaced = **earlier;
+        queue.erase(earlier);
+        replaced.step.finish(static_cast<int>(Result::Cancelled), "",
+                             std::string("replaced by a later ") + later.command->operation);
+        end(replaced);
     }
 }
 

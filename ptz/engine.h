@@ -47,8 +47,9 @@ private:
 /// codes, error lines and failure_reason() as the blocking method, the kept session, the hold
 /// after refused credentials and the time-outs included, and a callback in place of the result.
 /// One camera's requests go out one at a time, in the order they were asked for, on its one
-/// connection when it keeps a session; different cameras run at once. A request waits only for
-/// the one before it, so the reads of a wait_for_stop() interleave with the camera's other
+/// connection when it keeps a session (a later move may replace a waiting one: see
+/// ZelkoPtzCameraIsapi::set_move_coalescing()); different cameras run at once. A request waits only
+/// for the one before it, so the reads of a wait_for_stop() interleave with the camera's other
 /// operations.
 ///
 /// Callbacks, error lines to a sink and wait_for_stop()'s watch run only inside run(),

@@ -82,6 +82,8 @@ private:
     void settle();
     void begin(Op& op);
     void advance(Op& op);
+    // Ends, with 6 and no line, the waiting operation that `later` replaces, when there is one.
+    void replace_waiting(const Op& later);
     void pump(CameraLink* link);
     // False, with the step finished, when the request cannot be sent (memory ran out); `now` is
     // the time it goes out.

@@ -381,6 +381,14 @@ ZELKO_PTZ_API void zelko_ptz_engine_on_timeout(zelko_ptz_engine* engine);
  * sent for it. Returns 0, ZELKO_PTZ_NULL_ARGUMENT, or ZELKO_PTZ_REJECTED when it is not pending.
  */
 ZELKO_PTZ_API int zelko_ptz_cancel(zelko_ptz_engine* engine, uint64_t id);
+/**
+ * With `on` non-zero, a move that sets the camera's motion outright (set_ptz_ctrl,
+ * set_ptz_absoluteEx, set_position, set_focus, set_iris) replaces the one of the same function
+ * still waiting to send its request; the replaced one's callback runs with ZELKO_PTZ_CANCELLED,
+ * without a line (Ptz::ZelkoPtzCameraIsapi::set_move_coalescing()). Off by default. Returns 0, or
+ * ZELKO_PTZ_NULL_ARGUMENT. Since 1.7.
+ */
+ZELKO_PTZ_API int zelko_ptz_set_move_coalescing(zelko_ptz_camera* camera, int on);
 
 /** zelko_ptz_get_info() on `engine`. */
 ZELKO_PTZ_API uint64_t zelko_ptz_get_info_async(zelko_ptz_camera* camera, zelko_ptz_engine* engine,

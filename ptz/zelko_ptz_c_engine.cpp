@@ -89,6 +89,14 @@ int zelko_ptz_cancel(zelko_ptz_engine* e, uint64_t id) {
     return e->engine.cancel(id) ? ZELKO_PTZ_OK : ZELKO_PTZ_REJECTED;
 }
 
+int zelko_ptz_set_move_coalescing(zelko_ptz_camera* c, int on) {
+    if (c == nullptr) {
+        return ZELKO_PTZ_NULL_ARGUMENT;
+    }
+    c->camera.set_move_coalescing(on != 0);
+    return ZELKO_PTZ_OK;
+}
+
 uint64_t zelko_ptz_get_info_async(zelko_ptz_camera* c, zelko_ptz_engine* e, const char* path,
                                   zelko_ptz_info_done done, void* user) {
     return submitted(c, e, path != nullptr && done != nullptr, [&](auto& camera, auto& engine) {

@@ -89,10 +89,10 @@ protected:
 };
 
 std::unique_ptr<Exchange> absolute_ex_command(const CameraLink& link, PtzAbsoluteEx position) {
-    return std::make_unique<Exchange>(
+    return coalescing(std::make_unique<Exchange>(
         "set_ptz_absoluteEx",
         Request{HttpMethod::Put, link.command_url("/absoluteEx"),
-                Utils::XmlParser::build_ptz_xml("PtzAbsoluteEx", position_fields(position))});
+                Utils::XmlParser::build_ptz_xml("PtzAbsoluteEx", position_fields(position))}));
 }
 
 // Reads the position, then sends it back with zoom 1 and focus 29000. Sending after a failed
@@ -148,9 +148,9 @@ std::unique_ptr<Exchange> ctrl_command(const CameraLink& link, PtzCtrl ctrl) {
     fields["tilt"] = int_text(ctrl.tilt);
     fields["zoom"] = int_text(ctrl.zoom);
     // No query part: the camera takes the motion from the body alone.
-    return std::make_unique<Exchange>(
+    return coalescing(std::make_unique<Exchange>(
         "set_ptz_ctrl", Request{HttpMethod::Put, link.command_url("/continuous"),
-                                Utils::XmlParser::build_ptz_xml("PTZData", std::move(fields))});
+                                Utils::XmlParser::build_ptz_xml("PTZData", std::move(fields))}));
 }
 
 std::unique_ptr<Exchange> home_command(const CameraLink& link) {
@@ -280,6 +280,10 @@ int ZelkoPtzCameraIsapi::set_timeouts(double connect_seconds, double total_secon
     }
     link->set_timeouts({std::lround(connect_seconds * 1000), std::lround(total_seconds * 1000)});
     return 0;
+}
+
+void ZelkoPtzCameraIsapi::set_move_coalescing(bool on) {
+    link->coalesce_moves.store(on);
 }
 
 const char* result_text(int code) {

@@ -382,6 +382,17 @@ public:
     /// seconds." for anything else, which changes nothing.
     int set_timeouts(double connect_seconds, double total_seconds);
 
+    /// On an engine, with `on`: a move that sets the camera's motion outright (set_ptz_ctrl(),
+    /// set_ptz_absoluteEx(), set_position(), set_focus(), set_iris()) replaces the one of the same
+    /// method that still waits to send its request. A joystick or a tracker that submits faster
+    /// than the camera answers thus steers by its latest value, and its stop goes out after at
+    /// most the one request in flight, instead of behind every move it sent before. The replaced
+    /// operation's callback runs once with 6, without a line, failure_reason() "replaced by a
+    /// later set_ptz_ctrl"; a request in flight is never aborted. Off by default: every
+    /// operation goes out in the order asked. From any thread; blocking calls are unchanged.
+    /// Since 1.7.
+    void set_move_coalescing(bool on);
+
 private:
     friend struct CameraAccess;
     /// Runs `command` on the caller's thread; its code.

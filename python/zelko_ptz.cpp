@@ -152,11 +152,11 @@ void keep_line(void* user, const char* operation, int code, const char* message)
 struct Camera {
     Camera(std::string address, std::string userpwd, const py::kwargs& given) : address(address) {
         Ptz::CameraOptions options;
-        double refusal_hold = 30.0;
+        Settings settings;
         for (const auto& item : given) {
             const std::string key = item.first.cast<std::string>();
             try {
-                take_option(key, item.second, options, refusal_hold);
+                take_option(key, item.second, options, settings);
             } catch (const py::cast_error&) {
                 throw py::type_error("Camera() got an option " + key + " of the wrong type: " +
                                      py::repr(item.second).cast<std::string>());
@@ -174,13 +174,19 @@ struct Camera {
             throw py::value_error(bad);
         }
         camera.reset(new Ptz::ZelkoPtzCameraIsapi(std::move(address), std::move(userpwd), options));
-        if (camera->set_refusal_hold(refusal_hold) != 0) {
+        if (camera->set_refusal_hold(settings.refusal_hold) != 0) {
             throw py::value_error(lines.back().message);
         }
+        camera->set_move_coalescing(settings.move_coalescing);
     }
+    // What the camera object takes by its methods rather than by CameraOptions.
+    struct Settings {
+        double refusal_hold = 30.0;
+        bool move_coalescing = false;
+    };
     // One keyword option, by the options' table, or the module's own.
     void take_option(const std::string& key, py::handle value, Ptz::CameraOptions& options,
-                     double& refusal_hold) {
+                     Settings& settings) {
         const Ptz::OptionField* field = nullptr;
         for (const Ptz::OptionField& f : Ptz::kOptionFields) {
             field = key == f.name ? &f : field;
@@ -192,7 +198,9 @@ struct Camera {
         } else if (field != nullptr) {
             options.*field->text = value.cast<std::string>();
         } else if (key == "refusal_hold") {
-            refusal_hold = value.cast<double>();
+            settings.refusal_hold = value.cast<double>();
+        } else if (key == "move_coalescing") {
+            settings.move_coalescing = value.cast<bool>();
         } else if (key == "stderr_lines") {
             stderr_lines = value.cast<bool>();
         } else {
@@ -458,7 +466,10 @@ PYBIND11_MODULE(_core, m) {
             "(sha256//<base64>) and verify_peer (True) reach a camera as it is deployed; a bad "
             "one, or credentials with a control byte in the name, raises ValueError with the "
             "library's line. Error lines go to the logger "
-            "\"zelko_ptz\" at ERROR, or to stderr with stderr_lines.")
+            "\"zelko_ptz\" at ERROR, or to stderr with stderr_lines. With move_coalescing, "
+            "through zelko_ptz.aio, a move (set_ptz_ctrl, set_ptz_absoluteEx, set_position, "
+            "set_focus, set_iris) replaces the one of its method still waiting to be sent, "
+            "whose call is cancelled.")
         .def_property_readonly(
             "address", [](const Camera& c) { return text(c.address); }, "The camera's address.")
         .def("__repr__",

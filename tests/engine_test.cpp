@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <regex>
 
 #include "ptz/engine.h"
 #include "ptz/zelko_ptz_camera_isapi.h"
@@ -188,6 +189,152 @@ TEST_P(EngineCancelTest, CallbackOnceWithSixAndNothingMoreSent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(States, EngineCancelTest, ::testing::ValuesIn(kCancels), ByName());
+
+struct CoalesceCase {
+    const char* name;
+    bool on;
+    // Submits everything at once, the first of it going in flight while the rest wait.
+    void (*submit)(Ptz::Engine&, Camera&, Codes&);
+    std::vector<int> codes;             // of every callback, in the order they ran
+    std::vector<std::string> requests;  // "METHOD resource first-value" the camera received
+};
+
+Ptz::PtzPosition elevation(float degrees) {
+    Ptz::PtzPosition p{};
+    p.elevation = degrees;
+    p.present = Ptz::PtzPosition::Elevation;
+    return p;
+}
+
+const Ptz::PtzAbsoluteEx kZoomed{10, 20, 2, 29000, 0, 0.5f, 0.5f};
+
+const CoalesceCase kCoalesces[] = {
+    {"JoystickSendsTheMoveInFlightAndTheLast",
+     true,
+     [](Ptz::Engine& e, Camera& c, Codes& codes) {
+         for (const int pan : {10, 20, 30, 0}) {
+             c.set_ptz_ctrl(e, {pan, 0, 0}, codes.add());
+         }
+     },
+     {kCancelled, kCancelled, 0, 0},
+     {"PUT /continuous pan=10", "PUT /continuous pan=0"}},
+    {"OffSendsEveryMove",
+     false,
+     [](Ptz::Engine& e, Camera& c, Codes& codes) {
+         for (const int pan : {10, 20, 0}) {
+             c.set_ptz_ctrl(e, {pan, 0, 0}, codes.add());
+         }
+     },
+     {0, 0, 0},
+     {"PUT /continuous pan=10", "PUT /continuous pan=20", "PUT /continuous pan=0"}},
+    {"EachMoveReplacesItsOwnMethodAlone",
+     true,
+     [](Ptz::Engine& e, Camera& c, Codes& codes) {
+         c.set_ptz_ctrl(e, {10, 0, 0}, codes.add());
+         c.set_focus(e, 50, codes.add());
+         c.set_iris(e, 50, codes.add());
+         c.set_position(e, elevation(5), codes.add());
+         c.set_ptz_absoluteEx(e, {10, 20, 1, 29000, 0, 0.5f, 0.5f}, codes.add());
+         c.set_focus(e, 0, codes.add());
+         c.set_iris(e, -50, codes.add());
+         c.set_position(e, elevation(-5), codes.add());
+         c.set_ptz_absoluteEx(e, kZoomed, codes.add());
+     },
+     {kCancelled, kCancelled, kCancelled, kCancelled, 0, 0, 0, 0, 0},
+     {"PUT /continuous pan=10", "PUT /focus focus=0", "PUT /iris iris=-50",
+      "PUT /absoluteEx elevation=-5.000000", "PUT /absoluteEx absoluteZoom=2.000000"}},
+    {"AnotherCommandBetweenKeepsItsPlace",
+     true,
+     [](Ptz::Engine& e, Camera& c, Codes& codes) {
+         c.set_ptz_ctrl(e, {10, 0, 0}, codes.add());
+         c.set_ptz_ctrl(e, {20, 0, 0}, codes.add());
+         c.get_position(e, codes.add_position());
+         c.set_ptz_ctrl(e, {0, 0, 0}, codes.add());
+     },
+     {kCancelled, 0, 0, 0},
+     {"PUT /continuous pan=10", "GET /absoluteEx ", "PUT /continuous pan=0"}},
+    {"NudgesAndClicksAreNeverReplaced",
+     true,
+     [](Ptz::Engine& e, Camera& c, Codes& codes) {
+         c.set_ptz_ctrl(e, {10, 0, 0}, codes.add());
+         c.move_for(e, {10, 0, 0}, 100, codes.add());
+         c.move_for(e, {-10, 0, 0}, 100, codes.add());
+         c.center_on(e, 0, 0, codes.add());
+         c.center_on(e, 1, 1, codes.add());
+     },
+     {0, 0, 0, 0, 0},
+     {"PUT /continuous pan=10", "PUT /momentary pan=10", "PUT /momentary pan=-10",
+      "PUT /position3D positionX=0", "PUT /position3D positionX=255"}},
+};
+
+class EngineCoalesceTest : public EngineTest, public ::testing::WithParamInterface<CoalesceCase> {};
+
+TEST_P(EngineCoalesceTest, LaterMoveReplacesTheOneWaitingWithSixAndNoLine) {
+    const CoalesceCase& c = GetParam();
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd, session());
+    ASSERT_EQ(camera.set_ptz_ctrl({0, 0, 0}), 0);  // challenged first
+    camera_sim->clear_requests();
+    camera.set_move_coalescing(c.on);
+    Codes codes;
+    const std::string written = stderr_of([&] {
+        c.submit(engine, camera, codes);
+        settle(engine);
+    });
+    EXPECT_EQ(codes.got, c.codes);
+    EXPECT_EQ(written, "");
+    std::vector<std::string> requests;
+    for (const auto& r : camera_sim->requests()) {
+        // The resource after the channel, and the body's first element that holds a value.
+        const std::string resource = r.target.substr(r.target.find("channels/1") + 10);
+        std::smatch leaf;
+        std::regex_search(r.body, leaf, std::regex("<(\\w+)>([^<]*)</"));
+        requests.push_back(r.method + " " + resource + " " +
+                           (leaf.empty() ? "" : leaf.str(1) + "=" + leaf.str(2)));
+    }
+    EXPECT_EQ(requests, c.requests);
+}
+
+INSTANTIATE_TEST_SUITE_P(Moves, EngineCoalesceTest, ::testing::ValuesIn(kCoalesces), ByName());
+
+// reset_zoom()'s second request is a set_ptz_absoluteEx of its own, which no move replaces.
+TEST_F(EngineTest, MoveNeverReplacesTheLaterRequestOfAnotherCommand) {
+    sim::Script silent;
+    silent.mode = sim::Script::Mode::NeverAnswer;
+    silent.method = "PUT";
+    camera_sim->script(kChannel + "/absoluteEx", silent);
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd, session());
+    camera.set_move_coalescing(true);
+    ASSERT_EQ(camera.set_timeouts(5, 0.5), 0);
+    Codes codes;
+    stderr_of([&] {
+        camera.reset_zoom(engine, codes.add());
+        camera.set_ptz_absoluteEx(engine, kZoomed, codes.add());
+        // The reset's read answered, its set waits behind the move in flight.
+        while (sent().empty()) {
+            engine.run(10);
+        }
+        for (int i = 0; i < 5; ++i) {
+            engine.run(10);
+        }
+        camera.set_ptz_absoluteEx(engine, kZoomed, codes.add());
+        settle(engine);
+    });
+    EXPECT_EQ(codes.got, (std::vector<int>{1, 1, 1}));
+}
+
+TEST_F(EngineTest, ReplacedMoveSaysWhyInFailureReason) {
+    Ptz::Engine engine;
+    Camera camera("127.0.0.1", kUserPwd, session());
+    camera.set_move_coalescing(true);
+    std::string reason;
+    camera.set_ptz_ctrl(engine, {10, 0, 0}, [](int) {});
+    camera.set_ptz_ctrl(engine, {20, 0, 0}, [&](int) { reason = camera.failure_reason(); });
+    camera.set_ptz_ctrl(engine, {0, 0, 0}, [](int) {});
+    settle(engine);
+    EXPECT_EQ(reason, "replaced by a later set_ptz_ctrl");
+}
 
 TEST_F(EngineTest, DestroyedCameraEndsItsOperationsQuietlyAtTheNextRun) {
     Ptz::Engine engine;

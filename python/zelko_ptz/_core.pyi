@@ -234,6 +234,7 @@ class Camera:
         verify_peer: bool = True,
         refusal_hold: float = 30.0,
         stderr_lines: bool = False,
+        move_coalescing: bool = False,
     ) -> None: ...
     @property
     def address(self) -> str: ...

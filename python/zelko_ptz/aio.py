@@ -112,8 +112,10 @@ def _coroutine(
 class Camera:
     """One network PTZ camera whose methods are coroutines. The options are those of
     `zelko_ptz.Camera`, by keyword. Calls on one camera go to it one at a time in the order
-    made; calls on different cameras run at once. As an async context manager it closes on
-    exit."""
+    made; calls on different cameras run at once. With move_coalescing=True a move
+    (set_ptz_ctrl, set_ptz_absoluteEx, set_position, set_focus, set_iris) replaces the one of its
+    method still waiting to be sent, whose call is cancelled: a joystick's stop then goes out
+    after at most the request in flight. As an async context manager it closes on exit."""
 
     def __init__(self, address: str, userpwd: str, **options: Any) -> None:
         self._camera = _core.Camera(address, userpwd, **options)
@@ -155,7 +157,7 @@ class Camera:
             if error is None:
                 future.set_result(value)
             elif isinstance(error, _core.CameraError) and error.code == _CANCELLED:
-                future.cancel()  # the camera was closed meanwhile
+                future.cancel()  # the camera was closed, or a later move replaced it
             else:
                 future.set_exception(error)
 

@@ -39,6 +39,10 @@ class Fleet:
     def address(self, i):
         return f"127.0.0.{i + 1}"
 
+    def logged(self, i, since):
+        """The requests camera `i` logged after the first `since` lines."""
+        return [line for line in self.lines[since:] if f"[camera {i + 1}," in line]
+
     def camera(self, i, **options):
         return aio.Camera(self.address(i), USER, port=PORT, keep_session=True, **options)
 
@@ -119,7 +123,7 @@ def test_cancelling_the_task_stops_what_goes_to_the_camera(fleet, caplog):
             await task
         marked = len(fleet.lines)
         await asyncio.sleep(0.3)
-        later = [line for line in fleet.lines[marked:] if "127.0.0.8" in line]
+        later = fleet.logged(7, marked)
         await camera.set_ptz_ctrl(z.PtzCtrl(0, 0, 0))  # the camera takes calls at once
         return later
 
@@ -201,3 +205,22 @@ def test_an_engine_handed_to_another_loop_the_first_lets_go_and_a_refusal_change
     watched = dict(first)
     engine.set_hooks(*hooks(second))
     assert first == {} and second == watched
+
+
+@pytest.mark.parametrize("coalescing", [False, True])
+def test_a_joystick_steers_by_its_latest_move_when_moves_coalesce(fleet, coalescing):
+    camera = fleet.camera(13, move_coalescing=coalescing)
+
+    async def main():
+        await camera.get_position()  # challenged, so that each move is one request
+        marked = len(fleet.lines)
+        moves = [asyncio.ensure_future(camera.set_ptz_ctrl(z.PtzCtrl(pan, 0, 0)))
+                 for pan in (10, 20, 30, 0)]
+        ended = await asyncio.gather(*moves, return_exceptions=True)
+        await asyncio.sleep(0.2)  # for the log's reader
+        return ended, fleet.logged(13, marked)
+
+    ended, sent = asyncio.run(main())
+    replaced = [type(e) for e in ended if e is not None]
+    assert replaced == ([asyncio.CancelledError] * 2 if coalescing else [])
+    assert len([line for line in sent if "/continuous" in line]) == (2 if coalescing else 4)
