@@ -89,10 +89,10 @@ public:
 
     // The name of the lines, the method's own; a command made of two changes it between them.
     const char* operation;
-    // A move of one request that sets the camera's motion outright, a speed or a target, which
-    // a later one of the same operation makes moot: on an engine whose camera coalesces moves,
-    // the later replaces it while it waits for its turn.
-    bool coalesces = false;
+    // A move that sets the camera's motion outright, a speed or a target: its method, whose
+    // later moves make it moot. On an engine whose camera coalesces moves, a later one replaces
+    // it while it waits for its turn. Null for the others, and kept when `operation` changes.
+    const char* coalesces = nullptr;
 };
 
 // A command that changes the camera, judged by its answer's "statusString".
@@ -144,9 +144,9 @@ private:
     const char* refusal_ = nullptr;
 };
 
-// `command`, marked as a move that a later one of its operation replaces (Command::coalesces).
+// `command`, marked as a move that a later one of its method replaces (Command::coalesces).
 inline std::unique_ptr<Exchange> coalescing(std::unique_ptr<Exchange> command) {
-    command->coalesces = true;
+    command->coalesces = command->operation;
     return command;
 }
 

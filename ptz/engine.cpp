@@ -405,7 +405,7 @@ void EngineCore::begin(Op& op) {
 void EngineCore::advance(Op& op) {
     switch (op.step.next) {
         case Step::Next::Send:
-            if (op.command->coalesces && op.link->coalesce_moves.load()) {
+            if (op.command->coalesces != nullptr && op.link->coalesce_moves.load()) {
                 replace_waiting(op);
             }
             op.state = Op::State::Queued;
@@ -425,14 +425,14 @@ void EngineCore::advance(Op& op) {
 void EngineCore::replace_waiting(const Op& later) {
     std::deque<Op*>& queue = slots_[later.link].queue;
     const auto earlier = std::find_if(queue.begin(), queue.end(), [&later](const Op* op) {
-        return op->command->coalesces &&
-               std::strcmp(op->command->operation, later.command->operation) == 0;
+        return op->command->coalesces != nullptr &&
+               std::strcmp(op->command->coalesces, later.command->coalesces) == 0;
     });
     if (earlier != queue.end()) {
         Op& replaced = **earlier;
         queue.erase(earlier);
         replaced.step.finish(static_cast<int>(Result::Cancelled), "",
-                             std::string("replaced by a later ") + later.command->operation);
+                             std::string("replaced by a later ") + later.command->coalesces);
         end(replaced);
     }
 }

@@ -208,25 +208,24 @@ Ptz::PtzPosition elevation(float degrees) {
 
 const Ptz::PtzAbsoluteEx kZoomed{10, 20, 2, 29000, 0, 0.5f, 0.5f};
 
+void joystick(Ptz::Engine& e, Camera& c, Codes& codes) {
+    for (const int pan : {10, 20, 30, 0}) {
+        c.set_ptz_ctrl(e, {pan, 0, 0}, codes.add());
+    }
+}
+
 const CoalesceCase kCoalesces[] = {
     {"JoystickSendsTheMoveInFlightAndTheLast",
      true,
-     [](Ptz::Engine& e, Camera& c, Codes& codes) {
-         for (const int pan : {10, 20, 30, 0}) {
-             c.set_ptz_ctrl(e, {pan, 0, 0}, codes.add());
-         }
-     },
+     joystick,
      {kCancelled, kCancelled, 0, 0},
      {"PUT /continuous pan=10", "PUT /continuous pan=0"}},
     {"OffSendsEveryMove",
      false,
-     [](Ptz::Engine& e, Camera& c, Codes& codes) {
-         for (const int pan : {10, 20, 0}) {
-             c.set_ptz_ctrl(e, {pan, 0, 0}, codes.add());
-         }
-     },
-     {0, 0, 0},
-     {"PUT /continuous pan=10", "PUT /continuous pan=20", "PUT /continuous pan=0"}},
+     joystick,
+     {0, 0, 0, 0},
+     {"PUT /continuous pan=10", "PUT /continuous pan=20", "PUT /continuous pan=30",
+      "PUT /continuous pan=0"}},
     {"EachMoveReplacesItsOwnMethodAlone",
      true,
      [](Ptz::Engine& e, Camera& c, Codes& codes) {
@@ -243,28 +242,22 @@ const CoalesceCase kCoalesces[] = {
      {kCancelled, kCancelled, kCancelled, kCancelled, 0, 0, 0, 0, 0},
      {"PUT /continuous pan=10", "PUT /focus focus=0", "PUT /iris iris=-50",
       "PUT /absoluteEx elevation=-5.000000", "PUT /absoluteEx absoluteZoom=2.000000"}},
-    {"AnotherCommandBetweenKeepsItsPlace",
+    {"ReadsNudgesAndClicksKeepTheirPlace",
      true,
      [](Ptz::Engine& e, Camera& c, Codes& codes) {
          c.set_ptz_ctrl(e, {10, 0, 0}, codes.add());
          c.set_ptz_ctrl(e, {20, 0, 0}, codes.add());
          c.get_position(e, codes.add_position());
-         c.set_ptz_ctrl(e, {0, 0, 0}, codes.add());
-     },
-     {kCancelled, 0, 0, 0},
-     {"PUT /continuous pan=10", "GET /absoluteEx ", "PUT /continuous pan=0"}},
-    {"NudgesAndClicksAreNeverReplaced",
-     true,
-     [](Ptz::Engine& e, Camera& c, Codes& codes) {
-         c.set_ptz_ctrl(e, {10, 0, 0}, codes.add());
          c.move_for(e, {10, 0, 0}, 100, codes.add());
          c.move_for(e, {-10, 0, 0}, 100, codes.add());
          c.center_on(e, 0, 0, codes.add());
          c.center_on(e, 1, 1, codes.add());
+         c.set_ptz_ctrl(e, {0, 0, 0}, codes.add());
      },
-     {0, 0, 0, 0, 0},
-     {"PUT /continuous pan=10", "PUT /momentary pan=10", "PUT /momentary pan=-10",
-      "PUT /position3D positionX=0", "PUT /position3D positionX=255"}},
+     {kCancelled, 0, 0, 0, 0, 0, 0, 0},
+     {"PUT /continuous pan=10", "GET /absoluteEx ", "PUT /momentary pan=10",
+      "PUT /momentary pan=-10", "PUT /position3D positionX=0", "PUT /position3D positionX=255",
+      "PUT /continuous pan=0"}},
 };
 
 class EngineCoalesceTest : public EngineTest, public ::testing::WithParamInterface<CoalesceCase> {};
@@ -296,33 +289,6 @@ TEST_P(EngineCoalesceTest, LaterMoveReplacesTheOneWaitingWithSixAndNoLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Moves, EngineCoalesceTest, ::testing::ValuesIn(kCoalesces), ByName());
-
-// reset_zoom()'s second request is a set_ptz_absoluteEx of its own, which no move replaces.
-TEST_F(EngineTest, MoveNeverReplacesTheLaterRequestOfAnotherCommand) {
-    sim::Script silent;
-    silent.mode = sim::Script::Mode::NeverAnswer;
-    silent.method = "PUT";
-    camera_sim->script(kChannel + "/absoluteEx", silent);
-    Ptz::Engine engine;
-    Camera camera("127.0.0.1", kUserPwd, session());
-    camera.set_move_coalescing(true);
-    ASSERT_EQ(camera.set_timeouts(5, 0.5), 0);
-    Codes codes;
-    stderr_of([&] {
-        camera.reset_zoom(engine, codes.add());
-        camera.set_ptz_absoluteEx(engine, kZoomed, codes.add());
-        // The reset's read answered, its set waits behind the move in flight.
-        while (sent().empty()) {
-            engine.run(10);
-        }
-        for (int i = 0; i < 5; ++i) {
-            engine.run(10);
-        }
-        camera.set_ptz_absoluteEx(engine, kZoomed, codes.add());
-        settle(engine);
-    });
-    EXPECT_EQ(codes.got, (std::vector<int>{1, 1, 1}));
-}
 
 TEST_F(EngineTest, ReplacedMoveSaysWhyInFailureReason) {
     Ptz::Engine engine;
