@@ -325,6 +325,18 @@ void bind_capabilities(py::module_& m) {
     }
     caps.attr("_fields") = names;
     value_type(caps);
+    // What the camera reported, as the attributes show it; what it left out is not shown.
+    caps.def("__repr__", [](const Caps& c) {
+        std::string shown;
+        for (const Ptz::CapabilityField& field : Ptz::kCapabilityFields) {
+            const py::object value = capability(c, field);
+            if (!value.is_none() && !(py::isinstance<py::list>(value) && py::len(value) == 0)) {
+                shown += (shown.empty() ? "" : ", ") + std::string(field.name) + "=" +
+                         py::repr(value).cast<std::string>();
+            }
+        }
+        return "PtzCapabilities(" + shown + ")";
+    });
 }
 
 }  // namespace

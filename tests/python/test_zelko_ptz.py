@@ -91,10 +91,15 @@ def test_positions_moves_and_capabilities_in_degrees_and_zoom_ratio(camera):
     camera.set_ptz_ctrl(z.PtzCtrl(0, 0, 0))
     assert still_moving.value.message == "The camera was still moving after 0.8 s."
     caps = camera.get_capabilities()
-    assert (caps.azimuth_range, caps.zoom_range, caps.tilt_range) == ((0, 360), (1, 32), (-100, 100))
-    assert (caps.max_presets, caps.special_presets[:2], caps.aux_types) == (300, [33, 34],
-                                                                            ["LIGHT", "WIPER", "FAN"])
-    assert caps.supports_position3d is True
+    specials = [*range(33, 47), 90, *range(92, 106)]
+    assert repr(caps) == (  # what the camera reported, by the attributes' names
+        "PtzCapabilities(azimuth_range=(0.0, 360.0), elevation_range=(-90.0, 90.0), zoom_range="
+        "(1.0, 32.0), pan_range=(-100, 100), tilt_range=(-100, 100), zoom_speed_range=(-100, 100), "
+        f"max_presets=300, max_preset_name_length=32, special_presets={specials}, "
+        "supports_position3d=True, aux_types=['LIGHT', 'WIPER', 'FAN'], max_patrols=8, "
+        "max_patterns=4, park_seconds_range=(5, 720), park_action_kinds=['autoscan', 'framescan', "
+        "'randomscan', 'patrol', 'pattern', 'preset', 'panoramascan', 'tiltscan'])")
+    assert caps.supports_position3d is True and repr(z.PtzCapabilities()) == "PtzCapabilities()"
     assert caps == copy.copy(caps) and caps != z.PtzCapabilities()
 
 
