@@ -126,6 +126,24 @@ Ptz::PtzPatrolStep step_of(const std::string& text) {
     throw CLI::ValidationError("--step", text + ": PRESET[:SPEED[:DWELL]], whole numbers");
 }
 
+// Saves `patrol` under the name the camera lists it by, so that new steps do not rename it; a
+// patrol the camera does not list is named by its number, as cameras name theirs.
+Ptz::Operation set_keeping_name(Target& t, Ptz::PtzPatrol patrol, Ptz::Callback done) {
+    t.quiet = true;
+    return t.camera().get_patrols(
+        t.engine(), t.guard([&t, patrol, done](int, const std::vector<Ptz::PtzPatrol>& listed) {
+            Ptz::PtzPatrol named = patrol;
+            named.name = std::to_string(patrol.id);
+            for (const Ptz::PtzPatrol& on_camera : listed) {
+                if (on_camera.id == patrol.id) {
+                    named.name = on_camera.name;
+                }
+            }
+            t.quiet = false;
+            t.operation = t.camera().set_patrol(t.engine(), named, done);
+        }));
+}
+
 void add_patrol_commands(CLI::App& app, Context& context) {
     CLI::App* patrol = app.add_subcommand("patrol", "the camera's patrols: tours of its presets");
     patrol->require_subcommand(1);
@@ -148,23 +166,26 @@ void add_patrol_commands(CLI::App& app, Context& context) {
     set->add_option("--step", *steps, "PRESET[:SPEED[:DWELL]], in order; 1 to 32 of them")
         ->required()
         ->take_all();
-    set->add_option("--name", p->name, "the patrol's name");
+    set->add_option("--name", p->name, "the patrol's name; unless given, the camera's name for it");
     set->add_flag("--disabled", *disabled, "saved, but not enabled");
     set->footer(
         "Each step travels to PRESET at SPEED (the camera's speed value, 1 or more, 30 unless\n"
         "given) and stays DWELL seconds (15 unless given). A special preset of the camera's is\n"
         "refused.");
-    set->callback([&context, p, steps, disabled] {
+    set->callback([&context, set, p, steps, disabled] {
         p->enabled = !*disabled;
         p->steps.clear();
         for (const std::string& s : *steps) {
             p->steps.push_back(step_of(s));
         }
-        run_on_every_camera(
-            context, "patrol set", Wait{}, Ptz::PtzPosition{}, [&](Target& t, Ptz::Callback done) {
-                return after_capabilities(
-                    t, [&t, p, done] { return t.camera().set_patrol(t.engine(), *p, done); });
-            });
+        const bool named = set->count("--name") > 0;
+        run_on_every_camera(context, "patrol set", Wait{}, Ptz::PtzPosition{},
+                            [&](Target& t, Ptz::Callback done) {
+                                return after_capabilities(t, [&t, p, named, done] {
+                                    return named ? t.camera().set_patrol(t.engine(), *p, done)
+                                                 : set_keeping_name(t, *p, done);
+                                });
+                            });
     });
 }
 

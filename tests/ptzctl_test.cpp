@@ -244,6 +244,13 @@ const std::string kNoMomentary =
     "ptzctl: move: the camera takes no momentary move (camera refused: Invalid Operation "
     "(notSupport)); moving continuously and stopping after the time\n";
 
+const std::string kYardPatrol =
+    "<PTZPatrolList><PTZPatrol><id>2</id><enabled>true</enabled><patrolName>Yard \"2\""
+    "</patrolName><PatrolSequenceList><PatrolSequence><presetID>5</presetID><seqSpeed>40"
+    "</seqSpeed><delay>3</delay></PatrolSequence><PatrolSequence><presetID>7</presetID>"
+    "<seqSpeed>1</seqSpeed><delay>0</delay></PatrolSequence></PatrolSequenceList>"
+    "</PTZPatrol></PTZPatrolList>";
+
 const Case kCases[] = {
     prints("Position", cam({"position"}), 0,
            "elevation        89.5\nazimuth          200.25\nabsoluteZoom     1.5\n"
@@ -331,7 +338,7 @@ const Case kCases[] = {
         prints("PatrolOfASpecialPresetRefused", cam({"patrol", "set", "2", "--step", "33"}), 10, "",
                "ptzctl: patrol set: Please input patrol steps of presets of 1 or more, none of "
                "them special.\n"),
-        {"GET " + kChannel + "/capabilities"}),
+        {"GET " + kChannel + "/capabilities", "GET " + kChannel + "/patrols"}),
     refused("PatrolStepNotNumbers", cam({"patrol", "set", "2", "--step", "1:x"}),
             "--step: 1:x: PRESET[:SPEED[:DWELL]], whole numbers"),
     refused("PatrolStepOfFourParts", cam({"patrol", "set", "2", "--step", "1:2:3:4"}),
@@ -348,12 +355,16 @@ const Case kCases[] = {
                "[{\"id\":2,\"name\":\"Yard \\\"2\\\"\",\"enabled\":true,\"steps\":[{\"preset\":5,"
                "\"speed\":40,\"dwell_seconds\":3},{\"preset\":7,\"speed\":1,\"dwell_seconds\":0}]}]"
                "\n"),
-        kChannel + "/patrols",
-        "<PTZPatrolList><PTZPatrol><id>2</id><enabled>true</enabled><patrolName>Yard \"2\""
-        "</patrolName><PatrolSequenceList><PatrolSequence><presetID>5</presetID><seqSpeed>40"
-        "</seqSpeed><delay>3</delay></PatrolSequence><PatrolSequence><presetID>7</presetID>"
-        "<seqSpeed>1</seqSpeed><delay>0</delay></PatrolSequence></PatrolSequenceList>"
-        "</PTZPatrol></PTZPatrolList>"),
+        kChannel + "/patrols", kYardPatrol),
+    // Saved without --name, a patrol keeps the camera's name for it, or takes its number.
+    took(answered(sends("PatrolSetKeepsItsName", cam({"patrol", "set", "2", "--step", "5"}), {},
+                        "<patrolName>Yard \"2\"</patrolName>"),
+                  kChannel + "/patrols", kYardPatrol),
+         {"GET " + kChannel + "/capabilities", "GET " + kChannel + "/patrols",
+          "PUT " + kChannel + "/patrols/2"}),
+    answered(sends("PatrolSetNamesANewOneByItsNumber", cam({"patrol", "set", "3", "--step", "5"}),
+                   {}, "<patrolName>3</patrolName>"),
+             kChannel + "/patrols", kYardPatrol),
     prints("PatternList", cam({"pattern", "list"}), 0,
            "   1  empty\n   2  empty\n   3  empty\n   4  empty\n"),
     sends("PatternRecordStart", cam({"pattern", "record-start", "3"}),
