@@ -239,8 +239,10 @@ std::string park_text(const Ptz::PtzParkAction& a, bool json) {
                          a.seconds) +
                json_string(a.kind) + formatted(",\"number\":%d}\n", a.number);
     }
-    return formatted("%s after %d s: %s %d\n", a.enabled ? "on" : "off", a.seconds,
-                     field_text(a.kind).c_str(), a.number);
+    // A scan runs no preset, patrol or pattern, and cameras give it the number 0.
+    return formatted("%s after %d s: %s", a.enabled ? "on" : "off", a.seconds,
+                     field_text(a.kind).c_str()) +
+           (a.number != 0 ? " " + std::to_string(a.number) : "") + "\n";
 }
 
 // One capability as a line or JSON shows it.

@@ -369,7 +369,7 @@ const Case kCases[] = {
            "   1  empty\n   2  empty\n   3  empty\n   4  empty\n"),
     sends("PatternRecordStart", cam({"pattern", "record-start", "3"}),
           {"PUT " + kChannel + "/patterns/3/recordstart"}),
-    prints("ParkShow", cam({"park", "show"}), 0, "off after 5 s: autoscan 0\n"),
+    prints("ParkShow", cam({"park", "show"}), 0, "off after 5 s: autoscan\n"),
     answered(prints("ParkShowJson", cam({"park", "show", "--json"}), 0,
                     "{\"enabled\":true,\"seconds\":60,\"kind\":\"patrol\",\"number\":2}\n"),
              kChannel + "/parkaction",
