@@ -69,7 +69,7 @@ std::string said(const std::string& text) {
 
 // `json` with "camera": `name` first in each object at its top level or in its top-level array.
 std::string with_camera(const std::string& json, const std::string& name) {
-    const std::string field = "\"camera\":" + json_string(name);
+    const std::string field = "\"camera\":" + Ptz::json_text(name);
     std::string out;
     int depth = 0;
     bool in_string = false;

@@ -13,69 +13,6 @@ namespace ptzctl {
 
 namespace {
 
-// The length of the UTF-8 character that starts at `at`, or the number of bytes that begin one
-// but do not complete it (at least 1): the part that one U+FFFD stands for, as decoders count.
-std::size_t utf8_length(const std::string& text, std::size_t at, bool& valid) {
-    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;  // the second byte's range; the later ones take 80 to BF
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing past U+10FFFF
-    }
-    std::size_t n = 1;
-    for (; n < length && at + n < text.size(); ++n) {
-        const unsigned char next = byte(at + n);
-        if (next < (n == 1 ? low : 0x80) || next > (n == 1 ? high : 0xBF)) {
-            break;
-        }
-    }
-    valid = length != 0 && n == length;
-    return n;
-}
-
-}  // namespace
-
-// A JSON string is UTF-8: a camera's text in another encoding (a name saved by a client that
-// wrote Latin-1 or GB 2312) has each of its broken parts written as U+FFFD, as Python reads it.
-std::string json_string(const std::string& text) {
-    std::string quoted = "\"";
-    for (std::size_t at = 0; at < text.size();) {
-        const char c = text[at];
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x80) {
-            bool valid = false;
-            const std::size_t n = utf8_length(text, at, valid);
-            quoted += valid ? text.substr(at, n) : "\\ufffd";
-            at += n;
-            continue;
-        }
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (byte < 0x20 || byte == 0x7f) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            quoted += escape;
-        } else {
-            quoted += c;
-        }
-        ++at;
-    }
-    return quoted + "\"";
-}
-
-namespace {
-
 // A camera's name in a line of a table, safe for a terminal and on that line alone: a tab, line
 // feed or carriage return, which a name may hold (the library sends and reads them), is shown as
 // \xNN too, or a name could break the table's columns or forge a line of its own.
@@ -169,7 +106,7 @@ std::string presets_text(const std::vector<Ptz::PtzPreset>& presets, const std::
         return list_text(presets, true,
                          [&](const Ptz::PtzPreset& p) {
                              return "{\"id\":" + std::to_string(p.id) +
-                                    ",\"name\":" + json_string(p.name) +
+                                    ",\"name\":" + Ptz::json_text(p.name) +
                                     ",\"enabled\":" + (p.enabled ? "true" : "false") +
                                     (special == nullptr ? ""
                                      : is_special(p)    ? ",\"special\":true"
@@ -192,7 +129,7 @@ std::string patrols_text(const std::vector<Ptz::PtzPatrol>& patrols, bool json) 
                    patrols, true,
                    [](const Ptz::PtzPatrol& p) {
                        return "{\"id\":" + std::to_string(p.id) +
-                              ",\"name\":" + json_string(p.name) +
+                              ",\"name\":" + Ptz::json_text(p.name) +
                               ",\"enabled\":" + (p.enabled ? "true" : "false") + ",\"steps\":" +
                               list_text(p.steps, true,
                                         [](const Ptz::PtzPatrolStep& s) {
@@ -237,7 +174,7 @@ std::string park_text(const Ptz::PtzParkAction& a, bool json) {
     if (json) {
         return formatted("{\"enabled\":%s,\"seconds\":%d,\"kind\":", a.enabled ? "true" : "false",
                          a.seconds) +
-               json_string(a.kind) + formatted(",\"number\":%d}\n", a.number);
+               Ptz::json_text(a.kind) + formatted(",\"number\":%d}\n", a.number);
     }
     // A scan runs no preset, patrol or pattern, and cameras give it the number 0.
     return formatted("%s after %d s: %s", a.enabled ? "on" : "off", a.seconds,
@@ -263,7 +200,7 @@ std::string capability_text(const Ptz::PtzCapabilitiesEx& caps, const Ptz::Capab
             break;
     }
     return list_text(caps.*field.names, json, [json](const std::string& name) {
-        return json ? json_string(name) : field_text(name);
+        return json ? Ptz::json_text(name) : field_text(name);
     });
 }
 

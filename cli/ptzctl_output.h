@@ -32,9 +32,6 @@ std::string value_text(const Ptz::PtzPosition& p, std::size_t field, bool json);
 // reported as null; `t` first when given.
 std::string json_position(const Ptz::PtzPosition& p, const std::string& t = "");
 
-// A text as a JSON string.
-std::string json_string(const std::string& text);
-
 // `position`: one reported value per line under its element name, or one JSON object.
 std::string position_text(const Ptz::PtzPosition& p, bool json);
 

@@ -529,8 +529,8 @@ const Answer kAnswers[] = {
      scripted(std::string("%s%n\x1b]0;x\x07\x1b[2J\x1b[8m\ta\rb\r\nc\x08\x7f\0\xc3\xa9\n", 31)),
      kNotXml, "%s%n\\x1b]0;x\\x07\\x1b[2J\\x1b[8m\ta\\x0db\r\nc\\x08\\x7f\\x00\xc3\xa9\n"},
     {"GzipBody", scripted(kGzip, gzipped), kNotXml,
-     "\\x1f\x8b\\x08\\x00\\x00\\x00\\x00\\x00\\x00\\x03\xf3\xf7\\x06\\x00-\xd9"
-     "6\xd7\\x02\\x00\\x00\\x00"},
+     "\\x1f\\x8b\\x08\\x00\\x00\\x00\\x00\\x00\\x00\\x03\\xf3\\xf7\\x06\\x00-\\xd9"
+     "6\\xd7\\x02\\x00\\x00\\x00"},
     {"LongAnswerShownCut", scripted(kLongText), kOnlyInfo,
      kLongText.substr(0, 4096) + "[cut: 1048638 bytes in all]"},
     {"AnswerAtTheLimit", padded(0), kGood},

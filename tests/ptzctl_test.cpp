@@ -556,12 +556,10 @@ const Case kCases[] = {
        }),
     on(sends("PortOfItsOwn", cam({"--port", "8080", "stop"}), {"PUT " + kCtrl}),
        [](sim::Options& o) { o.port = 8080; }),
-    answered(
-        prints(
-            "PresetListMarksTheSpecial", cam({"preset", "list"}), 0,
-            "   1  G\xc3\xa4te\xff\xed\xa0\x80\xe2\x82\n  33  Dock \"2\"\\x09\\x1b\\x0a (disabled) "
-            "(special)\n"),
-        kPresets, kPresetList),
+    answered(prints("PresetListMarksTheSpecial", cam({"preset", "list"}), 0,
+                    "   1  G\xc3\xa4te\\xff\\xed\\xa0\\x80\\xe2\\x82\n"
+                    "  33  Dock \"2\"\\x09\\x1b\\x0a (disabled) (special)\n"),
+             kPresets, kPresetList),
     answered(prints("PresetListJson", cam({"preset", "list", "--json"}), 0,
                     "[{\"id\":1,\"name\":\"G\xc3\xa4te\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\","
                     "\"enabled\":true,\"special\":false},{\"id\":33,\"name\":\"Dock \\\"2\\\""

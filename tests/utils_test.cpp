@@ -46,9 +46,9 @@ TEST(Ownership, TheClientAndTheCameraCannotBeCopied) {
     EXPECT_FALSE(std::is_copy_assignable_v<Ptz::ZelkoPtzCameraIsapi>);
 }
 
-// The bytes around the limit, and a carriage return at the end of what is shown, which no line
-// feed follows there.
-TEST(TerminalText, CutsAtItsLimitAndShowsALastCarriageReturn) {
+// The bytes around the limit, a carriage return at the end of what is shown, which no line feed
+// follows there, and what a terminal would obey among the bytes of 0x80 and above.
+TEST(TerminalText, ShowsWhatATerminalWouldObeyAndCutsAtItsLimit) {
     const struct {
         std::string text;
         std::size_t limit;
@@ -59,10 +59,27 @@ TEST(TerminalText, CutsAtItsLimitAndShowsALastCarriageReturn) {
         {"ab\r", 3, "ab\\x0d"},
         {"ab\r\n", 4, "ab\r\n"},
         {"ab\r\n", 3, "ab\\x0d[cut: 4 bytes in all]"},
+        // UTF-8 passes but for C1 controls (CSI) and bidirectional overrides and isolates; a
+        // byte of no character (lone, an overlong ESC, a surrogate) is shown as its value.
+        {"caf\xc3\xa9 \xe2\x80\xaf\xf0\x9f\x93\xb7", 13,
+         "caf\xc3\xa9 \xe2\x80\xaf\xf0\x9f\x93\xb7"},
+        {"\xc2\x9b"
+         "2J\xe2\x80\xae\xe2\x81\xa6",
+         10, "\\xc2\\x9b2J\\xe2\\x80\\xae\\xe2\\x81\\xa6"},
+        {"\xff\x9b\xe0\x80\x9b\xed\xa0\x80\xc3", 9,
+         "\\xff\\x9b\\xe0\\x80\\x9b\\xed\\xa0\\x80\\xc3"},
     };
     for (const auto& t : kTexts) {
         EXPECT_EQ(Ptz::terminal_text(t.text, t.limit), t.shown) << t.text;
     }
+}
+
+// The same text to a JSON parser, escaped where a terminal would obey it or it is not UTF-8.
+TEST(TerminalText, AsJsonReadsTheSameAndIsSafeOnATerminal) {
+    EXPECT_EQ(Ptz::json_text("caf\xc3\xa9 \"q\"\\\x01\x7f\xf0\x9f\x93\xb7"),
+              "\"caf\xc3\xa9 \\\"q\\\"\\\\\\u0001\\u007f\xf0\x9f\x93\xb7\"");
+    EXPECT_EQ(Ptz::json_text("\xc2\x9b\xe2\x80\xae\xe2\x81\xa9\xff\xe0\x80\x9b\xed\xa0\x80"),
+              "\"\\u009b\\u202e\\u2069\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\"");
 }
 
 TEST(BodyWriter, WritesAnEmptyRootSelfClosedAndAnEmptyNameAsTheXmlLibraryDoes) {

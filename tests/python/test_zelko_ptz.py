@@ -145,7 +145,7 @@ def test_the_logger_prints_nothing_the_application_did_not_ask_for():
     ("127.0.0.99", USER, lambda c: c.set_ptz_ctrl(z.PtzCtrl(0, 0, 0)), z.TransferError, 1,
      "Fail to complete http request."),
     ("127.0.0.2", USER, lambda c: c.get_info("/not-xml"), z.AnswerNotXmlError, 2,
-     "Fail to parse reponse data, response data: busy\\x07 \ufffd."),
+     "Fail to parse reponse data, response data: busy\\x07 \\xff."),
     ("127.0.0.1", "admin:wrong", lambda c: c.reset_position(), z.CameraRejectedError, 10,
      "Fail to get node name in xml, response data: <?xml"),
     ("127.0.0.1", USER, lambda c: c.goto_preset(0), z.CameraRejectedError, 10,
