@@ -17,7 +17,6 @@ namespace {
 
 using namespace testing_support;
 
-using Camera = Ptz::ZelkoPtzCameraIsapi;
 using Step = std::function<void(Camera&, sim::ManualClock&)>;
 
 Step send(std::function<int(Camera&)> command) {
@@ -231,9 +230,6 @@ std::string doc(const std::string& root, const std::string& children) {
 const std::string kGood =
     "<elevation>1</elevation><azimuth>2</azimuth><absoluteZoom>3</absoluteZoom><focus>4</focus>"
     "<focalLen>5</focalLen><horizontalSpeed>6</horizontalSpeed><verticalSpeed>7</verticalSpeed>";
-const std::string kAbs = kChannel + "/absoluteEx";
-const std::string kCtrl = kChannel + "/continuous";
-const std::string kAux = kChannel + "/auxcontrols/1";
 const char* const kPut = "PUT";
 
 std::string aux_body(const char* type) {

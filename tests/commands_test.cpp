@@ -18,7 +18,6 @@ namespace {
 
 using namespace testing_support;
 using P = Ptz::PtzPosition;
-using Camera = Ptz::ZelkoPtzCameraIsapi;
 
 // Answers each request as `answer` says, on a clock that each request moves on by 10 ms and that
 // a wait moves to its end.
@@ -46,7 +45,6 @@ struct Scripted final : Ptz::Transport {
 };
 
 const Ptz::Answer kOk{200, status_answer("OK")};
-const std::string kAbs = "GET " + kChannel + "/absoluteEx";
 const std::string kStatus = "GET " + kChannel + "/status";
 
 const Ptz::PtzAbsoluteEx kSentinel{-1.0f, -2.0f, -3.0f, -4, -5, -6.0f, -7.0f};
@@ -189,7 +187,7 @@ TEST(Commands, GetPositionFallsBackOnceOn404AndNeverOn401) {
     ASSERT_EQ(older.get_position(position), 0);
     EXPECT_EQ(position, (P{12.1f, 111.7f, 20.9f, 0, 0, 0, 0, P::Axes}));
     ASSERT_EQ(older.get_position(position), 0);
-    EXPECT_EQ(firmware.sent, (std::vector<std::string>{kAbs, kStatus, kStatus}));
+    EXPECT_EQ(firmware.sent, (std::vector<std::string>{"GET " + kAbs, kStatus, kStatus}));
 
     // Without a kept session every call asks, as it always did.
     Camera refused("127.0.0.1", kUserPwd);
@@ -201,15 +199,13 @@ TEST(Commands, GetPositionFallsBackOnceOn404AndNeverOn401) {
     }
     EXPECT_EQ(refused.failure_reason(),
               "camera refused: Unauthorized; the account is locked for 210 s");
-    EXPECT_EQ(locked.sent, std::vector<std::string>(2, kAbs));
+    EXPECT_EQ(locked.sent, std::vector<std::string>(2, "GET " + kAbs));
 }
 
 // A kept session that the camera refused sends nothing until the hold has passed, on the clock
 // passed in; a locked account's own time is kept when it is longer.
 TEST(Commands, RefusedCredentialsHoldTheSessionForItsTime) {
-    Ptz::CameraOptions options;
-    options.keep_session = true;
-    Camera camera("127.0.0.1", "admin:wrong", options);
+    Camera camera("127.0.0.1", "admin:wrong", kept_session());
     std::string refusal = status_answer("Unauthorized");
     Scripted camera_side(camera, [&refusal](const Ptz::Request&) {
         return Ptz::Answer{401, refusal};
@@ -447,9 +443,7 @@ TEST(Commands, ConsoleArgumentsCheckedAgainstTheCapabilitiesRead) {
 
 // Another user of higher priority holds the PTZ: a refusal of its own, which starts no hold.
 TEST(Commands, PtzHeldByAUserOfHigherPriority) {
-    Ptz::CameraOptions options;
-    options.keep_session = true;
-    Camera camera("127.0.0.1", kUserPwd, options);
+    Camera camera("127.0.0.1", kUserPwd, kept_session());
     Scripted camera_side(camera, [](const Ptz::Request& r) {
         return Ptz::Answer{
             403, sim::response_status(r.url, 4, "Invalid Operation", "ptzOccupiedPriority")};

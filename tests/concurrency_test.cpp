@@ -178,9 +178,8 @@ TEST(Concurrency, TransfersLeaveTheHostsSignalHandlerInPlace) {
             std::this_thread::yield();
         }
     });
-    Ptz::CameraOptions kept;
-    kept.keep_session = true;
-    Ptz::ZelkoPtzCameraIsapi plain(address(0), kUserPwd), session(address(1), kUserPwd, kept);
+    Ptz::ZelkoPtzCameraIsapi plain(address(0), kUserPwd),
+        session(address(1), kUserPwd, kept_session());
     int failed = 0;
     std::string info;
     for (int i = 0; i < 50; ++i) {

@@ -23,7 +23,6 @@
 namespace {
 
 using namespace testing_support;
-using Camera = Ptz::ZelkoPtzCameraIsapi;
 
 // How an operation judges the answer.
 enum Kind { kInfo, kQuery, kCommand, kList, kPosition, kCaps };
@@ -108,10 +107,6 @@ std::string position_body(const char* zoom) {
 }
 
 const std::string kInfoPath = "/ISAPI/System/deviceInfo";
-const std::string kAbs = kChannel + "/absoluteEx";
-const std::string kAux = kChannel + "/auxcontrols/1";
-const std::string kCtrl = kChannel + "/continuous";
-const std::string kPresets = kChannel + "/presets";
 
 Op op(const char* name, Kind kind, Call call, const std::string& path, const char* method,
       std::string sent_body = "") {

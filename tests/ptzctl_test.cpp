@@ -104,11 +104,7 @@ bool matches(const char* pattern, const char* text) {
     return *pattern == *text && (*text == '\0' || matches(pattern + 1, text + 1));
 }
 
-const std::string kAbs = kChannel + "/absoluteEx";
-const std::string kCtrl = kChannel + "/continuous";
-const std::string kAux = kChannel + "/auxcontrols/1";
 const std::string kHome = kChannel + "/homeposition/goto";
-const std::string kPresets = kChannel + "/presets";
 const std::string kFocus = "/ISAPI/System/Video/inputs/channels/1/focus";
 
 struct Case {

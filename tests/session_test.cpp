@@ -12,7 +12,6 @@
 namespace {
 
 using namespace testing_support;
-using Camera = Ptz::ZelkoPtzCameraIsapi;
 
 struct SessionCase {
     const char* name;
@@ -98,9 +97,7 @@ const SessionCase kCases[] = {
     refused(
         "LockedAccountHeldForItsUnlockTime",
         [](sim::CameraSim&, sim::ManualClock&) {
-            Ptz::CameraOptions options;
-            options.keep_session = true;
-            Camera other("127.0.0.1", "admin:wrong", options);
+            Camera other("127.0.0.1", "admin:wrong", kept_session());
             for (int i = 0; i < 5; ++i) {
                 other.set_refusal_hold(0);
                 other.reset_position();
@@ -161,9 +158,7 @@ private:
 
 TEST_P(SessionTest, CostsOneRequestPerCommandAndRecovers) {
     const SessionCase& c = std::get<0>(GetParam());
-    Ptz::CameraOptions options;
-    options.keep_session = true;
-    Camera camera("127.0.0.1", c.userpwd, options);
+    Camera camera("127.0.0.1", c.userpwd, kept_session());
     ASSERT_EQ(camera.set_refusal_hold(c.hold), 0);
     std::vector<int> codes;
     stderr_of([&] {
@@ -197,9 +192,7 @@ INSTANTIATE_TEST_SUITE_P(Session, SessionTest,
 // The session answers a path that libcurl rewrites (dot segments, bytes it escapes) with the
 // target libcurl sends, which the camera checks.
 TEST_F(SimTest, KeptSessionAnswersForTheTargetAsSent) {
-    Ptz::CameraOptions options;
-    options.keep_session = true;
-    Camera camera("127.0.0.1", kUserPwd, options);
+    Camera camera("127.0.0.1", kUserPwd, kept_session());
     EXPECT_EQ(camera.get_info("/ISAPI/x/../System/caf\xc3\xa9?at=./y"), 0);
     EXPECT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), 0);
     EXPECT_EQ(sent(), (std::vector<std::string>{"GET /ISAPI/System/caf%c3%a9?at=./y",
@@ -246,9 +239,7 @@ TEST_P(ChallengeTest, KeptSessionAnswersAsLibcurlWould) {
     refusal.before_auth = true;
     refusal.headers = {{"WWW-Authenticate", GetParam().challenge}};
     camera_sim->script("/ISAPI/System/deviceInfo", refusal);
-    Ptz::CameraOptions options;
-    options.keep_session = true;
-    Camera camera("127.0.0.1", kUserPwd, options);
+    Camera camera("127.0.0.1", kUserPwd, kept_session());
     int code = -1;
     stderr_of([&] { code = camera.get_info("/ISAPI/System/deviceInfo"); });
     EXPECT_EQ(code, GetParam().code);

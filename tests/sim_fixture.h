@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "camera_sim.h"
+#include "ptz/camera_options.h"
 #include "ptz/position_fields.h"
 #include "ptz/ptz_types.h"
+#include "ptz/zelko_ptz_camera_isapi.h"
 
 // Each table's cases have a name, which test names and failure messages show; gtest would
 // otherwise print their bytes, padding included. This is each test file's own unnamed namespace.
@@ -40,6 +42,10 @@ const char* const kUserPwd = "admin:password";
 // Nothing listens here: connections are refused at once.
 const char* const kDeadAddress = "127.0.0.99";
 const std::string kChannel = "/ISAPI/PTZCtrl/channels/1";
+const std::string kAbs = kChannel + "/absoluteEx";
+const std::string kCtrl = kChannel + "/continuous";
+const std::string kAux = kChannel + "/auxcontrols/1";
+const std::string kPresets = kChannel + "/presets";
 const std::string kHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 const std::string kRootAttributes =
     "xmlns=\"http://www.isapi.org/ver20/XMLSchema\" version=\"2.0\"";
@@ -64,6 +70,16 @@ const std::string kRealCapabilities = fixture("dome-capabilities.xml");
 inline std::string status_answer(const std::string& status) {
     return "<?xml version=\"1.0\"?>\n<ResponseStatus><statusCode>1</statusCode><statusString>" +
            status + "</statusString></ResponseStatus>\n";
+}
+
+using Camera = Ptz::ZelkoPtzCameraIsapi;
+
+// The options of a kept session, on `channel`.
+inline Ptz::CameraOptions kept_session(int channel = 1) {
+    Ptz::CameraOptions o;
+    o.keep_session = true;
+    o.channel = channel;
+    return o;
 }
 
 inline sim::Script answer(const std::string& body, const std::string& method = "") {

@@ -11,7 +11,6 @@
 namespace {
 
 using namespace testing_support;
-using Camera = Ptz::ZelkoPtzCameraIsapi;
 
 struct TransportCase {
     const char* name;

@@ -76,10 +76,10 @@ TEST(TerminalText, ShowsWhatATerminalWouldObeyAndCutsAtItsLimit) {
 
 // The same text to a JSON parser, escaped where a terminal would obey it or it is not UTF-8.
 TEST(TerminalText, AsJsonReadsTheSameAndIsSafeOnATerminal) {
-    EXPECT_EQ(Ptz::json_text("caf\xc3\xa9 \"q\"\\\x01\x7f\xf0\x9f\x93\xb7"),
-              "\"caf\xc3\xa9 \\\"q\\\"\\\\\\u0001\\u007f\xf0\x9f\x93\xb7\"");
-    EXPECT_EQ(Ptz::json_text("\xc2\x9b\xe2\x80\xae\xe2\x81\xa9\xff\xe0\x80\x9b\xed\xa0\x80"),
-              "\"\\u009b\\u202e\\u2069\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(Ptz::json_text(
+                  "\xc3\xa9\"\\\x01\xc2\x9b\xe2\x80\xae\xe2\x81\xa9\xff\xe0\x80\x9b\xed\xa0\x80"),
+              "\"\xc3\xa9\\\"\\\\\\u0001\\u009b\\u202e\\u2069"
+              "\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\"");
 }
 
 TEST(BodyWriter, WritesAnEmptyRootSelfClosedAndAnEmptyNameAsTheXmlLibraryDoes) {
