@@ -488,4 +488,6 @@ MUTANTS = [
       '(" " + std::to_string(a.number))', 'ptzctl: park show gives a scan its number 0'),
     m('R90', 'cli/commands_console.cpp', '                    named.name = on_camera.name;\n', '',
       'ptzctl: patrol set without --name renames a patrol by its number'),
+    m('R92', REQUEST, '    curl_easy_setopt(curl, CURLOPT_PROXY, "");\n', '',
+      'every command sent through a proxy that the host\'s environment names'),
 ]

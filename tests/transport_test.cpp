@@ -115,6 +115,23 @@ TEST_P(TransportTest, ReachesTheCameraOrRefusesAsItShould) {
 
 INSTANTIATE_TEST_SUITE_P(Transport, TransportTest, ::testing::ValuesIn(kCases), ByName());
 
+// A host's proxy is for its own traffic: the camera is reached directly, by either driver, and
+// the proxy (a closed port here) is never tried.
+TEST_F(SimTest, AProxyOfTheEnvironmentIsNotTheCamerasWay) {
+    for (const char* name : {"http_proxy", "ALL_PROXY"}) {
+        setenv(name, "http://127.0.0.1:9", 1);
+    }
+    Camera camera("127.0.0.1", kUserPwd);
+    Ptz::Engine engine;
+    int code = -1;
+    camera.set_ptz_ctrl(engine, {1, 2, 3}, [&](int got) { code = got; });
+    while (engine.run(1000) > 0) {
+    }
+    EXPECT_EQ(camera.set_ptz_ctrl({1, 2, 3}), 0);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(sent().size(), 2u);
+}
+
 // What would change the request is refused, whoever sends, and nothing is sent: a NUL in the URL,
 // at which libcurl would cut it and ask another resource (a query of it would succeed), a byte
 // that would move the host ("cam.example.net@other") or add a port, an IPv6 literal without its
