@@ -65,20 +65,14 @@ std::string check_pin(std::string& pin) {
                        : "takes sha256// and the base64 SHA-256 of the key, several joined by ;";
 }
 
-// The library puts the address into its URLs as it stands, so a scheme, a port, a path, a query
-// or user info would change where the requests go.
+// The library's own check, in ptzctl's words: a scheme, a port, a path, a query or user info
+// would change where the requests go. An IPv6 address may name its interface (fe80::5%eth0).
 std::string check_host(std::string& host) {
-    static const char kName[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_";
-    const bool bracketed = host.size() > 2 && host.front() == '[' && host.back() == ']';
-    const std::string inside = bracketed ? host.substr(1, host.size() - 2) : "";
-    const bool good =
-        bracketed ? inside.find(':') != std::string::npos &&
-                        inside.find_first_not_of("0123456789abcdefABCDEF:.") == std::string::npos
-                  : !host.empty() && host.find_first_not_of(kName) == std::string::npos;
-    return good ? ""
-                : "takes a host name, an IPv4 address or a bracketed IPv6 address, without "
-                  "scheme, port, path, query, user or spaces: " +
-                      host;
+    return Ptz::address_error(host).empty()
+               ? ""
+               : "takes a host name, an IPv4 address or a bracketed IPv6 address, without "
+                 "scheme, port, path, query, user or spaces: " +
+                     host;
 }
 
 CLI::Validator check(std::string (*test)(std::string&)) {

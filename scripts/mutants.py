@@ -490,4 +490,7 @@ MUTANTS = [
       'ptzctl: patrol set without --name renames a patrol by its number'),
     m('R92', REQUEST, '    curl_easy_setopt(curl, CURLOPT_PROXY, "");\n', '',
       'every command sent through a proxy that the host\'s environment names'),
+    m('R93', ARGS, '    return Ptz::address_error(host).empty()\n',
+      '    return Ptz::address_error(host).empty() && host.find(\'%\') == std::string::npos\n',
+      'ptzctl: an IPv6 address with its interface (a link-local camera\'s) refused'),
 ]

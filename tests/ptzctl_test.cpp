@@ -414,8 +414,9 @@ const Case kCases[] = {
            1, "",
            "ptzctl: get: Failed to connect to 127.0.0.99 port 80 after * ms: Couldn't connect to "
            "server\n"),
-    // A bracketed IPv6 address reaches a camera on IPv6, through the Digest exchange.
-    on(sends("BracketedIpv6Host", {{"--host", "[::1]", "--user", kUserPwd, "home"}},
+    // A bracketed IPv6 address, with its interface as a link-local one needs, reaches a camera
+    // on IPv6, through the Digest exchange.
+    on(sends("BracketedIpv6Host", {{"--host", "[::1%lo]", "--user", kUserPwd, "home"}},
              {"PUT " + kHome}),
        [](sim::Options& o) { o.address = "::1"; }),
     sends("CredentialsFromTheEnvironment", {{"--host", "127.0.0.1", "home"}, kUserPwd},
