@@ -218,6 +218,63 @@ py::object capability(const Ptz::PtzCapabilitiesEx& c, const Ptz::CapabilityFiel
     return std::move(names);
 }
 
+// Sets one capability given from Python; None leaves it unreported. A value of another type is
+// refused, naming what the attribute holds.
+void set_capability(Ptz::PtzCapabilitiesEx& c, const Ptz::CapabilityField& field,
+                    py::handle value) {
+    if (value.is_none()) {
+        return;
+    }
+    static const char* const kTakes[] = {"a pair of numbers", "a pair of ints",
+                                         "a 32-bit int",      "a bool",
+                                         "a list of ints",    "a list of str"};
+    try {
+        switch (field.kind) {
+            case Ptz::CapabilityKind::Range: {
+                const auto r = value.cast<std::pair<double, double>>();
+                c.*field.range =
+                    Ptz::PtzRange{to_float(r.first, field.name), to_float(r.second, field.name)};
+                return;
+            }
+            case Ptz::CapabilityKind::SpeedRange: {
+                const auto r = value.cast<std::pair<int, int>>();
+                c.*field.speed_range = Ptz::PtzSpeedRange{r.first, r.second};
+                return;
+            }
+            case Ptz::CapabilityKind::Whole:
+                c.*field.whole = value.cast<int>();
+                return;
+            case Ptz::CapabilityKind::Flag:
+                if (!PyBool_Check(value.ptr())) {
+                    break;
+                }
+                c.*field.flag = value.cast<bool>();
+                return;
+            case Ptz::CapabilityKind::Numbers:
+                c.*field.numbers = value.cast<std::vector<int>>();
+                return;
+            case Ptz::CapabilityKind::Names:
+                c.*field.names = value.cast<std::vector<std::string>>();
+                return;
+        }
+    } catch (const py::cast_error&) {
+    }
+    throw py::type_error(std::string(field.name) + " takes " +
+                         kTakes[static_cast<int>(field.kind)] + " or None");
+}
+
+// PtzCapabilities(*, azimuth_range=None, ...): a keyword per value of the table, as the camera
+// would report them; for a host's own tests.
+template <std::size_t... I>
+void keyword_constructor(py::class_<Ptz::PtzCapabilitiesEx>& caps, std::index_sequence<I...>) {
+    caps.def(py::init([](Given<I>... given) {
+                 Ptz::PtzCapabilitiesEx c;
+                 (set_capability(c, Ptz::kCapabilityFields[I], given), ...);
+                 return c;
+             }),
+             py::kw_only(), (py::arg(Ptz::kCapabilityFields[I].name) = py::none())...);
+}
+
 std::string flag_text(bool value) {
     return value ? "True" : "False";
 }
@@ -315,7 +372,7 @@ void bind_capabilities(py::module_& m) {
                           "What a camera says it can do; what it did not report is None, or an "
                           "empty list. Absolute ranges in degrees and zoom ratio, continuous "
                           "ranges in the camera's own integers.");
-    caps.def(py::init<>(), "Nothing reported.");
+    keyword_constructor(caps, std::make_index_sequence<std::size(Ptz::kCapabilityFields)>());
     py::tuple names(std::size(Ptz::kCapabilityFields));
     std::size_t i = 0;
     for (const Ptz::CapabilityField& field : Ptz::kCapabilityFields) {

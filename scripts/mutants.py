@@ -493,4 +493,6 @@ MUTANTS = [
     m('R93', ARGS, '    return Ptz::address_error(host).empty()\n',
       '    return Ptz::address_error(host).empty() && host.find(\'%\') == std::string::npos\n',
       'ptzctl: an IPv6 address with its interface (a link-local camera\'s) refused'),
+    m('R94', PY_VALUES, 'to_float(r.second, field.name)}', 'to_float(r.first, field.name)}',
+      'Python: PtzCapabilities(azimuth_range=(0, 360)) made a range of its minimum alone'),
 ]

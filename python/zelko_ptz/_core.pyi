@@ -104,7 +104,25 @@ class PtzPosition:
 class PtzCapabilities:
     """What a camera says it can do; what it did not report is None or empty."""
 
-    def __init__(self) -> None: ...
+    def __init__(
+        self,
+        *,
+        azimuth_range: tuple[float, float] | None = None,
+        elevation_range: tuple[float, float] | None = None,
+        zoom_range: tuple[float, float] | None = None,
+        pan_range: tuple[int, int] | None = None,
+        tilt_range: tuple[int, int] | None = None,
+        zoom_speed_range: tuple[int, int] | None = None,
+        max_presets: int | None = None,
+        max_preset_name_length: int | None = None,
+        special_presets: list[int] | None = None,
+        supports_position3d: bool | None = None,
+        aux_types: list[str] | None = None,
+        max_patrols: int | None = None,
+        max_patterns: int | None = None,
+        park_seconds_range: tuple[int, int] | None = None,
+        park_action_kinds: list[str] | None = None,
+    ) -> None: ...
     @property
     def azimuth_range(self) -> tuple[float, float] | None: ...
     @property
