@@ -157,7 +157,8 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     // Straight to the camera: libcurl would otherwise take a proxy from the host's environment
     // (http_proxy, ALL_PROXY), set there for the host's own traffic, and hand it every command
-    // and answer to the challenge. The camera sits on the site's network, where a proxy is no way.
+    // and answer to the challenge. The camera sits on the site's network, which a proxy seldom
+    // reaches.
     curl_easy_setopt(curl, CURLOPT_PROXY, "");
     // The socket as libcurl would make it, counted: an engine's set of sockets tells by the count
     // whether a number it watched before can name another socket now.
