@@ -19,6 +19,7 @@ struct zelko_ptz_engine {
 struct zelko_ptz_camera {
     Ptz::ZelkoPtzCameraIsapi camera;
     std::string reason;  // what zelko_ptz_failure_reason() last handed out
+    std::string error;   // what zelko_ptz_camera_error() hands out
 };
 
 namespace Ptz {

@@ -119,15 +119,18 @@ std::string options_error(const CameraOptions& o) {
     return std::string();
 }
 
+std::string camera_error(const std::string& address, const std::string& userpwd,
+                         const CameraOptions& options) {
+    std::string bad = options_error(options);
+    bad = bad.empty() ? credentials_error(userpwd) : bad;
+    return bad.empty() ? address_error(address) : bad;
+}
+
 CameraLink::CameraLink(const std::string& address, const std::string& userpwd,
                        CameraOptions options)
-    : options_(std::move(options)), userpwd_(userpwd), option_error_(options_error(options_)) {
-    if (option_error_.empty()) {
-        option_error_ = credentials_error(userpwd_);
-    }
-    if (option_error_.empty()) {
-        option_error_ = address_error(address);
-    }
+    : options_(std::move(options)),
+      userpwd_(userpwd),
+      option_error_(camera_error(address, userpwd_, options_)) {
     const int port = options_.port != 0 ? options_.port : options_.https ? 443 : 80;
     base_ = (options_.https ? "https://" : "http://") + address + ":" + std::to_string(port);
     channel_base_ = base_ + kChannelsPath + std::to_string(options_.channel);

@@ -79,4 +79,10 @@ ZELKO_PTZ_API std::string credentials_error(const std::string& userpwd);
 /// for "fd00::5"; "" when it can stand in the URL. Since 1.6.
 ZELKO_PTZ_API std::string address_error(const std::string& address);
 
+/// The message of the line that every method of a camera object made of these writes: that of
+/// options_error(), else credentials_error(), else address_error(); "" when it can send. Since
+/// 1.7.
+ZELKO_PTZ_API std::string camera_error(const std::string& address, const std::string& userpwd,
+                                       const CameraOptions& options);
+
 }  // namespace Ptz

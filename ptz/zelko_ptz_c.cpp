@@ -218,8 +218,9 @@ zelko_ptz_camera* zelko_ptz_camera_new(const char* address, const char* userpwd,
         return nullptr;
     }
     try {
-        zelko_ptz_camera* camera =
-            new zelko_ptz_camera{{address, userpwd, camera_options(options)}, {}};
+        const Ptz::CameraOptions given = camera_options(options);
+        zelko_ptz_camera* camera = new zelko_ptz_camera{
+            {address, userpwd, given}, {}, Ptz::camera_error(address, userpwd, given)};
         camera->camera.set_refusal_hold(hold);
         return camera;
     } catch (...) {
@@ -229,6 +230,10 @@ zelko_ptz_camera* zelko_ptz_camera_new(const char* address, const char* userpwd,
 
 void zelko_ptz_camera_free(zelko_ptz_camera* camera) {
     delete camera;
+}
+
+const char* zelko_ptz_camera_error(const zelko_ptz_camera* camera) {
+    return camera != nullptr ? camera->error.c_str() : "";
 }
 
 int zelko_ptz_get_info(zelko_ptz_camera* c, const char* path) {

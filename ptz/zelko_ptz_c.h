@@ -210,13 +210,23 @@ ZELKO_PTZ_API void zelko_ptz_options_init(zelko_ptz_options* options);
  * ("name:password"); `options` may be NULL for the defaults. Nothing is sent. Returns NULL when
  * `address` or `userpwd` is NULL, refusal_hold_seconds is outside 0 to 86400, or memory ran
  * out. Other bad options, and an address or credentials that the C++ constructor's comment
- * names, are reported by every function later, as ZELKO_PTZ_REJECTED with one error line.
+ * names, are reported by every function later, as ZELKO_PTZ_REJECTED with one error line;
+ * zelko_ptz_camera_error() says it at once.
  */
 ZELKO_PTZ_API zelko_ptz_camera* zelko_ptz_camera_new(const char* address, const char* userpwd,
                                                      const zelko_ptz_options* options);
 
 /** Releases a camera; NULL is ignored. */
 ZELKO_PTZ_API void zelko_ptz_camera_free(zelko_ptz_camera* camera);
+
+/**
+ * The message of the line that every function on `camera` writes because of its address,
+ * credentials or options ("Bad option port: 70000; it takes 1 to 65535, or 0 for the scheme's
+ * own."), as Ptz::camera_error() says it; "" when it can send, and for NULL. Nothing is sent: a
+ * host checks what its user typed before it keeps the camera. The text lives until the camera
+ * is freed. Since 1.7.
+ */
+ZELKO_PTZ_API const char* zelko_ptz_camera_error(const zelko_ptz_camera* camera);
 
 /** GET `path` (from "/"); 0 for any well-formed XML answer; 10 for a path neither empty nor
  * beginning with "/", or holding a space or a control byte, nothing sent. */

@@ -63,7 +63,8 @@ public:
     /// would be another) or a ":" outside brackets (a port, or an IPv6 literal without them), or
     /// credentials with a control byte in the name or a NUL, are reported by every method, which
     /// then returns 10 and sends nothing; address_error() and credentials_error() say it before
-    /// an object is made.
+    /// an object is made, camera_error() for the options too. An IPv6 literal may name its
+    /// interface, as a link-local one needs ("[fe80::5%eth0]").
     ZelkoPtzCameraIsapi(std::string address, std::string userpwd);
     /// As above, reaching the camera as `options` say. Bad options are not reported here but by
     /// every method, which then returns 10 and sends nothing.

@@ -167,9 +167,7 @@ struct Camera {
         options.error_sink_user = &lines;
         // A bad option, credentials or address are the caller's mistake, said now rather than at
         // the first call.
-        std::string bad = Ptz::options_error(options);
-        bad = bad.empty() ? Ptz::credentials_error(userpwd) : bad;
-        bad = bad.empty() ? Ptz::address_error(address) : bad;
+        const std::string bad = Ptz::camera_error(address, userpwd, options);
         if (!bad.empty()) {
             throw py::value_error(bad);
         }

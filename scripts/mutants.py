@@ -495,4 +495,10 @@ MUTANTS = [
       'ptzctl: an IPv6 address with its interface (a link-local camera\'s) refused'),
     m('R94', PY_VALUES, 'to_float(r.second, field.name)}', 'to_float(r.first, field.name)}',
       'Python: PtzCapabilities(azimuth_range=(0, 360)) made a range of its minimum alone'),
+    m('R95', LINK, '    return bad.empty() ? address_error(address) : bad;',
+      '    return address_error(address).empty() ? bad : address_error(address);',
+      'a bad address said before bad credentials, unlike the line a method writes first'),
+    m('R96', C_FACE, 'return camera != nullptr ? camera->error.c_str() : "";',
+      'return camera != nullptr ? "" : "";',
+      'C: a camera of a bad option called good before it is used'),
 ]

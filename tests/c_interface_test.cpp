@@ -552,6 +552,7 @@ TEST_F(SimTest, CInterfaceReadsOnlyTheOptionsWithinTheirSize) {
     zelko_ptz_options_init(&options);
     options.verify_peer = 0;
     zelko_ptz_camera* unchecked = zelko_ptz_camera_new("127.0.0.1", kUserPwd, &options);
+    EXPECT_STREQ(zelko_ptz_camera_error(unchecked), "Bad option verify_peer: false needs https.");
     stderr_of([&] { EXPECT_EQ(zelko_ptz_reset_position(unchecked), ZELKO_PTZ_REJECTED); });
     zelko_ptz_camera_free(unchecked);
     // A hold out of range is refused at creation; a host built before 1.2 has none to give.
@@ -670,6 +671,11 @@ TEST(CInterface, NamesItsVersionAndEveryCode) {
     EXPECT_EQ(texts.count(zelko_ptz_result_text(4)), 0u);
     EXPECT_EQ(zelko_ptz_camera_new(nullptr, kUserPwd, nullptr), nullptr);
     EXPECT_EQ(zelko_ptz_camera_new("127.0.0.1", nullptr, nullptr), nullptr);
+    EXPECT_STREQ(zelko_ptz_camera_error(nullptr), "");
+    zelko_ptz_camera* typed = zelko_ptz_camera_new("127.0.0.1:80", "admin\n:pw", nullptr);
+    EXPECT_STREQ(zelko_ptz_camera_error(typed),  // the credentials said before the address
+                 "Please input a user name without control characters.");
+    zelko_ptz_camera_free(typed);
 }
 
 }  // namespace
