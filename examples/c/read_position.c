@@ -15,6 +15,12 @@ int main(int argc, char** argv) {
     if (camera == NULL) {
         return ZELKO_PTZ_OUT_OF_MEMORY;
     }
+    if (*zelko_ptz_camera_error(camera) != '\0') {
+        /* A typing mistake in the address or the credentials, said before anything is sent. */
+        fprintf(stderr, "%s\n", zelko_ptz_camera_error(camera));
+        zelko_ptz_camera_free(camera);
+        return 64;
+    }
     code = zelko_ptz_get_position(camera, &p);
     if (code != ZELKO_PTZ_OK) {
         /* The library has written its line to stderr; this is the same failure in a few words. */
