@@ -21,21 +21,56 @@ std::string trimmed(const std::string& text) {
                : text.substr(begin, text.find_last_not_of(" \t\r") + 1 - begin);
 }
 
+// Appends the character of TOML's escape at text[at], after its backslash, and returns how many
+// bytes it took; 0 when it is none, the backslash then standing for itself, as it always did
+// here: a password such as "pa\ss" keeps working.
+std::size_t unescaped(const std::string& text, std::size_t at, std::string& value) {
+    static const std::string kLetters = "\"\\btnfr", kMeant = "\"\\\b\t\n\f\r";
+    const std::size_t letter = kLetters.find(text[at]);
+    if (letter != std::string::npos) {
+        value += kMeant[letter];
+        return 1;
+    }
+    const std::size_t digits = text[at] == 'u' ? 4 : text[at] == 'U' ? 8 : 0;
+    const std::string hex = text.substr(at + 1, digits);
+    if (digits == 0 || hex.size() != digits ||
+        hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        return 0;
+    }
+    const unsigned long code = std::stoul(hex, nullptr, 16);
+    if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+        return 0;
+    }
+    // UTF-8: one byte below 0x80, else a lead byte and 6 bits in each byte after it.
+    const int more = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+    static const unsigned char kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    value += static_cast<char>(kLead[more] | (code >> (6 * more)));
+    for (int i = more - 1; i >= 0; --i) {
+        value += static_cast<char>(0x80 | ((code >> (6 * i)) & 0x3F));
+    }
+    return 1 + digits;
+}
+
 // The value of a TOML string, a whole number or a boolean, as the key's type wants it; false
-// when the text is not one. A comment may follow the value.
+// when the text is not one. A string is in double quotes, with TOML's escapes, or in single
+// quotes, as it stands. A comment may follow the value.
 bool typed_value(CameraFile::Type type, std::string text, std::string& value) {
     if (type == CameraFile::Type::String) {
-        if (text.empty() || text[0] != '"') {
+        if (text.empty() || (text[0] != '"' && text[0] != '\'')) {
             return false;
         }
+        const char quote = text[0];
         value.clear();
         std::size_t at = 1;
-        for (; at < text.size() && text[at] != '"'; ++at) {
-            if (text[at] == '\\' && at + 1 < text.size() &&
-                (text[at + 1] == '"' || text[at + 1] == '\\')) {
-                ++at;
+        for (; at < text.size() && text[at] != quote; ++at) {
+            const std::size_t taken = quote == '"' && text[at] == '\\' && at + 1 < text.size()
+                                          ? unescaped(text, at + 1, value)
+                                          : 0;
+            if (taken > 0) {
+                at += taken;
+            } else {
+                value += text[at];
             }
-            value += text[at];
         }
         const std::string rest = at < text.size() ? trimmed(text.substr(at + 1)) : "x";
         return rest.empty() || rest[0] == '#';
@@ -57,7 +92,7 @@ bool typed_value(CameraFile::Type type, std::string text, std::string& value) {
 const char* type_name(CameraFile::Type type) {
     switch (type) {
         case CameraFile::Type::String:
-            return "takes a string in double quotes";
+            return "takes a string in quotes";
         case CameraFile::Type::Integer:
             return "takes a whole number";
         case CameraFile::Type::Boolean:

@@ -501,4 +501,10 @@ MUTANTS = [
     m('R96', C_FACE, 'return camera != nullptr ? camera->error.c_str() : "";',
       'return camera != nullptr ? "" : "";',
       'C: a camera of a bad option called good before it is used'),
+    m('R97', 'cli/ptzctl_camera_file.cpp', "text[at] == 'u' ? 4 : text[at] == 'U' ? 8 : 0;",
+      "text[at] == 'u' ? 4 : 0;", 'ptzctl: a camera file\'s \\U0001F600 read as it stands'),
+    m('R98', 'cli/ptzctl_camera_file.cpp', "(text[0] != '\"' && text[0] != '\\'')", "text[0] != '\"'",
+      'ptzctl: a camera file\'s string in single quotes refused'),
+    m('R99', 'cli/ptzctl_camera_file.cpp', '{0x00, 0xC0, 0xE0, 0xF0};', '{0x00, 0xC0, 0xE0, 0xE0};',
+      'ptzctl: a camera file\'s \\U0001F600 written with the lead byte of three'),
 ]

@@ -615,13 +615,14 @@ const Case kCases[] = {
     with_file(
         sends("CommandLineBeatsTheCameraFile", cam({"--camera", "lab", "home"}), {"PUT " + kHome}),
         "host = \"127.0.0.99\"\nuser = \"admin:wrong\"\n"),
-    // A string's escaped quote and backslash stand for themselves.
+    // TOML's escapes in a string stand for their characters, another backslash for itself; a
+    // string in single quotes stands as it is.
     on(with_file(
            sends("CameraFileEscapesInAString", {{"--camera", "lab", "home"}}, {"PUT " + kHome}),
-           "host = \"127.0.0.1\"\nuser = \"admin:pa\\\"ss\\\\word\"\n"),
-       [](sim::Options& o) { o.password = "pa\"ss\\word"; }),
+           "host = '127.0.0.1'\nuser = \"admin:p\\u00e4\\\"s\\\\w\\U0001F600\\q\"\n"),
+       [](sim::Options& o) { o.password = "p\u00e4\"s\\w\U0001F600\\q"; }),
     with_file(refused("CameraFileTextAfterAString", {{"--camera", "lab", "home"}},
-                      "*/ptzctl/lab.toml:1: host: takes a string in double quotes"),
+                      "*/ptzctl/lab.toml:1: host: takes a string in quotes"),
               "host = \"127.0.0.1\" x\n"),
     with_file(refused("CameraFileKeyGivenTwice", {{"--camera", "lab", "home"}},
                       "*/ptzctl/lab.toml:2: host given twice"),
@@ -637,7 +638,7 @@ const Case kCases[] = {
                       "*/ptzctl/lab.toml:1: port: takes a whole number"),
               "port = \"80\"\n"),
     with_file(refused("CameraFileNotToml", {{"--camera", "lab", "home"}},
-                      "*/ptzctl/lab.toml:1: host: takes a string in double quotes"),
+                      "*/ptzctl/lab.toml:1: host: takes a string in quotes"),
               "host = 2130706433\n"),
     with_file(refused("CameraFilePasswordReadableByItsGroup", {{"--camera", "lab", "home"}},
                       "*/ptzctl/lab.toml: holds a password and others than its owner may read "
