@@ -27,7 +27,7 @@ public:
     std::string resolve(const std::string& name);
 
     // Refuses a file larger than 64 KiB, a line that is not `key = value`, an unknown key, a key
-    // given twice, a value not of its key's type (a string in double quotes, a whole number,
+    // given twice, a value not of its key's type (a string in quotes, a whole number,
     // true or false) or refused by its check, and a password in a file that others may read.
     std::vector<CLI::ConfigItem> from_config(std::istream& input) const override;
 
