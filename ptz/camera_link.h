@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -96,6 +97,8 @@ public:
     std::weak_ptr<EngineCore> engine;
     // The blocking driver's; null: libcurl and the steady clock.
     Transport* transport = nullptr;
+    // set_interrupt_check()'s: asked while a blocking call waits; empty: never.
+    std::function<bool()> interrupt_check;
 
 private:
     const Utils::TlsSettings* tls_pointer() const { return options_.https ? &tls_ : nullptr; }

@@ -1,20 +1,57 @@
 #include "drive.h"
 
+#include <algorithm>
 #include <thread>
+
+#include "result.h"
 
 namespace Ptz {
 
 namespace {
 
+constexpr std::chrono::milliseconds kAskToInterruptEvery{100};
+
 // One transfer of `request`, blocking; true when it completed, with the answer in `answer`.
 bool transfer(const CameraLink& link, const Request& request, Answer& answer,
-              Utils::TransferInfo& info) {
-    const Utils::HttpRequest http = link.http_request(request);
+              Utils::TransferInfo& info, Utils::Abandon& abandon) {
+    Utils::HttpRequest http = link.http_request(request);
+    http.abandon = &abandon;
     const bool completed = link.session() != nullptr
                                ? link.session()->request(http, answer.body, &info)
                                : Utils::request_once(http, answer.body, &info);
     answer.status = info.status;
     return completed;
+}
+
+// Sleeps until `when`; with an interrupt check, in slices of 100 ms with the question after
+// each. False when the check said to give up.
+bool sleep_until(const CameraLink& link, TimePoint when) {
+    Transport* const given = link.transport;
+    const auto sleep = [given](TimePoint until) {
+        if (given != nullptr) {
+            given->sleep_until(until);
+        } else {
+            std::this_thread::sleep_until(until);
+        }
+    };
+    if (!link.interrupt_check) {
+        sleep(when);
+        return true;
+    }
+    for (;;) {
+        const TimePoint now = given != nullptr ? given->now() : Clock::now();
+        if (now >= when) {
+            return true;
+        }
+        sleep(std::min(when, now + kAskToInterruptEvery));
+        try {
+            if (link.interrupt_check()) {
+                return false;
+            }
+        } catch (...) {
+            return false;  // as a transfer takes it
+        }
+    }
 }
 
 }  // namespace
@@ -35,10 +72,9 @@ int drive(CameraLink& link, Command& command) {
             return step.outcome.code;
         }
         if (step.next == Step::Next::Wait) {
-            if (given != nullptr) {
-                given->sleep_until(step.when);
-            } else {
-                std::this_thread::sleep_until(step.when);
+            if (!sleep_until(link, step.when)) {
+                step.finish(static_cast<int>(Result::Cancelled), Message::kCancelled);
+                continue;
             }
             step.now = now();
             command.resume(step);
@@ -50,8 +86,14 @@ int drive(CameraLink& link, Command& command) {
         }
         Answer answer;
         Utils::TransferInfo info;
-        const bool completed = given != nullptr ? given->transfer(link, step.request, answer, info)
-                                                : transfer(link, step.request, answer, info);
+        Utils::Abandon abandon{link.interrupt_check ? &link.interrupt_check : nullptr};
+        const bool completed = given != nullptr
+                                   ? given->transfer(link, step.request, answer, info)
+                                   : transfer(link, step.request, answer, info, abandon);
+        if (abandon.abandoned) {
+            step.finish(static_cast<int>(Result::Cancelled), Message::kCancelled);
+            continue;
+        }
         if (!completed) {
             step.finish(1, step.request.transfer_failed, info.reason);
             continue;

@@ -11,7 +11,7 @@ enum class Result : int {
     NotXml = 2,          ///< the answer is not well-formed XML
     NotNumbers = 3,      ///< C and engines: a position answer's texts are not numbers, or too big
     TimedOut = 5,        ///< wait_for_stop(): the camera was still moving at the time-out
-    Cancelled = 6,       ///< an operation on an engine was cancelled
+    Cancelled = 6,       ///< cancelled on an engine, or a blocking call given up
     Rejected = 10,       ///< the camera did not answer "OK", or an argument or option refused
     NullArgument = 20,   ///< C only: a NULL handle or pointer
     OutOfMemory = 21,    ///< C and engines: memory ran out

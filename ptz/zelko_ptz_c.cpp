@@ -366,6 +366,15 @@ int zelko_ptz_set_timeouts(zelko_ptz_camera* c, double connect_seconds, double t
     return guarded(c, [&] { return c->camera.set_timeouts(connect_seconds, total_seconds); });
 }
 
+int zelko_ptz_set_interrupt_check(zelko_ptz_camera* c, int (*check)(void*), void* user) {
+    if (c == nullptr) {
+        return ZELKO_PTZ_NULL_ARGUMENT;
+    }
+    c->camera.set_interrupt_check(check == nullptr ? std::function<bool()>()
+                                                   : [check, user] { return check(user) != 0; });
+    return ZELKO_PTZ_OK;
+}
+
 const char* zelko_ptz_failure_reason(zelko_ptz_camera* c) {
     if (c == nullptr) {
         return "";

@@ -28,7 +28,7 @@ extern "C" {
 #define ZELKO_PTZ_NOT_XML 2         /**< the answer is not well-formed XML */
 #define ZELKO_PTZ_NOT_NUMBERS 3     /**< a position answer's texts are not numbers, or too big */
 #define ZELKO_PTZ_TIMED_OUT 5       /**< zelko_ptz_wait_for_stop(): still moving at the time-out */
-#define ZELKO_PTZ_CANCELLED 6       /**< an operation on an engine was cancelled */
+#define ZELKO_PTZ_CANCELLED 6       /**< cancelled on an engine, or a blocking call given up */
 #define ZELKO_PTZ_REJECTED 10       /**< not "OK", or an argument or option refused */
 #define ZELKO_PTZ_NULL_ARGUMENT 20  /**< a NULL handle or pointer; nothing was sent or written */
 #define ZELKO_PTZ_OUT_OF_MEMORY 21  /**< memory ran out; nothing was written */
@@ -307,6 +307,18 @@ ZELKO_PTZ_API int zelko_ptz_get_capabilities(zelko_ptz_camera* camera,
  * 0.1 to 600 s each, 5 and 5 by default; ZELKO_PTZ_REJECTED and a line otherwise. */
 ZELKO_PTZ_API int zelko_ptz_set_timeouts(zelko_ptz_camera* camera, double connect_seconds,
                                          double total_seconds);
+
+/**
+ * Lets a blocking function be given up, as an interrupted program must
+ * (Ptz::ZelkoPtzCameraIsapi::set_interrupt_check()): while the function waits on the camera,
+ * `check(user)` runs on the caller's thread, every 100 ms in a wait between two reads and at
+ * least once a second while a request is out; when it returns non-zero the function returns
+ * ZELKO_PTZ_CANCELLED with "The operation was cancelled.", abandoning the request. A signal
+ * handler may set the flag that `check` reads. NULL `check` removes it. Returns 0, or
+ * ZELKO_PTZ_NULL_ARGUMENT for a NULL camera. Since 1.7.
+ */
+ZELKO_PTZ_API int zelko_ptz_set_interrupt_check(zelko_ptz_camera* camera, int (*check)(void* user),
+                                                void* user);
 
 /**
  * Why the last function on `camera` failed, in a few words for a person

@@ -286,6 +286,10 @@ void ZelkoPtzCameraIsapi::set_move_coalescing(bool on) {
     link->coalesce_moves.store(on);
 }
 
+void ZelkoPtzCameraIsapi::set_interrupt_check(std::function<bool()> check) {
+    link->interrupt_check = std::move(check);
+}
+
 const char* result_text(int code) {
     for (const ResultInfo& result : kResults) {
         if (static_cast<int>(result.code) == code) {

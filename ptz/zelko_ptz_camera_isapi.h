@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -393,6 +394,17 @@ public:
     /// operation goes out in the order asked. From any thread; blocking calls are unchanged.
     /// Since 1.7.
     void set_move_coalescing(bool on);
+
+    /// Lets a blocking method be given up, for a host that must answer an interrupt (an
+    /// operator's Ctrl-C, a shutdown) while a camera is silent or a wait_for_stop() goes on.
+    /// While a blocking method waits, `check` runs on the caller's thread: in a wait between two
+    /// reads every 100 ms, and while a request is out from 100 ms into it, then at least once a
+    /// second. When it returns true (or throws) the method returns 6 (Result::Cancelled) at once
+    /// with "The operation was cancelled.", abandoning a request in flight, which the camera may
+    /// already have acted on. A call quicker than 100 ms never asks. An empty `check`, the
+    /// default, is never asked; an engine never asks it. `check` must not call this object. Set
+    /// it while no method of the object runs. Since 1.7.
+    void set_interrupt_check(std::function<bool()> check);
 
 private:
     friend struct CameraAccess;

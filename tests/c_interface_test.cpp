@@ -661,6 +661,26 @@ TEST_F(SimTest, CMovesCoalesceWhenAsked) {
     zelko_ptz_camera_free(camera);
 }
 
+// A check that says yes gives up a blocking wait with 6; removed, the wait runs to its time-out.
+TEST_F(SimTest, CInterruptCheckGivesUpAWait) {
+    zelko_ptz_camera* camera = zelko_ptz_camera_new("127.0.0.1", kUserPwd, nullptr);
+    ASSERT_EQ(zelko_ptz_set_ptz_ctrl(camera, {50, 0, 0}), ZELKO_PTZ_OK);
+    int asked = 0;
+    const auto second = +[](void* user) { return ++*static_cast<int*>(user) == 2 ? 7 : 0; };
+    EXPECT_EQ(zelko_ptz_set_interrupt_check(nullptr, second, &asked), ZELKO_PTZ_NULL_ARGUMENT);
+    EXPECT_EQ(zelko_ptz_set_interrupt_check(camera, second, &asked), ZELKO_PTZ_OK);
+    EXPECT_EQ(stderr_of([&] {
+                  EXPECT_EQ(zelko_ptz_wait_for_stop(camera, &g_where, 5), ZELKO_PTZ_CANCELLED);
+              }),
+              error_line("wait_for_stop", "The operation was cancelled."));
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(zelko_ptz_set_interrupt_check(camera, nullptr, &asked), ZELKO_PTZ_OK);
+    stderr_of(
+        [&] { EXPECT_EQ(zelko_ptz_wait_for_stop(camera, &g_where, 0.3), ZELKO_PTZ_TIMED_OUT); });
+    EXPECT_EQ(asked, 2);
+    zelko_ptz_camera_free(camera);
+}
+
 TEST(CInterface, NamesItsVersionAndEveryCode) {
     EXPECT_STREQ(zelko_ptz_version(), ZELKO_PTZ_VERSION);
     std::set<std::string> texts;

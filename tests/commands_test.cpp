@@ -258,8 +258,9 @@ TEST(Commands, KeptSessionRetriesAForgottenChallengeOnceInTheTimeLeft) {
     EXPECT_STREQ(session.reason(), "Timeout was reached");
 }
 
-// The position read every 0.1 s: still for 0.5 s ends the wait, a watch ends it at once, and
-// moving past the time-out is 5 with the last position.
+// The position read every 0.1 s: still for 0.5 s ends the wait, a watch ends it at once,
+// moving past the time-out is 5 with the last position, and an interrupt check asked after each
+// wait gives it up with 6, `where` untouched.
 TEST(Commands, WaitForStopOnTheClockPassedIn) {
     const struct {
         const char* name;
@@ -270,6 +271,7 @@ TEST(Commands, WaitForStopOnTheClockPassedIn) {
         std::size_t reads;
         float where;
         std::vector<const char*> azimuths{"200.25"};  // read in turn, round and round
+        int interrupt_at = 0;                         // the interrupt check's first yes; 0: none
     } cases[] = {
         {"StillAtOnce", {"1"}, 5, false, 0, 6, 1},
         {"SettlesWithinTolerance", {"1", "5", "9", "9.08"}, 5, false, 0, 8, 9.08f},
@@ -284,6 +286,7 @@ TEST(Commands, WaitForStopOnTheClockPassedIn) {
          4},
         // A camera at rest facing north reads either side of it: 0.03 degrees apart, not 359.97.
         {"StillAcrossNorth", {"1"}, 1, false, 0, 6, 1, {"359.98", "0.01"}},
+        {"InterruptedAtTheThirdWait", {"1", "2", "3", "4", "5"}, 5, false, 6, 3, 0, {"1"}, 3},
     };
     for (const auto& c : cases) {
         Camera camera("127.0.0.1", kUserPwd);
@@ -298,12 +301,19 @@ TEST(Commands, WaitForStopOnTheClockPassedIn) {
         const Ptz::PositionWatch second = [](void* user, const P&) {
             return ++*static_cast<int*>(user) == 2;
         };
+        int asked = 0;
+        if (c.interrupt_at != 0) {
+            camera.set_interrupt_check([&] { return ++asked == c.interrupt_at; });
+        }
         P where{};
-        stderr_of([&] {
+        const std::string lines = stderr_of([&] {
             EXPECT_EQ(camera.wait_for_stop(where, c.timeout, c.watch ? second : nullptr, &seen),
                       c.code)
                 << c.name;
         });
+        if (c.code == 6) {
+            EXPECT_EQ(lines, error_line("wait_for_stop", "The operation was cancelled."));
+        }
         EXPECT_EQ(reads, c.reads) << c.name;
         EXPECT_EQ(where.elevation, c.where) << c.name;
     }

@@ -418,6 +418,28 @@ TEST_F(EngineTest, HostsTimeOutsBoundEachRequest) {
     EXPECT_TRUE(after_ms >= 300 && after_ms < 1500) << reason;
 }
 
+// An interrupt check gives up a blocking call on a silent camera, well before its time-out, and
+// the kept session takes the next call; an engine never asks it.
+TEST_F(EngineTest, InterruptCheckGivesUpABlockingRequest) {
+    silence("/homeposition/goto");
+    Camera camera("127.0.0.1", kUserPwd, kept_session());
+    ASSERT_EQ(camera.set_timeouts(5, 60), 0);
+    int asked = 0;
+    camera.set_interrupt_check([&] { return ++asked >= 2; });
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(camera.reset_position(), 6); }),
+              error_line("reset_position", "The operation was cancelled."));
+    EXPECT_EQ(asked, 2);
+    Ptz::Engine engine;
+    Codes codes;
+    camera.set_timeouts(5, 1.5);
+    camera.reset_position(engine, codes.add());
+    stderr_of([&] { settle(engine); });
+    EXPECT_EQ(codes.got, (std::vector<int>{1}));
+    camera.set_interrupt_check(nullptr);
+    Ptz::PtzPosition where;
+    EXPECT_EQ(camera.get_position(where), 0);
+}
+
 // The camera forgets its nonces (it restarted) twice during a command of several requests: each
 // time, the next request renews the session with one retry of its own.
 TEST_F(EngineTest, ForgottenNonceRenewedAtEachRequestOfACommand) {

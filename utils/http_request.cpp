@@ -28,6 +28,26 @@ curl_socket_t open_socket(void*, curlsocktype, curl_sockaddr* address) {
     return fd;
 }
 
+constexpr std::chrono::milliseconds kAskToAbandonEvery{100};
+
+// libcurl's progress callback, which it calls often while data flows and about once a second
+// while none does; the caller's question, asked at most every 100 ms. An exception must not
+// cross libcurl, so one ends the transfer as an answer of yes would.
+int ask_to_abandon(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    Abandon& abandon = *static_cast<Abandon*>(data);
+    const auto now = std::chrono::steady_clock::now();
+    if (now < abandon.next) {
+        return 0;
+    }
+    abandon.next = now + kAskToAbandonEvery;
+    try {
+        abandon.abandoned = (*abandon.asked)();
+    } catch (...) {
+        abandon.abandoned = true;
+    }
+    return abandon.abandoned ? 1 : 0;
+}
+
 // libcurl sends a body by POST unless told otherwise.
 const char* custom_method(HttpMethod method) {
     return method == HttpMethod::Post ? nullptr : method_name(method);
@@ -163,6 +183,16 @@ void set_request_options(CURL* curl, const HttpRequest& request, curl_slist* hea
     // The socket as libcurl would make it, counted: an engine's set of sockets tells by the count
     // whether a number it watched before can name another socket now.
     curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, open_socket);
+    Abandon* const abandon = request.abandon;
+    if (abandon != nullptr && abandon->asked != nullptr && *abandon->asked) {
+        abandon->next = std::chrono::steady_clock::now() + kAskToAbandonEvery;
+        abandon->abandoned = false;
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ask_to_abandon);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, abandon);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    } else {
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 1L);
+    }
     if (request.tls != nullptr) {
         set_tls_options(curl, *request.tls);
     }

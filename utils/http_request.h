@@ -2,7 +2,9 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "write_data.h"
@@ -24,6 +26,16 @@ struct Timeouts {
     long total_ms = 5000;
 };
 
+// A blocking caller's way to give up a transfer that takes long, as an interrupted host must:
+// `asked()` runs on the transfer's thread from 100 ms into it, then every 100 ms while data
+// flows and about once a second while none does; true abandons the transfer. A transfer quicker
+// than 100 ms never asks. set_request_options() starts the count; `abandoned` tells afterwards.
+struct Abandon {
+    const std::function<bool()>* asked = nullptr;
+    std::chrono::steady_clock::time_point next{};
+    bool abandoned = false;
+};
+
 // One request as the camera object or a host asks for it. `body` is sent by PUT and POST only,
 // with "Content-Type: application/xml; charset="UTF-8""; `tls` is null for plain http.
 struct HttpRequest {
@@ -33,6 +45,7 @@ struct HttpRequest {
     const std::string& body;
     const TlsSettings* tls;
     Timeouts timeouts = Timeouts();
+    Abandon* abandon = nullptr;  // none: the transfer runs to its end or its time-out
 };
 
 // What became of a transfer, beyond the answer's body.
