@@ -4,6 +4,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bindings.h"
@@ -130,6 +132,9 @@ struct type_caster<Ptz::PtzStatus> {
 
 namespace {
 
+// Python's main thread, the one that runs signal handlers.
+unsigned long g_main_thread = 0;
+
 // An error line as the library hands it over.
 struct Line {
     std::string operation;
@@ -176,6 +181,29 @@ struct Camera {
             throw py::value_error(lines.back().message);
         }
         camera->set_move_coalescing(settings.move_coalescing);
+        camera->set_interrupt_check([this] { return ctrl_c(); });
+    }
+    // A blocking call's interrupt check: Ctrl-C gives the call up, when Python's own handler
+    // takes SIGINT. The signal stays pending, so that the handler raises KeyboardInterrupt once
+    // the call has returned; a handler of the program's own runs then, the call going on.
+    // Only Python's main thread sees signals, and only it asks for the GIL here.
+    bool ctrl_c() {
+        if (PyThread_get_thread_ident() != g_main_thread) {
+            return false;
+        }
+        py::gil_scoped_acquire gil;
+        if (PyOS_InterruptOccurred() == 0) {
+            return false;
+        }
+        try {  // the C module's functions: Python code here would raise KeyboardInterrupt
+            const py::module_ signal = py::module_::import("_signal");
+            interrupted = signal.attr("getsignal")(signal.attr("SIGINT"))
+                              .is(signal.attr("default_int_handler"));
+        } catch (py::error_already_set& e) {
+            e.discard_as_unraisable("zelko_ptz interrupt check");
+        }
+        PyErr_SetInterrupt();
+        return interrupted;
     }
     // What the camera object takes by its methods rather than by CameraOptions.
     struct Settings {
@@ -211,6 +239,34 @@ struct Camera {
     bool stderr_lines = false;
     std::unique_ptr<Ptz::ZelkoPtzCameraIsapi> camera;  // null once closed
     std::mutex turn;
+    // The thread whose call holds the turn, while one does: a call it makes meanwhile (from
+    // wait_for_stop's watch) runs within, where waiting for the turn would wait for ever.
+    std::atomic<std::thread::id> owner{};
+    bool interrupted = false;  // the call running was given up for Ctrl-C
+};
+
+// A call's turn on a Camera, taken with the GIL released; none for a call within the turn of
+// the same thread's call.
+class Turn {
+public:
+    explicit Turn(Camera& c) : c_(c), within_(c.owner.load() == std::this_thread::get_id()) {
+        if (!within_) {
+            c.turn.lock();
+            c.owner.store(std::this_thread::get_id());
+        }
+    }
+    ~Turn() {
+        if (!within_) {
+            c_.owner.store(std::thread::id());
+            c_.turn.unlock();
+        }
+    }
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+private:
+    Camera& c_;
+    const bool within_;
 };
 
 // Hands the call's lines to the logger "zelko_ptz", or writes them to stderr as the library
@@ -264,9 +320,10 @@ void run(Camera& c, const char* operation, Call call) {
     bool closed = false;
     try {
         py::gil_scoped_release released;
-        std::lock_guard<std::mutex> lock(c.turn);
+        Turn turn(c);
         closed = !c.camera;
         if (!closed) {
+            c.interrupted = false;
             c.lines.clear();
             code = call(*c.camera);
             lines.swap(c.lines);
@@ -279,6 +336,9 @@ void run(Camera& c, const char* operation, Call call) {
     }
     if (closed) {
         throw py::value_error("the Camera is closed");
+    }
+    if (c.interrupted && PyErr_CheckSignals() != 0) {
+        throw py::error_already_set();  // KeyboardInterrupt, the line of the call given up unsaid
     }
     report(c, lines);
     check(c, code, operation, lines, reason);
@@ -429,6 +489,8 @@ void def_query(py::class_<Camera>& cls, const char* name, int (C::*f)(T&),
 
 PYBIND11_MODULE(_core, m) {
     g_module = m;
+    g_main_thread =
+        py::module_::import("threading").attr("main_thread")().attr("ident").cast<unsigned long>();
     m.doc() =
         "Steer a network PTZ camera over its ISAPI interface (HTTP Digest).\n\n"
         "The same library as the C++ interface: every method performs its requests in turn,\n"
@@ -482,8 +544,11 @@ PYBIND11_MODULE(_core, m) {
         .def(
             "close",
             [](Camera& c) {
+                if (c.owner.load() == std::this_thread::get_id()) {
+                    throw py::value_error("a Camera cannot be closed within its own call");
+                }
                 py::gil_scoped_release released;
-                std::lock_guard<std::mutex> lock(c.turn);
+                Turn turn(c);
                 c.camera.reset();
             },
             "Release the connection of a kept session; the Camera takes no calls after it.")
