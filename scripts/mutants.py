@@ -521,4 +521,8 @@ MUTANTS = [
       'Python: Ctrl-C swallowed by a call it gave up, a CameraError instead of KeyboardInterrupt'),
     m('R106', PY, '.is(signal.attr("default_int_handler"));', '.is(signal.attr("SIGINT"));',
       'Python: Ctrl-C waits for a silent camera\'s time-out'),
+    m('R107', SESSION, '        leave_to_parent();\n', '',
+      'a child of fork() goes on on the connection and nonce it shares with its parent'),
+    m('R108', SESSION, '            ::dup3(nowhere, socket, O_CLOEXEC);\n', '',
+      'a child of fork() ends the parent\'s https connection as it lets go of it'),
 ]

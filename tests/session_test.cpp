@@ -3,6 +3,9 @@
 // stops answering, refuses the credentials or locks the account; blocking and on an engine
 // alike. The camera locks after 5 refused logins, as real ones do.
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <climits>
 
 #include "ptz/engine.h"
@@ -188,6 +191,38 @@ INSTANTIATE_TEST_SUITE_P(Session, SessionTest,
                              return std::string(std::get<0>(info.param).name) +
                                     (std::get<1>(info.param) ? "_Engine" : "");
                          });
+
+// A child of fork() makes a connection of its own, challenged afresh: on the one it inherited each
+// process would read the other's answers. Over https its goodbye to that one, which would end it
+// for the parent, goes nowhere: the parent goes on on its connection.
+class ForkTest : public SimTest {
+protected:
+    ForkTest() : SimTest(https()) {}
+    static sim::Options https() {
+        sim::Options o;
+        serve_https(o, "localhost");
+        return o;
+    }
+};
+
+TEST_F(ForkTest, ChildConnectsAfreshAndLeavesTheParentsConnectionAlone) {
+    Ptz::CameraOptions options = kept_session();
+    options.https = true;
+    options.ca_file = cert("test-ca.pem");
+    Camera camera("localhost", kUserPwd, options);
+    ASSERT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(camera.get_info("/ISAPI/System/deviceInfo") == 0 ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), 0);
+    ASSERT_EQ(camera_sim->requests().size(), 5u);
+    EXPECT_EQ(camera_sim->requests()[2].status, 401u);  // the child's first, unanswered
+    EXPECT_EQ(camera_sim->connections(), 2u);
+}
 
 // The session answers a path that libcurl rewrites (dot segments, bytes it escapes) with the
 // target libcurl sends, which the camera checks.

@@ -1,5 +1,10 @@
 #include "http_session.h"
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 
 namespace Utils {
@@ -10,13 +15,24 @@ namespace {
 const char* const kTimedOut = "Timeout was reached";
 const char* const kFollowedOnce = "Maximum (1) redirects followed";
 
+std::atomic<unsigned> g_forks{0};
+
+// How many times the process has been forked, as the child counts it; counted from the first
+// session made on.
+unsigned forks() {
+    static const int counting = pthread_atfork(nullptr, nullptr, [] { g_forks.fetch_add(1); });
+    static_cast<void>(counting);
+    return g_forks.load(std::memory_order_relaxed);
+}
+
 }  // namespace
 
 HttpSession::HttpSession(const std::string& userpwd)
     : curl_(curl_easy_init()),
       content_type_(content_type_header()),
       digest_(userpwd),
-      by_libcurl_(!digest_.can_answer()) {}
+      by_libcurl_(!digest_.can_answer()),
+      forks_(forks()) {}
 
 HttpSession::~HttpSession() {
     curl_slist_free_all(content_type_);
@@ -26,6 +42,9 @@ HttpSession::~HttpSession() {
 
 CURL* HttpSession::prepare(const HttpRequest& request, ResponseSink& sink, long total_ms,
                            char* error) {
+    if (forks_ != forks()) {
+        leave_to_parent();
+    }
     // Each can fail only for want of memory; a later request tries again.
     if ((curl_ == nullptr && (curl_ = curl_easy_init()) == nullptr) ||
         (content_type_ == nullptr && (content_type_ = content_type_header()) == nullptr)) {
@@ -173,6 +192,29 @@ void HttpSession::forget_challenge() {
     if (by_libcurl_) {
         curl_easy_reset(curl_);
     }
+}
+
+// The connection a fork left in both processes carries both their requests, and each would read
+// answers meant for the other; the parent's Digest answers would repeat the child's counts. So
+// the child closes its copy without a word on it: the socket first becomes /dev/null, where
+// libcurl's goodbye (a TLS close, a last read) goes, which on the socket itself would end the
+// parent's connection or take its bytes.
+void HttpSession::leave_to_parent() {
+    forks_ = forks();
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_ != nullptr && curl_easy_getinfo(curl_, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
+        socket != CURL_SOCKET_BAD) {
+        const int nowhere = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        if (nowhere >= 0) {
+            ::dup3(nowhere, socket, O_CLOEXEC);
+            ::close(nowhere);
+        }
+    }
+    curl_easy_cleanup(curl_);
+    curl_ = nullptr;
+    curl_share_cleanup(caches_);
+    caches_ = nullptr;
+    digest_.forget();
 }
 
 }  // namespace Utils

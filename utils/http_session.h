@@ -27,7 +27,8 @@ namespace Utils {
 // libcurl, in the same order: a challenge is followed once a request, and a second fails the
 // transfer. Any other form of Digest is left to libcurl for the session's life.
 //
-// Requests must not overlap.
+// Requests must not overlap. In a child of fork() the session leaves the connection it inherited
+// to the parent and makes its own, challenged afresh.
 class HttpSession {
 public:
     explicit HttpSession(const std::string& userpwd);
@@ -59,6 +60,8 @@ public:
 private:
     // Drops the Digest state, so that the next request is challenged afresh.
     void forget_challenge();
+    // Lets go of the handle, its connection and its challenge, which a fork left to the parent.
+    void leave_to_parent();
     // The challenges of the refusal that ended the transfer: Ours, with `ours` filled, when one
     // of them is; otherwise whether any is Digest.
     Challenge refusal(DigestChallenge& ours) const;
@@ -77,6 +80,7 @@ private:
     // per request.
     std::string authorization_;
     curl_slist lines_[2] = {};
+    unsigned forks_;  // the process's forks when the handle was made
 };
 
 }  // namespace Utils

@@ -265,31 +265,25 @@ def test_a_call_waiting_on_the_network_lets_other_threads_run():
 def test_ctrl_c_gives_up_a_blocking_call_and_a_handler_of_its_own_lets_it_go_on(camera):
     handled = []
     signal.signal(signal.SIGINT, lambda *_: handled.append(camera.get_position()))
-    try:
-        camera.set_ptz_absoluteEx(z.PtzAbsoluteEx(azimuth=40, absoluteZoom=1))
-        threading.Timer(0.2, os.kill, (os.getpid(), signal.SIGINT)).start()
-        assert camera.wait_for_stop(10).azimuth == 40 and len(handled) == 1
-    finally:
-        signal.signal(signal.SIGINT, signal.default_int_handler)
+    camera.set_ptz_absoluteEx(z.PtzAbsoluteEx(azimuth=40, absoluteZoom=1))
+    threading.Timer(0.2, os.kill, (os.getpid(), signal.SIGINT)).start()
+    assert camera.wait_for_stop(10).azimuth == 40 and len(handled) == 1
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     silent = socket.create_server(("127.0.0.4", 80))
     quiet = z.Camera("127.0.0.4", USER)
     quiet.set_timeouts(5, 20)
     threading.Timer(0.2, os.kill, (os.getpid(), signal.SIGINT)).start()
     with pytest.raises(KeyboardInterrupt):  # not a TransferError 20 s on
         quiet.get_info("/")
-    silent.close()
 
 
 def test_a_watch_may_call_its_camera_but_not_close_it(camera):
-    camera = z.Camera("127.0.0.1", USER)  # its own: a call that waits for itself holds it for ever
-    camera.set_ptz_absoluteEx(z.PtzAbsoluteEx(azimuth=70, absoluteZoom=1))
+    own = z.Camera("127.0.0.1", USER)  # a call that waited for itself would hold it for ever
+    own.set_ptz_absoluteEx(z.PtzAbsoluteEx(azimuth=70, absoluteZoom=1))
     seen, closing = [], []
-
-    def waits():
-        camera.wait_for_stop(5, lambda _: seen.append(camera.get_position()) or len(seen) == 3)
-        closing.append(pytest.raises(ValueError, camera.wait_for_stop, 5, lambda _: camera.close()))
-
-    waiting = threading.Thread(target=waits, daemon=True)
+    waiting = threading.Thread(daemon=True, target=lambda: (
+        own.wait_for_stop(5, lambda _: seen.append(own.get_position()) or len(seen) == 3),
+        closing.append(pytest.raises(ValueError, own.wait_for_stop, 5, lambda _: own.close()))))
     waiting.start()
     waiting.join(10)
     assert len(seen) == 3 and str(closing[0].value) == "a Camera cannot be closed within its own call"
