@@ -1,5 +1,6 @@
 // ptzctl: steer a PTZ camera from the shell, through the library's public interface.
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -257,6 +258,9 @@ int finished(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A host name in other letters goes to libcurl, which spells it in ASCII for the resolver
+    // by the locale's character set. Numbers keep the C locale's point.
+    std::setlocale(LC_CTYPE, "");
     Context context;
     CLI::App app("Steers a PTZ camera over its ISAPI interface (HTTP Digest).", "ptzctl");
     app.fallthrough();  // connection options may follow the command, too

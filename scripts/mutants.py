@@ -525,4 +525,6 @@ MUTANTS = [
       'a child of fork() goes on on the connection and nonce it shares with its parent'),
     m('R108', SESSION, '            ::dup3(nowhere, socket, O_CLOEXEC);\n', '',
       'a child of fork() ends the parent\'s https connection as it lets go of it'),
+    m('R109', 'cli/ptzctl.cpp', '    std::setlocale(LC_CTYPE, "");\n', '',
+      'ptzctl: a host name in other letters never reaches the resolver'),
 ]

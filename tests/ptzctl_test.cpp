@@ -419,6 +419,11 @@ const Case kCases[] = {
     on(sends("BracketedIpv6Host", {{"--host", "[::1%lo]", "--user", kUserPwd, "home"}},
              {"PUT " + kHome}),
        [](sim::Options& o) { o.address = "::1"; }),
+    // A name in other letters reaches the resolver in its ASCII form, by the locale's letters.
+    prints("HostNameInOtherLetters",
+           with_env({{"--host", "kamera-\xc3\xa4.local", "--user", kUserPwd, "home"}},
+                    {{"LC_ALL", "C.UTF-8"}}),
+           1, "", "ptzctl: home: Could not resolve host: xn--kamera--cxa.local\n"),
     sends("CredentialsFromTheEnvironment", {{"--host", "127.0.0.1", "home"}, kUserPwd},
           {"PUT " + kHome}),
     prints("WrongPasswordInOneLine", wrong_password({}), 10, "", kRefusal + "\n"),
