@@ -108,6 +108,16 @@ for program in "${programs[@]}"; do
     out=$(cd "$work" && $program 127.0.0.1 admin:secret)
     [ "$out" = "elevation 0 azimuth 0 zoom 1 focus 29000" ] || { echo "unexpected: $out"; exit 1; }
 done
+# Ctrl-C gives up a camera that never answers, within a second rather than at its 5 s time-out.
+python3 -c 'import socket, time; s = socket.create_server(("127.0.0.9", 80)); time.sleep(9)' \
+    >/dev/null 2>&1 &
+silent=$!
+for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.9/80) 2>/dev/null && break; sleep 0.1; done
+status=0
+timeout -s INT --preserve-status 0.5 "$work/read_position_c" 127.0.0.9 admin:secret 2>/dev/null \
+    || status=$?
+kill $silent
+[ "$status" = 130 ] || { echo "the C example was not interrupted: exit $status"; exit 1; }
 # Three cameras and an address where none answers, from one epoll loop in C and from one asyncio
 # loop in Python.
 fleets=("./fleet_epoll")

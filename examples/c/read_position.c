@@ -1,7 +1,21 @@
 /* Reads the position through the C interface: read_position ADDRESS NAME:PASSWORD */
+#include <signal.h>
 #include <stdio.h>
 
 #include "ptz/zelko_ptz_c.h"
+
+static volatile sig_atomic_t interrupted = 0;
+
+static void on_interrupt(int signal_number) {
+    (void)signal_number;
+    interrupted = 1;
+}
+
+/* Asked while a call waits: Ctrl-C gives up a silent camera now, not after its time-out. */
+static int check_interrupt(void* user) {
+    (void)user;
+    return interrupted;
+}
 
 int main(int argc, char** argv) {
     zelko_ptz_camera* camera;
@@ -21,7 +35,13 @@ int main(int argc, char** argv) {
         zelko_ptz_camera_free(camera);
         return 64;
     }
+    signal(SIGINT, on_interrupt);
+    zelko_ptz_set_interrupt_check(camera, check_interrupt, NULL);
     code = zelko_ptz_get_position(camera, &p);
+    if (code == ZELKO_PTZ_CANCELLED) {
+        zelko_ptz_camera_free(camera);
+        return 130;
+    }
     if (code != ZELKO_PTZ_OK) {
         /* The library has written its line to stderr; this is the same failure in a few words. */
         fprintf(stderr, "%s\n", zelko_ptz_failure_reason(camera));
