@@ -52,14 +52,27 @@ void float_field(py::class_<T>& cls, const char* name, float T::*field) {
         [field, name](T& t, double value) { t.*field = to_float(value, name); });
 }
 
-// Equality and copies, as for any Python value.
+// Equality, copies and pickling, as for any Python value. A value pickles as its constructor's
+// keywords, `_fields`, which are its attributes' names: `fields` names them, unless a table of
+// the value's did already.
 template <typename T>
-void value_type(py::class_<T>& cls) {
+void value_type(py::class_<T>& cls, std::initializer_list<const char*> fields = {}) {
+    if (fields.size() != 0) {
+        cls.attr("_fields") = py::tuple(py::cast(std::vector<const char*>(fields)));
+    }
     cls.def(
            "__eq__", [](const T& a, const T& b) { return a == b; }, py::is_operator())
         .def("__copy__", [](const T& t) { return t; })
         .def(
-            "__deepcopy__", [](const T& t, py::handle) { return t; }, py::arg("memo"));
+            "__deepcopy__", [](const T& t, py::handle) { return t; }, py::arg("memo"))
+        .def("__reduce__", [](const py::object& self) {
+            py::dict given;
+            for (const py::handle name : self.attr("_fields")) {
+                given[name] = self.attr(name);
+            }
+            return py::make_tuple(g_module.attr("_remake"),
+                                  py::make_tuple(py::type::of(self), given));
+        });
 }
 
 // A value as its repr shows it: a float in Python's spelling, an int in decimal.
@@ -171,9 +184,13 @@ void bind_absolute_ex(py::module_& m) {
         .def_readwrite("focalLen", &Ptz::PtzAbsoluteEx::focalLen);
     float_field(position, "horizontalSpeed", &Ptz::PtzAbsoluteEx::horizontalSpeed);
     float_field(position, "verticalSpeed", &Ptz::PtzAbsoluteEx::verticalSpeed);
+    py::list names;  // the record's fields bear the camera's element names
+    for (const PositionField& field : Ptz::kPositionFields) {
+        names.append(field.element);
+    }
+    position.attr("_fields") = py::tuple(names);
     value_type(position);
     position.def("__repr__", [](const Ptz::PtzAbsoluteEx& record) {
-        // The record's fields bear the camera's element names.
         const PtzPosition p = Ptz::to_position(record);
         std::string shown;
         for (const PositionField& field : Ptz::kPositionFields) {
@@ -300,7 +317,7 @@ void bind_tours(py::module_& m) {
                    ", speed=" + std::to_string(s.speed) +
                    ", dwell_seconds=" + std::to_string(s.dwell_seconds) + ")";
         });
-    value_type(step);
+    value_type(step, {"preset", "speed", "dwell_seconds"});
 
     py::class_<PtzPatrol> patrol(m, "PtzPatrol",
                                  "A preset tour the camera keeps under a number. `steps` is a "
@@ -323,7 +340,7 @@ void bind_tours(py::module_& m) {
                    ", enabled=" + flag_text(p.enabled) +
                    ", steps=" + py::repr(py::cast(p.steps)).cast<std::string>() + ")";
         });
-    value_type(patrol);
+    value_type(patrol, {"id", "name", "enabled", "steps"});
 
     py::class_<PtzPattern> pattern(m, "PtzPattern",
                                    "A recorded move the camera keeps under a number; enabled "
@@ -339,7 +356,7 @@ void bind_tours(py::module_& m) {
             return "PtzPattern(id=" + std::to_string(p.id) + ", enabled=" + flag_text(p.enabled) +
                    ")";
         });
-    value_type(pattern);
+    value_type(pattern, {"id", "enabled"});
 
     py::class_<PtzParkAction> park(m, "PtzParkAction",
                                    "What the camera does after `seconds` without commands: "
@@ -363,7 +380,7 @@ void bind_tours(py::module_& m) {
                    ", kind=" + py::repr(text(p.kind)).cast<std::string>() +
                    ", number=" + std::to_string(p.number) + ")";
         });
-    value_type(park);
+    value_type(park, {"enabled", "seconds", "kind", "number"});
 }
 
 void bind_capabilities(py::module_& m) {
@@ -415,7 +432,7 @@ void bind_values(py::module_& m) {
             return "PtzCtrl(pan=" + std::to_string(c.pan) + ", tilt=" + std::to_string(c.tilt) +
                    ", zoom=" + std::to_string(c.zoom) + ")";
         });
-    value_type(ctrl);
+    value_type(ctrl, {"pan", "tilt", "zoom"});
 
     py::class_<Ptz::PtzPreset> preset(
         m, "PtzPreset", "A position the camera keeps under a number, as it lists it.");
@@ -434,7 +451,7 @@ void bind_values(py::module_& m) {
                    ", name=" + py::repr(text(p.name)).cast<std::string>() +
                    ", enabled=" + (p.enabled ? "True" : "False") + ")";
         });
-    value_type(preset);
+    value_type(preset, {"id", "name", "enabled"});
 
     bind_tours(m);
     bind_capabilities(m);

@@ -57,6 +57,13 @@ class CameraError(Exception):
         self.reason = reason
         self.camera = camera
 
+    def __reduce__(self):  # pickled as made, so that it crosses to another process
+        return type(self), (self.operation, self.code, self.message, self.reason, self.camera)
+
+
+def _remake(cls, given):  # a pickled value, remade by its constructor's keywords
+    return cls(**given)
+
 
 def _error_class(name, code, text):
     return type(name, (CameraError,), {"__doc__": f"Result code {code}: {text}.",

@@ -527,4 +527,9 @@ MUTANTS = [
       'a child of fork() ends the parent\'s https connection as it lets go of it'),
     m('R109', 'cli/ptzctl.cpp', '    std::setlocale(LC_CTYPE, "");\n', '',
       'ptzctl: a host name in other letters never reaches the resolver'),
+    m('R110', PY, '        return type(self), (self.operation, self.code, self.message, self.reason, self.camera)\n',
+      '        return type(self), (self.operation,)\n',
+      'Python: a CameraError pickled does not unpickle: a multiprocessing.Pool hangs on it'),
+    m('R111', PY_VALUES, '{"id", "name", "enabled", "steps"}', '{"id", "name", "enabled"}',
+      'Python: a patrol pickled comes back without its steps'),
 ]
