@@ -1,8 +1,8 @@
 // The position as any camera reports it: reading and setting it, steps from it, and waiting for
 // the camera to come to rest.
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -214,10 +214,13 @@ public:
         }
         if (read_at >= deadline_) {
             write(now);
-            char message[96];
-            std::snprintf(message, sizeof message, "The camera was still moving after %g s.",
-                          timeout_);
-            step.finish(static_cast<int>(Result::TimedOut), message);
+            // %g in the C locale, whatever the host's: the line is the same everywhere.
+            char seconds[32];
+            const auto end = std::to_chars(seconds, seconds + sizeof seconds, timeout_,
+                                           std::chars_format::general, 6)
+                                 .ptr;
+            step.finish(static_cast<int>(Result::TimedOut),
+                        "The camera was still moving after " + std::string(seconds, end) + " s.");
             return;
         }
         step.wait_until(std::min(read_at + kPollEvery, deadline_));

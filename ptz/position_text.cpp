@@ -1,9 +1,14 @@
 #include "position_text.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
+#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "../utils/xml_body.h"
 #include "../utils/xml_path.h"
@@ -15,6 +20,26 @@ namespace {
 
 std::string value_text(const PtzPosition& p, const PositionField& field) {
     return field.real != nullptr ? float_text(p.*field.real) : int_text(p.*field.whole);
+}
+
+// std::stof as the C locale reads: the decimal point is the camera's, whatever the host's locale
+// (a desktop program takes its user's, where "10.5" would read as 10). Its exceptions are
+// std::stof's, for the callers that tell them apart.
+float c_locale_stof(const std::string& text) {
+    static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
+    const int saved = errno;
+    errno = 0;
+    char* end = nullptr;
+    const float value = strtof_l(text.c_str(), &end, c_locale);
+    const bool out_of_range = errno == ERANGE;
+    errno = saved;
+    if (end == text.c_str()) {
+        throw std::invalid_argument("stof");
+    }
+    if (out_of_range) {
+        throw std::out_of_range("stof");
+    }
+    return value;
 }
 
 bool is_space(char c) {
@@ -78,7 +103,7 @@ PtzAbsoluteEx position_from_answer(pugi::xml_node answer) {
     for (std::size_t i = 0; i < std::size(kPositionFields); ++i) {
         const PositionField& field = kPositionFields[i];
         if (field.real != nullptr) {
-            position.*field.real = std::stof(texts[i]);
+            position.*field.real = c_locale_stof(texts[i]);
         } else {
             position.*field.whole = std::stoi(texts[i], nullptr, 10);
         }

@@ -532,4 +532,10 @@ MUTANTS = [
       'Python: a CameraError pickled does not unpickle: a multiprocessing.Pool hangs on it'),
     m('R111', PY_VALUES, '{"id", "name", "enabled", "steps"}', '{"id", "name", "enabled"}',
       'Python: a patrol pickled comes back without its steps'),
+    m('R112', POS, 'strtof_l(text.c_str(), &end, c_locale);',
+      'strtof_l(text.c_str(), &end, c_locale != nullptr ? uselocale(nullptr) : c_locale);',
+      'get_ptz_absoluteEx reads 10.5 as 10 in a host whose locale writes a decimal comma'),
+    m('R113', WAIT, '" + std::string(seconds, end) + " s."',
+      '" + std::string(seconds, end).substr(0, 0) + std::to_string(timeout_) + " s."',
+      'wait_for_stop\'s time-out line says its seconds in the host\'s locale, not as %g does'),
 ]

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <locale.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -317,6 +320,31 @@ TEST(Commands, WaitForStopOnTheClockPassedIn) {
         EXPECT_EQ(reads, c.reads) << c.name;
         EXPECT_EQ(where.elevation, c.where) << c.name;
     }
+}
+
+// A host that took its user's locale, which writes a decimal comma, still reads the camera's
+// decimal point, and writes its lines with one.
+TEST(Commands, DecimalPointWhateverTheHostsLocale) {
+    const std::string made = std::string(ZELKO_TEST_LOCALES) + "/de_DE.UTF-8";
+    std::system(("mkdir -p " + made + " && localedef -c -i de_DE -f UTF-8 " + made).c_str());
+    setenv("LOCPATH", ZELKO_TEST_LOCALES, 1);
+    const locale_t comma = newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr);
+    unsetenv("LOCPATH");
+    ASSERT_NE(comma, nullptr) << "made by localedef of Debian's locales";
+    uselocale(comma);
+    Camera camera("127.0.0.1", kUserPwd);
+    int reads = 0;
+    Scripted camera_side(camera, [&](const Ptz::Request&) {
+        return Ptz::Answer{200, position_answer((std::to_string(reads++) + ".5").c_str())};
+    });
+    Ptz::PtzAbsoluteEx record{};
+    EXPECT_EQ(camera.get_ptz_absoluteEx(record), 0);
+    EXPECT_EQ(record.elevation, 0.5f);
+    P where{};
+    EXPECT_EQ(stderr_of([&] { EXPECT_EQ(camera.wait_for_stop(where, 0.35), 5); }),
+              error_line("wait_for_stop", "The camera was still moving after 0.35 s."));
+    uselocale(LC_GLOBAL_LOCALE);
+    freelocale(comma);
 }
 
 // The console's lists as real cameras write them: every line followed by blank lines, empty
