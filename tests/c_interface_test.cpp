@@ -669,10 +669,8 @@ TEST_F(SimTest, CInterruptCheckGivesUpAWait) {
     const auto second = +[](void* user) { return ++*static_cast<int*>(user) == 2 ? 7 : 0; };
     EXPECT_EQ(zelko_ptz_set_interrupt_check(nullptr, second, &asked), ZELKO_PTZ_NULL_ARGUMENT);
     EXPECT_EQ(zelko_ptz_set_interrupt_check(camera, second, &asked), ZELKO_PTZ_OK);
-    EXPECT_EQ(stderr_of([&] {
-                  EXPECT_EQ(zelko_ptz_wait_for_stop(camera, &g_where, 5), ZELKO_PTZ_CANCELLED);
-              }),
-              error_line("wait_for_stop", "The operation was cancelled."));
+    stderr_of(
+        [&] { EXPECT_EQ(zelko_ptz_wait_for_stop(camera, &g_where, 5), ZELKO_PTZ_CANCELLED); });
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(zelko_ptz_set_interrupt_check(camera, nullptr, &asked), ZELKO_PTZ_OK);
     stderr_of(

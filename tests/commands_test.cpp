@@ -325,8 +325,7 @@ TEST(Commands, WaitForStopOnTheClockPassedIn) {
 // A host that took its user's locale, which writes a decimal comma, still reads the camera's
 // decimal point, and writes its lines with one.
 TEST(Commands, DecimalPointWhateverTheHostsLocale) {
-    const std::string made = std::string(ZELKO_TEST_LOCALES) + "/de_DE.UTF-8";
-    std::system(("mkdir -p " + made + " && localedef -c -i de_DE -f UTF-8 " + made).c_str());
+    std::system("cd " ZELKO_TEST_LOCALES " && localedef -c -i de_DE -f UTF-8 ./de_DE.UTF-8");
     setenv("LOCPATH", ZELKO_TEST_LOCALES, 1);
     const locale_t comma = newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr);
     unsetenv("LOCPATH");

@@ -419,7 +419,7 @@ TEST_F(EngineTest, HostsTimeOutsBoundEachRequest) {
 }
 
 // An interrupt check gives up a blocking call on a silent camera, well before its time-out, and
-// the kept session takes the next call; an engine never asks it.
+// the kept session takes the next call.
 TEST_F(EngineTest, InterruptCheckGivesUpABlockingRequest) {
     silence("/homeposition/goto");
     Camera camera("127.0.0.1", kUserPwd, kept_session());
@@ -429,12 +429,6 @@ TEST_F(EngineTest, InterruptCheckGivesUpABlockingRequest) {
     EXPECT_EQ(stderr_of([&] { EXPECT_EQ(camera.reset_position(), 6); }),
               error_line("reset_position", "The operation was cancelled."));
     EXPECT_EQ(asked, 2);
-    Ptz::Engine engine;
-    Codes codes;
-    camera.set_timeouts(5, 1.5);
-    camera.reset_position(engine, codes.add());
-    stderr_of([&] { settle(engine); });
-    EXPECT_EQ(codes.got, (std::vector<int>{1}));
     camera.set_interrupt_check(nullptr);
     Ptz::PtzPosition where;
     EXPECT_EQ(camera.get_position(where), 0);

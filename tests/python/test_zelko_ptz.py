@@ -256,9 +256,8 @@ def test_values_and_errors_cross_to_another_process_pickled():
               z.PtzCapabilities(zoom_range=(1, 30), aux_types=["LIGHT"], supports_position3d=True)]
     assert pickle.loads(pickle.dumps(values)) == values
     error = pickle.loads(pickle.dumps(z.TimedOutError("wait_for_stop", 5, "m", "r", "192.0.2.1")))
-    assert type(error) is z.TimedOutError and (
-        error.operation, error.code, error.message, error.reason, error.camera) == (
-        "wait_for_stop", 5, "m", "r", "192.0.2.1")
+    assert type(error) is z.TimedOutError and vars(error) == {
+        "operation": "wait_for_stop", "code": 5, "message": "m", "reason": "r", "camera": "192.0.2.1"}
 
 
 def test_a_call_waiting_on_the_network_lets_other_threads_run():
