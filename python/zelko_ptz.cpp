@@ -190,27 +190,32 @@ struct Camera {
         camera->set_move_coalescing(settings.move_coalescing);
         camera->set_interrupt_check([this] { return ctrl_c(); });
     }
-    // A blocking call's interrupt check: Ctrl-C gives the call up, when Python's own handler
-    // takes SIGINT. The signal stays pending, so that the handler raises KeyboardInterrupt once
-    // the call has returned; a handler of the program's own runs then, the call going on.
+    // A blocking call's interrupt check: Ctrl-C gives the call up while Python's own handler
+    // takes SIGINT, and the signal is made pending again, so that the handler raises
+    // KeyboardInterrupt once the call has returned. A program's own handler (asyncio's among
+    // them) is left alone: its signal is neither taken nor sent twice, and the call goes on.
     // Only Python's main thread sees signals, and only it asks for the GIL here.
     bool ctrl_c() {
         if (PyThread_get_thread_ident() != g_main_thread) {
             return false;
         }
         py::gil_scoped_acquire gil;
+        try {  // the C module's functions: Python code could run the handler here
+            const py::module_ signal = py::module_::import("_signal");
+            if (!signal.attr("getsignal")(signal.attr("SIGINT"))
+                     .is(signal.attr("default_int_handler"))) {
+                return false;
+            }
+        } catch (py::error_already_set& e) {
+            e.discard_as_unraisable("zelko_ptz interrupt check");
+            return false;
+        }
         if (PyOS_InterruptOccurred() == 0) {
             return false;
         }
-        try {  // the C module's functions: Python code here would raise KeyboardInterrupt
-            const py::module_ signal = py::module_::import("_signal");
-            interrupted = signal.attr("getsignal")(signal.attr("SIGINT"))
-                              .is(signal.attr("default_int_handler"));
-        } catch (py::error_already_set& e) {
-            e.discard_as_unraisable("zelko_ptz interrupt check");
-        }
         PyErr_SetInterrupt();
-        return interrupted;
+        interrupted = true;
+        return true;
     }
     // What the camera object takes by its methods rather than by CameraOptions.
     struct Settings {

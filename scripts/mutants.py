@@ -519,7 +519,7 @@ MUTANTS = [
       'Python: a watch that calls its camera waits for itself for ever'),
     m('R105', PY, '        PyErr_SetInterrupt();\n', '',
       'Python: Ctrl-C swallowed by a call it gave up, a CameraError instead of KeyboardInterrupt'),
-    m('R106', PY, '.is(signal.attr("default_int_handler"));', '.is(signal.attr("SIGINT"));',
+    m('R106', PY, '.is(signal.attr("default_int_handler"))) {', '.is(signal.attr("SIGINT"))) {',
       'Python: Ctrl-C waits for a silent camera\'s time-out'),
     m('R107', SESSION, '        leave_to_parent();\n', '',
       'a child of fork() goes on on the connection and nonce it shares with its parent'),
@@ -538,4 +538,7 @@ MUTANTS = [
     m('R113', WAIT, '" + std::string(seconds, end) + " s."',
       '" + std::string(seconds, end).substr(0, 0) + std::to_string(timeout_) + " s."',
       'wait_for_stop\'s time-out line says its seconds in the host\'s locale, not as %g does'),
+    m('R114', PY, '.is(signal.attr("default_int_handler"))) {\n                return false;',
+      '.is(signal.attr("default_int_handler"))) {\n                PyErr_SetInterrupt();\n                return false;',
+      'Python: a program\'s own SIGINT handler is sent the signal again at each check'),
 ]
