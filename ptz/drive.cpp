@@ -9,8 +9,6 @@ namespace Ptz {
 
 namespace {
 
-constexpr std::chrono::milliseconds kAskToInterruptEvery{100};
-
 // One transfer of `request`, blocking; true when it completed, with the answer in `answer`.
 bool transfer(const CameraLink& link, const Request& request, Answer& answer,
               Utils::TransferInfo& info, Utils::Abandon& abandon) {
@@ -23,8 +21,8 @@ bool transfer(const CameraLink& link, const Request& request, Answer& answer,
     return completed;
 }
 
-// Sleeps until `when`; with an interrupt check, in slices of 100 ms with the question after
-// each. False when the check said to give up.
+// Sleeps until `when`; with an interrupt check, in slices of the transfers' interval with the
+// question after each. False when the check said to give up.
 bool sleep_until(const CameraLink& link, TimePoint when) {
     Transport* const given = link.transport;
     const auto sleep = [given](TimePoint until) {
@@ -43,7 +41,7 @@ bool sleep_until(const CameraLink& link, TimePoint when) {
         if (now >= when) {
             return true;
         }
-        sleep(std::min(when, now + kAskToInterruptEvery));
+        sleep(std::min(when, now + Utils::kAskToAbandonEvery));
         try {
             if (link.interrupt_check()) {
                 return false;

@@ -28,8 +28,6 @@ curl_socket_t open_socket(void*, curlsocktype, curl_sockaddr* address) {
     return fd;
 }
 
-constexpr std::chrono::milliseconds kAskToAbandonEvery{100};
-
 // libcurl's progress callback, which it calls often while data flows and about once a second
 // while none does; the caller's question, asked at most every 100 ms. An exception must not
 // cross libcurl, so one ends the transfer as an answer of yes would.

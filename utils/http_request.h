@@ -26,6 +26,9 @@ struct Timeouts {
     long total_ms = 5000;
 };
 
+// How often a blocking transfer, or a blocking wait between transfers, asks whether to give up.
+inline constexpr std::chrono::milliseconds kAskToAbandonEvery{100};
+
 // A blocking caller's way to give up a transfer that takes long, as an interrupted host must:
 // `asked()` runs on the transfer's thread from 100 ms into it, then every 100 ms while data
 // flows and about once a second while none does; true abandons the transfer. A transfer quicker
