@@ -4,6 +4,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include "gil.h"
+
 #include <string>
 
 namespace zelko_python {

@@ -8,7 +8,7 @@ namespace zelko_python {
 
 Held::~Held() {
     if (object && Py_IsInitialized()) {
-        py::gil_scoped_acquire gil;
+        GilTaken gil;
         object = py::object();
     }
 }
@@ -17,7 +17,10 @@ namespace {
 
 // The hooks run inside libcurl's callbacks: an exception must not unwind through it.
 void socket_hook(void* user, int fd, int events) {
-    py::gil_scoped_acquire gil;
+    GilTaken gil;
+    if (finalizing()) {
+        return;  // an engine that outlived its loop, ending with the interpreter
+    }
     try {
         static_cast<PyHooks*>(user)->socket(fd, events);
     } catch (py::error_already_set& e) {
@@ -26,7 +29,10 @@ void socket_hook(void* user, int fd, int events) {
 }
 
 void timer_hook(void* user, long ms) {
-    py::gil_scoped_acquire gil;
+    GilTaken gil;
+    if (finalizing()) {
+        return;
+    }
     try {
         static_cast<PyHooks*>(user)->timer(ms);
     } catch (py::error_already_set& e) {

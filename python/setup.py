@@ -21,7 +21,7 @@ libs = pkg_config("--libs")
 lib_dirs = flags(libs, "-L")
 core = Pybind11Extension(
     "zelko_ptz._core",
-    ["zelko_ptz.cpp", "values.cpp", "engine.cpp"],
+    ["zelko_ptz.cpp", "values.cpp", "engine.cpp", "gil.cpp"],
     include_dirs=flags(pkg_config("--cflags"), "-I"),
     library_dirs=lib_dirs,
     libraries=flags(libs, "-l"),

@@ -139,9 +139,6 @@ struct type_caster<Ptz::PtzStatus> {
 
 namespace {
 
-// Python's main thread, the one that runs signal handlers.
-unsigned long g_main_thread = 0;
-
 // An error line as the library hands it over.
 struct Line {
     std::string operation;
@@ -199,7 +196,7 @@ struct Camera {
         if (PyThread_get_thread_ident() != g_main_thread) {
             return false;
         }
-        py::gil_scoped_acquire gil;
+        GilTaken gil;
         try {  // the C module's functions: Python code could run the handler here
             const py::module_ signal = py::module_::import("_signal");
             if (!signal.attr("getsignal")(signal.attr("SIGINT"))
@@ -331,7 +328,7 @@ void run(Camera& c, const char* operation, Call call) {
     std::string reason;
     bool closed = false;
     try {
-        py::gil_scoped_release released;
+        GilReleased released;
         Turn turn(c);
         closed = !c.camera;
         if (!closed) {
@@ -356,15 +353,6 @@ void run(Camera& c, const char* operation, Call call) {
     check(c, code, operation, lines, reason);
 }
 
-// Whether the interpreter is ending; the call is public from Python 3.13 on, private before.
-bool finalizing() {
-#if PY_VERSION_HEX >= 0x030D0000
-    return Py_IsFinalizing() != 0;
-#else
-    return _Py_IsFinalizing() != 0;
-#endif
-}
-
 // The Camera of a call, open.
 Camera& open_camera(const py::object& self) {
     Camera& c = self.cast<Camera&>();
@@ -384,7 +372,7 @@ Ptz::Operation submit_async(const py::object& self, PyEngine& engine, const char
     const auto owner = std::make_shared<Held>(self);
     const auto callback = std::make_shared<Held>(std::move(done));
     auto finished = [owner, callback, operation, convert](int code, const Value& value) {
-        py::gil_scoped_acquire gil;
+        GilTaken gil;
         Camera& camera = owner->object.cast<Camera&>();
         std::vector<Line> lines;
         lines.swap(camera.lines);
@@ -432,7 +420,7 @@ struct PyWatch {
     std::optional<py::error_already_set> raised;
 
     static bool call(void* self, const Ptz::PtzPosition& where) {
-        py::gil_scoped_acquire gil;
+        GilTaken gil;
         PyWatch& w = *static_cast<PyWatch*>(self);
         try {
             return py::bool_(w.watch(where));
@@ -442,7 +430,7 @@ struct PyWatch {
         }
     }
     ~PyWatch() {
-        py::gil_scoped_acquire gil;
+        GilTaken gil;
         raised.reset();
         watch = py::object();
     }
@@ -559,7 +547,16 @@ PYBIND11_MODULE(_core, m) {
                 if (c.owner.load() == std::this_thread::get_id()) {
                     throw py::value_error("a Camera cannot be closed within its own call");
                 }
-                py::gil_scoped_release released;
+                GilReleased released;
+                // While the interpreter ends, a thread that it stopped in a call may hold the
+                // turn for ever (gil.h); the connection then goes with the process.
+                if (finalizing()) {
+                    std::unique_lock<std::mutex> turn(c.turn, std::try_to_lock);
+                    if (turn.owns_lock()) {
+                        c.camera.reset();
+                    }
+                    return;
+                }
                 Turn turn(c);
                 c.camera.reset();
             },

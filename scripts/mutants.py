@@ -50,6 +50,7 @@ SIM_AUTH = 'sim/digest_auth.cpp'
 SIM = 'sim/camera_sim.cpp'
 SIM_MOTION = 'sim/motion.cpp'
 PY = 'python/zelko_ptz.cpp'
+GIL = 'python/gil.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -541,4 +542,13 @@ MUTANTS = [
     m('R114', PY, '.is(signal.attr("default_int_handler"))) {\n                return false;',
       '.is(signal.attr("default_int_handler"))) {\n                PyErr_SetInterrupt();\n                return false;',
       'Python: a program\'s own SIGINT handler is sent the signal again at each check'),
+    m('R115', GIL, '    if (PyThread_get_thread_ident() != g_main_thread && (!Py_IsInitialized() || finalizing())) {\n        wait_for_the_end();\n    }\n#ifdef __GLIBCXX__',
+      '#if 0', 'Python: a daemon thread back from a call as the interpreter ends aborts the program'),
+    m('R116', GIL, 'if (PyGILState_Check() == 0) {', 'if (false) {',
+      'Python: a watch that Python ends in its write releases a GIL it no longer holds'),
+    m('R117', GIL, 'PyThread_get_thread_ident() != g_main_thread && (', '(',
+      'Python: a finaliser\'s call on the main thread waits for ever as the interpreter ends'),
+    m('R118', PY, '                if (finalizing()) {\n                    std::unique_lock',
+      '                if (false) {\n                    std::unique_lock',
+      'Python: closing a camera as the interpreter ends waits for a call that never returns'),
 ]

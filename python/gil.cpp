@@ -1,0 +1,65 @@
+#include "gil.h"
+
+#include <unistd.h>
+
+#ifdef __GLIBCXX__
+#include <cxxabi.h>
+#endif
+
+namespace zelko_python {
+
+unsigned long g_main_thread = 0;
+
+namespace {
+
+[[noreturn]] void wait_for_the_end() {
+    for (;;) {
+        pause();
+    }
+}
+
+// Runs `take`, which asks for the GIL, unless the interpreter ends this thread meanwhile.
+template <typename Take>
+void take_unless_ending(Take take) noexcept {
+    // The main thread is the one that ends the interpreter: its calls from an atexit function
+    // or a finaliser go on.
+    if (PyThread_get_thread_ident() != g_main_thread && (!Py_IsInitialized() || finalizing())) {
+        wait_for_the_end();
+    }
+#ifdef __GLIBCXX__
+    try {
+        take();
+    } catch (abi::__forced_unwind&) {  // the end began while this thread waited for the GIL
+        wait_for_the_end();
+    }
+#else
+    take();
+#endif
+}
+
+}  // namespace
+
+bool finalizing() {
+#if PY_VERSION_HEX >= 0x030D0000
+    return Py_IsFinalizing() != 0;
+#else
+    return _Py_IsFinalizing() != 0;
+#endif
+}
+
+GilReleased::~GilReleased() {
+    take_unless_ending([this] { PyEval_RestoreThread(state_); });
+}
+
+GilTaken::GilTaken() {
+    take_unless_ending([this] { state_ = PyGILState_Ensure(); });
+}
+
+GilTaken::~GilTaken() {
+    if (PyGILState_Check() == 0) {  // unwound by the interpreter's end, the GIL gone
+        wait_for_the_end();
+    }
+    PyGILState_Release(state_);
+}
+
+}  // namespace zelko_python

@@ -1,0 +1,48 @@
+#pragma once
+
+// The GIL, released for a blocking call and taken again after it or for a callback into Python.
+//
+// While the interpreter ends, Python ends any other thread that asks for the GIL, by
+// pthread_exit inside the asking call; once it has ended, asking touches freed state. A daemon
+// thread left in a camera call, polling a position say, asks at its next return or watch: the
+// unwinding of pthread_exit reached a noexcept destructor, and std::terminate aborted the whole
+// program at its exit (a crash at the end of every such run). Here such a thread waits instead
+// for the process to end, as Python itself has its threads do from 3.14 on.
+
+#include <Python.h>
+
+namespace zelko_python {
+
+// Python's main thread: the one that runs signal handlers and ends the interpreter.
+extern unsigned long g_main_thread;
+
+// Whether the interpreter is ending; the call is public from Python 3.13 on, private before.
+bool finalizing();
+
+// The GIL released for the guard's life: other threads run while a call waits on the network.
+class GilReleased {
+public:
+    GilReleased() : state_(PyEval_SaveThread()) {}
+    ~GilReleased();
+    GilReleased(const GilReleased&) = delete;
+    GilReleased& operator=(const GilReleased&) = delete;
+
+private:
+    PyThreadState* const state_;
+};
+
+// The GIL held for the guard's life, on any thread, whether it held the GIL before or not.
+// Python code run meanwhile may let the GIL go and ask again (to write, say): the interpreter's
+// end then unwinds the thread up to here, where it waits.
+class GilTaken {
+public:
+    GilTaken();
+    ~GilTaken();
+    GilTaken(const GilTaken&) = delete;
+    GilTaken& operator=(const GilTaken&) = delete;
+
+private:
+    PyGILState_STATE state_;
+};
+
+}  // namespace zelko_python
