@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "../utils/cancel_deferred.h"
 #include "result.h"
 
 namespace Ptz {
@@ -55,6 +56,7 @@ bool sleep_until(const CameraLink& link, TimePoint when) {
 }  // namespace
 
 int drive(CameraLink& link, Command& command) {
+    const Utils::CancelDeferred deferred;
     if (link.pending.load(std::memory_order_acquire) > 0) {
         const Outcome busy{10, Message::kPendingOnEngine, ""};
         link.ended(command.operation, busy);

@@ -85,6 +85,7 @@ EngineCore::EngineCore() {
 }
 
 EngineCore::~EngineCore() {
+    const Utils::CancelDeferred deferred;
     close();
     curl_multi_cleanup(multi_);
     ::close(wake_fd_);
@@ -152,6 +153,7 @@ void EngineCore::orphan(CameraLink& link) {
 void EngineCore::wakeup() {
     // One write until the driving thread reads it: a thousand submissions cost one.
     if (!woken_.exchange(true)) {
+        const Utils::CancelDeferred deferred;
         const std::uint64_t one = 1;
         [[maybe_unused]] const ssize_t written = write(wake_fd_, &one, sizeof one);
     }
@@ -237,6 +239,7 @@ bool EngineCore::act_when_due() {
 // ---- a host's event loop
 
 int EngineCore::set_hooks(const Engine::Hooks& hooks) {
+    const Utils::CancelDeferred deferred;  // the hooks are called
     if (hooks.socket == nullptr || hooks.timer == nullptr || pending() > 0) {
         return static_cast<int>(Result::Rejected);
     }
@@ -655,6 +658,7 @@ void EngineCore::tell_hooks() {
 }
 
 void EngineCore::close() {
+    const Utils::CancelDeferred deferred;
     closing_ = true;
     for (;;) {
         std::vector<std::unique_ptr<Op>> submitted;

@@ -62,7 +62,8 @@ private:
 /// submit to it; an Operation outlives it safely. Destroying the engine cancels every operation
 /// still pending: each callback runs once with 6, from the destructor, on the destroying thread.
 /// Destroying a camera cancels its own: their callbacks run once with 6, without a line, from
-/// the engine's next run() or hook call. A callback must not destroy its engine.
+/// the engine's next run() or hook call. A callback must not destroy its engine. A thread
+/// cancelled inside any of these calls is cancelled after it returns, as a camera's are.
 class ZELKO_PTZ_API Engine {
 public:
     /// Throws std::bad_alloc when memory or file descriptors ran out: it holds four, its epoll

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "../utils/cancel_deferred.h"
 #include "camera_link.h"
 #include "command.h"
 #include "engine.h"
@@ -71,6 +72,7 @@ private:
         ~Turn();
 
     private:
+        const Utils::CancelDeferred deferred_;
         EngineCore& core_;
     };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <new>
 
+#include "../utils/cancel_deferred.h"
 #include "../utils/http_request.h"
 #include "engine.h"
 
@@ -34,6 +35,7 @@ EpollSet::EpollSet() : fd_(epoll_create1(EPOLL_CLOEXEC)) {
 }
 
 EpollSet::~EpollSet() {
+    const Utils::CancelDeferred deferred;  // the engine's, whose own has ended by now
     ::close(fd_);
 }
 

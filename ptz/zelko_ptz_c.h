@@ -7,6 +7,7 @@
  *
  * No function lets an exception or a signal of the library's own out: every failure is a result
  * code. A handle must not be used by two threads at once; separate handles are independent.
+ * A thread cancelled during a call (pthread_cancel) is cancelled after the call returns.
  */
 #ifndef ZELKO_PTZ_C_H
 #define ZELKO_PTZ_C_H

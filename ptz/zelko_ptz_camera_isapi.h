@@ -55,6 +55,11 @@ class Command;
 /// Blocking calls on one object must not overlap, and are refused with 10 and the line "The
 /// camera has operations pending on an engine; a blocking call waits until they end." while it
 /// has any. Asynchronous calls may come from any thread. Separate objects are independent.
+///
+/// A thread cancelled (pthread_cancel) during a call, or during a callback the call runs, is
+/// cancelled at its first cancellation point after the call returns, with what the call wrote:
+/// the library holds cancellation back while it runs, because unwinding through libcurl would
+/// leave a transfer half done. set_interrupt_check() ends a call early.
 class ZELKO_PTZ_API ZelkoPtzCameraIsapi {
 public:
     /// `address` is a host name, an IPv4 address or a bracketed IPv6 literal ("[fd00::5]"),

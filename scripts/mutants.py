@@ -51,6 +51,8 @@ SIM = 'sim/camera_sim.cpp'
 SIM_MOTION = 'sim/motion.cpp'
 PY = 'python/zelko_ptz.cpp'
 GIL = 'python/gil.cpp'
+ENGINE_CORE = 'ptz/engine_core.h'
+CLIENT = 'utils/http_client.cpp'
 
 MUTANTS = [
     # the one option setter of every transfer
@@ -296,8 +298,8 @@ MUTANTS = [
     m('R12', LINK, 'std::fmin(std::fmax(seconds, 0.0), 86400.0)',
       'std::fmax(seconds, 0.0)',
       'a lock hold without end'),
-    m('R13', CAMERA_FILE, '(text[at + 1] == \'"\' || text[at + 1] == \'\\\\\')) {',
-      '(text[at + 1] == \'"\')) {',
+    m('R13', CAMERA_FILE, 'kLetters = "\\"\\\\btnfr", kMeant = "\\"\\\\\\b',
+      'kLetters = "\\"btnfr", kMeant = "\\"\\b',
       'camera file: an escaped backslash kept doubled'),
     m('R14', CAMERA_FILE, "return rest.empty() || rest[0] == '#';",
       'return true;',
@@ -433,7 +435,7 @@ MUTANTS = [
       'get_info: a path with a space taken, and failed by libcurl as a transfer (1)'),
     m('R69', LINK, "c == 0x7f || c == '@' ||", "c == 0x7f ||",
       'an address with an "@" taken: the requests, and the Digest answer, go to the host after it'),
-    m('R70', LINK, '        option_error_ = address_error(address);\n', '',
+    m('R70', LINK, 'return bad.empty() ? address_error(address) : bad;', 'return bad;',
       'an address that is no host alone never refused'),
     # The simulated camera's command line: checked by hand where the tool's build has no module.
     m('R65', 'sim/main.cpp', 'if (!ipv6 && inet_pton(AF_INET, value.c_str(), &parsed) != 1) {',
@@ -551,4 +553,22 @@ MUTANTS = [
     m('R118', PY, '                if (finalizing()) {\n                    std::unique_lock',
       '                if (false) {\n                    std::unique_lock',
       'Python: closing a camera as the interpreter ends waits for a call that never returns'),
+    m('R119', DRIVE, 'Command& command) {\n    const Utils::CancelDeferred deferred;\n', 'Command& command) {\n',
+      'a thread cancelled in a blocking call aborts the process (unwound through a catch-all)'),
+    m('R120', ENGINE_CORE, '        const Utils::CancelDeferred deferred_;\n', '',
+      'a thread cancelled in an engine\'s run leaves it at its wait, the call never ending'),
+    m('R121', ENGINE, 'EngineCore::~EngineCore() {\n    const Utils::CancelDeferred deferred;\n',
+      'EngineCore::~EngineCore() {\n', 'a cancelled thread freeing an engine ends the process'),
+    m('R122', ENGINE, '        const Utils::CancelDeferred deferred;\n        const std::uint64_t one', '        const std::uint64_t one',
+      'a cancelled thread unwinds out of a submission, its operation left in the engine'),
+    m('R123', ENGINE, 'void EngineCore::close() {\n    const Utils::CancelDeferred deferred;\n',
+      'void EngineCore::close() {\n', 'a cancelled thread freeing an engine with a call in flight ends the process'),
+    m('R124', EPOLL, '    const Utils::CancelDeferred deferred;  // the', '    // the',
+      'a cancelled thread freeing an engine ends the process at the last close'),
+    m('R125', SESSION, 'HttpSession::~HttpSession() {\n    const CancelDeferred deferred;\n',
+      'HttpSession::~HttpSession() {\n', 'a cancelled thread freeing a kept session ends the process'),
+    m('R126', REQUEST, 'TransferInfo* info) {\n    const CancelDeferred deferred;\n', 'TransferInfo* info) {\n',
+      'a thread cancelled in an HttpClient request unwinds through libcurl, its handle lost'),
+    m('R127', CLIENT, '    const CancelDeferred deferred;  // libcurl', '    // libcurl',
+      'a cancelled thread making a camera aborts the process'),
 ]

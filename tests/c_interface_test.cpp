@@ -2,6 +2,8 @@
 // returns its codes, a NULL argument sends and writes nothing, lists and options cross in their
 // C forms, and nothing unwinds into C.
 
+#include <pthread.h>
+
 #include <cstring>
 #include <functional>
 #include <new>
@@ -10,6 +12,7 @@
 
 #include "ptz/zelko_ptz_c.h"
 #include "sim_fixture.h"
+#include "utils/http_client.h"
 
 namespace {
 
@@ -678,6 +681,64 @@ TEST_F(SimTest, CInterruptCheckGivesUpAWait) {
     EXPECT_EQ(asked, 2);
     zelko_ptz_camera_free(camera);
 }
+
+// A thread whose cancellation is pending goes through a call (blocking, on an engine that it frees
+// with the call in flight, which ends it with 6, or an HttpClient's) and the frees after it, whose
+// closes are cancellation points too; it is cancelled at the first point past them, and nothing
+// aborts.
+enum class Cancelled { Blocking, EngineFreed, ClientGet };
+struct CancelledThreadTest : SimTest, ::testing::WithParamInterface<Cancelled> {
+    int code = -1;  // set once the frees are through
+    void call_then_free() {
+        pthread_cancel(pthread_self());
+        zelko_ptz_options options;
+        zelko_ptz_options_init(&options);
+        options.keep_session = 1;
+        zelko_ptz_camera* camera = zelko_ptz_camera_new("127.0.0.1", kUserPwd, &options);
+        zelko_ptz_set_timeouts(camera, 1, 1);
+        int got = -1;
+        std::string answer;
+        if (GetParam() == Cancelled::Blocking) {
+            got = zelko_ptz_get_position(camera, &g_where);
+        } else if (GetParam() == Cancelled::ClientGet) {
+            got = Utils::HttpClient().get("http://127.0.0.1:9/", kUserPwd, answer) ? 0 : 1;
+        } else {
+            zelko_ptz_engine* engine = zelko_ptz_engine_new();
+            zelko_ptz_get_position_async(camera, engine, on_where, &g_calls);
+            while (zelko_ptz_engine_run(engine, 50) > 0 && camera_sim->requests().empty()) {
+            }
+            zelko_ptz_engine_free(engine);
+            got = g_code;
+        }
+        zelko_ptz_camera_free(camera);
+        code = got;
+        pthread_testcancel();
+        code = -1;
+    }
+};
+
+TEST_P(CancelledThreadTest, EndsItsCallsThenIsCancelled) {
+    sim::Script silent;
+    silent.mode = sim::Script::Mode::NeverAnswer;
+    camera_sim->script(kChannel + "/absoluteEx", silent);
+    void* ended = nullptr;
+    stderr_of([&] {
+        pthread_t thread;
+        const auto run = [](void* test) -> void* {
+            static_cast<CancelledThreadTest*>(test)->call_then_free();
+            return nullptr;
+        };
+        ASSERT_EQ(pthread_create(&thread, nullptr, run, this), 0);
+        pthread_join(thread, &ended);
+    });
+    EXPECT_EQ(ended, PTHREAD_CANCELED);
+    EXPECT_EQ(code, GetParam() == Cancelled::EngineFreed ? ZELKO_PTZ_CANCELLED
+                                                         : ZELKO_PTZ_TRANSFER_FAILED);
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, CancelledThreadTest,
+                         ::testing::Values(Cancelled::Blocking, Cancelled::EngineFreed,
+                                           Cancelled::ClientGet));
 
 TEST(CInterface, NamesItsVersionAndEveryCode) {
     EXPECT_STREQ(zelko_ptz_version(), ZELKO_PTZ_VERSION);

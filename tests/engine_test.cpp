@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -410,12 +409,7 @@ TEST_F(EngineTest, HostsTimeOutsBoundEachRequest) {
     stderr_of([&] { settle(engine); });
     EXPECT_EQ(codes.got, (std::vector<int>{1}));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
-    // libcurl's words name the time it noticed: past the 0.3 s, by more on a loaded machine.
-    const std::string reason = camera.failure_reason();
-    const std::string said = "Operation timed out after ";
-    ASSERT_EQ(reason.rfind(said, 0), 0u) << reason;
-    const long after_ms = std::atol(reason.c_str() + said.size());
-    EXPECT_TRUE(after_ms >= 300 && after_ms < 1500) << reason;
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(290));
 }
 
 // An interrupt check gives up a blocking call on a silent camera, well before its time-out, and

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include "cancel_deferred.h"
 #include "http_request.h"
 
 namespace Utils {
@@ -27,6 +28,7 @@ size_t WriteCallback(void* ptr, size_t size, size_t nmemb, void* userdata) {
 }
 
 HttpClient::HttpClient() {
+    const CancelDeferred deferred;  // libcurl's set-up reads files
     curl_global_init(CURL_GLOBAL_ALL);
 }
 

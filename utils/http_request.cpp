@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "cancel_deferred.h"
 #include "http_client.h"
 
 namespace Utils {
@@ -211,6 +212,7 @@ bool transfer_info(CURL* curl, CURLcode code, const ResponseSink& sink, const ch
 }
 
 bool request_once(const HttpRequest& request, std::string& response, TransferInfo* info) {
+    const CancelDeferred deferred;
     CURL* curl = curl_easy_init();
     if (curl == nullptr) {
         if (info != nullptr) {

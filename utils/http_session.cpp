@@ -7,6 +7,8 @@
 #include <atomic>
 #include <chrono>
 
+#include "cancel_deferred.h"
+
 namespace Utils {
 
 namespace {
@@ -35,6 +37,7 @@ HttpSession::HttpSession(const std::string& userpwd)
       forks_(forks()) {}
 
 HttpSession::~HttpSession() {
+    const CancelDeferred deferred;
     curl_slist_free_all(content_type_);
     curl_easy_cleanup(curl_);
     curl_share_cleanup(caches_);
