@@ -1,5 +1,8 @@
 // ptzctl: steer a PTZ camera from the shell, through the library's public interface.
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -40,7 +43,7 @@ std::string exit_statuses() {
     std::map<int, std::string> statuses = {
         {ptzctl::kSettledElsewhere, "--wait: the camera came to rest away from the target"},
         {ptzctl::kBadArguments, "bad arguments"},
-        {ptzctl::kOutputFailed, "the output could not be written (a full disk)"}};
+        {ptzctl::kOutputFailed, "the output could not be written (a full disk, stdout closed)"}};
     for (const Ptz::ResultInfo& result : Ptz::kResults) {
         const int code = static_cast<int>(result.code);
         // Not a result of ptzctl's calls: the C interface's own, the conversions that throw,
@@ -255,9 +258,23 @@ int finished(int status) {
     return status != 0 ? status : ptzctl::kOutputFailed;
 }
 
+// A standard stream that the caller closed (a daemon, `>&-`) is given /dev/null, read-only.
+// Left closed, its number goes to the first file opened, libcurl's or the engine's, which then
+// takes what is written to the stream: the output vanished into libcurl's wake-up socket with
+// the run ending 0. A write to the read-only file fails as one to the closed stream does, so
+// that the lost output is still said and fails the run.
+void fill_closed_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            [[maybe_unused]] const int taken = open("/dev/null", O_RDONLY);  // the lowest: fd
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    fill_closed_standard_streams();
     // A host name in other letters goes to libcurl, which spells it in ASCII for the resolver
     // by the locale's character set. Numbers keep the C locale's point.
     std::setlocale(LC_CTYPE, "");

@@ -571,4 +571,9 @@ MUTANTS = [
       'a thread cancelled in an HttpClient request unwinds through libcurl, its handle lost'),
     m('R127', CLIENT, '    const CancelDeferred deferred;  // libcurl', '    // libcurl',
       'a cancelled thread making a camera aborts the process'),
+    m('R128', 'cli/ptzctl.cpp', 'for (int fd = 0; fd <= 2; ++fd) {', 'for (int fd = 0; fd <= 0; ++fd) {',
+      'ptzctl with stdout closed writes its output into libcurl\'s wake-up socket and ends 0'),
+    # The simulated camera's: checked by hand (tests/python/test_sim_cli.py).
+    m('R129', 'sim/main.cpp', 'if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {', 'if (false) {',
+      'ptz-camera-sim with stdout closed dies of SIGPIPE at its first line'),
 ]

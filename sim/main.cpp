@@ -1,6 +1,7 @@
 // ptz-camera-sim: a simulated PTZ camera in the foreground, logging each request unless --quiet.
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -150,9 +151,21 @@ int refuse(const std::string& why) {
     return 64;
 }
 
+// A standard stream that the caller closed (`>&-`) is given /dev/null, read-only: left closed,
+// its number went to one of the camera's own sockets, and the first line written there ended the
+// camera by SIGPIPE.
+void fill_closed_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            [[maybe_unused]] const int taken = open("/dev/null", O_RDONLY);  // the lowest: fd
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    fill_closed_standard_streams();
     sim::Options options;
     bool have_address = false;
     std::uint32_t first_address = 0;

@@ -689,48 +689,42 @@ TEST_F(SimTest, CInterruptCheckGivesUpAWait) {
 enum class Cancelled { Blocking, EngineFreed, ClientGet };
 struct CancelledThreadTest : SimTest, ::testing::WithParamInterface<Cancelled> {
     int code = -1;  // set once the frees are through
-    void call_then_free() {
+    static void* call_then_free(void* test) {
+        CancelledThreadTest& t = *static_cast<CancelledThreadTest*>(test);
         pthread_cancel(pthread_self());
         zelko_ptz_options options;
         zelko_ptz_options_init(&options);
         options.keep_session = 1;
+        options.error_sink = [](void*, const char*, int, const char*) {};
         zelko_ptz_camera* camera = zelko_ptz_camera_new("127.0.0.1", kUserPwd, &options);
         zelko_ptz_set_timeouts(camera, 1, 1);
         int got = -1;
         std::string answer;
-        if (GetParam() == Cancelled::Blocking) {
+        if (t.GetParam() == Cancelled::Blocking) {
             got = zelko_ptz_get_position(camera, &g_where);
-        } else if (GetParam() == Cancelled::ClientGet) {
+        } else if (t.GetParam() == Cancelled::ClientGet) {
             got = Utils::HttpClient().get("http://127.0.0.1:9/", kUserPwd, answer) ? 0 : 1;
         } else {
             zelko_ptz_engine* engine = zelko_ptz_engine_new();
             zelko_ptz_get_position_async(camera, engine, on_where, &g_calls);
-            while (zelko_ptz_engine_run(engine, 50) > 0 && camera_sim->requests().empty()) {
+            while (zelko_ptz_engine_run(engine, 50) > 0 && t.camera_sim->requests().empty()) {
             }
             zelko_ptz_engine_free(engine);
             got = g_code;
         }
         zelko_ptz_camera_free(camera);
-        code = got;
+        t.code = got;
         pthread_testcancel();
-        code = -1;
+        return nullptr;
     }
 };
 
 TEST_P(CancelledThreadTest, EndsItsCallsThenIsCancelled) {
-    sim::Script silent;
-    silent.mode = sim::Script::Mode::NeverAnswer;
-    camera_sim->script(kChannel + "/absoluteEx", silent);
+    silence("/absoluteEx");
+    pthread_t thread;
     void* ended = nullptr;
-    stderr_of([&] {
-        pthread_t thread;
-        const auto run = [](void* test) -> void* {
-            static_cast<CancelledThreadTest*>(test)->call_then_free();
-            return nullptr;
-        };
-        ASSERT_EQ(pthread_create(&thread, nullptr, run, this), 0);
-        pthread_join(thread, &ended);
-    });
+    ASSERT_EQ(pthread_create(&thread, nullptr, call_then_free, this), 0);
+    pthread_join(thread, &ended);
     EXPECT_EQ(ended, PTHREAD_CANCELED);
     EXPECT_EQ(code, GetParam() == Cancelled::EngineFreed ? ZELKO_PTZ_CANCELLED
                                                          : ZELKO_PTZ_TRANSFER_FAILED);

@@ -53,11 +53,6 @@ protected:
         o.channels = n;
         return o;
     }
-    void silence(const std::string& resource) {
-        sim::Script silent;
-        silent.mode = sim::Script::Mode::NeverAnswer;
-        camera_sim->script(kChannel + resource, silent);
-    }
 };
 
 // A stop asked while the camera waits goes out before the wait's next read.
@@ -700,9 +695,7 @@ TEST_F(FleetTest, ThousandCamerasSteeredAndReadFromOneThread) {
 }
 
 TEST_F(FleetTest, ThousandSilentCamerasFailWithinTheirTimeOuts) {
-    sim::Script silent;
-    silent.mode = sim::Script::Mode::NeverAnswer;
-    camera_sim->script(kChannel + "/absoluteEx", silent);
+    silence("/absoluteEx");
     Ptz::Engine engine;
     Codes codes;
     const auto start = Clock::now();

@@ -153,6 +153,13 @@ protected:
         return result;
     }
 
+    // The camera takes the requests for the resource on the channel and never answers them.
+    void silence(const std::string& resource) {
+        sim::Script silent;
+        silent.mode = sim::Script::Mode::NeverAnswer;
+        camera_sim->script(kChannel + resource, silent);
+    }
+
     std::shared_ptr<sim::ManualClock> clock = std::make_shared<sim::ManualClock>();
     std::unique_ptr<sim::CameraSim> camera_sim;
 };

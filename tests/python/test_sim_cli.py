@@ -1,9 +1,11 @@
 # The simulated camera's command line: what it refuses, with status 64 and one line, and what a
 # fleet needs of the system to start.
 
+import http.client
 import os
 import resource
 import subprocess
+import time
 
 import pytest
 
@@ -43,3 +45,16 @@ def test_a_fleet_opens_the_files_it_needs():
         _, errors = sim.communicate(timeout=10)
     assert (line, errors) == (
         "ptz-camera-sim: listening on 127.0.0.1:8081 and the next 99 addresses\n", "")
+
+
+def test_closed_standard_streams_leave_the_camera_answering():
+    # Left closed, stdout was a socket of the camera's, and the first line written ended it.
+    with subprocess.Popen([os.environ["ZELKO_SIM"], "--listen", "127.0.0.1", "--port", "8082"],
+                          preexec_fn=lambda: (os.close(0), os.close(1))) as sim:
+        try:
+            time.sleep(0.5)
+            camera = http.client.HTTPConnection("127.0.0.1", 8082, timeout=5)
+            camera.request("GET", "/ISAPI/System/deviceInfo")
+            assert (camera.getresponse().status, sim.poll()) == (401, None)
+        finally:
+            sim.kill()
