@@ -7,6 +7,7 @@
 #include "gil.h"
 
 #include <string>
+#include <utility>
 
 namespace zelko_python {
 
@@ -23,6 +24,18 @@ float to_float(double value, const char* field);
 
 // Python's float spelling of a 32-bit float, shortest first: 4.0, 10.1, inf.
 std::string float_text(float value);
+
+// callable(args...) from C++, as the library's callbacks and the module's error lines call
+// Python: a thread that the interpreter ends inside waits in it (gil.h).
+template <typename... Args>
+py::object call_python(const py::handle& callable, Args&&... args) {
+    const py::tuple packed = py::make_tuple(std::forward<Args>(args)...);
+    PyObject* result = call_or_wait(callable.ptr(), packed.ptr());
+    if (result == nullptr) {
+        throw py::error_already_set();
+    }
+    return py::reinterpret_steal<py::object>(result);
+}
 
 // The value types: PtzAbsoluteEx, PtzPosition, PtzCtrl, PtzPreset, PtzCapabilities.
 void bind_values(py::module_& m);

@@ -22,7 +22,7 @@ void socket_hook(void* user, int fd, int events) {
         return;  // an engine that outlived its loop, ending with the interpreter
     }
     try {
-        static_cast<PyHooks*>(user)->socket(fd, events);
+        call_python(static_cast<PyHooks*>(user)->socket, fd, events);
     } catch (py::error_already_set& e) {
         e.discard_as_unraisable("zelko_ptz: the engine's socket hook");
     }
@@ -34,7 +34,7 @@ void timer_hook(void* user, long ms) {
         return;
     }
     try {
-        static_cast<PyHooks*>(user)->timer(ms);
+        call_python(static_cast<PyHooks*>(user)->timer, ms);
     } catch (py::error_already_set& e) {
         e.discard_as_unraisable("zelko_ptz: the engine's timer hook");
     }

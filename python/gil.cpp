@@ -39,6 +39,18 @@ void take_unless_ending(Take take) noexcept {
 
 }  // namespace
 
+PyObject* call_or_wait(PyObject* callable, PyObject* args) noexcept {
+#ifdef __GLIBCXX__
+    try {
+        return PyObject_CallObject(callable, args);
+    } catch (abi::__forced_unwind&) {
+        wait_for_the_end();
+    }
+#else
+    return PyObject_CallObject(callable, args);
+#endif
+}
+
 bool finalizing() {
 #if PY_VERSION_HEX >= 0x030D0000
     return Py_IsFinalizing() != 0;

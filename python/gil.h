@@ -32,8 +32,9 @@ private:
 };
 
 // The GIL held for the guard's life, on any thread, whether it held the GIL before or not.
-// Python code run meanwhile may let the GIL go and ask again (to write, say): the interpreter's
-// end then unwinds the thread up to here, where it waits.
+// Python code run meanwhile other than through call_or_wait() (a value's __bool__, say) may let
+// the GIL go and ask again: the interpreter's end then unwinds the thread up to here, where it
+// waits.
 class GilTaken {
 public:
     GilTaken();
@@ -44,5 +45,11 @@ public:
 private:
     PyGILState_STATE state_;
 };
+
+// PyObject_CallObject(callable, args), the GIL held. Python code in it may let the GIL go and
+// ask again: a thread that the interpreter's end stops there waits here, its callers' frames
+// kept. Unwound through them, it would drop their Python objects without the GIL, its thread
+// state freed already: Python aborted, or another thread's objects were corrupted.
+PyObject* call_or_wait(PyObject* callable, PyObject* args) noexcept;
 
 }  // namespace zelko_python

@@ -286,9 +286,8 @@ void report(const Camera& c, const std::vector<Line>& lines) {
             std::fprintf(stderr, Ptz::kErrorLineFormat, line.operation.c_str(),
                          line.message.c_str());
         } else {
-            py::module_::import("logging")
-                .attr("getLogger")("zelko_ptz")
-                .attr("error")("[%s] %s", line.operation, text(line.message));
+            call_python(py::module_::import("logging").attr("getLogger")("zelko_ptz").attr("error"),
+                        "[%s] %s", line.operation, text(line.message));
         }
     }
 }
@@ -397,7 +396,7 @@ Ptz::Operation submit_async(const py::object& self, PyEngine& engine, const char
                     error = e.value();
                 }
             }
-            callback->object(error, result);
+            call_python(callback->object, error, result);
         } catch (py::error_already_set& e) {
             e.discard_as_unraisable(operation);
         }
@@ -423,7 +422,7 @@ struct PyWatch {
         GilTaken gil;
         PyWatch& w = *static_cast<PyWatch*>(self);
         try {
-            return py::bool_(w.watch(where));
+            return py::bool_(call_python(w.watch, where));
         } catch (py::error_already_set& e) {
             w.raised = std::move(e);
             return true;

@@ -546,8 +546,10 @@ MUTANTS = [
       'Python: a program\'s own SIGINT handler is sent the signal again at each check'),
     m('R115', GIL, '    if (PyThread_get_thread_ident() != g_main_thread && (!Py_IsInitialized() || finalizing())) {\n        wait_for_the_end();\n    }\n#ifdef __GLIBCXX__',
       '#if 0', 'Python: a daemon thread back from a call as the interpreter ends aborts the program'),
+    # Survives: a watch ended in its write now waits in call_or_wait() (R130), and no test ends a
+    # thread in the Python code that a GilTaken runs outside it (a value's __bool__, a __del__).
     m('R116', GIL, 'if (PyGILState_Check() == 0) {', 'if (false) {',
-      'Python: a watch that Python ends in its write releases a GIL it no longer holds'),
+      'Python: a thread ended in Python code outside call_or_wait() releases a GIL it no longer holds'),
     m('R117', GIL, 'PyThread_get_thread_ident() != g_main_thread && (', '(',
       'Python: a finaliser\'s call on the main thread waits for ever as the interpreter ends'),
     m('R118', PY, '                if (finalizing()) {\n                    std::unique_lock',
@@ -576,4 +578,7 @@ MUTANTS = [
     # The simulated camera's: checked by hand (tests/python/test_sim_cli.py).
     m('R129', 'sim/main.cpp', 'if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {', 'if (false) {',
       'ptz-camera-sim with stdout closed dies of SIGPIPE at its first line'),
+    m('R130', GIL, '    try {\n        return PyObject_CallObject(callable, args);\n    } catch (abi::__forced_unwind&) {\n        wait_for_the_end();\n    }\n#else',
+      '    return PyObject_CallObject(callable, args);\n#else',
+      'Python: a watch ended as the interpreter ends drops its objects without the GIL, and Python aborts'),
 ]

@@ -300,11 +300,11 @@ def test_a_watch_may_call_its_camera_but_not_close_it(camera):
 
 def test_threads_left_in_calls_let_the_program_end(camera):
     # As the interpreter ends, a finaliser lets one thread's call return and another's watch
-    # ask for the GIL, and closes the watched camera.
+    # ask for the GIL, which it has while the finaliser sleeps, and closes the watched camera.
     script = ("import socket, sys, threading, time, types, zelko_ptz as z\n"
               "silent, ending = socket.create_server(('127.0.0.5', 80)), threading.Event()\n"
               "c, w = (z.Camera(a, 'admin:password') for a in ('127.0.0.5', '127.0.0.1'))\n"
-              "end = lambda _, e=ending, s=silent, w=w: (e.set(), s.close(), w.close())\n"
+              "end = lambda _, e=ending, s=silent, w=w: (e.set(), time.sleep(0.2), s.close(), w.close())\n"
               "sys.modules['ends'] = types.SimpleNamespace(owner=type('O', (), {'__del__': end})())\n"
               "for f, a in (c.get_info, ('/',)), (w.wait_for_stop, (30, lambda _: ending.wait())):\n"
               "    threading.Thread(target=f, args=a, daemon=True).start()\n"
