@@ -119,8 +119,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=1000)
     parser.add_argument("--out")
     args = parser.parse_args()
-    # Quiet: no thread of this process wakes to read a log line while a call is timed.
-    # The cameras on a core of their own, as cameras are machines of their own.
+    # The cameras on a core of their own, as cameras are machines of their own. Quiet: no thread
+    # of this process wakes to read a log line while a call is timed.
     core = max(os.sched_getaffinity(0))
     sims = [subprocess.Popen([args.sim, "--listen", address, "--quiet"], stdout=subprocess.PIPE,
                              text=True, preexec_fn=lambda: os.sched_setaffinity(0, {core}))
