@@ -581,4 +581,7 @@ MUTANTS = [
     m('R130', GIL, '    try {\n        return PyObject_CallObject(callable, args);\n    } catch (abi::__forced_unwind&) {\n        wait_for_the_end();\n    }\n#else',
       '    return PyObject_CallObject(callable, args);\n#else',
       'Python: a watch ended as the interpreter ends drops its objects without the GIL, and Python aborts'),
+    # The simulated camera's: checked by hand (tests/python/test_sim_cli.py).
+    m('R131', 'sim/main.cpp', '    pthread_sigmask(SIG_BLOCK, &stop, nullptr);\n', '',
+      'ptz-camera-sim dies of SIGTERM, and ignores a SIGINT that its starter ignored'),
 ]
