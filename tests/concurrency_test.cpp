@@ -30,6 +30,7 @@ int commands() {
 
 // Eight cameras, each at the elevation that names it; time stands still.
 std::vector<std::unique_ptr<sim::CameraSim>> eight_cameras() {
+    EXPECT_NE(std::getenv("ZELKO_IN_NETNS"), nullptr) << "run through scripts/in-netns";
     std::vector<std::unique_ptr<sim::CameraSim>> cameras;
     for (int c = 0; c < 8; ++c) {
         sim::Options options;
@@ -45,7 +46,6 @@ std::vector<std::unique_ptr<sim::CameraSim>> eight_cameras() {
 }
 
 TEST(Concurrency, SixtyFourObjectsOnEightCamerasDoNotCrossTalk) {
-    ASSERT_NE(std::getenv("ZELKO_IN_NETNS"), nullptr) << "run through scripts/in-netns";
     const int kCommands = commands();
     // The objects' absolute moves head for the elevation that names their camera.
     const auto cameras = eight_cameras();
@@ -93,7 +93,6 @@ TEST(Concurrency, SixtyFourObjectsOnEightCamerasDoNotCrossTalk) {
 
 // Submitting, cancelling and destroying cameras from other threads while one thread drives.
 TEST(Concurrency, EngineTakesOperationsFromManyThreads) {
-    ASSERT_NE(std::getenv("ZELKO_IN_NETNS"), nullptr) << "run through scripts/in-netns";
     const int kCommands = commands();
     const auto sims = eight_cameras();
     int ended = 0, wrong = 0;  // the driving thread's
@@ -160,7 +159,6 @@ namespace {
 // a host's other threads would see their handler gone, and two such calls racing could leave it
 // replaced for good.
 TEST(Concurrency, TransfersLeaveTheHostsSignalHandlerInPlace) {
-    ASSERT_NE(std::getenv("ZELKO_IN_NETNS"), nullptr) << "run through scripts/in-netns";
     const auto cameras = eight_cameras();
     struct sigaction host {
     }, before{};
