@@ -9,6 +9,11 @@
 // The value types that the host and the camera object exchange. Their layouts are part of the
 // library's binary interface.
 
+// Two values are equal when the camera would be told the same thing, so their comparisons are
+// exact on purpose; a host that warns of exact floating-point comparisons is spared them here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wfloat-equal"
+
 /// The camera driver: the camera object and the values it exchanges with the host.
 namespace Ptz {
 
@@ -301,3 +306,5 @@ static_assert(offsetof(PtzCtrl, tilt) == 4, "record layout");
 static_assert(offsetof(PtzCtrl, zoom) == 8, "record layout");
 
 }  // namespace Ptz
+
+#pragma GCC diagnostic pop

@@ -3,7 +3,7 @@
  * The library's C interface, for C hosts and for any language that loads a shared library
  * through a foreign-function interface (C#, Go, Rust, Node, Python's ctypes). It drives the
  * same camera object as the C++ interface: the same requests, bytes, result codes and error
- * lines. Compiles as C99 and as C++.
+ * lines. Compiles as C89 and later and as C++.
  *
  * No function lets an exception or a signal of the library's own out: every failure is a result
  * code. A handle must not be used by two threads at once; separate handles are independent.

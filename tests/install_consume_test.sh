@@ -38,6 +38,13 @@ PKG_CONFIG_PATH=$prefix/lib/pkgconfig ${CC:-cc} -std=c99 -Wall -Wextra -Werror -
 PKG_CONFIG_PATH=$prefix/lib/pkgconfig ${CC:-cc} -std=c99 -Wall -Wextra -Werror -pedantic \
     -o "$work/fleet_epoll" "$source_dir/examples/c/fleet_epoll.c" \
     $(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs zelko_ptz_camera_isapi)
+# Every installed header passes a strict host's warnings as the error it makes of them; the C
+# header compiles as C89 too.
+flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags zelko_ptz_camera_isapi)
+(cd "$prefix/include/zelko_ptz_camera_isapi" && printf '#include <%s>\n' */*.h) \
+    | ${CXX:-c++} -std=c++17 -x c++ -fsyntax-only -Werror -Wall -Wextra -Wpedantic -Wshadow \
+        -Wconversion -Wsign-conversion -Wold-style-cast -Wfloat-equal -Wundef $flags -
+echo '#include <ptz/zelko_ptz_c.h>' | ${CC:-cc} -std=c89 -x c -fsyntax-only -Werror -pedantic $flags -
 [ "$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --modversion zelko_ptz_camera_isapi)" = "$version" ]
 requires=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --print-requires-private \
     zelko_ptz_camera_isapi | tr '\n' ' ')
