@@ -21,8 +21,12 @@ void socket_hook(void* user, int fd, int events) {
     if (finalizing()) {
         return;  // an engine that outlived its loop, ending with the interpreter
     }
+    const py::object& socket = static_cast<PyHooks*>(user)->socket;
+    if (!socket) {
+        return;  // let go by the collector, its engine garbage too
+    }
     try {
-        call_python(static_cast<PyHooks*>(user)->socket, fd, events);
+        call_python(socket, fd, events);
     } catch (py::error_already_set& e) {
         e.discard_as_unraisable("zelko_ptz: the engine's socket hook");
     }
@@ -33,11 +37,49 @@ void timer_hook(void* user, long ms) {
     if (finalizing()) {
         return;
     }
+    const py::object& timer = static_cast<PyHooks*>(user)->timer;
+    if (!timer) {
+        return;
+    }
     try {
-        call_python(static_cast<PyHooks*>(user)->timer, ms);
+        call_python(timer, ms);
     } catch (py::error_already_set& e) {
         e.discard_as_unraisable("zelko_ptz: the engine's timer hook");
     }
+}
+
+// The engine's instance, or null when its constructor has not run.
+PyEngine* engine_of(PyObject* self) {
+    try {
+        return py::cast<PyEngine*>(py::handle(self));
+    } catch (const py::cast_error&) {
+        return nullptr;
+    }
+}
+
+// The hooks are a loop's callables, often bound methods of an object that holds the engine: the
+// collector is shown them, so that such a pair goes when the program lets go of it.
+void collect_hooks(PyHeapTypeObject* heap_type) {
+    PyTypeObject* const type = &heap_type->ht_type;
+    type->tp_flags |= Py_TPFLAGS_HAVE_GC;
+    type->tp_traverse = [](PyObject* self, visitproc visit, void* arg) {
+        Py_VISIT(Py_TYPE(self));
+        if (PyEngine* const e = engine_of(self)) {
+            for (const PyHooks& hooks : e->hooks) {
+                Py_VISIT(hooks.socket.ptr());
+                Py_VISIT(hooks.timer.ptr());
+            }
+        }
+        return 0;
+    };
+    type->tp_clear = [](PyObject* self) {
+        if (PyEngine* const e = engine_of(self)) {
+            for (PyHooks& hooks : e->hooks) {
+                hooks = {};
+            }
+        }
+        return 0;
+    };
 }
 
 }  // namespace
@@ -48,7 +90,7 @@ void bind_engine(py::module_& m) {
         .def("cancel", &Ptz::Operation::cancel,
              "Cancel it: nothing more is sent for it. False when it has ended already.");
 
-    py::class_<PyEngine>(m, "Engine",
+    py::class_<PyEngine>(m, "Engine", py::custom_type_setup(collect_hooks),
                          "Runs the operations of many cameras at once in a host's event loop. "
                          "zelko_ptz.aio drives one per asyncio loop; hosts of other loops give "
                          "it their hooks.")

@@ -50,6 +50,7 @@ SIM_AUTH = 'sim/digest_auth.cpp'
 SIM = 'sim/camera_sim.cpp'
 SIM_MOTION = 'sim/motion.cpp'
 PY = 'python/zelko_ptz.cpp'
+PY_ENGINE = 'python/engine.cpp'
 GIL = 'python/gil.cpp'
 ENGINE_CORE = 'ptz/engine_core.h'
 CLIENT = 'utils/http_client.cpp'
@@ -584,4 +585,9 @@ MUTANTS = [
     # The simulated camera's: checked by hand (tests/python/test_sim_cli.py).
     m('R131', 'sim/main.cpp', '    pthread_sigmask(SIG_BLOCK, &stop, nullptr);\n', '',
       'ptz-camera-sim dies of SIGTERM, and ignores a SIGINT that its starter ignored'),
+    # The Python module's: checked by hand (tests/python/test_aio.py).
+    m('R132', PY_ENGINE, '                Py_VISIT(hooks.socket.ptr());\n', '',
+      'Python: an engine that its socket hook holds never goes, nor its fds'),
+    m('R133', PY_ENGINE, '    if (!socket) {\n        return;  // let', '    if (false) {\n        return;  // let',
+      'Python: an engine cleared by the collector calls a hook that is gone, and the process crashes'),
 ]

@@ -3,11 +3,13 @@
 # what goes to the camera.
 
 import asyncio
+import gc
 import inspect
 import os
 import select
 import subprocess
 import threading
+import weakref
 
 import pytest
 import zelko_ptz as z
@@ -205,6 +207,16 @@ def test_an_engine_handed_to_another_loop_the_first_lets_go_and_a_refusal_change
     watched = dict(first)
     engine.set_hooks(*hooks(second))
     assert first == {} and second == watched
+
+
+def test_an_engine_that_its_hooks_hold_goes_when_the_program_lets_go_of_it():
+    # A loop's hooks are often its methods, and the loop holds the engine: a cycle, as here.
+    engine = z.Engine()
+    engine.set_hooks(lambda fd, events, held=engine: None, lambda ms: None)
+    gone = weakref.ref(engine)
+    del engine
+    gc.collect()  # clears the engine first here: ending, it tells hooks that are gone
+    assert gone() is None
 
 
 def test_a_joystick_steers_by_its_latest_move_when_moves_coalesce(fleet):
