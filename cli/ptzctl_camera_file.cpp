@@ -128,6 +128,10 @@ std::vector<CLI::ConfigItem> CameraFile::from_config(std::istream& input) const 
     if (all.size() > kMostBytes) {
         throw CLI::ConfigError(path_ + ": larger than 64 KiB: not a camera file");
     }
+    // A byte-order mark, which some Windows editors write first, is no part of the first key.
+    if (all.compare(0, 3, "\xef\xbb\xbf") == 0) {
+        all.erase(0, 3);
+    }
     std::istringstream lines(all);
     std::vector<CLI::ConfigItem> items;
     std::set<std::string> given;

@@ -590,4 +590,6 @@ MUTANTS = [
       'Python: an engine that its socket hook holds never goes, nor its fds'),
     m('R133', PY_ENGINE, '    if (!socket) {\n        return;  // let', '    if (false) {\n        return;  // let',
       'Python: an engine cleared by the collector calls a hook that is gone, and the process crashes'),
+    m('R134', 'cli/ptzctl_camera_file.cpp', 'all.erase(0, 3);', '',
+      'ptzctl refuses a camera file that begins with a byte-order mark, as an unknown key'),
 ]

@@ -618,9 +618,10 @@ const Case kCases[] = {
                  "# the lab's\nhost = \"127.0.0.1\"  # camera\nuser = \"admin:password\"\n"
                  "channel = 2\nhttps = false\ninsecure = false\n"),
        [](sim::Options& o) { o.channels = 2; }),
+    // Written as some Windows editors write: a byte-order mark first, CRLF at the lines' ends.
     with_file(
         sends("CameraFileByPathEndingInToml", {{"--camera", "lab.toml", "home"}}, {"PUT " + kHome}),
-        "host = \"127.0.0.1\"\nuser = \"admin:password\"\n"),
+        "\xef\xbb\xbfhost = \"127.0.0.1\"\r\nuser = \"admin:password\"\r\n"),
     with_file(
         sends("CommandLineBeatsTheCameraFile", cam({"--camera", "lab", "home"}), {"PUT " + kHome}),
         "host = \"127.0.0.99\"\nuser = \"admin:wrong\"\n"),
