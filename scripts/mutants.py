@@ -592,4 +592,6 @@ MUTANTS = [
       'Python: an engine cleared by the collector calls a hook that is gone, and the process crashes'),
     m('R134', 'cli/ptzctl_camera_file.cpp', 'all.erase(0, 3);', '',
       'ptzctl refuses a camera file that begins with a byte-order mark, as an unknown key'),
+    m('R135', SESSION, '    if (forks_ != forks()) {\n        leave_to_parent();  // a child that never', '    if (false) {\n        leave_to_parent();  // a child that never',
+      'a forked child freeing a kept session it never used ends the parent\'s https connection'),
 ]

@@ -213,21 +213,31 @@ TEST_F(ForkTest, ChildConnectsAfreshAndLeavesTheParentsConnectionAlone) {
     ASSERT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), 0);
     // AddressSanitizer's allocator is not locked across fork(): a child forked while the camera's
     // thread allocated, still at work on its last answer, would wait on that lock for ever. So
-    // the fork waits until this thread alone is awake.
-    for (int awake = 2; awake > 1;) {
-        awake = 0;
-        for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-            const std::string stat = read_file(task.path() / "stat");
-            awake += stat[stat.rfind(')') + 2] != 'S';
+    // each fork waits until this thread alone is awake.
+    const auto fork_alone = [] {
+        for (int awake = 2; awake > 1;) {
+            awake = 0;
+            for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+                const std::string stat = read_file(task.path() / "stat");
+                awake += stat[stat.rfind(')') + 2] != 'S';
+            }
         }
-    }
-    const pid_t child = fork();
+        return fork();
+    };
+    const pid_t child = fork_alone();
     if (child == 0) {
         _exit(camera.get_info("/ISAPI/System/deviceInfo") == 0 ? 0 : 1);
     }
     int status = -1;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_EQ(status, 0);
+    // A child that only lets the camera go says no goodbye on the parent's connection either.
+    const pid_t leaving = fork_alone();
+    if (leaving == 0) {
+        camera.~ZelkoPtzCameraIsapi();
+        _exit(0);
+    }
+    ASSERT_EQ(waitpid(leaving, &status, 0), leaving);
     EXPECT_EQ(camera.get_info("/ISAPI/System/deviceInfo"), 0);
     ASSERT_EQ(camera_sim->requests().size(), 5u);
     EXPECT_EQ(camera_sim->requests()[2].status, 401u);  // the child's first, unanswered

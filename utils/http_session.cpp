@@ -38,6 +38,9 @@ HttpSession::HttpSession(const std::string& userpwd)
 
 HttpSession::~HttpSession() {
     const CancelDeferred deferred;
+    if (forks_ != forks()) {
+        leave_to_parent();  // a child that never used the session: the connection is the parent's
+    }
     curl_slist_free_all(content_type_);
     curl_easy_cleanup(curl_);
     curl_share_cleanup(caches_);
