@@ -2,10 +2,6 @@
 
 #include <unistd.h>
 
-#ifdef __GLIBCXX__
-#include <cxxabi.h>
-#endif
-
 namespace zelko_python {
 
 unsigned long g_main_thread = 0;
@@ -26,29 +22,23 @@ void take_unless_ending(Take take) noexcept {
     if (PyThread_get_thread_ident() != g_main_thread && (!Py_IsInitialized() || finalizing())) {
         wait_for_the_end();
     }
-#ifdef __GLIBCXX__
+    // Only the interpreter's end unwinds through these C calls: pthread_exit()'s forced unwind,
+    // which has no C++ object that a typed handler could bind, so it is caught as anything.
     try {
         take();
-    } catch (abi::__forced_unwind&) {  // the end began while this thread waited for the GIL
+    } catch (...) {  // the end began while this thread waited for the GIL
         wait_for_the_end();
     }
-#else
-    take();
-#endif
 }
 
 }  // namespace
 
 PyObject* call_or_wait(PyObject* callable, PyObject* args) noexcept {
-#ifdef __GLIBCXX__
     try {
         return PyObject_CallObject(callable, args);
-    } catch (abi::__forced_unwind&) {
+    } catch (...) {  // the interpreter's end, as above
         wait_for_the_end();
     }
-#else
-    return PyObject_CallObject(callable, args);
-#endif
 }
 
 bool finalizing() {

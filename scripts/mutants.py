@@ -545,8 +545,8 @@ MUTANTS = [
     m('R114', PY, '.is(signal.attr("default_int_handler"))) {\n                return false;',
       '.is(signal.attr("default_int_handler"))) {\n                PyErr_SetInterrupt();\n                return false;',
       'Python: a program\'s own SIGINT handler is sent the signal again at each check'),
-    m('R115', GIL, '    if (PyThread_get_thread_ident() != g_main_thread && (!Py_IsInitialized() || finalizing())) {\n        wait_for_the_end();\n    }\n#ifdef __GLIBCXX__',
-      '#if 0', 'Python: a daemon thread back from a call as the interpreter ends aborts the program'),
+    m('R115', GIL, '    if (PyThread_get_thread_ident() != g_main_thread && (!Py_IsInitialized() || finalizing())) {\n        wait_for_the_end();\n    }\n',
+      '    take();\n    return;\n', 'Python: a daemon thread back from a call as the interpreter ends aborts the program'),
     # Survives: a watch ended in its write now waits in call_or_wait() (R130), and no test ends a
     # thread in the Python code that a GilTaken runs outside it (a value's __bool__, a __del__).
     m('R116', GIL, 'if (PyGILState_Check() == 0) {', 'if (false) {',
@@ -579,8 +579,8 @@ MUTANTS = [
     # The simulated camera's: checked by hand (tests/python/test_sim_cli.py).
     m('R129', 'sim/main.cpp', 'if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {', 'if (false) {',
       'ptz-camera-sim with stdout closed dies of SIGPIPE at its first line'),
-    m('R130', GIL, '    try {\n        return PyObject_CallObject(callable, args);\n    } catch (abi::__forced_unwind&) {\n        wait_for_the_end();\n    }\n#else',
-      '    return PyObject_CallObject(callable, args);\n#else',
+    m('R130', GIL, '    try {\n        return PyObject_CallObject(callable, args);\n    } catch (...) {  // the interpreter\'s end, as above\n        wait_for_the_end();\n    }\n',
+      '    return PyObject_CallObject(callable, args);\n',
       'Python: a watch ended as the interpreter ends drops its objects without the GIL, and Python aborts'),
     # The simulated camera's: checked by hand (tests/python/test_sim_cli.py).
     m('R131', 'sim/main.cpp', '    pthread_sigmask(SIG_BLOCK, &stop, nullptr);\n', '',
