@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <exception>
+
 namespace zelko_python {
 
 unsigned long g_main_thread = 0;
@@ -14,6 +16,17 @@ namespace {
     }
 }
 
+// In a handler of anything: the interpreter's end, pthread_exit()'s forced unwind, waits for the
+// process to end; a C++ exception goes on, out of a noexcept function, and ends the process. The
+// forced unwind has no C++ object, which a typed handler would bind, so it is told apart as the
+// exception that cannot be captured.
+[[noreturn]] void wait_unless_thrown() {
+    if (std::current_exception() != nullptr) {
+        throw;
+    }
+    wait_for_the_end();
+}
+
 // Runs `take`, which asks for the GIL, unless the interpreter ends this thread meanwhile.
 template <typename Take>
 void take_unless_ending(Take take) noexcept {
@@ -22,12 +35,10 @@ void take_unless_ending(Take take) noexcept {
     if (PyThread_get_thread_ident() != g_main_thread && (!Py_IsInitialized() || finalizing())) {
         wait_for_the_end();
     }
-    // Only the interpreter's end unwinds through these C calls: pthread_exit()'s forced unwind,
-    // which has no C++ object that a typed handler could bind, so it is caught as anything.
     try {
         take();
     } catch (...) {  // the end began while this thread waited for the GIL
-        wait_for_the_end();
+        wait_unless_thrown();
     }
 }
 
@@ -36,8 +47,8 @@ void take_unless_ending(Take take) noexcept {
 PyObject* call_or_wait(PyObject* callable, PyObject* args) noexcept {
     try {
         return PyObject_CallObject(callable, args);
-    } catch (...) {  // the interpreter's end, as above
-        wait_for_the_end();
+    } catch (...) {
+        wait_unless_thrown();
     }
 }
 
