@@ -57,11 +57,22 @@ PyEngine* engine_of(PyObject* self) {
     }
 }
 
+// pybind11's deallocation of an instance.
+destructor g_instance_dealloc = nullptr;
+
 // The hooks are a loop's callables, often bound methods of an object that holds the engine: the
 // collector is shown them, so that such a pair goes when the program lets go of it.
 void collect_hooks(PyHeapTypeObject* heap_type) {
     PyTypeObject* const type = &heap_type->ht_type;
     type->tp_flags |= Py_TPFLAGS_HAVE_GC;
+    // Out of the collector's lists before it ends: its end tells the hooks, whose Python code
+    // may start a collection, which would take an instance of no references for garbage and
+    // end it twice.
+    g_instance_dealloc = type->tp_base->tp_dealloc;
+    type->tp_dealloc = [](PyObject* self) {
+        PyObject_GC_UnTrack(self);
+        g_instance_dealloc(self);
+    };
     type->tp_traverse = [](PyObject* self, visitproc visit, void* arg) {
         Py_VISIT(Py_TYPE(self));
         if (PyEngine* const e = engine_of(self)) {

@@ -579,7 +579,7 @@ MUTANTS = [
     # The simulated camera's: checked by hand (tests/python/test_sim_cli.py).
     m('R129', 'sim/main.cpp', 'if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {', 'if (false) {',
       'ptz-camera-sim with stdout closed dies of SIGPIPE at its first line'),
-    m('R130', GIL, '    try {\n        return PyObject_CallObject(callable, args);\n    } catch (...) {  // the interpreter\'s end, as above\n        wait_for_the_end();\n    }\n',
+    m('R130', GIL, '    try {\n        return PyObject_CallObject(callable, args);\n    } catch (...) {\n        wait_unless_thrown();\n    }\n',
       '    return PyObject_CallObject(callable, args);\n',
       'Python: a watch ended as the interpreter ends drops its objects without the GIL, and Python aborts'),
     # The simulated camera's: checked by hand (tests/python/test_sim_cli.py).
@@ -594,4 +594,6 @@ MUTANTS = [
       'ptzctl refuses a camera file that begins with a byte-order mark, as an unknown key'),
     m('R135', SESSION, '    if (forks_ != forks()) {\n        leave_to_parent();  // a child that never', '    if (false) {\n        leave_to_parent();  // a child that never',
       'a forked child freeing a kept session it never used ends the parent\'s https connection'),
+    m('R136', PY_ENGINE, '        PyObject_GC_UnTrack(self);\n', '',
+      'Python: a collection while an engine ends, started by its hook, ends it a second time'),
 ]

@@ -217,6 +217,9 @@ def test_an_engine_that_its_hooks_hold_goes_when_the_program_lets_go_of_it():
     del engine
     gc.collect()  # clears the engine first here: ending, it tells hooks that are gone
     assert gone() is None
+    engine = z.Engine()
+    engine.set_hooks(lambda fd, events: events or gc.collect(), lambda ms: None)
+    del engine  # ending, it is told by the hook of a collection, which must not end it again
 
 
 def test_a_joystick_steers_by_its_latest_move_when_moves_coalesce(fleet):
