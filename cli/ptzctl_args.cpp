@@ -22,12 +22,14 @@ CLI::Validator number(bool whole, bool (*accept)(double), const std::string& ref
             whole ? std::strtol(text.c_str(), &end, 10) : std::strtof(text.c_str(), &end);
         const bool read =
             !text.empty() && !std::isspace(static_cast<unsigned char>(text[0])) && *end == '\0';
-        // A number past a float's range ("1e39") or below its least ("1e-50") is one still.
-        if (read && !whole && errno == ERANGE) {
-            return "out of a float's range: " + text;
+        // A number past a float's range ("1e39"), below its least ("1e-50") or past a whole
+        // number's ("3000000000") is one still.
+        if (read && (errno == ERANGE || (whole && (value < INT_MIN || value > INT_MAX)))) {
+            return std::string(whole ? "out of a whole number's range: "
+                                     : "out of a float's range: ") +
+                   text;
         }
-        const bool good = read && errno != ERANGE && std::isfinite(value) &&
-                          (!whole || (value >= INT_MIN && value <= INT_MAX)) && accept(value);
+        const bool good = read && std::isfinite(value) && accept(value);
         if (!good) {
             return refusal + ": " + text;
         }

@@ -596,4 +596,6 @@ MUTANTS = [
       'a forked child freeing a kept session it never used ends the parent\'s https connection'),
     m('R136', PY_ENGINE, '        PyObject_GC_UnTrack(self);\n', '',
       'Python: a collection while an engine ends, started by its hook, ends it a second time'),
+    m('R137', ARGS, 'errno == ERANGE || (whole && (value < INT_MIN || value > INT_MAX))', 'errno == ERANGE',
+      'ptzctl says of a number past a whole number\'s range that it must be 1 or more'),
 ]

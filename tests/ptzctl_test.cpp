@@ -700,6 +700,8 @@ const Case kCases[] = {
             "--for: needs seconds, more than 0 and at most 3600: 0"),
     refused("PastAFloat", cam({"move-by", "--azimuth", "1e39"}),
             "--azimuth: out of a float's range: 1e39"),
+    refused("PastAWholeNumber", cam({"preset", "goto", "2147483648"}),
+            "N: out of a whole number's range: 2147483648"),
     refused("CenterOffThePicture", cam({"center", "1.5", "0"}),
             "X: takes 0 to 1, a fraction of the picture: 1.5"),
     refused("HostWithPort", {{"--host", "127.0.0.1:8080", "--user", "a:b", "home"}},
