@@ -3,18 +3,33 @@
 # it, each node inherits the one before, and everything the list does not name (template
 # instances of the standard library included) stays inside the library. C++ names stand quoted as
 # the linker demangles them, which is how nm -C prints them: a quoted name is matched exactly.
-function(zelko_version_script list_file out_file)
+# {size_t} and {uint64_t} in the list become the names that the platform's demangler gives them;
+# `names_file` gets the list so spelled, for the test that holds the library to it.
+function(zelko_version_script list_file out_file names_file)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${list_file}")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(size_t "unsigned int")
+    set(uint64_t "unsigned long long")
+  else()
+    set(size_t "unsigned long")
+    set(uint64_t "unsigned long")
+  endif()
   file(STRINGS "${list_file}" lines)
   set(nodes "")
   foreach(line IN LISTS lines)
     string(FIND "${line}" "@@" at REVERSE)
-    if(line MATCHES "^#" OR at LESS 0)
-      continue()  # a comment, or the name of a node
+    if(line MATCHES "^#")
+      continue()
+    elseif(at LESS 0)
+      string(APPEND names "${line}\n")  # the name of a node, which nm lists as a symbol
+      continue()
     endif()
     string(SUBSTRING "${line}" 0 ${at} name)
+    string(REPLACE "{size_t}" "${size_t}" name "${name}")
+    string(REPLACE "{uint64_t}" "${uint64_t}" name "${name}")
     math(EXPR after "${at} + 2")
     string(SUBSTRING "${line}" ${after} -1 node)
+    string(APPEND names "${name}@@${node}\n")
     string(MAKE_C_IDENTIFIER "${node}" id)
     list(APPEND nodes "${node}")
     if(name MATCHES "::|\\(")
@@ -43,4 +58,5 @@ function(zelko_version_script list_file out_file)
     set(previous "${node}")
   endforeach()
   file(GENERATE OUTPUT "${out_file}" CONTENT "${text}")
+  file(GENERATE OUTPUT "${names_file}" CONTENT "${names}")
 endfunction()

@@ -32,8 +32,17 @@ inline constexpr OptionField kOptionFields[] = {
      offsetof(zelko_ptz_options, verify_peer)},
 };
 
-// CameraOptions cannot grow (hosts pass it by value), so the table stays whole.
-static_assert(sizeof(CameraOptions) == 2 * sizeof(std::string) + 2 * sizeof(void*) + 24,
+// CameraOptions cannot grow (hosts pass it by value), so the table stays whole. The members as
+// they were released, laid out by the platform's own rules, as 32-bit hosts lay them too.
+struct ReleasedCameraOptions {
+    bool keep_session, https;
+    int port, channel;
+    std::string ca_file, pinned_key;
+    bool verify_peer;
+    ErrorSink error_sink;
+    void* error_sink_user;
+};
+static_assert(sizeof(CameraOptions) == sizeof(ReleasedCameraOptions),
               "kOptionFields holds every setting of CameraOptions");
 
 }  // namespace Ptz

@@ -2,6 +2,7 @@
 // of the release that added it. tests/exports.txt lists them as `nm -D --defined-only -C -j`
 // prints them, each once, below its comment lines; the version script is written from it, so this
 // holds what the script cannot: that every promised symbol is defined, visible and in its node.
+// It reads the list as the build spelled it for this platform (its size_t and uint64_t).
 
 #include <gtest/gtest.h>
 
