@@ -32,9 +32,10 @@ inline constexpr OptionField kOptionFields[] = {
      offsetof(zelko_ptz_options, verify_peer)},
 };
 
+namespace detail {
 // CameraOptions cannot grow (hosts pass it by value), so the table stays whole. The members as
 // they were released, laid out by the platform's own rules, as 32-bit hosts lay them too.
-struct ReleasedCameraOptions {
+struct CameraOptionsAsReleased {
     bool keep_session, https;
     int port, channel;
     std::string ca_file, pinned_key;
@@ -42,7 +43,8 @@ struct ReleasedCameraOptions {
     ErrorSink error_sink;
     void* error_sink_user;
 };
-static_assert(sizeof(CameraOptions) == sizeof(ReleasedCameraOptions),
+static_assert(sizeof(CameraOptions) == sizeof(CameraOptionsAsReleased),
               "kOptionFields holds every setting of CameraOptions");
+}  // namespace detail
 
 }  // namespace Ptz
