@@ -9,7 +9,7 @@ namespace zelko_python {
 Held::~Held() {
     if (object && Py_IsInitialized()) {
         GilTaken gil;
-        object = py::object();
+        drop_or_wait(object.release().ptr());
     }
 }
 

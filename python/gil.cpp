@@ -52,6 +52,14 @@ PyObject* call_or_wait(PyObject* callable, PyObject* args) noexcept {
     }
 }
 
+void drop_or_wait(PyObject* object) noexcept {
+    try {
+        Py_XDECREF(object);
+    } catch (...) {
+        wait_unless_thrown();
+    }
+}
+
 bool finalizing() {
 #if PY_VERSION_HEX >= 0x030D0000
     return Py_IsFinalizing() != 0;

@@ -52,4 +52,9 @@ private:
 // state freed already: Python aborted, or another thread's objects were corrupted.
 PyObject* call_or_wait(PyObject* callable, PyObject* args) noexcept;
 
+// Drops a reference to `object`, the GIL held. The last one runs its finaliser, which may let
+// the GIL go and ask again: there the interpreter's end makes the thread wait, as in
+// call_or_wait(), rather than unwind it through the destructor that dropped it.
+void drop_or_wait(PyObject* object) noexcept;
+
 }  // namespace zelko_python

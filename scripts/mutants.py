@@ -598,4 +598,7 @@ MUTANTS = [
       'Python: a collection while an engine ends, started by its hook, ends it a second time'),
     m('R137', ARGS, 'errno == ERANGE || (whole && (value < INT_MIN || value > INT_MAX))', 'errno == ERANGE',
       'ptzctl says of a number past a whole number\'s range that it must be 1 or more'),
+    # Checked by hand (tests/python/test_zelko_ptz.py).
+    m('R138', PY_ENGINE, 'drop_or_wait(object.release().ptr());', 'object = py::object();',
+      'Python: a thread whose callback\'s finaliser waits as the interpreter ends aborts the program'),
 ]
