@@ -431,7 +431,7 @@ struct PyWatch {
     ~PyWatch() {
         GilTaken gil;
         raised.reset();
-        watch = py::object();
+        drop_or_wait(watch.release().ptr());
     }
 };
 

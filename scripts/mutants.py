@@ -601,4 +601,6 @@ MUTANTS = [
     # Checked by hand (tests/python/test_zelko_ptz.py).
     m('R138', PY_ENGINE, 'drop_or_wait(object.release().ptr());', 'object = py::object();',
       'Python: a thread whose callback\'s finaliser waits as the interpreter ends aborts the program'),
+    m('R139', PY, 'drop_or_wait(watch.release().ptr());', 'watch = py::object();',
+      'Python: a thread whose watch\'s finaliser waits as the interpreter ends aborts the program'),
 ]
