@@ -148,6 +148,14 @@ bool read_number(const char* text, double& value) {
     return begin != end && read.ec == std::errc() && read.ptr == end && std::isfinite(value);
 }
 
+bool read_whole(const char* text, int& value) {
+    const char* begin = text;
+    const char* end = text + std::strlen(text);
+    trim(begin, end);
+    const auto read = std::from_chars(begin, end, value);
+    return begin != end && read.ec == std::errc() && read.ptr == end;
+}
+
 PositionAnswer position_from_absolute_ex(pugi::xml_node answer, PtzPosition& position) {
     return read_values(Utils::xml_at(answer, "PTZAbsoluteEx"), PtzPosition::All, 1.0, position);
 }

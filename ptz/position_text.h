@@ -30,6 +30,10 @@ std::map<std::string, std::string> position_fields(const PtzAbsoluteEx& position
 // False for anything else, an empty text included.
 bool read_number(const char* text, double& value);
 
+// A whole number as a camera writes one: digits, a minus sign at most, white space around, within
+// an int's range. False for anything else, an empty text included.
+bool read_whole(const char* text, int& value);
+
 // How an answer gave a position.
 enum class PositionAnswer {
     Read,        // the values it holds are in the record

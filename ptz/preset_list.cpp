@@ -1,20 +1,17 @@
 #include "preset_list.h"
 
-#include <charconv>
 #include <map>
 #include <string>
 
 #include "../utils/xml_path.h"
+#include "position_text.h"
 
 namespace Ptz {
 
 namespace {
 
 bool parse_id(const std::string& text, int& id) {
-    const char* const end = text.data() + text.size();
-    // from_chars takes a sign; an id has none.
-    const auto read = std::from_chars(text.data(), end, id);
-    return !text.empty() && text[0] != '-' && read.ptr == end && read.ec == std::errc();
+    return read_whole(text.c_str(), id) && id >= 0;
 }
 
 }  // namespace

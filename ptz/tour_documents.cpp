@@ -1,6 +1,5 @@
 #include "tour_documents.h"
 
-#include <charconv>
 #include <cstring>
 
 #include "../utils/xml_body.h"
@@ -11,16 +10,8 @@ namespace Ptz {
 
 namespace {
 
-// A whole number written as cameras write one: digits, a minus sign at most, white space around.
 bool whole(pugi::xml_node at, int& out) {
-    const char* text = at.text().get();
-    text += std::strspn(text, " \t\r\n");
-    const char* end = text + std::strlen(text);
-    while (end > text && std::strchr(" \t\r\n", end[-1]) != nullptr) {
-        --end;
-    }
-    const auto read = std::from_chars(text, end, out);
-    return end > text && read.ptr == end && read.ec == std::errc();
+    return read_whole(at.text().get(), out);
 }
 
 bool flag(pugi::xml_node at) {

@@ -384,7 +384,7 @@ std::string good_answer(Kind kind, const std::string& extra = "") {
     if (kind == kList) {
         return "<PTZPresetList><PTZPreset><id>1</id><presetName>Gate</presetName><enabled>true"
                "</enabled></PTZPreset><PTZPreset><presetName>Dock &amp; 2"
-               "</presetName><id>7</id></PTZPreset>" +
+               "</presetName><id> 7\n</id></PTZPreset>" +
                extra + "</PTZPresetList>";
     }
     if (kind == kCaps) {
