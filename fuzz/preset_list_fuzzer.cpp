@@ -25,8 +25,10 @@ ZELKO_FUZZ_TARGET(preset_list) {
     }
     ZELKO_FUZZ_CHECK(listed && presets.size() == entries.size());
     for (std::size_t i = 0; i < presets.size(); ++i) {
-        // A camera may pad an id with zeros: "007" is preset 7.
-        const std::string& id = entries[i]["id"];
+        // A camera may pad an id with white space and zeros: " 007\n" is preset 7.
+        std::string id = entries[i]["id"];
+        id.erase(id.find_last_not_of(" \t\r\n") + 1);
+        id.erase(0, id.find_first_not_of(" \t\r\n"));
         const std::size_t digits = std::min(id.find_first_not_of('0'), id.size() - 1);
         ZELKO_FUZZ_CHECK(presets[i].id >= 0 && std::to_string(presets[i].id) == id.substr(digits));
         ZELKO_FUZZ_CHECK(presets[i].name == entries[i]["presetName"]);

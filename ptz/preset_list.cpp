@@ -11,7 +11,7 @@ namespace Ptz {
 namespace {
 
 bool parse_id(const std::string& text, int& id) {
-    return read_whole(text.c_str(), id) && id >= 0;
+    return text.find('-') == std::string::npos && read_whole(text.c_str(), id);  // no sign
 }
 
 }  // namespace
