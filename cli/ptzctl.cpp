@@ -37,13 +37,16 @@ const char* const kFooter =
     "in that order, that failed. Ctrl-C stops every camera that a move started, then exits\n"
     "130.\n\n";
 
+const char kNoResourcesText[] = "out of memory, or of open files (ulimit -n)";
+
 // The exit statuses, one a line: the library's codes that ptzctl passes on, in its words, and
 // ptzctl's own.
 std::string exit_statuses() {
     std::map<int, std::string> statuses = {
         {ptzctl::kSettledElsewhere, "--wait: the camera came to rest away from the target"},
         {ptzctl::kBadArguments, "bad arguments"},
-        {ptzctl::kOutputFailed, "the output could not be written (a full disk, stdout closed)"}};
+        {ptzctl::kOutputFailed, "the output could not be written (a full disk, stdout closed)"},
+        {ptzctl::kNoResources, kNoResourcesText}};
     for (const Ptz::ResultInfo& result : Ptz::kResults) {
         const int code = static_cast<int>(result.code);
         // Not a result of ptzctl's calls: the C interface's own, the conversions that throw,
@@ -271,13 +274,7 @@ void fill_closed_standard_streams() {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    fill_closed_standard_streams();
-    // A host name in other letters goes to libcurl, which spells it in ASCII for the resolver
-    // by the locale's character set. Numbers keep the C locale's point.
-    std::setlocale(LC_CTYPE, "");
+int run(int argc, char** argv) {
     Context context;
     CLI::App app("Steers a PTZ camera over its ISAPI interface (HTTP Digest).", "ptzctl");
     app.fallthrough();  // connection options may follow the command, too
@@ -314,4 +311,20 @@ int main(int argc, char** argv) {
         return ptzctl::kBadArguments;
     }
     return finished(context.status);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    fill_closed_standard_streams();
+    // A host name in other letters goes to libcurl, which spells it in ASCII for the resolver
+    // by the locale's character set. Numbers keep the C locale's point.
+    std::setlocale(LC_CTYPE, "");
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // The engine throws it too when the system gives it no more files (ulimit -n).
+        Context::say(kNoResourcesText);
+        return ptzctl::kNoResources;
+    }
 }

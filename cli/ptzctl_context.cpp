@@ -46,10 +46,12 @@ void open_files_for(std::size_t cameras) {
     limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
     setrlimit(RLIMIT_NOFILE, &limit);
     if (limit.rlim_cur < wanted) {
-        Context::say("warning: " + std::to_string(cameras) + " cameras want about " +
+        const bool one = cameras == 1;
+        Context::say("warning: " + std::to_string(cameras) +
+                     (one ? " camera wants about " : " cameras want about ") +
                      std::to_string(wanted) + " open files, and this process may open " +
-                     std::to_string(limit.rlim_cur) +
-                     " (ulimit -Hn): the cameras past it will fail to connect");
+                     std::to_string(limit.rlim_cur) + " (ulimit -Hn): " +
+                     (one ? "it may fail to connect" : "the cameras past it will fail to connect"));
     }
 }
 

@@ -31,6 +31,7 @@ struct NamedConnection {
 // Exit statuses beside the library's result codes.
 const int kSettledElsewhere = 4;  // --wait: the camera came to rest away from the target
 const int kBadArguments = 64;
+const int kNoResources = 71;   // out of memory, or of open files
 const int kOutputFailed = 74;  // the output could not be written: a full disk
 
 // Writes `text` to stdout at once. The first write that fails is kept, so that the run ends with

@@ -601,6 +601,9 @@ MUTANTS = [
     m('R140', POS, '    trim(begin, end);\n    const auto read = std::from_chars(begin, end, value);\n    return begin != end && read.ec == std::errc() && read.ptr == end;\n',
       '    const auto read = std::from_chars(begin, end, value);\n    return begin != end && read.ec == std::errc() && read.ptr == end;\n',
       'presets and patrols: an id with white space around it refuses the whole list'),
+    m('R141', 'cli/ptzctl.cpp', 'catch (const std::bad_alloc&) {\n        // The engine',
+      'catch (const std::bad_alloc&) {\n        throw;  // The engine',
+      'ptzctl aborts with a core dump when the system gives its engine no more open files'),
     # Checked by hand (tests/python/test_zelko_ptz.py).
     m('R138', PY_ENGINE, 'drop_or_wait(object.release().ptr());', 'object = py::object();',
       'Python: a thread whose callback\'s finaliser waits as the interpreter ends aborts the program'),

@@ -523,6 +523,9 @@ const Case kCases[] = {
               "(ulimit -Hn): the cameras past it will fail to connect\n"
               "ptzctl: 127.0.0.2: position: *\nptzctl: 127.0.0.3: position: *\n"),
        three_cameras),
+    prints("TooFewOpenFilesForItsEngine",
+           open_files({{"--host", "127.0.0.1", "--user", kUserPwd, "position"}}, 4, true), 71, "",
+           "ptzctl: out of memory, or of open files (ulimit -n)\n"),
     on(took(prints("ManyCamerasInterruptedAllStop",
                    {fleet({"127.0.0.1", "127.0.0.2"}, {"move", "5", "0", "0", "--for", "10"}).args,
                     nullptr, false, 2},
@@ -719,7 +722,7 @@ protected:
         }
         return o;
     }
-    void TearDown() override { std::system(("rm -rf " + kConfigHome).c_str()); }
+    void TearDown() override { EXPECT_EQ(std::system(("rm -rf " + kConfigHome).c_str()), 0); }
 };
 
 TEST_P(PtzctlTest, ExitsAndPrintsAsDocumented) {
