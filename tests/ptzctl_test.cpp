@@ -523,7 +523,7 @@ const Case kCases[] = {
               "(ulimit -Hn): the cameras past it will fail to connect\n"
               "ptzctl: 127.0.0.2: position: *\nptzctl: 127.0.0.3: position: *\n"),
        three_cameras),
-    prints("TooFewOpenFilesForItsEngine",
+    prints("EngineBeyondTheHardOpenFilesLimit",
            open_files({{"--host", "127.0.0.1", "--user", kUserPwd, "position"}}, 4, true), 71, "",
            "ptzctl: out of memory, or of open files (ulimit -n)\n"),
     on(took(prints("ManyCamerasInterruptedAllStop",
