@@ -7,6 +7,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 #include <pugixml.hpp>
@@ -24,6 +25,9 @@ namespace Ptz {
 
 static_assert(sizeof(ZelkoPtzCameraIsapi) == 2 * sizeof(std::string) + 2 * sizeof(void*),
               "hosts built against 1.0 allocate the object with this size");
+// A copy would share, and free twice, the link behind the object.
+static_assert(!std::is_copy_constructible_v<ZelkoPtzCameraIsapi> &&
+              !std::is_copy_assignable_v<ZelkoPtzCameraIsapi>);
 
 namespace {
 

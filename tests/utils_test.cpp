@@ -1,18 +1,16 @@
-// What no exchange with a camera shows of the transport: the write callbacks' refusals, that the
-// owners of libcurl's share cannot be copied, the body of no entries, the engine's set of
-// sockets watching a new socket that took an old one's number, and a text cut to its limit for
-// a terminal.
+// What no exchange with a camera shows of the transport: the write callbacks' refusals, the body
+// of no entries, the engine's set of sockets watching a new socket that took an old one's number,
+// and a text cut to its limit for a terminal.
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <type_traits>
 
+#include "ptz/engine.h"
 #include "ptz/epoll_set.h"
 #include "ptz/terminal_text.h"
-#include "ptz/zelko_ptz_camera_isapi.h"
 #include "utils/http_client.h"
 #include "utils/http_request.h"
 #include "utils/write_data.h"
@@ -37,13 +35,6 @@ TEST(WriteCallbacks, ConfirmWhatTheyTakeAndRefuseTheRest) {
     // A string that cannot grow refuses the chunk rather than throw through libcurl.
     EXPECT_EQ(Utils::WriteCallback(data, 1, SIZE_MAX, &response), 0u);
     EXPECT_EQ(response, "old:abcaabcdef");
-}
-
-TEST(Ownership, TheClientAndTheCameraCannotBeCopied) {
-    EXPECT_FALSE(std::is_copy_constructible_v<Utils::HttpClient>);
-    EXPECT_FALSE(std::is_copy_assignable_v<Utils::HttpClient>);
-    EXPECT_FALSE(std::is_copy_constructible_v<Ptz::ZelkoPtzCameraIsapi>);
-    EXPECT_FALSE(std::is_copy_assignable_v<Ptz::ZelkoPtzCameraIsapi>);
 }
 
 // The bytes around the limit, a carriage return at the end of what is shown, which no line feed

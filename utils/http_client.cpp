@@ -2,10 +2,15 @@
 
 #include <curl/curl.h>
 
+#include <type_traits>
+
 #include "cancel_deferred.h"
 #include "http_request.h"
 
 namespace Utils {
+
+// A copy would release libcurl's global state once too often.
+static_assert(!std::is_copy_constructible_v<HttpClient> && !std::is_copy_assignable_v<HttpClient>);
 
 namespace {
 
