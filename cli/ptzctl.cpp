@@ -35,7 +35,7 @@ const char* const kFooter =
     "host) and a colon, and --json adds \"camera\" to each object, in the order of the cameras\n"
     "as given; a failure names its camera. The exit status is then that of the first camera,\n"
     "in that order, that failed. Ctrl-C stops every camera that a move started, then exits\n"
-    "130.\n\n";
+    "130; SIGTERM and a hangup (the terminal or the connection lost) do the same.\n\n";
 
 const char kNoResourcesText[] = "out of memory, or of open files (ulimit -n)";
 

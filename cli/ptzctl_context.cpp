@@ -23,13 +23,19 @@ void on_interrupt(int signal) {
     g_interrupted = signal;
 }
 
-// SIGINT and SIGTERM set g_interrupted instead of ending ptzctl, so that a command ends what it
-// started before it exits; without SA_RESTART they also cut the engine's wait short.
+// SIGINT, SIGTERM and SIGHUP (the operator's terminal or connection gone) set g_interrupted
+// instead of ending ptzctl, so that a command ends what it started before it exits: a lens or a
+// camera is not left moving. Without SA_RESTART they also cut the engine's wait short. A hangup
+// ignored from the start (nohup) stays ignored.
 void catch_interrupts() {
     struct sigaction action {};
     action.sa_handler = on_interrupt;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    struct sigaction hangup {};
+    if (sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler != SIG_IGN) {
+        sigaction(SIGHUP, &action, nullptr);
+    }
 }
 
 // Each camera holds a connection of its own for the whole run, and a shell's usual limit of

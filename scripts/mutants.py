@@ -604,6 +604,10 @@ MUTANTS = [
     m('R141', 'cli/ptzctl.cpp', 'catch (const std::bad_alloc&) {\n        // The engine',
       'catch (const std::bad_alloc&) {\n        throw;  // The engine',
       'ptzctl aborts with a core dump when the system gives its engine no more open files'),
+    m('R142', CTX, '        sigaction(SIGHUP, &action, nullptr);\n', '',
+      'ptzctl killed by a hangup leaves the lens or the camera it started moving'),
+    m('R143', CTX, '== 0 && hangup.sa_handler != SIG_IGN) {', '== 0) {',
+      'ptzctl under nohup stops its command at the hangup it was started to outlive'),
     # Checked by hand (tests/python/test_zelko_ptz.py).
     m('R138', PY_ENGINE, 'drop_or_wait(object.release().ptr());', 'object = py::object();',
       'Python: a thread whose callback\'s finaliser waits as the interpreter ends aborts the program'),

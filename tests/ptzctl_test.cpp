@@ -35,6 +35,7 @@ struct Invocation {
     rlim_t open_files = 0;            // the soft limit of open files; 0: the test's
     bool hard_limit = false;          // open_files is the hard limit too
     enum class Out { File, FullDisk, Closed } out = Out::File;  // stdout on /dev/full, or closed
+    int signal = SIGINT;  // what interrupt_after sends; -SIGHUP: SIGHUP, ignored from the start
 };
 
 // The folder ptzctl finds camera files in, one per test process.
@@ -63,6 +64,7 @@ Outcome ptzctl(Invocation in, const sim::CameraSim* camera = nullptr) {
             limit.rlim_max = in.hard_limit ? in.open_files : limit.rlim_max;
             setrlimit(RLIMIT_NOFILE, &limit);
         }
+        signal(SIGHUP, in.signal == -SIGHUP ? SIG_IGN : SIG_DFL);  // as nohup starts it
         in.env_user != nullptr ? setenv("PTZCTL_USER", in.env_user, 1) : unsetenv("PTZCTL_USER");
         setenv("XDG_CONFIG_HOME", kConfigHome.c_str(), 1);
         // In the folder of the camera files, where a bare "lab.toml" names the file itself.
@@ -80,7 +82,7 @@ Outcome ptzctl(Invocation in, const sim::CameraSim* camera = nullptr) {
     }
     if (in.interrupt_after > 0) {
         EXPECT_TRUE(camera->wait_for_requests(in.interrupt_after, std::chrono::seconds(5)));
-        kill(pid, SIGINT);
+        kill(pid, std::abs(in.signal));
     }
     Outcome run{-1, "", ""};
     char buffer[4096];
@@ -310,13 +312,20 @@ const Case kCases[] = {
          {"PUT " + kMomentary, "PUT " + kCtrl, "PUT " + kCtrl}),
     sends("FocusForStopsAfterTheTime", cam({"focus", "near", "--speed", "20", "--for", "0.1"}),
           {"PUT " + kFocus, "PUT " + kFocus}, "<focus>0</focus>"),
+    // The operator's connection lost: the lens stops, unless nohup keeps the command going.
     [] {
-        Case c = took(prints("FocusForInterruptedStopsTheLens",
-                             {cam({"focus", "far", "--for", "10"}).args, nullptr, false, 1},
-                             128 + SIGINT, ""),
+        Invocation in{cam({"focus", "far", "--for", "10"}).args, nullptr, false, 1};
+        in.signal = SIGHUP;
+        Case c = took(prints("FocusForHungUpStopsTheLens", in, 128 + SIGHUP, ""),
                       {"PUT " + kFocus, "PUT " + kFocus});
         c.body_has = "<focus>0</focus>";
         return c;
+    }(),
+    [] {
+        Invocation in{cam({"focus", "far", "--for", "0.5"}).args, nullptr, false, 1};
+        in.signal = -SIGHUP;
+        return took(prints("FocusForUnderNohupRunsItsTime", in, 0, ""),
+                    {"PUT " + kFocus, "PUT " + kFocus});
     }(),
     sends("FocusNearAtItsSpeed", cam({"focus", "near", "--speed", "20"}), {"PUT " + kFocus},
           "<focus>-20</focus>"),
