@@ -30,12 +30,13 @@ struct Invocation {
     std::vector<std::string> args;
     const char* env_user = nullptr;   // PTZCTL_USER; unset when null
     bool terminal = false;            // stdout and stderr on one pseudo-terminal, read as `out`
-    std::size_t interrupt_after = 0;  // SIGINT once the camera has taken this many requests
+    std::size_t interrupt_after = 0;  // `signal` once the camera has taken this many requests
     Environment env = {};             // more of it; XDG_CONFIG_HOME is a folder of the test's
     rlim_t open_files = 0;            // the soft limit of open files; 0: the test's
     bool hard_limit = false;          // open_files is the hard limit too
     enum class Out { File, FullDisk, Closed } out = Out::File;  // stdout on /dev/full, or closed
-    int signal = SIGINT;  // what interrupt_after sends; -SIGHUP: SIGHUP, ignored from the start
+    int signal = SIGINT;
+    bool nohup = false;  // SIGHUP ignored from the start, as nohup starts a command
 };
 
 // The folder ptzctl finds camera files in, one per test process.
@@ -64,7 +65,7 @@ Outcome ptzctl(Invocation in, const sim::CameraSim* camera = nullptr) {
             limit.rlim_max = in.hard_limit ? in.open_files : limit.rlim_max;
             setrlimit(RLIMIT_NOFILE, &limit);
         }
-        signal(SIGHUP, in.signal == -SIGHUP ? SIG_IGN : SIG_DFL);  // as nohup starts it
+        signal(SIGHUP, in.nohup ? SIG_IGN : SIG_DFL);
         in.env_user != nullptr ? setenv("PTZCTL_USER", in.env_user, 1) : unsetenv("PTZCTL_USER");
         setenv("XDG_CONFIG_HOME", kConfigHome.c_str(), 1);
         // In the folder of the camera files, where a bare "lab.toml" names the file itself.
@@ -82,7 +83,7 @@ Outcome ptzctl(Invocation in, const sim::CameraSim* camera = nullptr) {
     }
     if (in.interrupt_after > 0) {
         EXPECT_TRUE(camera->wait_for_requests(in.interrupt_after, std::chrono::seconds(5)));
-        kill(pid, std::abs(in.signal));
+        kill(pid, in.signal);
     }
     Outcome run{-1, "", ""};
     char buffer[4096];
@@ -323,7 +324,8 @@ const Case kCases[] = {
     }(),
     [] {
         Invocation in{cam({"focus", "far", "--for", "0.5"}).args, nullptr, false, 1};
-        in.signal = -SIGHUP;
+        in.signal = SIGHUP;
+        in.nohup = true;
         return took(prints("FocusForUnderNohupRunsItsTime", in, 0, ""),
                     {"PUT " + kFocus, "PUT " + kFocus});
     }(),
