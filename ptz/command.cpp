@@ -11,9 +11,15 @@ namespace Ptz {
 
 namespace {
 
-// An HTTP status other than 200, for a reason: " (HTTP 404)".
-std::string http(long status) {
-    return status != 200 ? " (HTTP " + std::to_string(status) + ")" : std::string();
+// An HTTP status other than 200, for a reason: " (HTTP 404)", or " (HTTP 302, moved to
+// https://...)" with a redirect's target, which tells an operator what to type instead.
+std::string http(const Answer& answer) {
+    if (answer.status == 200) {
+        return "";
+    }
+    const std::string to =
+        answer.location.empty() ? "" : ", moved to " + terminal_text(answer.location, 200);
+    return " (HTTP " + std::to_string(answer.status) + to + ")";
 }
 
 }  // namespace
@@ -53,14 +59,14 @@ bool parsed(Step& step, const Answer& answer, pugi::xml_document& doc) {
     }
     // The answer is the camera's: it reaches a line only through terminal_text().
     step.finish(2, Message::kNotXml + terminal_text(answer.body) + ".",
-                "the answer is not XML" + http(answer.status));
+                "the answer is not XML" + http(answer));
     return false;
 }
 
 void refuse_answer(Step& step, const Answer& answer, const pugi::xml_document& doc,
                    const char* otherwise) {
     step.finish(10, Message::kNotOk + terminal_text(answer.body) + ".",
-                answer_reason(doc, (otherwise + http(answer.status)).c_str()));
+                answer_reason(doc, (otherwise + http(answer)).c_str()));
 }
 
 void judge_status(Step& step, const Answer& answer) {

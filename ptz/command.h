@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "../utils/http_request.h"
 #include "messages.h"
@@ -34,8 +35,13 @@ struct Request {
 
 // The answer to a request whose transfer completed.
 struct Answer {
+    Answer() = default;
+    Answer(long http_status, std::string text, std::string redirect = "")
+        : status(http_status), body(std::move(text)), location(std::move(redirect)) {}
+
     long status = 0;  // HTTP
     std::string body;
+    std::string location;  // where a redirect sends the request; "" for none
 };
 
 // How a command ended: its code, the message of its line ("": none) and why, for a person (""

@@ -19,6 +19,7 @@ bool transfer(const CameraLink& link, const Request& request, Answer& answer,
                                ? link.session()->request(http, answer.body, &info)
                                : Utils::request_once(http, answer.body, &info);
     answer.status = info.status;
+    answer.location = std::move(info.location);
     return completed;
 }
 

@@ -555,7 +555,7 @@ void EngineCore::complete(Op& op, CURLcode result) {
         end(op);
     } else {
         op.link->answered(info.status, op.response, now);
-        Answer answer{info.status, std::move(op.response)};
+        Answer answer{info.status, std::move(op.response), std::move(info.location)};
         guarded(op, [&] { op.command->read(op.step, answer); });
         advance(op);
     }

@@ -370,7 +370,8 @@ public:
     /// Why the last method failed, in a few words for a person: libcurl's reason for a transfer
     /// that did not complete ("Failed to connect to 192.0.2.10 port 80 after 3 ms: Couldn't
     /// connect to server", "Could not resolve host: cam.example"), "the answer is not XML (HTTP
-    /// 404)", "camera refused: " and the answer's statusString and subStatusCode, or the
+    /// 404)" ("(HTTP 302, moved to https://...)" from a camera that serves https alone),
+    /// "camera refused: " and the answer's statusString and subStatusCode, or the
     /// message of a line of the library's own. "" after a method that succeeded. The error
     /// lines stay as they are; this is the same failure said shortly.
     std::string failure_reason() const;

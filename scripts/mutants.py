@@ -608,6 +608,10 @@ MUTANTS = [
       'ptzctl killed by a hangup leaves the lens or the camera it started moving'),
     m('R143', CTX, '== 0 && hangup.sa_handler != SIG_IGN) {', '== 0) {',
       'ptzctl under nohup stops its command at the hangup it was started to outlive'),
+    m('R144', DRIVE, '    answer.location = std::move(info.location);\n', '',
+      'a blocking method\'s reason leaves out where a redirecting camera sends the request'),
+    m('R145', ENGINE, 'std::move(op.response), std::move(info.location)}', 'std::move(op.response)}',
+      'an engine\'s reason leaves out where a redirecting camera sends the request'),
     # Checked by hand (tests/python/test_zelko_ptz.py).
     m('R138', PY_ENGINE, 'drop_or_wait(object.release().ptr());', 'object = py::object();',
       'Python: a thread whose callback\'s finaliser waits as the interpreter ends aborts the program'),

@@ -490,6 +490,7 @@ struct Answer {
 // the same.
 const std::map<std::string, std::string> kReasons = {
     {"NotXml", "the answer is not XML"},
+    {"RedirectedToHttps", "the answer is not XML (HTTP 302, moved to https://127.0.0.1/)"},
     {"AnswerPastTheLimit", "the answer passed 16 MiB"},
     {"StatusLowerCase", "camera refused: ok"},
     {"WrongCredentials", "camera refused: Invalid Operation (badAuthorization)"},
@@ -543,6 +544,14 @@ const Answer kAnswers[] = {
          s.headers = {{"Location", "/elsewhere"}};
      }),
      kGood},
+    {"RedirectedToHttps",
+     scripted("<html>moved",
+              [](sim::Script& s) {
+                  s.status = 302;
+                  s.headers = {{"Location", "https://127.0.0.1/"}};
+                  s.before_auth = true;
+              }),
+     kNotXml},
     {"BasicOnly",
      scripted(status_answer("Unauthorized"),
               [](sim::Script& s) { s.mode = sim::Script::Mode::BasicOnly; }),

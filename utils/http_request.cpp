@@ -204,6 +204,14 @@ bool transfer_info(CURL* curl, CURLcode code, const ResponseSink& sink, const ch
     }
     info->status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &info->status);
+    char* location = nullptr;
+    if (info->status / 100 == 3 &&
+        curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location) == CURLE_OK &&
+        location != nullptr) {
+        info->location = location;
+    } else {
+        info->location.clear();
+    }
     info->reason = code == CURLE_OK ? ""
                    : sink.too_long  ? "the answer passed 16 MiB"
                    : *error != '\0' ? error

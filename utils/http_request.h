@@ -55,6 +55,9 @@ struct HttpRequest {
 struct TransferInfo {
     long status = 0;     // the HTTP status of the last answer; 0 when none came
     std::string reason;  // why the transfer did not complete, in libcurl's words; "" when it did
+    // Where a redirect (3xx) sends the request, as the camera's Location says it; "" otherwise.
+    // A camera that serves https alone answers plain http so, and the line should say where to.
+    std::string location;
 };
 
 // The method's name on the request line.

@@ -161,7 +161,7 @@ bool HttpSession::request(const HttpRequest& request, std::string& response, Tra
         char error[CURL_ERROR_SIZE];
         CURL* const curl = prepare(request, sink, total_ms - spent, error);
         if (curl == nullptr) {
-            info = {0, "out of memory"};
+            info = {0, "out of memory", ""};
             return false;
         }
         const bool completed = transfer_info(curl, curl_easy_perform(curl), sink, error, &info);
