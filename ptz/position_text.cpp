@@ -56,6 +56,17 @@ void trim(const char*& begin, const char*& end) {
     }
 }
 
+// The whole text, white space around it aside, as one number. from_chars reads no sign of "+",
+// no hexadecimal without being asked, and no locale.
+template <typename Number>
+bool read_all(const char* text, Number& value) {
+    const char* begin = text;
+    const char* end = text + std::strlen(text);
+    trim(begin, end);
+    const auto read = std::from_chars(begin, end, value);
+    return begin != end && read.ec == std::errc() && read.ptr == end;
+}
+
 // The values of `fields` below `from`, each divided by `scale`, into `position`.
 PositionAnswer read_values(pugi::xml_node from, std::uint32_t fields, double scale,
                            PtzPosition& position) {
@@ -140,20 +151,11 @@ std::map<std::string, std::string> position_fields(const PtzAbsoluteEx& record) 
 }
 
 bool read_number(const char* text, double& value) {
-    const char* begin = text;
-    const char* end = text + std::strlen(text);
-    trim(begin, end);
-    // from_chars reads no sign of "+", no hexadecimal without being asked, and no locale.
-    const auto read = std::from_chars(begin, end, value);
-    return begin != end && read.ec == std::errc() && read.ptr == end && std::isfinite(value);
+    return read_all(text, value) && std::isfinite(value);
 }
 
 bool read_whole(const char* text, int& value) {
-    const char* begin = text;
-    const char* end = text + std::strlen(text);
-    trim(begin, end);
-    const auto read = std::from_chars(begin, end, value);
-    return begin != end && read.ec == std::errc() && read.ptr == end;
+    return read_all(text, value);
 }
 
 PositionAnswer position_from_absolute_ex(pugi::xml_node answer, PtzPosition& position) {

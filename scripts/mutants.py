@@ -90,8 +90,8 @@ MUTANTS = [
       'whole values read with octal and hexadecimal prefixes'),
     m('P02', POS, 'fields["zoomType"] = "absoluteZoom";', 'fields["zoomType"] = "relativeZoom";',
       'set_ptz_absoluteEx: zoomType changed'),
-    m('P03', POS, 'return begin != end && read.ec == std::errc() && read.ptr == end &&',
-      'return begin != end && read.ec == std::errc() &&', 'a number followed by text accepted'),
+    m('P03', POS, 'return begin != end && read.ec == std::errc() && read.ptr == end;',
+      'return begin != end && read.ec == std::errc();', 'a number followed by text accepted'),
     m('P04', POS, '"PTZStatus/AbsoluteHigh"), PtzPosition::Axes, 10.0,',
       '"PTZStatus/AbsoluteHigh"), PtzPosition::Axes, 1.0,', 'status read without its tenths'),
     # judging answers
