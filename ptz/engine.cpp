@@ -66,14 +66,12 @@ struct EngineCore::Op {
 };
 
 EngineCore::EngineCore() {
-    multi_ = curl_multi_init();
-    wake_fd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (multi_ == nullptr || wake_fd_ < 0) {
+    multi_ = curl_multi_init();  // with a socket pair of its own
+    wake_fd_ = multi_ != nullptr ? eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC) : -1;
+    if (wake_fd_ < 0) {
+        const int error = errno;
         curl_multi_cleanup(multi_);
-        if (wake_fd_ >= 0) {
-            ::close(wake_fd_);
-        }
-        throw std::bad_alloc();
+        throw_out_of_resources(error);
     }
     curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, on_curl_socket);
     curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);

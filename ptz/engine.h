@@ -67,7 +67,8 @@ private:
 class ZELKO_PTZ_API Engine {
 public:
     /// Throws std::bad_alloc when memory or file descriptors ran out: it holds four, its epoll
-    /// set, its wake-up and libcurl's pair.
+    /// set, its wake-up and libcurl's pair. For descriptors, its what() says "out of file
+    /// descriptors (ulimit -n)" (Python's MemoryError too). Since 1.7.
     Engine();
     ~Engine();
     Engine(const Engine&) = delete;

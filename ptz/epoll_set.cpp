@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <new>
+#include <cerrno>
 
 #include "../utils/cancel_deferred.h"
 #include "../utils/http_request.h"
@@ -26,11 +26,23 @@ int engine_events(std::uint32_t flags) {
            ((flags & (EPOLLOUT | EPOLLHUP | EPOLLERR)) != 0 ? Engine::Write : 0);
 }
 
+class OutOfDescriptors : public std::bad_alloc {
+public:
+    const char* what() const noexcept override { return "out of file descriptors (ulimit -n)"; }
+};
+
 }  // namespace
+
+void throw_out_of_resources(int error) {
+    if (error == EMFILE || error == ENFILE) {
+        throw OutOfDescriptors();
+    }
+    throw std::bad_alloc();
+}
 
 EpollSet::EpollSet() : fd_(epoll_create1(EPOLL_CLOEXEC)) {
     if (fd_ < 0) {
-        throw std::bad_alloc();
+        throw_out_of_resources(errno);
     }
 }
 

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <unordered_map>
 
 namespace Ptz {
+
+// The std::bad_alloc that the engine promises when the system gives it no file descriptor,
+// saying so, for a host's log and Python's MemoryError; `error` is the failed call's errno.
+[[noreturn]] void throw_out_of_resources(int error);
 
 // The sockets that run() waits on. A socket that libcurl stops watching stays in the kernel's
 // set: a kept connection is watched again at its next transfer, and taking it out and putting
@@ -18,7 +23,7 @@ public:
         int events;  // Engine::Read | Engine::Write
     };
 
-    // Throws std::bad_alloc when the kernel gives no set.
+    // Throws std::bad_alloc when the kernel gives no set (throw_out_of_resources()).
     EpollSet();
     ~EpollSet();
     EpollSet(const EpollSet&) = delete;

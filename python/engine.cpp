@@ -104,7 +104,8 @@ void bind_engine(py::module_& m) {
     py::class_<PyEngine>(m, "Engine", py::custom_type_setup(collect_hooks),
                          "Runs the operations of many cameras at once in a host's event loop. "
                          "zelko_ptz.aio drives one per asyncio loop; hosts of other loops give "
-                         "it their hooks.")
+                         "it their hooks. Making one raises MemoryError, \"out of file "
+                         "descriptors (ulimit -n)\" when the process may open no more.")
         .def(py::init<>())
         .def(
             "set_hooks",

@@ -40,8 +40,9 @@ struct Codes {
     Ptz::Callback add() {
         return [this](int code) { got.push_back(code); };
     }
-    Ptz::ValueCallback<Ptz::PtzPosition> add_position() {
-        return [this](int code, const Ptz::PtzPosition&) { got.push_back(code); };
+    template <typename Value = Ptz::PtzPosition>
+    Ptz::ValueCallback<Value> add_value() {
+        return [this](int code, const Value&) { got.push_back(code); };
     }
 };
 
@@ -66,7 +67,7 @@ TEST_F(EngineTest, RequestOfAnotherOperationGoesBetweenTheReadsOfAWait) {
         int reads = 0;
     } watch{engine, camera, {}};
     camera.wait_for_stop(
-        engine, 10.0, watch.codes.add_position(),
+        engine, 10.0, watch.codes.add_value(),
         [](void* user, const Ptz::PtzPosition&) {
             Watch& w = *static_cast<Watch*>(user);
             if (++w.reads == 2) {
@@ -106,8 +107,7 @@ const CancelCase kCancels[] = {
      0},
     {"InFlight",
      [](Ptz::Engine& e, Camera& c, Codes& codes) {
-         return c.get_capabilities(
-             e, [&codes](int code, const Ptz::PtzCapabilities&) { codes.got.push_back(code); });
+         return c.get_capabilities(e, codes.add_value<Ptz::PtzCapabilities>());
      },
      "get_capabilities",
      true,
@@ -116,8 +116,7 @@ const CancelCase kCancels[] = {
      0},
     {"QueuedBehindOneInFlight",
      [](Ptz::Engine& e, Camera& c, Codes& codes) {
-         c.get_capabilities(
-             e, [&codes](int code, const Ptz::PtzCapabilities&) { codes.got.push_back(code); });
+         c.get_capabilities(e, codes.add_value<Ptz::PtzCapabilities>());
          return c.reset_position(e, codes.add());
      },
      "reset_position",
@@ -127,7 +126,7 @@ const CancelCase kCancels[] = {
      1},
     {"WaitingBetweenReads",
      [](Ptz::Engine& e, Camera& c, Codes& codes) {
-         return c.wait_for_stop(e, 10.0, codes.add_position());
+         return c.wait_for_stop(e, 10.0, codes.add_value());
      },
      "wait_for_stop",
      true,
@@ -231,7 +230,7 @@ const CoalesceCase kCoalesces[] = {
      true,
      [](Ptz::Engine& e, Camera& c, Codes& codes) {
          c.set_ptz_ctrl(e, {10, 0, 0}, codes.add());
-         c.get_position(e, codes.add_position());
+         c.get_position(e, codes.add_value());
          c.move_for(e, {10, 0, 0}, 100, codes.add());
          c.move_for(e, {-10, 0, 0}, 100, codes.add());
          c.center_on(e, 0, 0, codes.add());
@@ -299,7 +298,7 @@ TEST_F(EngineTest, DestroyedCameraEndsItsOperationsQuietlyAtTheNextRun) {
     Codes codes;
     auto camera = std::make_unique<Camera>("127.0.0.1", kUserPwd, kept_session());
     camera->reset_position(engine, codes.add());
-    camera->get_position(engine, codes.add_position());
+    camera->get_position(engine, codes.add_value());
     const std::string written = stderr_of([&] {
         camera.reset();
         EXPECT_TRUE(codes.got.empty()) << "a callback ran inside the destructor";
@@ -431,7 +430,7 @@ TEST_F(EngineTest, ForgottenNonceRenewedAtEachRequestOfACommand) {
     ASSERT_EQ(camera.reset_position(), 0);
     camera_sim->forget_nonces();
     Codes codes;
-    camera.wait_for_stop(engine, 5.0, codes.add_position());
+    camera.wait_for_stop(engine, 5.0, codes.add_value());
     // Between the first read and the second, 100 ms later.
     while (camera_sim->requests().size() < 5 && engine.run(10) > 0) {
     }
@@ -487,7 +486,7 @@ TEST_P(IdleConnectionTest, ClosedByTheCameraNeitherSpinsNorHangs) {
     Codes codes;
     Ptz::Engine engine;
     Camera camera("127.0.0.1", kUserPwd, kept_session());
-    camera.get_position(engine, codes.add_position());
+    camera.get_position(engine, codes.add_value());
     settle(engine);
     int gate[2] = {-1, -1};
     pid_t child = -1;
@@ -531,7 +530,7 @@ TEST_P(IdleConnectionTest, ClosedByTheCameraNeitherSpinsNorHangs) {
     if (!child_holds_it) {
         EXPECT_TRUE(waits_its_time()) << "the closed socket woke run() again";
     }
-    camera.get_position(engine, codes.add_position());
+    camera.get_position(engine, codes.add_value());
     settle(engine, 3);
     EXPECT_TRUE(waits_its_time()) << "a socket closed or gone woke run() again";
     if (child_holds_it) {
@@ -620,7 +619,7 @@ TEST_F(EngineTest, HostsEpollLoopDrivesEightCameras) {
     for (int channel = 1; channel <= 8; ++channel) {
         cameras.push_back(std::make_unique<Camera>("127.0.0.1", kUserPwd, kept_session(channel)));
         cameras.back()->set_ptz_ctrl(engine, {channel, 0, 0}, codes.add());
-        cameras.back()->wait_for_stop(engine, 5.0, codes.add_position());
+        cameras.back()->wait_for_stop(engine, 5.0, codes.add_value());
     }
     for (int i = 0; i < 100 && engine.pending() > 0; ++i) {
         loop.turn();
@@ -684,7 +683,7 @@ TEST_F(FleetTest, ThousandCamerasSteeredAndReadFromOneThread) {
     Codes codes;
     for (int camera = 0; camera < kCameras; ++camera) {
         cameras[camera]->set_ptz_ctrl(engine, {camera % 100, 0, 0}, codes.add());
-        cameras[camera]->get_position(engine, codes.add_position());
+        cameras[camera]->get_position(engine, codes.add_value());
     }
     settle(engine, 20);
     EXPECT_EQ(codes.got, std::vector<int>(2 * kCameras, 0));
@@ -701,7 +700,7 @@ TEST_F(FleetTest, ThousandSilentCamerasFailWithinTheirTimeOuts) {
     const auto start = Clock::now();
     for (auto& camera : cameras) {
         ASSERT_EQ(camera->set_timeouts(1, 1), 0);
-        camera->get_position(engine, codes.add_position());
+        camera->get_position(engine, codes.add_value());
     }
     stderr_of([&] { settle(engine, 20); });
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(3000));

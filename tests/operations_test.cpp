@@ -549,7 +549,6 @@ const Answer kAnswers[] = {
               [](sim::Script& s) {
                   s.status = 302;
                   s.headers = {{"Location", "https://127.0.0.1/"}};
-                  s.before_auth = true;
               }),
      kNotXml},
     {"BasicOnly",

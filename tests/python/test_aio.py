@@ -195,13 +195,10 @@ def test_an_engine_handed_to_another_loop_the_first_lets_go_and_a_refusal_change
     for _ in range(200):
         if done:
             break
-        reading = [fd for fd, events in first.items() if events & 1]
-        writing = [fd for fd, events in first.items() if events & 2]
-        readable, writable, _ = select.select(reading, writing, [], 0.05)
-        for fd in readable:
-            engine.on_socket(fd, 1)
-        for fd in writable:
-            engine.on_socket(fd, 2)
+        wanted = ([fd for fd, events in first.items() if events & bit] for bit in (1, 2))
+        readable, writable, _ = select.select(*wanted, [], 0.05)
+        for fd, events in [(fd, 1) for fd in readable] + [(fd, 2) for fd in writable]:
+            engine.on_socket(fd, events)
         engine.on_timeout()
     assert done == [None] and second == {}
     watched = dict(first)

@@ -7,6 +7,7 @@ import http.server
 import os
 import pickle
 import re
+import resource
 import signal
 import socket
 import subprocess
@@ -250,6 +251,16 @@ def test_values_and_errors_cross_to_another_process_pickled():
     error = pickle.loads(pickle.dumps(z.TimedOutError("wait_for_stop", 5, "m", "r", "192.0.2.1")))
     assert type(error) is z.TimedOutError and vars(error) == {
         "operation": "wait_for_stop", "code": 5, "message": "m", "reason": "r", "camera": "192.0.2.1"}
+
+
+def test_an_engine_without_a_file_descriptor_left_says_so():
+    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    resource.setrlimit(resource.RLIMIT_NOFILE, (0, hard))
+    try:
+        with pytest.raises(MemoryError, match=r"^out of file descriptors \(ulimit -n\)$"):
+            z.Engine()
+    finally:
+        resource.setrlimit(resource.RLIMIT_NOFILE, (soft, hard))
 
 
 def test_a_call_waiting_on_the_network_lets_other_threads_run():
