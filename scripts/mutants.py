@@ -612,11 +612,11 @@ MUTANTS = [
       'a blocking method\'s reason leaves out where a redirecting camera sends the request'),
     m('R145', ENGINE, 'std::move(op.response), std::move(info.location)}', 'std::move(op.response)}',
       'an engine\'s reason leaves out where a redirecting camera sends the request'),
-    m('R146', EPOLL, 'if (error == EMFILE || error == ENFILE) {', 'if (error == ENFILE) {',
-      'an engine out of file descriptors says only "std::bad_alloc"'),
     # Checked by hand (tests/python/test_zelko_ptz.py).
     m('R138', PY_ENGINE, 'drop_or_wait(object.release().ptr());', 'object = py::object();',
       'Python: a thread whose callback\'s finaliser waits as the interpreter ends aborts the program'),
     m('R139', PY, 'drop_or_wait(watch.release().ptr());', 'watch = py::object();',
       'Python: a thread whose watch\'s finaliser waits as the interpreter ends aborts the program'),
+    m('R146', EPOLL, 'if (error == EMFILE || error == ENFILE) {', 'if (error == ENFILE) {',
+      'an engine out of file descriptors says only "std::bad_alloc"'),
 ]
